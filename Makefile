@@ -1,0 +1,27 @@
+# The two commands: `make run` plays the game, `make test` runs every test.
+BUILD     ?= build
+JOBS      ?= $(shell nproc)
+CMAKEOPTS ?=
+
+.PHONY: run test build deps configure bench clean
+
+run: build
+	cd $(BUILD)/play && ../swoopy
+
+test: build
+	bash scripts/test.sh $(BUILD)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+configure: deps
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) $(CMAKEOPTS)
+
+deps:
+	@bash scripts/deps.sh
+
+bench: build
+	bash scripts/bench.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,85 @@
+// The event loop. It owns the clock: posted events first, then input, then one
+// repaint, then a due timer tick, then idle work and waiting. A handler's error
+// is caught here and shown in the error box.
+#pragma once
+
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "scene/Platform.h"
+
+namespace scene {
+
+class Form;
+class TTimer;
+class ErrorBox;
+
+class Application {
+public:
+    Application(Platform& platform, const std::string& programPath);
+    ~Application();
+
+    Platform& GetPlatform() const { return platform_; }
+    // The program file's name without folder and extension, letters after the first in lower case.
+    const std::string& Title() const { return title_; }
+    const std::string& ProgramPath() const { return programPath_; }
+    static std::string TitleFromPath(const std::string& path);
+
+    // Runs the loop with form as the main window until it closes or Terminate().
+    void Run(Form& form);
+    // Tests: runs the loop until the clock reaches NowMs() + ms (or the loop ends).
+    void RunFor(double ms);
+    // One pass of the loop; waits at most until deadlineMs. Returns false once terminated.
+    bool Step(double deadlineMs);
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    Form* MainForm() const { return mainForm_; }
+    void SetMainForm(Form* f) { mainForm_ = f; }
+
+    // Thread-safe: queues fn to run on the loop thread, ahead of input.
+    void Post(std::function<void()> fn);
+
+    // Timers.
+    void ArmTimer(TTimer& t);
+    void DisarmTimer(TTimer& t);
+    // How many timers may be armed at once; beyond it arming fails.
+    void SetTimerLimit(int n) { timerLimit_ = n; }
+
+    // Runs fn, showing any error it raises in the error box.
+    void Guard(const std::function<void()>& fn);
+    // The error box: modal, held back while another is open.
+    void ShowError(const std::string& message);
+    // Message text as the box shows it: a "." added after a letter or digit.
+    static std::string BoxText(const std::string& message);
+    ErrorBox* OpenErrorBox() const { return openBox_; }
+
+    // Startup failures, before any window exists: the "Application Error" box.
+    void ShowStartupError(const std::string& kind, const std::string& message);
+
+private:
+    bool RunPosted();
+    bool RunInput(double deadlineMs);
+    bool RunDueTimer();
+    void ShowBox(const std::string& caption, const std::string& text);
+
+    Platform& platform_;
+    std::string programPath_;
+    std::string title_;
+    Form* mainForm_ = nullptr;
+    bool terminated_ = false;
+
+    std::mutex postedMutex_;
+    std::deque<std::function<void()>> posted_;
+
+    std::vector<TTimer*> armed_;
+    int timerLimit_ = 256;
+
+    ErrorBox* openBox_ = nullptr;
+    std::deque<std::string> heldErrors_;
+};
+
+}  // namespace scene

@@ -1,0 +1,115 @@
+// The one interface between the toolkit and the machine: a clock, input events,
+// top-level windows with a frame to compose into, the clipboard and audio out.
+// The SDL backend implements it for the game, the headless backend for tests.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene/Types.h"
+
+namespace scene {
+
+// Keys other than printable characters; printable keys use their lower-case ASCII code.
+enum Key : int {
+    kUnknown = 0,
+    kReturn = 0x10000, kEscape, kTab, kBackspace, kDelete,
+    kLeft, kRight, kUp, kDown, kHome, kEnd, kSpace, kF4
+};
+
+enum KeyMod : unsigned { kmShift = 1, kmCtrl = 2, kmAlt = 4 };
+
+enum class EventKind {
+    MouseMove, MouseDown, MouseUp,
+    KeyDown, KeyUp,
+    TextInput,       // text holds UTF-8 typed by the player
+    CloseRequest,    // the window's close box or the platform's close keystroke
+    FocusGained, FocusLost,
+    Exposed,         // the platform lost the window's pixels; everything must be presented again
+};
+
+struct InputEvent {
+    EventKind kind = EventKind::MouseMove;
+    int window = 0;             // id of the top-level window the event belongs to
+    double timeMs = 0;          // on the platform clock
+    int x = 0, y = 0;           // pointer, client coordinates of that window
+    TMouseButton button = TMouseButton::mbLeft;
+    int key = kUnknown;
+    unsigned mods = 0;          // KeyMod bits held at the time
+    std::string text;
+};
+
+// 32-bit pixels, 0x00RRGGBB in native byte order (Cairo's RGB24 layout).
+struct FrameBuffer {
+    std::uint8_t* pixels = nullptr;
+    int width = 0, height = 0, stride = 0;
+};
+
+struct WindowSpec {
+    std::string title;
+    int left = 0, top = 0;          // outer top-left corner on the screen; < 0 lets the platform centre it
+    int clientWidth = 0, clientHeight = 0;
+    int ownerId = 0;                // a dialog names the window it belongs to
+    bool dialog = false;            // a modal box: no resize, takes the keyboard focus
+    std::vector<std::uint32_t> iconArgb;   // optional icon, ARGB pixels
+    int iconSize = 0;
+};
+
+class PlatformWindow {
+public:
+    virtual ~PlatformWindow() = default;
+    virtual int Id() const = 0;
+    virtual void Show() = 0;
+    // The frame to compose into; its contents stay between frames.
+    virtual FrameBuffer Frame() = 0;
+    // Puts the listed rectangles of the frame on the screen.
+    virtual void Present(const std::vector<TRect>& changed) = 0;
+    virtual void SetCursor(TCursor cursor) = 0;
+    virtual void StartTextInput() = 0;
+    virtual void StopTextInput() = 0;
+};
+
+// Interleaved float samples at the device's rate and channel count.
+struct AudioFormat {
+    int sampleRate = 22050;
+    int channels = 1;
+};
+
+// Called on the audio thread (SDL) or the loop thread (headless) to fill `frames` frames.
+using AudioRender = std::function<void(float* out, int frames)>;
+
+class AudioOut {
+public:
+    virtual ~AudioOut() = default;
+    virtual AudioFormat Format() const = 0;
+    // Keeps the render callback out while the caller changes what it reads.
+    virtual void Lock() = 0;
+    virtual void Unlock() = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Monotonic milliseconds.
+    virtual double NowMs() = 0;
+    // Waits until an input event arrives or the clock reaches deadlineMs, whichever
+    // is first; deadlineMs <= NowMs() only polls. Returns false when none came.
+    virtual bool WaitEvent(InputEvent& out, double deadlineMs) = 0;
+    // Thread-safe: makes a waiting WaitEvent return early so posted work runs.
+    virtual void Wake() = 0;
+
+    virtual std::unique_ptr<PlatformWindow> CreateWindow(const WindowSpec& spec) = 0;
+
+    virtual std::string ClipboardText() = 0;
+    virtual void SetClipboardText(const std::string& utf8) = 0;
+
+    // Opens the audio output; never fails: without a device the output is silent
+    // but still consumes samples in real time.
+    virtual std::unique_ptr<AudioOut> OpenAudio(AudioRender render) = 0;
+};
+
+}  // namespace scene

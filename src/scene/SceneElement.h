@@ -1,0 +1,99 @@
+// The base of every element on the window: bounds, visibility, enabled state,
+// pointer shape, font and the pointer events. Setters follow one rule: an
+// unchanged value does nothing; a change marks what must be repainted.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "scene/Types.h"
+
+namespace scene {
+
+class Form;
+class Painter;
+struct InputEvent;
+
+class SceneElement;
+using TNotifyEvent = std::function<void(SceneElement& Sender)>;
+using TMouseMoveEvent = std::function<void(SceneElement& Sender, TShiftState Shift, int X, int Y)>;
+using TMouseEvent =
+    std::function<void(SceneElement& Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+
+class SceneElement {
+public:
+    SceneElement(Form& owner, std::string name, int defaultWidth, int defaultHeight);
+    virtual ~SceneElement();
+    SceneElement(const SceneElement&) = delete;
+    SceneElement& operator=(const SceneElement&) = delete;
+
+    const std::string& Name() const { return name_; }
+    Form& Owner() const { return owner_; }
+
+    int Left() const { return bounds_.Left; }
+    int Top() const { return bounds_.Top; }
+    int Width() const { return bounds_.Width; }
+    int Height() const { return bounds_.Height; }
+    const TRect& BoundsRect() const { return bounds_; }
+    void SetLeft(int v);
+    void SetTop(int v);
+    void SetWidth(int v);
+    void SetHeight(int v);
+    virtual void SetBounds(int left, int top, int width, int height);
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v);
+
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor c) { cursor_ = c; }
+
+    const TFont& Font() const { return font_; }
+    void SetFont(const TFont& f);
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool v) { parentFont_ = v; }
+
+    virtual bool IsWindowed() const = 0;
+    // Draws in the element's own coordinates; the caller has translated and clipped.
+    virtual void Paint(Painter& painter) = 0;
+    // The load step, once every element of the layout exists.
+    virtual void Loaded() {}
+
+    // Pointer hooks, called by the form's dispatch with element coordinates.
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void Click();
+    virtual void DblClick();
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+protected:
+    // Marks the element's current rectangle for repaint.
+    void Invalidate();
+    virtual void FontChanged() { Invalidate(); }
+    virtual void BoundsChanged() {}
+    virtual void VisibilityChanged() {}
+    virtual void EnabledChanged() { Invalidate(); }
+
+private:
+    Form& owner_;
+    std::string name_;
+    TRect bounds_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    TCursor cursor_ = TCursor::crDefault;
+    TFont font_;
+    bool parentFont_ = true;
+};
+
+}  // namespace scene

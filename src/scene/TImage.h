@@ -1,0 +1,34 @@
+// A picture element: JPEG data shown at its natural size or stretched to the element.
+#pragma once
+
+#include <memory>
+
+#include "scene/Picture.h"
+#include "scene/SceneElement.h"
+
+namespace scene {
+
+class TImage : public SceneElement {
+public:
+    TImage(Form& owner, std::string name = {});
+
+    bool IsWindowed() const override { return false; }
+    void Paint(Painter& painter) override;
+
+    Picture* GetPicture() const { return picture_.get(); }
+    void SetPicture(std::shared_ptr<Picture> p);
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool s);
+    bool Center() const { return center_; }
+    void SetCenter(bool c);
+    bool Proportional() const { return proportional_; }
+    void SetProportional(bool p);
+
+private:
+    std::shared_ptr<Picture> picture_;
+    bool stretch_ = false;
+    bool center_ = false;
+    bool proportional_ = false;
+};
+
+}  // namespace scene
