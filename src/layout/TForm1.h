@@ -1,0 +1,123 @@
+// The game's one window and its 52 elements, as named members in creation
+// order (which is also the stacking order). The layout table in TForm1.cpp
+// gives every element its properties; the handlers live in src/game/.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "game/GameState.h"
+#include "layout/TMediaPlayer.h"
+#include "scene/Form.h"
+#include "scene/TButton.h"
+#include "scene/TEdit.h"
+#include "scene/TImage.h"
+#include "scene/TLabel.h"
+#include "scene/TMemo.h"
+#include "scene/TShape.h"
+#include "scene/TTimer.h"
+
+namespace sound {
+class SoundService;
+}
+
+namespace layout {
+
+using scene::SceneElement;
+using scene::TShiftState;
+
+class TForm1 : public scene::Form {
+public:
+    TForm1(scene::Application& app, sound::SoundService& sounds);
+    ~TForm1() override;
+
+    SceneElement* FindElement(const std::string& name) const;
+
+    sound::SoundService& Sounds;   // first, so the channels below can use it
+    game::GameState State;
+    // The tile field, column by column; empty until the create handler builds it.
+    std::array<std::array<scene::TShape*, 8>, 14> tiles{};
+    bool tilesBuilt = false;
+
+    scene::TShape Zvierkant1{*this, "Zvierkant1"};
+    scene::TShape zvierkant2{*this, "zvierkant2"};
+    scene::TShape zvierkant3{*this, "zvierkant3"};
+    scene::TShape zvierkant4{*this, "zvierkant4"};
+    scene::TShape Rvierkant1{*this, "Rvierkant1"};
+    scene::TShape rvierkant2{*this, "rvierkant2"};
+    scene::TShape rvierkant3{*this, "rvierkant3"};
+    scene::TShape rvierkant4{*this, "rvierkant4"};
+    scene::TImage MenuRechts{*this, "MenuRechts"};
+    scene::TLabel Label2{*this, "Label2"};
+    scene::TLabel Label3{*this, "Label3"};
+    scene::TLabel Label4{*this, "Label4"};
+    scene::TLabel Label5{*this, "Label5"};
+    scene::TLabel Label6{*this, "Label6"};
+    scene::TLabel BONUSgehaald{*this, "BONUSgehaald"};
+    scene::TLabel NOBONUS{*this, "NOBONUS"};
+    scene::TShape zround1{*this, "zround1"};
+    scene::TImage Livesbar{*this, "Livesbar"};
+    scene::TImage Image5{*this, "Image5"};
+    scene::TLabel FINALSCORE{*this, "FINALSCORE"};
+    scene::TLabel Label1{*this, "Label1"};
+    scene::TLabel Label7{*this, "Label7"};
+    scene::TShape BONUSgray{*this, "BONUSgray"};
+    scene::TImage BONUS1{*this, "BONUS1"};
+    scene::TImage Bonus2{*this, "Bonus2"};
+    scene::TImage Bonus3{*this, "Bonus3"};
+    scene::TImage Bonus4{*this, "Bonus4"};
+    scene::TImage Bonus5{*this, "Bonus5"};
+    scene::TLabel Label8{*this, "Label8"};
+    scene::TLabel Lives{*this, "Lives"};
+    scene::TShape witeinde{*this, "witeinde"};
+    scene::TLabel geenlevens{*this, "geenlevens"};
+    scene::TLabel geentijd{*this, "geentijd"};
+    scene::TLabel eindscore{*this, "eindscore"};
+    scene::TImage Finale{*this, "Finale"};
+    TMediaPlayer MediaPlayer1{*this, "MediaPlayer1", Sounds};
+    TMediaPlayer MediaPlayer2{*this, "MediaPlayer2", Sounds};
+    TMediaPlayer MediaPlayer3{*this, "MediaPlayer3", Sounds};
+    TMediaPlayer MediaPlayer4{*this, "MediaPlayer4", Sounds};
+    TMediaPlayer MediaPlayer5{*this, "MediaPlayer5", Sounds};
+    scene::TMemo Memo1{*this, "Memo1"};
+    scene::TButton Button1{*this, "Button1"};
+    scene::TEdit Edit1{*this, "Edit1"};
+    scene::TButton tryagain{*this, "tryagain"};
+    scene::TButton closeall{*this, "closeall"};
+    TMediaPlayer MediaPlayer6{*this, "MediaPlayer6", Sounds};
+    scene::TMemo Scoreseind{*this, "Scoreseind"};
+    scene::TTimer Timer1{*this, "Timer1"};
+    scene::TTimer Timer2{*this, "Timer2"};
+    scene::TTimer Timer3{*this, "Timer3"};
+    scene::TTimer Timer4{*this, "Timer4"};
+    scene::TTimer Timer5{*this, "Timer5"};
+
+    // Program start, start screen, restart and exit.
+    void FormCreate(scene::Form& Sender);
+    void Edit1Change(SceneElement& Sender);
+    void Button1Click(SceneElement& Sender);
+    void tryagainClick(SceneElement& Sender);
+    void closeallClick(SceneElement& Sender);
+    void Relaunch();
+
+    // The music loop.
+    void MediaPlayer1Notify(sound::SoundChannel& Sender);
+    void MediaPlayer2Notify(sound::SoundChannel& Sender);
+    void MediaPlayer4Notify(sound::SoundChannel& Sender);
+
+    // Where "Try again!" starts the new copy; tests replace it.
+    std::function<void(const std::string& programPath)> StartProgram;
+
+private:
+    void ApplyLayout();
+    void WireHandlers();
+    void ReadIntro();
+    void BuildTiles();
+};
+
+// The tile field.
+void ColourTilesAtStart(TForm1& form);
+void EvolveTiles(TForm1& form);
+
+}  // namespace layout
