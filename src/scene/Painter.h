@@ -1,5 +1,10 @@
 // Drawing primitives over a frame buffer, backed by Cairo and Pango. Element kinds
-// decide what to draw; the painter knows how. Coordinates are in the frame's pixels.
+// decide what to draw; the painter knows how. Coordinates are in the frame's pixels,
+// moved by Translate and cut by ClipRect.
+//
+// Axis-aligned rectangles are written straight into the frame's pixels, so they
+// are exact to the pixel and cheap; round figures and text go through Cairo and
+// Pango and are anti-aliased.
 #pragma once
 
 #include <memory>
@@ -13,16 +18,24 @@ namespace scene {
 
 class Picture;
 
+enum class TextLook { Normal, Greyed };
+enum class EdgeStyle { Sunken, Raised };
+
 struct TextOptions {
     TAlignment alignment = TAlignment::taLeftJustify;
     TTextLayout layout = TTextLayout::tlTop;
     bool wordWrap = false;
     bool showAccelChar = true;   // "&x" underlines x, "&&" is one "&"
+    // Greyed: drawn once one pixel right and down in clBtnHighlight, then in place in clBtnShadow.
+    TextLook look = TextLook::Normal;
 };
 
 struct TextSize {
     int width = 0, height = 0;
 };
+
+// How a picture's pixels are mapped to a box.
+enum class PictureFit { Stretch, NaturalSize };
 
 class Painter {
 public:
@@ -35,26 +48,32 @@ public:
     void Save();
     void Restore();
     void Translate(int dx, int dy);
+    // Narrows the clip to r (in current coordinates).
     void ClipRect(const TRect& r);
     // Whether anything of r survives the current clip; lets callers skip work.
     bool Visible(const TRect& r) const;
 
     void FillRect(const TRect& r, TColor color);
-    // A figure of the given kind on the box, outline along the inside with the pen.
-    // roundW/roundH: the corner ellipse for round rectangles.
+    // Figures on a box, outline of the pen's width along the inside, filled with the brush.
     void DrawRect(const TRect& box, TColor pen, int penWidth, TColor brush);
+    // roundW x roundH is the ellipse each corner is a quarter of.
     void DrawRoundRect(const TRect& box, int roundW, int roundH, TColor pen, int penWidth, TColor brush);
     void DrawEllipse(const TRect& box, TColor pen, int penWidth, TColor brush);
-    // Sunken 2-pixel border used by text fields and panels, or a raised one for buttons.
-    void DrawEdge(const TRect& box, bool sunken);
+    // Two-pixel bevel: sunken for text fields and panels, raised for buttons.
+    void DrawEdge(const TRect& box, EdgeStyle style);
+    // Dotted outline that inverts the pixels under it.
     void DrawFocusRect(const TRect& box);
+    // A one-pixel line from (x0, y0) to (x1, y1), both ends included.
     void DrawLine(int x0, int y0, int x1, int y1, TColor color);
 
-    // Text in the Windows-1252 bytes the game keeps, drawn inside box.
+    // Text in the Windows-1252 bytes the game keeps, drawn and clipped inside box.
+    // colorOverride, when not kNoColor, replaces the font's colour.
+    static constexpr TColor kNoColor = 0xFFFFFFFF;
     void DrawText(const TRect& box, std::string_view cp1252, const TFont& font, const TextOptions& opts,
-                  TColor colorOverride = 0xFFFFFFFF);
-    // Picture scaled nearest-neighbour to box.
-    void DrawPicture(const TRect& box, Picture& picture);
+                  TColor colorOverride = kNoColor);
+    // Opaque picture on box, scaled nearest-neighbour (Stretch) or at its own size
+    // from box's top-left corner (NaturalSize). Decodes the picture on first use.
+    void DrawPicture(const TRect& box, Picture& picture, PictureFit fit = PictureFit::Stretch);
 
 private:
     struct Impl;
@@ -62,6 +81,12 @@ private:
 };
 
 // Measures text with the same fonts the painter uses; wrapWidth > 0 wraps at it.
+// An empty text measures as one space: a space wide, one line high.
 TextSize MeasureText(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth = 0);
+
+// For one line of text without accelerators: the x offset of the caret before
+// byte index (0..size), and the caret index nearest to x.
+int CaretOffset(std::string_view cp1252, const TFont& font, int index);
+int CaretIndexAt(std::string_view cp1252, const TFont& font, int x);
 
 }  // namespace scene

@@ -17,24 +17,37 @@ public:
 
 class Picture {
 public:
-    // Reads only the header; throws PictureError when it is not a JPEG picture.
+    // Reads only the header of data the caller keeps alive (embedded pictures);
+    // throws PictureError when it is not a JPEG picture.
     Picture(const std::uint8_t* data, std::size_t size);
+    // The same, keeping its own copy of the data.
+    explicit Picture(std::vector<std::uint8_t> data);
     ~Picture();
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    bool Decoded() const { return !pixels_.empty(); }
-    // 0x00RRGGBB rows, decoded on first call.
+    bool Decoded() const { return decoded_; }
+    // 0x00RRGGBB, rows top down, Width() pixels each; decoded on the first call.
+    // Throws PictureError when the data is damaged.
     const std::vector<std::uint32_t>& Pixels();
 
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    int width_ = 0, height_ = 0;
-    std::vector<std::uint32_t> pixels_;
-public:
     // Drawing keeps its own handle to the decoded pixels here.
     std::shared_ptr<void> cache;
+
+private:
+    void ReadHeader();
+
+    std::vector<std::uint8_t> owned_;
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    int width_ = 0, height_ = 0;
+    bool decoded_ = false;
+    std::vector<std::uint32_t> pixels_;
 };
+
+// Baseline JPEG of 0x00RRGGBB pixels, three components; used to make pictures.
+std::vector<std::uint8_t> EncodeJpeg(const std::uint32_t* pixels, int width, int height, int quality);
 
 }  // namespace scene

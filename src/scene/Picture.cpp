@@ -1,0 +1,168 @@
+#include "scene/Picture.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <jpeglib.h>
+
+namespace scene {
+
+namespace {
+
+// libjpeg reports errors by calling error_exit, which must not return. We jump
+// back to the setjmp in the calling function; only plain C data lives between
+// the two, so nothing is left undestroyed.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void ErrorExit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void SilentMessage(j_common_ptr) {}
+
+void InstallErrors(jpeg_decompress_struct& cinfo, ErrorManager& err) {
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.output_message = SilentMessage;
+    err.message[0] = '\0';
+}
+
+// Returns false with err.message set on failure.
+bool ReadHeaderInto(const std::uint8_t* data, std::size_t size, int& width, int& height, ErrorManager& err) {
+    jpeg_decompress_struct cinfo;
+    InstallErrors(cinfo, err);
+    jpeg_create_decompress(&cinfo);
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    width = static_cast<int>(cinfo.image_width);
+    height = static_cast<int>(cinfo.image_height);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+// Decodes into out, which the caller has sized to width * height.
+bool DecodeInto(const std::uint8_t* data, std::size_t size, std::uint32_t* out, int width, int height,
+                ErrorManager& err) {
+    jpeg_decompress_struct cinfo;
+    InstallErrors(cinfo, err);
+    jpeg_create_decompress(&cinfo);
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    // Blue, green, red, pad in memory: the little-endian 0x00RRGGBB words drawing uses.
+    cinfo.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&cinfo);
+    if (static_cast<int>(cinfo.output_width) != width || static_cast<int>(cinfo.output_height) != height) {
+        std::snprintf(err.message, sizeof err.message, "picture size changed while decoding");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(out + static_cast<std::size_t>(cinfo.output_scanline) * width);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+Picture::Picture(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) { ReadHeader(); }
+
+Picture::Picture(std::vector<std::uint8_t> data) : owned_(std::move(data)) {
+    data_ = owned_.data();
+    size_ = owned_.size();
+    ReadHeader();
+}
+
+Picture::~Picture() = default;
+
+void Picture::ReadHeader() {
+    if (data_ == nullptr || size_ < 2 || data_[0] != 0xFF || data_[1] != 0xD8) {
+        throw PictureError("not a JPEG picture");
+    }
+    ErrorManager err;
+    if (!ReadHeaderInto(data_, size_, width_, height_, err)) {
+        throw PictureError(std::string("bad JPEG picture: ") + err.message);
+    }
+}
+
+const std::vector<std::uint32_t>& Picture::Pixels() {
+    if (decoded_) return pixels_;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) * height_);
+    ErrorManager err;
+    if (!DecodeInto(data_, size_, pixels.data(), width_, height_, err)) {
+        throw PictureError(std::string("bad JPEG picture: ") + err.message);
+    }
+    for (std::uint32_t& p : pixels) p &= 0x00FFFFFF;
+    pixels_ = std::move(pixels);
+    decoded_ = true;
+    return pixels_;
+}
+
+namespace {
+
+struct Encoded {
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    ~Encoded() { std::free(buffer); }
+};
+
+bool EncodeInto(const std::uint32_t* pixels, int width, int height, int quality, Encoded& out, ErrorManager& err) {
+    jpeg_compress_struct cinfo;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.output_message = SilentMessage;
+    jpeg_create_compress(&cinfo);
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_mem_dest(&cinfo, &out.buffer, &out.size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        // libjpeg does not write through the row pointer it is given.
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(
+            const_cast<std::uint32_t*>(pixels + static_cast<std::size_t>(cinfo.next_scanline) * width));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeJpeg(const std::uint32_t* pixels, int width, int height, int quality) {
+    if (width <= 0 || height <= 0) throw PictureError("cannot encode an empty picture");
+    Encoded out;
+    ErrorManager err;
+    if (!EncodeInto(pixels, width, height, quality, out, err)) {
+        throw PictureError(std::string("cannot encode JPEG picture: ") + err.message);
+    }
+    return std::vector<std::uint8_t>(out.buffer, out.buffer + out.size);
+}
+
+}  // namespace scene
