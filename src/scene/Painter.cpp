@@ -657,6 +657,14 @@ int CaretOffset(std::string_view cp1252, const TFont& font, int index) {
     return PANGO_PIXELS(pos.x);
 }
 
+CaretPlace CaretPlaceIn(std::string_view cp1252, const TFont& font, int index, int wrapWidth) {
+    const TextLayout& text =
+        TextEngine::Get().Layout(cp1252, font, false, std::max(1, wrapWidth), TAlignment::taLeftJustify);
+    PangoRectangle pos{};
+    pango_layout_index_to_pos(text.layout.get(), Utf8Index(cp1252, index), &pos);
+    return {PANGO_PIXELS(pos.x), PANGO_PIXELS(pos.y), PANGO_PIXELS(pos.height)};
+}
+
 int CaretIndexAt(std::string_view cp1252, const TFont& font, int x) {
     const TextLayout& text = TextEngine::Get().Layout(cp1252, font, false, -1, TAlignment::taLeftJustify);
     int index = 0, trailing = 0;

@@ -89,4 +89,11 @@ TextSize MeasureText(std::string_view cp1252, const TFont& font, bool showAccelC
 int CaretOffset(std::string_view cp1252, const TFont& font, int index);
 int CaretIndexAt(std::string_view cp1252, const TFont& font, int x);
 
+// The caret before byte index of a text wrapped at wrapWidth (> 0), without
+// accelerators: its top-left point and height.
+struct CaretPlace {
+    int x = 0, y = 0, height = 0;
+};
+CaretPlace CaretPlaceIn(std::string_view cp1252, const TFont& font, int index, int wrapWidth);
+
 }  // namespace scene

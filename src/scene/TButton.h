@@ -12,8 +12,10 @@ public:
     void Paint(Painter& painter) override;
     bool KeyDown(int key, unsigned mods) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
+    // Windows-1252 bytes; "&x" marks x as the accelerator.
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& text);
     bool Default() const { return default_; }
@@ -22,11 +24,19 @@ public:
     char AccelChar() const;
     // Same as a click, when the button can take the focus.
     void Press();
+    // Drawn pushed in: the left button went down on it and is held with the pointer over it.
+    bool Pushed() const { return held_ && pointerOver_; }
+
+protected:
+    void EnabledChanged() override;
 
 private:
+    void SetPointerOver(bool over);
+
     std::string caption_;
     bool default_ = false;
-    bool down_ = false;
+    bool held_ = false;
+    bool pointerOver_ = false;
 };
 
 }  // namespace scene

@@ -16,23 +16,41 @@ public:
     bool TakesCharacters() const override { return true; }
     TCursor DefaultCursor() const override { return TCursor::crIBeam; }
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
     // Windows-1252 bytes. Setting it from code fires no OnChange.
     const std::string& Text() const { return text_; }
     void SetText(const std::string& text);
     int SelStart() const;
     int SelLength() const;
+    void SelectAll();
     int CaretPos() const { return caret_; }
+    // How far the text is scrolled to the left to keep the caret in view, in pixels.
+    int ScrollOffset() const { return scroll_; }
 
     TNotifyEvent OnChange;
 
+protected:
+    void FontChanged() override;
+
 private:
+    enum class Extend { No, Yes };
+
     void ReplaceSelection(const std::string& cp1252);
+    void MoveCaret(int to, Extend extend);
+    void CopySelection();
+    void Paste();
     void Changed();
+    void ScrollToCaret();
+    TRect TextBox() const;
+    int IndexAt(int x) const;
 
     std::string text_;
     int caret_ = 0;
-    int anchor_ = 0;
+    int anchor_ = 0;     // the other end of the selection
+    int scroll_ = 0;
+    bool dragging_ = false;
 };
 
 }  // namespace scene

@@ -24,7 +24,12 @@ public:
     bool Proportional() const { return proportional_; }
     void SetProportional(bool p);
 
+    // Where the picture lands inside the element, in its own coordinates.
+    TRect DestRect() const;
+
 private:
+    void Change(bool& field, bool value);
+
     std::shared_ptr<Picture> picture_;
     bool stretch_ = false;
     bool center_ = false;

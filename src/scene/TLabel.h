@@ -38,13 +38,17 @@ protected:
     void FontChanged() override;
 
 private:
+    // Takes the measured size of the text when AutoSize is on.
     void AdjustSize();
+    // Stores a changed option and redraws; the text may need measuring again.
+    template <typename T>
+    void Change(T& field, T value, bool remeasure);
 
     std::string caption_;
     TextOptions options_;
     bool autoSize_ = true;
     bool transparent_ = false;
-    TColor color_ = clSilver;
+    TColor color_;
 };
 
 }  // namespace scene

@@ -19,13 +19,25 @@ public:
     bool TakesCharacters() const override { return true; }
     TCursor DefaultCursor() const override { return TCursor::crIBeam; }
 
-    // The text cut at line breaks; an empty text has no lines.
+    // The text cut at line breaks (Windows-1252 bytes); an empty text has no lines.
     const std::vector<std::string>& Lines() const { return lines_; }
     void AddLine(const std::string& cp1252);
     void Clear();
     void SetLines(std::vector<std::string> lines);
 
+    // The caret: a line of Lines() and a byte within it.
+    int CaretLine() const { return caretLine_; }
+    int CaretColumn() const { return caretCol_; }
+    void SetCaret(int line, int column);
+
 private:
+    void InsertLineBreak();
+    void DeleteBack();
+    void DeleteForward();
+    void EnsureLine();
+    std::string& CurrentLine() { return lines_[static_cast<std::size_t>(caretLine_)]; }
+    int TextWidth() const;
+
     std::vector<std::string> lines_;
     int caretLine_ = 0;
     int caretCol_ = 0;

@@ -8,6 +8,7 @@ namespace scene {
 struct TPen {
     TColor Color = clBlack;
     int Width = 1;
+    bool operator==(const TPen&) const = default;
 };
 
 class TShape : public SceneElement {
@@ -27,6 +28,8 @@ public:
 
     // The figure's box inside the element, after the pen and square-kind rules.
     TRect FigureBox() const;
+    // Width and height of the ellipse each corner of a round kind is a quarter of.
+    int CornerSize() const;
 
 private:
     TShapeType shape_ = TShapeType::stRectangle;
