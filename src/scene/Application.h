@@ -6,6 +6,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,19 +23,27 @@ class Application {
 public:
     Application(Platform& platform, const std::string& programPath);
     ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
     Platform& GetPlatform() const { return platform_; }
+    double NowMs() const { return platform_.NowMs(); }
     // The program file's name without folder and extension, letters after the first in lower case.
     const std::string& Title() const { return title_; }
     const std::string& ProgramPath() const { return programPath_; }
     static std::string TitleFromPath(const std::string& path);
+    // The program file's name without its folder.
+    static std::string FileNameOf(const std::string& path);
 
     // Runs the loop with form as the main window until it closes or Terminate().
+    // Shows the window first if it is not showing yet.
     void Run(Form& form);
-    // Tests: runs the loop until the clock reaches NowMs() + ms (or the loop ends).
+    // Tests: runs the loop until the clock reaches NowMs() + ms and nothing is
+    // left to do at that moment (or the loop ends).
     void RunFor(double ms);
     // One pass of the loop; waits at most until deadlineMs. Returns false once terminated.
     bool Step(double deadlineMs);
+    // The loop ends once the running handler has returned.
     void Terminate();
     bool Terminated() const { return terminated_; }
     Form* MainForm() const { return mainForm_; }
@@ -48,6 +57,7 @@ public:
     void DisarmTimer(TTimer& t);
     // How many timers may be armed at once; beyond it arming fails.
     void SetTimerLimit(int n) { timerLimit_ = n; }
+    int ArmedTimers() const { return static_cast<int>(armed_.size()); }
 
     // Runs fn, showing any error it raises in the error box.
     void Guard(const std::function<void()>& fn);
@@ -56,14 +66,28 @@ public:
     // Message text as the box shows it: a "." added after a letter or digit.
     static std::string BoxText(const std::string& message);
     ErrorBox* OpenErrorBox() const { return openBox_; }
+    // Every box shown so far, in order, as caption and text.
+    struct ShownBox {
+        std::string caption, text;
+    };
+    const std::vector<ShownBox>& ShownBoxes() const { return shownBoxes_; }
+    int HeldBackErrors() const { return static_cast<int>(heldErrors_.size()); }
 
     // Startup failures, before any window exists: the "Application Error" box.
     void ShowStartupError(const std::string& kind, const std::string& message);
+    static std::string StartupErrorText(const std::string& kind, const std::string& programPath,
+                                        const std::string& message);
 
 private:
+    enum class Pass { Worked, Idle };
+    Pass RunPass(double deadlineMs);
     bool RunPosted();
-    bool RunInput(double deadlineMs);
+    bool RunInput();
+    bool RunRepaint();
     bool RunDueTimer();
+    void WaitForWork(double deadlineMs);
+    void Dispatch(const InputEvent& ev);
+    double EarliestDueMs() const;
     void ShowBox(const std::string& caption, const std::string& text);
 
     Platform& platform_;
@@ -80,6 +104,7 @@ private:
 
     ErrorBox* openBox_ = nullptr;
     std::deque<std::string> heldErrors_;
+    std::vector<ShownBox> shownBoxes_;
 };
 
 }  // namespace scene

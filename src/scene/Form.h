@@ -19,6 +19,8 @@ class TButton;
 class TShape;
 class TTimer;
 
+enum class Direction { Forward, Backward };
+
 class Form {
 public:
     Form(Application& app, std::string name);
@@ -27,6 +29,7 @@ public:
     Form& operator=(const Form&) = delete;
 
     Application& App() const { return app_; }
+    const std::string& Name() const { return name_; }
 
     // Window properties, set by the layout before the window is shown.
     std::string Caption = "Form";
@@ -39,14 +42,20 @@ public:
     std::vector<std::uint32_t> IconArgb;   // 32 x 32 when set
     std::function<void(Form& Sender)> OnCreate;
 
-    // Registration, in creation order; elements call these from their constructors.
+    TRect ClientRect() const { return {0, 0, ClientWidth, ClientHeight}; }
+
+    // Registration, in creation order; elements and timers call these from their
+    // constructors and destructors.
     void Register(SceneElement& e);
     void Unregister(SceneElement& e);
+    void Register(TWinControl& c);
+    void Unregister(TWinControl& c);
     void Register(TTimer& t);
     void Unregister(TTimer& t);
     const std::vector<SceneElement*>& Stacking() const { return stacking_; }
     const std::vector<TWinControl*>& Windowed() const { return windowed_; }
     const std::vector<TTimer*>& Timers() const { return timers_; }
+    // Index in the stacking list (0 is the bottom), or -1.
     int StackIndex(const SceneElement& e) const;
 
     // A shape made at run time, owned by the window, on top of the stacking list.
@@ -54,22 +63,29 @@ public:
     // Moves a graphic element to the bottom of the stacking list.
     void SendToBack(SceneElement& e);
 
-    // Load steps in creation order, then the auto-sizing labels, then the timers armed.
+    // Load steps in creation order, then the timers armed. Errors propagate.
     void LoadAll();
+    bool Loaded() const { return loaded_; }
+    // Runs OnCreate; an error it raises is shown in the error box before this returns.
+    void DoCreate();
     // Makes the platform window, shows it and gives the first focus.
     void Show();
     // Ends the event loop; the window is destroyed with this object.
     void Close();
     bool Showing() const { return window_ != nullptr; }
     PlatformWindow* Window() const { return window_.get(); }
+    int WindowId() const { return window_ ? window_->Id() : 0; }
 
     // Repainting.
     void InvalidateRect(const TRect& r);
     void InvalidateAll();
     bool NeedsRepaint() const { return !dirty_.empty(); }
+    // The marked region, as a few rectangles inside the client area.
+    const std::vector<TRect>& DirtyRegion() const { return dirty_; }
     // Composes the marked region and presents it.
     void Repaint();
-    // Composes the whole client area (clipped to clip) into frame; used by Repaint,
+    // Composes everything that meets clip into frame: the background, the visible
+    // graphic elements bottom up, then the visible windowed ones. Used by Repaint,
     // benchmarks and tests.
     void Compose(const FrameBuffer& frame, const TRect& clip);
 
@@ -82,31 +98,48 @@ public:
     // Topmost visible enabled graphic element at (x, y), or null.
     SceneElement* HitTest(int x, int y) const;
     SceneElement* Capture() const { return capture_; }
+    // The element the last idle check found under the pointer.
+    SceneElement* Hovered() const { return hover_; }
 
     // Keyboard focus among the windowed elements.
     TWinControl* FocusedControl() const { return focused_; }
     void SetFocus(TWinControl* c);
-    void SelectNext(bool forward);
+    void SelectNext(Direction direction);
     // The button Enter presses: the focused button, else the default one.
     TButton* ActiveButton() const;
 
     // Forget an element that is being hidden, disabled or destroyed.
     void ElementStateChanged(SceneElement& e);
 
+    // How close two presses must be to make a double click.
+    static constexpr double kDoubleClickMs = 500;
+    static constexpr int kDoubleClickDistance = 4;
+
 private:
     TWinControl* WindowedAt(int x, int y) const;
+    std::vector<TWinControl*> TabCycle() const;
     void DispatchMouse(const InputEvent& ev);
+    void DispatchToWindowed(TWinControl& c, const InputEvent& ev, TShiftState shift);
+    void DispatchToGraphic(const InputEvent& ev, TShiftState shift);
+    void PressGraphic(SceneElement* target, const InputEvent& ev, TShiftState shift);
+    void ReleaseGraphic(SceneElement* target, const InputEvent& ev, TShiftState shift);
     void DispatchKey(const InputEvent& ev);
+    bool PressAccelerator(int key);
     void UpdateCursor(int x, int y);
+    void PointerLeft();
+    void Forget(SceneElement& e);
+    void InvalidateDefaultButtons();
 
     Application& app_;
     std::string name_;
+    std::vector<SceneElement*> created_;    // both families, in creation order
     std::vector<SceneElement*> stacking_;
     std::vector<TWinControl*> windowed_;
     std::vector<TTimer*> timers_;
     std::vector<std::unique_ptr<TShape>> madeShapes_;
     std::vector<TRect> dirty_;
     std::unique_ptr<PlatformWindow> window_;
+    bool loaded_ = false;
 
     SceneElement* capture_ = nullptr;       // graphic element holding the pointer
     TWinControl* windowedCapture_ = nullptr;
@@ -115,9 +148,11 @@ private:
     TWinControl* focused_ = nullptr;
     int pointerX_ = -1, pointerY_ = -1;
     bool pointerInside_ = false;
+    unsigned buttonsHeld_ = 0;              // ssLeft, ssRight, ssMiddle
     double lastDownMs_ = -1e9;
     int lastDownX_ = 0, lastDownY_ = 0;
-    SceneElement* lastDownTarget_ = nullptr;
+    bool surfacePressed_ = false;           // the last press may start a double click
+    bool cursorShown_ = false;
     TCursor shownCursor_ = TCursor::crDefault;
 };
 

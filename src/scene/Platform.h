@@ -29,6 +29,7 @@ enum class EventKind {
     CloseRequest,    // the window's close box or the platform's close keystroke
     FocusGained, FocusLost,
     Exposed,         // the platform lost the window's pixels; everything must be presented again
+    PointerLeft,     // the pointer left the window's client area (no position)
 };
 
 struct InputEvent {

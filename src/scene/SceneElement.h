@@ -15,6 +15,10 @@ class Painter;
 struct InputEvent;
 
 class SceneElement;
+
+// Graphic elements are painted onto the window and stack; windowed ones lie above them.
+enum class ElementFamily { Graphic, Windowed };
+
 using TNotifyEvent = std::function<void(SceneElement& Sender)>;
 using TMouseMoveEvent = std::function<void(SceneElement& Sender, TShiftState Shift, int X, int Y)>;
 using TMouseEvent =
@@ -22,7 +26,10 @@ using TMouseEvent =
 
 class SceneElement {
 public:
-    SceneElement(Form& owner, std::string name, int defaultWidth, int defaultHeight);
+    // A graphic element registers with its window at the top of the stacking list;
+    // a windowed one is registered by TWinControl.
+    SceneElement(Form& owner, std::string name, int defaultWidth, int defaultHeight,
+                 ElementFamily family = ElementFamily::Graphic);
     virtual ~SceneElement();
     SceneElement(const SceneElement&) = delete;
     SceneElement& operator=(const SceneElement&) = delete;
@@ -55,6 +62,7 @@ public:
     void SetParentFont(bool v) { parentFont_ = v; }
 
     virtual bool IsWindowed() const = 0;
+    ElementFamily Family() const { return family_; }
     // Draws in the element's own coordinates; the caller has translated and clipped.
     virtual void Paint(Painter& painter) = 0;
     // The load step, once every element of the layout exists.
@@ -77,9 +85,10 @@ public:
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
 
-protected:
-    // Marks the element's current rectangle for repaint.
+    // Marks the element's current rectangle for repaint (nothing while hidden).
     void Invalidate();
+
+protected:
     virtual void FontChanged() { Invalidate(); }
     virtual void BoundsChanged() {}
     virtual void VisibilityChanged() {}
@@ -88,6 +97,7 @@ protected:
 private:
     Form& owner_;
     std::string name_;
+    ElementFamily family_;
     TRect bounds_;
     bool visible_ = true;
     bool enabled_ = true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace scene {
@@ -10,6 +11,12 @@ namespace scene {
 class Form;
 class TTimer;
 using TTimerEvent = std::function<void(TTimer& Sender)>;
+
+// Raised to the code that asked for one timer more than the platform has.
+class TimerLimitError : public std::runtime_error {
+public:
+    TimerLimitError() : std::runtime_error("Not enough timers available") {}
+};
 
 class TTimer {
 public:
@@ -19,22 +26,28 @@ public:
     TTimer& operator=(const TTimer&) = delete;
 
     const std::string& Name() const { return name_; }
+    Form& Owner() const { return owner_; }
     unsigned Interval() const { return interval_; }
+    // A new value re-arms the timer, so its next tick is one full period away.
+    // Throws TimerLimitError when arming fails; the timer then stays disarmed.
     void SetInterval(unsigned ms);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool e);
     void SetOnTimer(TTimerEvent handler);
+    bool HasHandler() const { return static_cast<bool>(onTimer_); }
     bool Armed() const { return armed_; }
+    // When the next tick falls due on the platform clock; meaningful while armed.
+    double DueMs() const { return dueMs_; }
 
     // The interval raised to 10 ms and rounded up to whole 15.625 ms beats.
     static double PeriodMs(unsigned interval);
 
-    // Called by the event loop.
+    // Called by the event loop; does nothing while the handler is already running.
     void Tick();
-
-private:
+    // Arms the timer if its three conditions hold; the window calls this once loaded.
     void Rearm();
 
+private:
     Form& owner_;
     std::string name_;
     unsigned interval_ = 1000;
@@ -44,7 +57,6 @@ private:
     TTimerEvent onTimer_;
     friend class Application;
     double dueMs_ = 0;
-    bool pending_ = false;
 };
 
 }  // namespace scene

@@ -10,7 +10,9 @@ namespace scene {
 
 class TWinControl : public SceneElement {
 public:
+    // Registers the control at the end of the window's windowed list.
     TWinControl(Form& owner, std::string name, int defaultWidth, int defaultHeight);
+    ~TWinControl() override;
 
     bool IsWindowed() const override { return true; }
 

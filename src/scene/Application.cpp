@@ -1,0 +1,282 @@
+#include "scene/Application.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <utility>
+
+#include "scene/ErrorBox.h"
+#include "scene/Form.h"
+#include "scene/TTimer.h"
+
+namespace scene {
+
+namespace {
+
+constexpr double kForever = std::numeric_limits<double>::infinity();
+
+}  // namespace
+
+Application::Application(Platform& platform, const std::string& programPath)
+    : platform_(platform), programPath_(programPath), title_(TitleFromPath(programPath))
+{
+}
+
+Application::~Application() = default;
+
+std::string Application::FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Application::TitleFromPath(const std::string& path)
+{
+    std::string title = FileNameOf(path);
+    title = title.substr(0, title.find('.'));
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        const auto c = static_cast<unsigned char>(title[i]);
+        title[i] = static_cast<char>(i == 0 ? std::toupper(c) : std::tolower(c));
+    }
+    return title;
+}
+
+// ---- The loop ----
+
+void Application::Run(Form& form)
+{
+    mainForm_ = &form;
+    if (!form.Showing())
+        form.Show();
+    while (!terminated_)
+        RunPass(kForever);
+}
+
+void Application::RunFor(double ms)
+{
+    const double end = platform_.NowMs() + ms;
+    while (!terminated_) {
+        if (RunPass(end) == Pass::Idle && platform_.NowMs() >= end)
+            break;
+    }
+}
+
+bool Application::Step(double deadlineMs)
+{
+    if (!terminated_)
+        RunPass(deadlineMs);
+    return !terminated_;
+}
+
+void Application::Terminate()
+{
+    terminated_ = true;
+    platform_.Wake();
+}
+
+Application::Pass Application::RunPass(double deadlineMs)
+{
+    if (RunPosted() || RunInput() || RunRepaint() || RunDueTimer())
+        return Pass::Worked;
+    if (mainForm_ && !openBox_)
+        Guard([this] { mainForm_->IdleCheck(); });
+    const double until = std::min(deadlineMs, EarliestDueMs());
+    InputEvent ev;
+    if (!platform_.WaitEvent(ev, until))
+        return Pass::Idle;
+    Dispatch(ev);
+    return Pass::Worked;
+}
+
+bool Application::RunPosted()
+{
+    std::function<void()> fn;
+    {
+        const std::lock_guard<std::mutex> lock(postedMutex_);
+        if (posted_.empty())
+            return false;
+        fn = std::move(posted_.front());
+        posted_.pop_front();
+    }
+    Guard(fn);
+    return true;
+}
+
+bool Application::RunInput()
+{
+    InputEvent ev;
+    if (!platform_.WaitEvent(ev, platform_.NowMs()))
+        return false;
+    Dispatch(ev);
+    return true;
+}
+
+bool Application::RunRepaint()
+{
+    bool worked = false;
+    if (mainForm_ && mainForm_->NeedsRepaint()) {
+        Guard([this] { mainForm_->Repaint(); });
+        worked = true;
+    }
+    if (openBox_ && openBox_->NeedsRepaint()) {
+        openBox_->Repaint();
+        worked = true;
+    }
+    return worked;
+}
+
+bool Application::RunDueTimer()
+{
+    const double now = platform_.NowMs();
+    TTimer* next = nullptr;
+    for (TTimer* t : armed_)
+        if (t->dueMs_ <= now && (!next || t->dueMs_ < next->dueMs_))
+            next = t;
+    if (!next)
+        return false;
+    // One tick however late: the missed periods are dropped and the beat goes on.
+    const double period = TTimer::PeriodMs(next->interval_);
+    next->dueMs_ += (std::floor((now - next->dueMs_) / period) + 1) * period;
+    Guard([next] { next->Tick(); });
+    return true;
+}
+
+double Application::EarliestDueMs() const
+{
+    double earliest = kForever;
+    for (const TTimer* t : armed_)
+        earliest = std::min(earliest, t->dueMs_);
+    return earliest;
+}
+
+void Application::Dispatch(const InputEvent& ev)
+{
+    if (openBox_ && ev.window == openBox_->WindowId()) {
+        openBox_->HandleInput(ev);
+        return;
+    }
+    Form* form = mainForm_;
+    if (!form || !form->Showing() || ev.window != form->WindowId())
+        return;
+    if (openBox_) {
+        // The box is modal: the game window takes no input meanwhile.
+        if (ev.kind == EventKind::Exposed)
+            form->InvalidateAll();
+        return;
+    }
+    Guard([form, &ev] { form->HandleInput(ev); });
+}
+
+void Application::Post(std::function<void()> fn)
+{
+    {
+        const std::lock_guard<std::mutex> lock(postedMutex_);
+        posted_.push_back(std::move(fn));
+    }
+    platform_.Wake();
+}
+
+// ---- Timers ----
+
+void Application::ArmTimer(TTimer& t)
+{
+    if (t.armed_)
+        DisarmTimer(t);
+    if (static_cast<int>(armed_.size()) >= timerLimit_)
+        throw TimerLimitError();
+    t.armed_ = true;
+    t.dueMs_ = platform_.NowMs() + TTimer::PeriodMs(t.interval_);
+    armed_.push_back(&t);
+}
+
+void Application::DisarmTimer(TTimer& t)
+{
+    const auto it = std::find(armed_.begin(), armed_.end(), &t);
+    if (it != armed_.end())
+        armed_.erase(it);
+    t.armed_ = false;
+}
+
+// ---- Errors ----
+
+void Application::Guard(const std::function<void()>& fn)
+{
+    std::string message;
+    try {
+        fn();
+        return;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message.clear();
+    }
+    // The capture goes first; should its release fail too, that report follows this one.
+    try {
+        if (mainForm_)
+            mainForm_->CancelCapture();
+    } catch (const std::exception& e) {
+        heldErrors_.push_back(e.what());
+    } catch (...) {
+        heldErrors_.push_back({});
+    }
+    ShowError(message);
+}
+
+std::string Application::BoxText(const std::string& message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+        return message + ".";
+    return message;
+}
+
+void Application::ShowError(const std::string& message)
+{
+    if (openBox_) {
+        heldErrors_.push_back(message);
+        return;
+    }
+    ShowBox(title_, BoxText(message));
+    while (!heldErrors_.empty() && !terminated_) {
+        const std::string next = std::move(heldErrors_.front());
+        heldErrors_.pop_front();
+        ShowBox(title_, BoxText(next));
+    }
+}
+
+void Application::ShowBox(const std::string& caption, const std::string& text)
+{
+    shownBoxes_.push_back({caption, text});
+    const int owner = mainForm_ && mainForm_->Showing() ? mainForm_->WindowId() : 0;
+    ErrorBox box(platform_, caption, text, owner);
+    struct OpenMark {
+        ErrorBox*& slot;
+        OpenMark(ErrorBox*& s, ErrorBox& b) : slot(s) { slot = &b; }
+        ~OpenMark() { slot = nullptr; }
+    } mark(openBox_, box);
+    // The box's own loop: repaints, ticks and posted work go on, game input does not.
+    while (!box.Closed() && !terminated_)
+        RunPass(kForever);
+}
+
+std::string Application::StartupErrorText(const std::string& kind, const std::string& programPath,
+                                          const std::string& message)
+{
+    // The address of the code that reports, as a 32-bit module offset would read.
+    const auto address = static_cast<unsigned>(
+        reinterpret_cast<std::uintptr_t>(&Application::StartupErrorText) & 0xFFFFFFFFu);
+    char hex[16] = {};
+    std::snprintf(hex, sizeof hex, "%08X", address);
+    const bool endsWithStop = !message.empty() && message.back() == '.';
+    return "Exception " + kind + " in module " + FileNameOf(programPath) + " at " + hex + ".\r\n" + message +
+           (endsWithStop ? "" : ".") + "\r\n";
+}
+
+void Application::ShowStartupError(const std::string& kind, const std::string& message)
+{
+    ShowBox("Application Error", StartupErrorText(kind, programPath_, message));
+}
+
+}  // namespace scene
