@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "PaintSupport.h"
+#include "scene/Painter.h"
+#include "scene/Picture.h"
+
+using namespace scene;
+using painttest::TestFrame;
+
+namespace {
+
+constexpr std::uint32_t kDark = 0x202020, kLight = 0xE0E0E0;
+
+// A picture of solid blocks, so JPEG's losses stay far from the colours compared.
+std::vector<std::uint8_t> BlockJpeg(int blocksX, int blocksY, int blockSize, std::uint32_t a, std::uint32_t b) {
+    const int w = blocksX * blockSize, h = blocksY * blockSize;
+    std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            px[static_cast<std::size_t>(y) * w + x] = ((x / blockSize + y / blockSize) % 2) ? b : a;
+    return EncodeJpeg(px.data(), w, h, 95);
+}
+
+bool Near(std::uint32_t p, std::uint32_t q, int tolerance = 24) {
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((q >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TEST(Picture, HeaderIsReadAtOnceAndPixelsOnlyWhenAsked) {
+    Picture pic(BlockJpeg(3, 2, 16, kDark, kLight));
+    EXPECT_EQ(pic.Width(), 48);
+    EXPECT_EQ(pic.Height(), 32);
+    EXPECT_FALSE(pic.Decoded());
+    const std::vector<std::uint32_t>& px = pic.Pixels();
+    EXPECT_TRUE(pic.Decoded());
+    ASSERT_EQ(px.size(), 48u * 32u);
+    EXPECT_TRUE(Near(px[8 * 48 + 8], kDark)) << std::hex << px[8 * 48 + 8];
+    EXPECT_TRUE(Near(px[8 * 48 + 24], kLight)) << std::hex << px[8 * 48 + 24];
+    EXPECT_EQ(px[0] >> 24, 0u) << "pixels carry no alpha byte";
+    // A second call hands back the same decoded pixels.
+    EXPECT_EQ(&pic.Pixels(), &px);
+}
+
+TEST(Picture, WhatIsNotAJpegIsRefused) {
+    const std::uint8_t png[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    EXPECT_THROW(Picture(png, sizeof png), PictureError);
+    EXPECT_THROW(Picture(nullptr, 0), PictureError);
+    const std::uint8_t onlyStart[] = {0xFF, 0xD8, 0xFF};
+    EXPECT_THROW(Picture(onlyStart, sizeof onlyStart), PictureError);
+    std::vector<std::uint8_t> cut = BlockJpeg(2, 2, 8, kDark, kLight);
+    cut.resize(20);
+    EXPECT_THROW(Picture(std::move(cut)), PictureError);
+}
+
+TEST(PictureDrawing, ScalingRepeatsWholePixels) {
+    // A 2 x 2 checker stretched to 20 x 20 must give four flat 10 x 10 blocks.
+    const std::uint32_t checker[4] = {kDark, kLight, kLight, kDark};
+    Picture pic(EncodeJpeg(checker, 2, 2, 100));
+    TestFrame frame(40, 40, clRed);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawPicture({10, 10, 20, 20}, pic);
+    }
+    for (int by = 0; by < 2; ++by) {
+        for (int bx = 0; bx < 2; ++bx) {
+            const std::uint32_t corner = frame.At(10 + bx * 10, 10 + by * 10);
+            const TRect block{10 + bx * 10, 10 + by * 10, 10, 10};
+            EXPECT_EQ(frame.CountNot(block, corner), 0) << "block " << bx << "," << by << " is not flat";
+            EXPECT_TRUE(Near(corner, (bx + by) % 2 ? kLight : kDark, 16)) << std::hex << corner;
+        }
+    }
+    // Opaque, and nothing outside its box.
+    EXPECT_EQ(frame.CountNot({0, 0, 40, 10}, painttest::Px(clRed)), 0);
+    EXPECT_EQ(frame.CountNot({0, 30, 40, 10}, painttest::Px(clRed)), 0);
+    EXPECT_EQ(frame.CountNot({0, 10, 10, 20}, painttest::Px(clRed)), 0);
+    EXPECT_EQ(frame.CountNot({30, 10, 10, 20}, painttest::Px(clRed)), 0);
+}
+
+TEST(PictureDrawing, ShrinkingDropsWholeRowsAndColumns) {
+    Picture pic(BlockJpeg(4, 4, 16, kDark, kLight));   // 64 x 64
+    TestFrame frame(16, 16, clRed);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawPicture({0, 0, 16, 16}, pic);
+    }
+    // Each 4 x 4 block of the result samples one 16 x 16 block of the picture.
+    for (int by = 0; by < 4; ++by)
+        for (int bx = 0; bx < 4; ++bx)
+            EXPECT_TRUE(Near(frame.At(bx * 4 + 1, by * 4 + 1), (bx + by) % 2 ? kLight : kDark))
+                << "block " << bx << "," << by;
+}
+
+TEST(PictureDrawing, DecodedOnceAtFirstDrawAndRescaledOnResize) {
+    Picture pic(BlockJpeg(2, 1, 32, kDark, kLight));   // 64 x 32: dark left, light right
+    TestFrame frame(100, 100, clWhite);
+    {
+        Painter painter(frame.Buffer());
+        // Entirely clipped away: nothing to draw, so nothing is decoded.
+        painter.ClipRect({0, 0, 10, 10});
+        painter.DrawPicture({50, 50, 40, 40}, pic);
+    }
+    EXPECT_FALSE(pic.Decoded());
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawPicture({0, 0, 40, 20}, pic);
+    }
+    EXPECT_TRUE(pic.Decoded());
+    EXPECT_TRUE(Near(frame.At(19, 10), kDark));
+    EXPECT_TRUE(Near(frame.At(20, 10), kLight));
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawPicture({0, 0, 10, 30}, pic);
+    }
+    EXPECT_TRUE(Near(frame.At(4, 25), kDark));
+    EXPECT_TRUE(Near(frame.At(5, 25), kLight));
+    EXPECT_TRUE(Near(frame.At(20, 10), kLight)) << "outside the new box the old drawing stays";
+}
+
+TEST(PictureDrawing, NaturalSizeAndClipping) {
+    Picture pic(BlockJpeg(2, 2, 8, kDark, kLight));   // 16 x 16
+    TestFrame frame(40, 40, clWhite);
+    {
+        Painter painter(frame.Buffer());
+        painter.Save();
+        painter.Translate(5, 5);
+        painter.ClipRect({0, 0, 12, 40});
+        painter.DrawPicture({0, 0, 40, 40}, pic, PictureFit::NaturalSize);
+        painter.Restore();
+    }
+    EXPECT_TRUE(Near(frame.At(6, 6), kDark));
+    EXPECT_TRUE(Near(frame.At(14, 6), kLight));
+    EXPECT_TRUE(Near(frame.At(6, 14), kLight));
+    EXPECT_EQ(frame.At(17, 6), painttest::Px(clWhite)) << "cut at the clip";
+    EXPECT_EQ(frame.At(6, 21), painttest::Px(clWhite)) << "natural size ends at 16 pixels";
+}

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include "PaintSupport.h"
+#include "scene/Painter.h"
+
+using namespace scene;
+using painttest::Px;
+using painttest::TestFrame;
+
+namespace {
+
+constexpr std::uint32_t kBlack = Px(clBlack), kSilver = Px(clSilver), kRed = Px(clRed), kWhite = Px(clWhite);
+
+}  // namespace
+
+TEST(RectangleDrawing, OutlineOnTheOutermostPixelsAndBrushInside) {
+    TestFrame frame(100, 100, clSilver);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawRect({10, 20, 65, 65}, clBlack, 1, clRed);
+    }
+    EXPECT_EQ(frame.CountNot({10, 20, 65, 1}, kBlack), 0) << "top row";
+    EXPECT_EQ(frame.CountNot({10, 84, 65, 1}, kBlack), 0) << "bottom row";
+    EXPECT_EQ(frame.CountNot({10, 20, 1, 65}, kBlack), 0) << "left column";
+    EXPECT_EQ(frame.CountNot({74, 20, 1, 65}, kBlack), 0) << "right column";
+    EXPECT_EQ(frame.CountNot({11, 21, 63, 63}, kRed), 0) << "inside";
+    // Nothing outside the box.
+    EXPECT_EQ(frame.CountNot({0, 0, 100, 20}, kSilver), 0);
+    EXPECT_EQ(frame.CountNot({0, 85, 100, 15}, kSilver), 0);
+    EXPECT_EQ(frame.CountNot({0, 20, 10, 65}, kSilver), 0);
+    EXPECT_EQ(frame.CountNot({75, 20, 25, 65}, kSilver), 0);
+}
+
+TEST(RectangleDrawing, TwoTilesSideBySideShowATwoPixelLine) {
+    TestFrame frame(140, 70, clSilver);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawRect({0, 0, 65, 65}, clBlack, 1, clGray);
+        painter.DrawRect({65, 0, 65, 65}, clBlack, 1, clSilver);
+    }
+    for (int y = 1; y < 64; ++y) {
+        EXPECT_EQ(frame.At(63, y), Px(clGray)) << "y " << y;
+        EXPECT_EQ(frame.At(64, y), kBlack) << "y " << y;
+        EXPECT_EQ(frame.At(65, y), kBlack) << "y " << y;
+        EXPECT_EQ(frame.At(66, y), kSilver) << "y " << y;
+    }
+}
+
+TEST(RectangleDrawing, WidePenStaysInsideAndThinBoxesAreAllPen) {
+    TestFrame frame(40, 40, clSilver);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawRect({0, 0, 20, 20}, clBlack, 3, clWhite);
+        painter.DrawRect({25, 0, 5, 30}, clRed, 3, clWhite);
+    }
+    EXPECT_EQ(frame.CountNot({0, 0, 20, 3}, kBlack), 0);
+    EXPECT_EQ(frame.CountNot({17, 0, 3, 20}, kBlack), 0);
+    EXPECT_EQ(frame.CountNot({3, 3, 14, 14}, kWhite), 0);
+    EXPECT_EQ(frame.CountNot({25, 0, 5, 30}, kRed), 0);
+}
+
+TEST(RoundDrawing, RoundRectLeavesItsCornersAndKeepsStraightEdges) {
+    TestFrame frame(80, 80, clSilver);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawRoundRect({5, 5, 65, 65}, 16, 16, clBlack, 1, clRed);
+    }
+    for (const auto& [x, y] : {std::pair{5, 5}, {69, 5}, {5, 69}, {69, 69}, {6, 6}, {68, 68}})
+        EXPECT_EQ(frame.At(x, y), kSilver) << "corner " << x << "," << y;
+    for (const auto& [x, y] : {std::pair{37, 5}, {37, 69}, {5, 37}, {69, 37}})
+        EXPECT_EQ(frame.At(x, y), kBlack) << "edge middle " << x << "," << y;
+    EXPECT_EQ(frame.At(37, 6), kRed);
+    EXPECT_EQ(frame.At(37, 37), kRed);
+    EXPECT_EQ(frame.CountNot({0, 0, 80, 5}, kSilver), 0);
+    EXPECT_EQ(frame.CountNot({70, 0, 10, 80}, kSilver), 0);
+}
+
+TEST(RoundDrawing, CircleTouchesItsSidesAndLeavesItsCorners) {
+    TestFrame frame(70, 70, clSilver);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawEllipse({5, 5, 60, 60}, clBlack, 1, clLime);
+    }
+    for (const auto& [x, y] : {std::pair{5, 5}, {64, 5}, {5, 64}, {64, 64}, {9, 9}})
+        EXPECT_EQ(frame.At(x, y), kSilver) << "corner " << x << "," << y;
+    for (const auto& [x, y] : {std::pair{34, 5}, {35, 64}, {5, 35}, {64, 34}})
+        EXPECT_TRUE(painttest::Dark(frame.At(x, y))) << "side " << x << "," << y;
+    EXPECT_EQ(frame.At(35, 35), Px(clLime));
+    EXPECT_EQ(frame.CountNot({0, 0, 70, 5}, kSilver), 0);
+    EXPECT_EQ(frame.CountNot({65, 0, 5, 70}, kSilver), 0);
+}
+
+TEST(PainterState, TranslateAndClipNestAndRestore) {
+    TestFrame frame(50, 50, clSilver);
+    {
+        Painter painter(frame.Buffer());
+        painter.Save();
+        painter.Translate(10, 10);
+        painter.ClipRect({0, 0, 20, 20});
+        EXPECT_TRUE(painter.Visible({15, 15, 10, 10}));
+        EXPECT_FALSE(painter.Visible({20, 0, 5, 5}));
+        painter.Save();
+        painter.Translate(5, 0);
+        painter.ClipRect({0, 0, 5, 100});
+        painter.FillRect({-100, -100, 300, 300}, clRed);   // lands on x 15..19, y 10..29
+        painter.Restore();
+        painter.DrawRoundRect({10, 10, 30, 30}, 8, 8, clBlack, 1, clWhite);   // cut at 30, 30
+        painter.Restore();
+        painter.FillRect({45, 45, 10, 10}, clBlue);   // cut by the frame
+        EXPECT_FALSE(painter.Visible({50, 0, 10, 10}));
+    }
+    EXPECT_EQ(frame.CountNot({15, 10, 5, 10}, kRed), 0);
+    EXPECT_EQ(frame.At(14, 12), kSilver);
+    EXPECT_EQ(frame.At(20, 12), kSilver);
+    EXPECT_EQ(frame.CountNot({30, 0, 20, 45}, kSilver), 0) << "nothing right of the clip";
+    EXPECT_EQ(frame.CountNot({0, 30, 45, 20}, kSilver), 0) << "nothing below the clip";
+    EXPECT_EQ(frame.CountNot({45, 45, 5, 5}, Px(clBlue)), 0);
+}
+
+TEST(PainterState, SystemColoursAndEdges) {
+    TestFrame frame(30, 30, clRed);
+    {
+        Painter painter(frame.Buffer());
+        painter.FillRect({0, 0, 30, 30}, clWindow);
+        painter.DrawEdge({0, 0, 30, 30}, EdgeStyle::Sunken);
+    }
+    const Rgb shadow = ResolveColor(clBtnShadow), highlight = ResolveColor(clBtnHighlight);
+    EXPECT_EQ(frame.At(10, 0), (std::uint32_t{shadow.r} << 16) | (shadow.g << 8) | shadow.b);
+    EXPECT_EQ(frame.At(10, 29), (std::uint32_t{highlight.r} << 16) | (highlight.g << 8) | highlight.b);
+    EXPECT_NE(frame.At(1, 10), frame.At(28, 10)) << "inner ring: dark left, light right";
+    EXPECT_EQ(frame.CountNot({2, 2, 26, 26}, kWhite), 0);
+}
+
+TEST(PainterState, FocusRectangleInvertsDotsAndTwiceRestores) {
+    TestFrame frame(20, 20, clWhite);
+    TestFrame before(20, 20, clWhite);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawFocusRect({2, 2, 16, 16});
+    }
+    EXPECT_EQ(frame.At(2, 2), kBlack);
+    EXPECT_EQ(frame.At(3, 2), kWhite);
+    EXPECT_EQ(frame.At(10, 10), kWhite);
+    {
+        Painter painter(frame.Buffer());
+        painter.DrawFocusRect({2, 2, 16, 16});
+    }
+    EXPECT_TRUE(frame.SameAs(before));
+}
