@@ -1,0 +1,137 @@
+#include "platform/sdl/SdlEvents.h"
+
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+using scene::EventKind;
+using scene::InputEvent;
+
+constexpr std::pair<SDL_Keycode, int> kSpecialKeys[] = {
+    {SDLK_RETURN, scene::kReturn},  {SDLK_KP_ENTER, scene::kReturn},
+    {SDLK_ESCAPE, scene::kEscape},  {SDLK_TAB, scene::kTab},
+    {SDLK_BACKSPACE, scene::kBackspace}, {SDLK_DELETE, scene::kDelete},
+    {SDLK_LEFT, scene::kLeft},      {SDLK_RIGHT, scene::kRight},
+    {SDLK_UP, scene::kUp},          {SDLK_DOWN, scene::kDown},
+    {SDLK_HOME, scene::kHome},      {SDLK_END, scene::kEnd},
+    {SDLK_SPACE, scene::kSpace},    {SDLK_F4, scene::kF4},
+};
+
+// SDL dates events with its 32-bit millisecond ticks; move that age onto our clock.
+double EventTime(Uint32 timestamp, const TranslateContext& ctx) {
+    const auto age = static_cast<Sint32>(ctx.nowTicks - timestamp);
+    return age > 0 ? ctx.nowMs - age : ctx.nowMs;
+}
+
+InputEvent Base(EventKind kind, int window, Uint32 timestamp, const TranslateContext& ctx) {
+    InputEvent e;
+    e.kind = kind;
+    e.window = window;
+    e.timeMs = EventTime(timestamp, ctx);
+    return e;
+}
+
+bool Motion(const SDL_MouseMotionEvent& m, const TranslateContext& ctx, InputEvent& out) {
+    out = Base(EventKind::MouseMove, static_cast<int>(m.windowID), m.timestamp, ctx);
+    out.x = m.x;
+    out.y = m.y;
+    out.mods = TranslateMods(static_cast<Uint16>(SDL_GetModState()));
+    return true;
+}
+
+bool Button(const SDL_MouseButtonEvent& b, const TranslateContext& ctx, InputEvent& out) {
+    scene::TMouseButton button = scene::TMouseButton::mbLeft;
+    switch (b.button) {
+        case SDL_BUTTON_LEFT: button = scene::TMouseButton::mbLeft; break;
+        case SDL_BUTTON_RIGHT: button = scene::TMouseButton::mbRight; break;
+        case SDL_BUTTON_MIDDLE: button = scene::TMouseButton::mbMiddle; break;
+        default: return false;  // side buttons mean nothing to the game
+    }
+    const EventKind kind = b.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp;
+    out = Base(kind, static_cast<int>(b.windowID), b.timestamp, ctx);
+    out.x = b.x;
+    out.y = b.y;
+    out.button = button;
+    out.mods = TranslateMods(static_cast<Uint16>(SDL_GetModState()));
+    return true;
+}
+
+bool Keyboard(const SDL_KeyboardEvent& k, const TranslateContext& ctx, InputEvent& out) {
+    const EventKind kind = k.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
+    out = Base(kind, static_cast<int>(k.windowID), k.timestamp, ctx);
+    out.key = TranslateKey(k.keysym.sym);
+    out.mods = TranslateMods(k.keysym.mod);
+    return true;
+}
+
+bool Text(const SDL_TextInputEvent& t, const TranslateContext& ctx, InputEvent& out) {
+    out = Base(EventKind::TextInput, static_cast<int>(t.windowID), t.timestamp, ctx);
+    out.text = t.text;
+    return !out.text.empty();
+}
+
+bool Window(const SDL_WindowEvent& w, const TranslateContext& ctx, InputEvent& out) {
+    EventKind kind = EventKind::Exposed;
+    switch (w.event) {
+        case SDL_WINDOWEVENT_CLOSE: kind = EventKind::CloseRequest; break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: kind = EventKind::FocusGained; break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: kind = EventKind::FocusLost; break;
+        // A new size means a new window surface, whose pixels start out undefined.
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_EXPOSED: kind = EventKind::Exposed; break;
+        default: return false;
+    }
+    out = Base(kind, static_cast<int>(w.windowID), w.timestamp, ctx);
+    return true;
+}
+
+}  // namespace
+
+int TranslateKey(SDL_Keycode sym) {
+    for (const auto& [sdl, key] : kSpecialKeys) {
+        if (sdl == sym) return key;
+    }
+    // SDL's key codes of printable keys are their unshifted characters, letters in lower case.
+    if (sym > ' ' && sym < 0x7F) return sym;
+    return scene::kUnknown;
+}
+
+unsigned TranslateMods(Uint16 sdlMods) {
+    unsigned mods = 0;
+    if (sdlMods & KMOD_SHIFT) mods |= scene::kmShift;
+    if (sdlMods & KMOD_CTRL) mods |= scene::kmCtrl;
+    if (sdlMods & KMOD_ALT) mods |= scene::kmAlt;
+    return mods;
+}
+
+bool TranslateEvent(const SDL_Event& ev, const TranslateContext& ctx, InputEvent& out) {
+    switch (ev.type) {
+        case SDL_MOUSEMOTION: return Motion(ev.motion, ctx, out);
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: return Button(ev.button, ctx, out);
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: return Keyboard(ev.key, ctx, out);
+        case SDL_TEXTINPUT: return Text(ev.text, ctx, out);
+        case SDL_WINDOWEVENT: return Window(ev.window, ctx, out);
+        case SDL_QUIT:
+            // A signal or the session ending: the main window is asked to close.
+            out = Base(EventKind::CloseRequest, ctx.mainWindow, ev.quit.timestamp, ctx);
+            return true;
+        default: return false;
+    }
+}
+
+void CoalesceMotion(SDL_Event& ev) {
+    SDL_PumpEvents();
+    SDL_Event next{};
+    while (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+           next.type == SDL_MOUSEMOTION && next.motion.windowID == ev.motion.windowID) {
+        // Events are only ever appended, so the first motion in the queue is the one peeked.
+        if (SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION) != 1) break;
+        ev = next;
+    }
+}
+
+}  // namespace platform

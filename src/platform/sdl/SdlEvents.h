@@ -1,0 +1,29 @@
+// Translation of SDL's events into the toolkit's input events. This is the one
+// place that reads an SDL_Event; everything above it sees only scene::InputEvent.
+#pragma once
+
+#include <SDL.h>
+
+#include "scene/Platform.h"
+
+namespace platform {
+
+// What a translation needs to know beyond the event itself.
+struct TranslateContext {
+    double nowMs = 0;        // the platform clock at translation time
+    Uint32 nowTicks = 0;     // SDL_GetTicks() at the same moment, to date the event
+    int mainWindow = 0;      // receives the close request of a quit
+};
+
+// Printable keys become their lower-case ASCII code, the rest scene::Key values.
+int TranslateKey(SDL_Keycode sym);
+unsigned TranslateMods(Uint16 sdlMods);
+
+// Fills `out` and returns true when the event means something to the toolkit.
+bool TranslateEvent(const SDL_Event& ev, const TranslateContext& ctx, scene::InputEvent& out);
+
+// `ev` is a motion event just taken from the queue: swallows the motion events
+// queued right behind it for the same window and leaves the latest in `ev`.
+void CoalesceMotion(SDL_Event& ev);
+
+}  // namespace platform

@@ -1,0 +1,179 @@
+#include "platform/sdl/SdlPlatform.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/SdlAudio.h"
+#include "platform/sdl/SdlEvents.h"
+#include "platform/sdl/SdlHandles.h"
+#include "platform/sdl/SdlWindow.h"
+
+namespace platform {
+
+namespace {
+
+// Owns SDL's video and event subsystems for the platform's lifetime.
+class SdlVideo {
+public:
+    SdlVideo() {
+        // Drawing straight into the window's surface; SDL's default goes through
+        // a software GL framebuffer that costs several times as much per frame.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // A windowed game should not switch off the desktop's compositor or screen saver.
+        SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+        SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+        // The click that activates the window is a click in the game too.
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        // Closing the window is the window's close request alone, not a second one from SDL_QUIT.
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        // A poll must see every queued event; SDL's sentinel would end it early.
+        SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            const std::string reason = SDL_GetError();
+            SDL_Quit();
+            throw std::runtime_error("Cannot open the display: " + reason);
+        }
+    }
+    ~SdlVideo() { SDL_Quit(); }
+    SdlVideo(const SdlVideo&) = delete;
+    SdlVideo& operator=(const SdlVideo&) = delete;
+};
+
+class SdlPlatform final : public scene::Platform, private WindowHost {
+public:
+    SdlPlatform();
+
+    double NowMs() override;
+    bool WaitEvent(scene::InputEvent& out, double deadlineMs) override;
+    void Wake() override;
+    std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowSpec& spec) override;
+    std::string ClipboardText() override;
+    void SetClipboardText(const std::string& utf8) override;
+    std::unique_ptr<scene::AudioOut> OpenAudio(scene::AudioRender render) override;
+
+private:
+    void SelectCursor(scene::TCursor cursor) override;
+    void RequestTextInput(int delta) override;
+    void WindowClosed(int id) override;
+
+    bool NextSdlEvent(SDL_Event& ev, double deadlineMs);
+    void CreateCursors();
+
+    SdlVideo video_;
+    Uint64 start_ = SDL_GetPerformanceCounter();
+    double ticksPerMs_ = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
+    Uint32 wakeEvent_ = 0;
+    std::atomic<bool> wakePending_ = false;
+    std::array<SdlCursorHandle, 5> cursors_;   // indexed by scene::TCursor
+    SDL_Cursor* shown_ = nullptr;
+    std::vector<int> windows_;                 // open windows, oldest first
+    int textInputUsers_ = 0;
+};
+
+SdlPlatform::SdlPlatform() {
+    wakeEvent_ = SDL_RegisterEvents(1);
+    if (wakeEvent_ == static_cast<Uint32>(-1)) throw std::runtime_error("Cannot register SDL's wake-up event");
+    // Text input starts off and follows the windows' requests.
+    SDL_StopTextInput();
+    CreateCursors();
+}
+
+void SdlPlatform::CreateCursors() {
+    // Video drivers without pointer shapes give none; the pointer then keeps its shape.
+    auto make = [](SDL_SystemCursor id) { return SdlCursorHandle(SDL_CreateSystemCursor(id)); };
+    cursors_[static_cast<int>(scene::TCursor::crDefault)] = make(SDL_SYSTEM_CURSOR_ARROW);
+    cursors_[static_cast<int>(scene::TCursor::crArrow)] = make(SDL_SYSTEM_CURSOR_ARROW);
+    cursors_[static_cast<int>(scene::TCursor::crHandPoint)] = make(SDL_SYSTEM_CURSOR_HAND);
+    cursors_[static_cast<int>(scene::TCursor::crIBeam)] = make(SDL_SYSTEM_CURSOR_IBEAM);
+    cursors_[static_cast<int>(scene::TCursor::crCross)] = make(SDL_SYSTEM_CURSOR_CROSSHAIR);
+}
+
+double SdlPlatform::NowMs() {
+    return static_cast<double>(SDL_GetPerformanceCounter() - start_) / ticksPerMs_;
+}
+
+bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
+    SDL_Event ev{};
+    while (NextSdlEvent(ev, deadlineMs)) {
+        if (ev.type == wakeEvent_) {
+            wakePending_ = false;
+            return false;
+        }
+        if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
+        const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front()};
+        if (TranslateEvent(ev, ctx, out)) return true;
+    }
+    return false;
+}
+
+// Sleeps in SDL until an event comes or the deadline passes; never spins.
+bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
+    constexpr double kLongestWait = 1 << 30;
+    for (;;) {
+        const double remaining = deadlineMs - NowMs();
+        if (!(remaining > 0)) return SDL_PollEvent(&ev) == 1;
+        // Whole milliseconds, rounded up so that the wait never ends before the deadline.
+        const int wait = static_cast<int>(std::ceil(std::min(remaining, kLongestWait)));
+        if (SDL_WaitEventTimeout(&ev, wait) == 1) return true;
+    }
+}
+
+void SdlPlatform::Wake() {
+    if (wakePending_.exchange(true)) return;   // one queued wake-up is enough
+    SDL_Event ev{};
+    ev.type = wakeEvent_;
+    if (SDL_PushEvent(&ev) != 1) wakePending_ = false;
+}
+
+std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::WindowSpec& spec) {
+    auto window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), spec);
+    windows_.push_back(window->Id());
+    return window;
+}
+
+void SdlPlatform::WindowClosed(int id) {
+    std::erase(windows_, id);
+}
+
+std::string SdlPlatform::ClipboardText() {
+    char* text = SDL_GetClipboardText();
+    if (text == nullptr) return {};
+    std::string copy(text);
+    SDL_free(text);
+    return copy;
+}
+
+void SdlPlatform::SetClipboardText(const std::string& utf8) {
+    SDL_SetClipboardText(utf8.c_str());
+}
+
+std::unique_ptr<scene::AudioOut> SdlPlatform::OpenAudio(scene::AudioRender render) {
+    return OpenSdlAudio(render);
+}
+
+void SdlPlatform::SelectCursor(scene::TCursor cursor) {
+    SDL_Cursor* wanted = cursors_[static_cast<int>(cursor)].get();
+    if (wanted == nullptr || wanted == shown_) return;
+    shown_ = wanted;
+    SDL_SetCursor(wanted);
+}
+
+void SdlPlatform::RequestTextInput(int delta) {
+    const int before = textInputUsers_;
+    textInputUsers_ = std::max(0, textInputUsers_ + delta);
+    if (before == 0 && textInputUsers_ > 0) SDL_StartTextInput();
+    if (before > 0 && textInputUsers_ == 0) SDL_StopTextInput();
+}
+
+}  // namespace
+
+std::unique_ptr<scene::Platform> CreateSdlPlatform() {
+    return std::make_unique<SdlPlatform>();
+}
+
+}  // namespace platform

@@ -1,0 +1,155 @@
+#include "platform/sdl/SdlWindow.h"
+
+#include <stdexcept>
+
+#include "scene/Cp1252.h"
+
+namespace platform {
+
+namespace {
+
+bool IsUtf8(const std::string& s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (len == 0 || i + len > s.size()) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 0x2) return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+// Titles come from the toolkit, whose text is Windows-1252; UTF-8 passes unchanged.
+std::string TitleAsUtf8(const std::string& title) {
+    return IsUtf8(title) ? title : scene::Cp1252ToUtf8(title);
+}
+
+// Cairo's RGB24 is 32 bits a pixel with red, green and blue in the low three bytes.
+bool IsCairoLayout(const SDL_PixelFormat* f) {
+    return f->BytesPerPixel == 4 && f->Rmask == 0x00FF0000 && f->Gmask == 0x0000FF00 && f->Bmask == 0x000000FF;
+}
+
+int PositionOrCentred(int pos) {
+    return pos < 0 ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : pos;
+}
+
+}  // namespace
+
+SdlWindow::SdlWindow(WindowHost& host, const scene::WindowSpec& spec) : host_(host), spec_(spec) {
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (spec.dialog) flags |= SDL_WINDOW_SKIP_TASKBAR;
+    window_.reset(SDL_CreateWindow(TitleAsUtf8(spec.title).c_str(), PositionOrCentred(spec.left),
+                                   PositionOrCentred(spec.top), spec.clientWidth, spec.clientHeight, flags));
+    if (!window_) throw std::runtime_error(std::string("Cannot create the window: ") + SDL_GetError());
+    id_ = static_cast<int>(SDL_GetWindowID(window_.get()));
+    SetIcon(spec);
+    if (spec.dialog && spec.ownerId != 0) {
+        // Not every video driver knows modal windows; the toolkit blocks input itself.
+        if (SDL_Window* owner = SDL_GetWindowFromID(static_cast<Uint32>(spec.ownerId))) {
+            SDL_SetWindowModalFor(window_.get(), owner);
+        }
+    }
+}
+
+SdlWindow::~SdlWindow() {
+    SetTextInput(TextInput::Off);
+    host_.WindowClosed(id_);
+}
+
+void SdlWindow::SetIcon(const scene::WindowSpec& spec) {
+    const int size = spec.iconSize;
+    if (size <= 0 || spec.iconArgb.size() < static_cast<std::size_t>(size) * static_cast<std::size_t>(size)) return;
+    // SDL copies the pixels, so the surface may borrow them for the call.
+    SdlSurfaceHandle icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(spec.iconArgb.data()),
+                                                              size, size, 32, size * 4, SDL_PIXELFORMAT_ARGB8888));
+    if (icon) SDL_SetWindowIcon(window_.get(), icon.get());
+}
+
+void SdlWindow::Show() {
+    SDL_ShowWindow(window_.get());
+    PlaceOuterCorner();
+    if (spec_.dialog) {
+        SDL_RaiseWindow(window_.get());
+        SDL_SetWindowInputFocus(window_.get());
+    }
+}
+
+// SDL places the client area; the layout gives the outer corner, so move by the
+// frame's size once the window manager has framed the window.
+void SdlWindow::PlaceOuterCorner() {
+    int top = 0;
+    int left = 0;
+    if (SDL_GetWindowBordersSize(window_.get(), &top, &left, nullptr, nullptr) != 0) return;
+    if (top == 0 && left == 0) return;
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(window_.get(), &x, &y);
+    if (spec_.left >= 0) x = spec_.left + left;
+    if (spec_.top >= 0) y = spec_.top + top;
+    SDL_SetWindowPosition(window_.get(), x, y);
+}
+
+SDL_Surface* SdlWindow::Surface() {
+    // SDL hands out a new surface after the window's size changed; the old one is gone.
+    SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
+    if (surface == nullptr) throw std::runtime_error(std::string("Cannot reach the window's pixels: ") + SDL_GetError());
+    return surface;
+}
+
+scene::FrameBuffer SdlWindow::Frame() {
+    SDL_Surface* surface = Surface();
+    if (IsCairoLayout(surface->format)) {
+        shadow_.reset();
+        return {static_cast<std::uint8_t*>(surface->pixels), surface->w, surface->h, surface->pitch};
+    }
+    if (!shadow_ || shadow_->w != surface->w || shadow_->h != surface->h) {
+        shadow_.reset(SDL_CreateRGBSurfaceWithFormat(0, surface->w, surface->h, 32, SDL_PIXELFORMAT_RGB888));
+        if (!shadow_) throw std::runtime_error(std::string("Cannot make the window's frame: ") + SDL_GetError());
+    }
+    return {static_cast<std::uint8_t*>(shadow_->pixels), shadow_->w, shadow_->h, shadow_->pitch};
+}
+
+void SdlWindow::Present(const std::vector<scene::TRect>& changed) {
+    SDL_Surface* surface = Surface();
+    const scene::TRect whole{0, 0, surface->w, surface->h};
+    std::vector<SDL_Rect> rects;
+    rects.reserve(changed.size());
+    for (const scene::TRect& r : changed) {
+        const scene::TRect c = r.Intersect(whole);
+        if (c.Empty()) continue;
+        rects.push_back({c.Left, c.Top, c.Width, c.Height});
+    }
+    if (rects.empty()) return;
+    if (shadow_) {
+        for (SDL_Rect r : rects) {
+            SDL_Rect dst = r;
+            SDL_BlitSurface(shadow_.get(), &r, surface, &dst);
+        }
+    }
+    // A surface made stale by a size change refuses the update; the Exposed event
+    // that follows has the toolkit present everything again.
+    SDL_UpdateWindowSurfaceRects(window_.get(), rects.data(), static_cast<int>(rects.size()));
+}
+
+void SdlWindow::SetCursor(scene::TCursor cursor) {
+    host_.SelectCursor(cursor);
+}
+
+void SdlWindow::StartTextInput() {
+    SetTextInput(TextInput::On);
+}
+
+void SdlWindow::StopTextInput() {
+    SetTextInput(TextInput::Off);
+}
+
+void SdlWindow::SetTextInput(TextInput wanted) {
+    if (wanted == textInput_) return;
+    textInput_ = wanted;
+    host_.RequestTextInput(wanted == TextInput::On ? +1 : -1);
+}
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+// A top-level SDL window whose surface the toolkit composes into directly, so
+// presenting a frame is one copy of the changed rectangles to the display.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/sdl/SdlHandles.h"
+#include "scene/Platform.h"
+
+namespace platform {
+
+// What a window asks of the platform that made it.
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+    virtual void SelectCursor(scene::TCursor cursor) = 0;
+    virtual void RequestTextInput(int delta) = 0;   // +1 wants typed text, -1 no longer
+    virtual void WindowClosed(int id) = 0;
+};
+
+enum class TextInput { Off, On };
+
+class SdlWindow final : public scene::PlatformWindow {
+public:
+    // Throws std::runtime_error naming SDL's reason when the window cannot be made.
+    SdlWindow(WindowHost& host, const scene::WindowSpec& spec);
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    int Id() const override { return id_; }
+    void Show() override;
+    scene::FrameBuffer Frame() override;
+    void Present(const std::vector<scene::TRect>& changed) override;
+    void SetCursor(scene::TCursor cursor) override;
+    void StartTextInput() override;
+    void StopTextInput() override;
+
+private:
+    void SetIcon(const scene::WindowSpec& spec);
+    void PlaceOuterCorner();
+    SDL_Surface* Surface();
+    void SetTextInput(TextInput wanted);
+
+    WindowHost& host_;
+    scene::WindowSpec spec_;
+    SdlWindowHandle window_;
+    int id_ = 0;
+    // Only when the window's surface is not laid out like Cairo's RGB24: the
+    // toolkit composes here and Present converts the changed rectangles.
+    SdlSurfaceHandle shadow_;
+    TextInput textInput_ = TextInput::Off;
+};
+
+}  // namespace platform

@@ -1,0 +1,214 @@
+// How SDL's events reach the toolkit: merged pointer motion, buttons, keys,
+// typed text, window events, waiting and waking.
+#include <atomic>
+#include <thread>
+
+#include "platform/SdlTestSupport.h"
+
+namespace platform_test {
+namespace {
+
+using scene::EventKind;
+using scene::TMouseButton;
+
+class SdlEvents : public SdlBackendTest {};
+
+TEST_F(SdlEvents, MotionQueuedBackToBackArrivesOnceAtTheLatestPosition) {
+    const int id = OpenWindow().Id();
+    for (int i = 1; i <= 5; ++i) PushMotion(id, 10 * i, 20 * i);
+
+    const scene::InputEvent e = Next();
+    EXPECT_EQ(e.kind, EventKind::MouseMove);
+    EXPECT_EQ(e.window, id);
+    EXPECT_EQ(e.x, 50);
+    EXPECT_EQ(e.y, 100);
+    EXPECT_TRUE(QueueEmpty()) << "the earlier positions should have been dropped";
+}
+
+TEST_F(SdlEvents, MotionIsNotMergedAcrossOtherEventsOrWindows) {
+    const int a = OpenWindow("a").Id();
+    const int b = OpenWindow("b").Id();
+    PushMotion(a, 1, 1);
+    PushButton(a, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+    PushMotion(a, 2, 2);
+    PushMotion(a, 3, 3);
+    PushMotion(b, 4, 4);
+    PushMotion(a, 5, 5);
+
+    struct Expected { EventKind kind; int window, x; };
+    const Expected expected[] = {{EventKind::MouseMove, a, 1}, {EventKind::MouseDown, a, 1},
+                                 {EventKind::MouseMove, a, 3}, {EventKind::MouseMove, b, 4},
+                                 {EventKind::MouseMove, a, 5}};
+    for (const Expected& want : expected) {
+        const scene::InputEvent got = Next();
+        EXPECT_EQ(got.kind, want.kind);
+        EXPECT_EQ(got.window, want.window);
+        EXPECT_EQ(got.x, want.x);
+    }
+    EXPECT_TRUE(QueueEmpty());
+}
+
+TEST_F(SdlEvents, ButtonsArriveWithPositionAndWhichButton) {
+    const int id = OpenWindow().Id();
+    PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 7, 8);
+    PushButton(id, SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 9, 10);
+    PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1, 1, 1);   // side buttons mean nothing
+    PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 11, 12);
+    PushButton(id, SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 13, 14);
+
+    struct Expected { EventKind kind; TMouseButton button; int x, y; };
+    const Expected expected[] = {{EventKind::MouseDown, TMouseButton::mbLeft, 7, 8},
+                                 {EventKind::MouseUp, TMouseButton::mbLeft, 9, 10},
+                                 {EventKind::MouseDown, TMouseButton::mbRight, 11, 12},
+                                 {EventKind::MouseUp, TMouseButton::mbMiddle, 13, 14}};
+    for (const Expected& want : expected) {
+        const scene::InputEvent got = Next();
+        EXPECT_EQ(got.kind, want.kind);
+        EXPECT_EQ(got.window, id);
+        EXPECT_EQ(got.button, want.button);
+        EXPECT_EQ(got.x, want.x);
+        EXPECT_EQ(got.y, want.y);
+    }
+    EXPECT_TRUE(QueueEmpty());
+}
+
+TEST_F(SdlEvents, KeysBecomeLowerCaseCharactersOrToolkitKeysWithModifiers) {
+    const int id = OpenWindow().Id();
+    struct Case { SDL_Keycode sym; Uint16 mods; int key; unsigned keyMods; };
+    const Case cases[] = {
+        {SDLK_a, KMOD_NONE, 'a', 0},
+        {SDLK_s, KMOD_LSHIFT, 's', scene::kmShift},
+        {SDLK_s, KMOD_RALT, 's', scene::kmAlt},
+        {SDLK_v, KMOD_LCTRL | KMOD_CAPS, 'v', scene::kmCtrl},
+        {SDLK_7, KMOD_NONE, '7', 0},
+        {SDLK_MINUS, KMOD_NONE, '-', 0},
+        {SDLK_RETURN, KMOD_NONE, scene::kReturn, 0},
+        {SDLK_KP_ENTER, KMOD_NONE, scene::kReturn, 0},
+        {SDLK_TAB, KMOD_LSHIFT, scene::kTab, scene::kmShift},
+        {SDLK_ESCAPE, KMOD_NONE, scene::kEscape, 0},
+        {SDLK_BACKSPACE, KMOD_NONE, scene::kBackspace, 0},
+        {SDLK_DELETE, KMOD_NONE, scene::kDelete, 0},
+        {SDLK_LEFT, KMOD_NONE, scene::kLeft, 0},
+        {SDLK_RIGHT, KMOD_NONE, scene::kRight, 0},
+        {SDLK_UP, KMOD_NONE, scene::kUp, 0},
+        {SDLK_DOWN, KMOD_NONE, scene::kDown, 0},
+        {SDLK_HOME, KMOD_NONE, scene::kHome, 0},
+        {SDLK_END, KMOD_NONE, scene::kEnd, 0},
+        {SDLK_SPACE, KMOD_NONE, scene::kSpace, 0},
+        {SDLK_F4, KMOD_LALT | KMOD_LCTRL | KMOD_RSHIFT, scene::kF4, scene::kmAlt | scene::kmCtrl | scene::kmShift},
+        {SDLK_F1, KMOD_NONE, scene::kUnknown, 0},
+    };
+    for (const Case& c : cases) {
+        PushKey(id, SDL_KEYDOWN, c.sym, c.mods);
+        const scene::InputEvent got = Next();
+        EXPECT_EQ(got.kind, EventKind::KeyDown) << "SDL key " << c.sym;
+        EXPECT_EQ(got.window, id);
+        EXPECT_EQ(got.key, c.key) << "SDL key " << c.sym;
+        EXPECT_EQ(got.mods, c.keyMods) << "SDL key " << c.sym;
+    }
+    PushKey(id, SDL_KEYUP, SDLK_RETURN);
+    const scene::InputEvent up = Next();
+    EXPECT_EQ(up.kind, EventKind::KeyUp);
+    EXPECT_EQ(up.key, scene::kReturn);
+}
+
+TEST_F(SdlEvents, TypedTextArrivesAsUtf8) {
+    const int id = OpenWindow().Id();
+    PushText(id, "\xC3\xA9\xE2\x82\xAC!");   // é€!
+
+    const scene::InputEvent e = Next();
+    EXPECT_EQ(e.kind, EventKind::TextInput);
+    EXPECT_EQ(e.window, id);
+    EXPECT_EQ(e.text, "\xC3\xA9\xE2\x82\xAC!");
+}
+
+TEST_F(SdlEvents, WindowEventsReachTheirWindow) {
+    const int id = OpenWindow().Id();
+    PushWindowEvent(id, SDL_WINDOWEVENT_MOVED);   // means nothing to the toolkit
+    PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+    PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_LOST);
+    PushWindowEvent(id, SDL_WINDOWEVENT_EXPOSED);
+    PushWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
+
+    for (EventKind want : {EventKind::FocusGained, EventKind::FocusLost, EventKind::Exposed, EventKind::CloseRequest}) {
+        const scene::InputEvent got = Next();
+        EXPECT_EQ(got.kind, want);
+        EXPECT_EQ(got.window, id);
+    }
+    EXPECT_TRUE(QueueEmpty());
+}
+
+TEST_F(SdlEvents, QuitAsksTheOldestOpenWindowToClose) {
+    const int first = OpenWindow("first").Id();
+    const int second = OpenWindow("second").Id();
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+
+    Push(quit);
+    scene::InputEvent e = Next();
+    EXPECT_EQ(e.kind, EventKind::CloseRequest);
+    EXPECT_EQ(e.window, first);
+
+    windows.erase(windows.begin());
+    Push(quit);
+    e = Next();
+    EXPECT_EQ(e.kind, EventKind::CloseRequest);
+    EXPECT_EQ(e.window, second);
+}
+
+TEST_F(SdlEvents, EventsAreDatedOnThePlatformClock) {
+    const int id = OpenWindow().Id();
+    const double before = platform->NowMs();
+    PushMotion(id, 1, 1);
+    const scene::InputEvent e = Next();
+    const double after = platform->NowMs();
+    // SDL dates its events in whole milliseconds.
+    EXPECT_GE(e.timeMs, before - 1.0);
+    EXPECT_LE(e.timeMs, after);
+}
+
+TEST_F(SdlEvents, WaitingWithoutEventsLastsUntilTheDeadline) {
+    OpenWindow();
+    scene::InputEvent e;
+    EXPECT_FALSE(platform->WaitEvent(e, platform->NowMs() - 5)) << "a past deadline only polls";
+
+    const double deadline = platform->NowMs() + 30;
+    EXPECT_FALSE(platform->WaitEvent(e, deadline));
+    EXPECT_GE(platform->NowMs(), deadline) << "the wait ended before its deadline";
+}
+
+TEST_F(SdlEvents, WakeEndsAWaitFromAnotherThread) {
+    OpenWindow();
+    std::atomic<bool> waiting = false;
+    std::thread waker([&] {
+        while (!waiting) std::this_thread::yield();
+        platform->Wake();
+    });
+    waiting = true;
+    const double deadline = platform->NowMs() + 20000;
+    scene::InputEvent e;
+    EXPECT_FALSE(platform->WaitEvent(e, deadline));
+    waker.join();
+    EXPECT_LT(platform->NowMs(), deadline - 10000) << "the wake-up did not end the wait";
+}
+
+TEST_F(SdlEvents, WakeUpsQueuedTogetherEndOneWaitOnly) {
+    const int id = OpenWindow().Id();
+    platform->Wake();
+    platform->Wake();
+    platform->Wake();
+    PushMotion(id, 3, 4);
+
+    scene::InputEvent e;
+    EXPECT_FALSE(platform->WaitEvent(e, 0)) << "expected the wake-up first";
+    ASSERT_TRUE(platform->WaitEvent(e, 0)) << "expected the motion after a single wake-up";
+    EXPECT_EQ(e.kind, EventKind::MouseMove);
+    EXPECT_EQ(e.x, 3);
+
+    platform->Wake();   // a wake-up after the last one was taken must queue again
+    EXPECT_FALSE(platform->WaitEvent(e, platform->NowMs() + 20000));
+    EXPECT_TRUE(QueueEmpty());
+}
+
+}  // namespace
+}  // namespace platform_test
