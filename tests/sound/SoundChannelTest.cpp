@@ -270,7 +270,7 @@ TEST_F(ChannelTest, NotificationsArriveOnlyWhenTheLoopRunsAndInOrder) {
     click->SetNotify(true);
     click->Stop();
     EXPECT_TRUE(log.entries.empty()) << "nothing is delivered inside Play or Stop";
-    EXPECT_EQ(rig.PostedCount(), 4u);
+    EXPECT_EQ(rig.PostedCount(), 4);
     rig.RunPosted();
     EXPECT_EQ(log.entries, (Log{{"song", NotifyValue::Superseded},
                                 {"song", NotifyValue::Aborted},
@@ -373,7 +373,7 @@ TEST(SoundChannelFormat, SoundsAreConvertedToTheOutputsFormat) {
     const std::vector<float> out = rig.RunFrames(512);
     EXPECT_EQ(out.size(), 1024u);
     EXPECT_TRUE(AllEqual(out, 0.25f));
-    EXPECT_EQ(rig.Platform().Opened(), 1) << "one output for the service";
+    EXPECT_EQ(rig.Platform().AudioOutputsOpened(), 1) << "one output for the service";
 }
 
 TEST(SoundChannelFiles, NamesWithABackslashAreFoundInTheWorkingFolder) {

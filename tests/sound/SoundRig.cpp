@@ -2,39 +2,18 @@
 
 namespace soundtest {
 
-namespace {
-
-class ScriptedAudioOut : public scene::AudioOut {
-public:
-    explicit ScriptedAudioOut(scene::AudioFormat format) : format_(format) {}
-    scene::AudioFormat Format() const override { return format_; }
-    void Lock() override {}
-    void Unlock() override {}
-
-private:
-    scene::AudioFormat format_;
-};
-
-}  // namespace
-
-std::unique_ptr<scene::AudioOut> ScriptedAudioPlatform::OpenAudio(scene::AudioRender render) {
-    render_ = std::move(render);
-    ++opened_;
-    return std::make_unique<ScriptedAudioOut>(format_);
-}
-
-std::vector<float> ScriptedAudioPlatform::Render(int frames) {
-    std::vector<float> out(static_cast<std::size_t>(frames) * format_.channels, 0.0f);
-    if (render_) render_(out.data(), frames);
-    return out;
-}
-
-SoundRig::SoundRig(scene::AudioFormat format) : platform_(format) {
+SoundRig::SoundRig(scene::AudioFormat format) : app_(platform_, "/tmp/swoopy"), rate_(format.sampleRate) {
+    platform_.SetAudioFormat(format);
     service_ = std::make_unique<sound::SoundService>(platform_, [this](std::function<void()> fn) {
-        const std::lock_guard lock(mutex_);
-        posted_.push_back(std::move(fn));
+        ++posted_;
+        app_.Post([this, fn = std::move(fn)] {
+            ++ran_;
+            fn();
+        });
     });
 }
+
+SoundRig::~SoundRig() = default;
 
 std::unique_ptr<sound::SoundChannel> SoundRig::Channel(const std::string& name, const std::vector<std::uint8_t>& wav,
                                                        Opening opening) {
@@ -45,32 +24,19 @@ std::unique_ptr<sound::SoundChannel> SoundRig::Channel(const std::string& name, 
 }
 
 std::vector<float> SoundRig::RunFrames(long frames) {
-    std::vector<float> all;
+    const std::size_t before = platform_.RenderedAudio().size();
     for (long done = 0; done < frames; done += kBlock) {
-        const std::vector<float> block = platform_.Render(kBlock);
-        all.insert(all.end(), block.begin(), block.end());
-        RunPosted();
+        framesDone_ += kBlock;
+        // Half a frame past the block's end, so rounding never holds the block back.
+        const double target = (static_cast<double>(framesDone_) + 0.5) * 1000.0 / rate_;
+        app_.RunFor(target - platform_.NowMs());
     }
-    return all;
+    RunPosted();
+    const std::vector<float>& all = platform_.RenderedAudio();
+    return std::vector<float>(all.begin() + static_cast<long>(before), all.end());
 }
 
-void SoundRig::RunPosted() {
-    for (;;) {
-        std::function<void()> fn;
-        {
-            const std::lock_guard lock(mutex_);
-            if (posted_.empty()) return;
-            fn = std::move(posted_.front());
-            posted_.pop_front();
-        }
-        fn();
-    }
-}
-
-std::size_t SoundRig::PostedCount() {
-    const std::lock_guard lock(mutex_);
-    return posted_.size();
-}
+void SoundRig::RunPosted() { app_.RunFor(0); }
 
 void NoticeLog::Attach(sound::SoundChannel& channel) {
     channel.OnNotify = [this](sound::SoundChannel& sender) { entries.emplace_back(sender.Name(), sender.GetNotifyValue()); };

@@ -1,73 +1,56 @@
-// A sound service on a scripted audio output: the test decides when audio is
-// rendered (in 256-frame blocks, as an output asks for it) and when the posted
-// notifications run, like an event loop between two blocks.
+// A sound service on the headless platform, its notifications posted to a real
+// event loop. The virtual clock moves one audio block at a time, and the loop runs
+// the posted work between blocks, as it would wake for it on a real device.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <ostream>
 #include <vector>
 
 #include "WavFiles.h"
-#include "scene/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "scene/Application.h"
 #include "sound/SoundChannel.h"
 #include "sound/SoundService.h"
 
 namespace soundtest {
 
-class ScriptedAudioPlatform : public scene::Platform {
-public:
-    explicit ScriptedAudioPlatform(scene::AudioFormat format) : format_(format) {}
-
-    double NowMs() override { return 0; }
-    bool WaitEvent(scene::InputEvent&, double) override { return false; }
-    void Wake() override {}
-    std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowSpec&) override { return nullptr; }
-    std::string ClipboardText() override { return {}; }
-    void SetClipboardText(const std::string&) override {}
-    std::unique_ptr<scene::AudioOut> OpenAudio(scene::AudioRender render) override;
-
-    // Renders frames through the callback the service gave, as the device would.
-    std::vector<float> Render(int frames);
-    int Opened() const { return opened_; }
-
-private:
-    scene::AudioFormat format_;
-    scene::AudioRender render_;
-    int opened_ = 0;
-};
-
 class SoundRig {
 public:
-    static constexpr int kBlock = 256;
+    static constexpr int kBlock = platform::HeadlessPlatform::kAudioBlockFrames;
 
     explicit SoundRig(scene::AudioFormat format = {22050, 1});
+    ~SoundRig();
 
     sound::SoundService& Service() { return *service_; }
+    scene::Application& App() { return app_; }
+    platform::HeadlessPlatform& Platform() { return platform_; }
+    TempDir& Dir() { return dir_; }
+
     // A channel named name on the file name.wav written to the rig's folder; opened
     // unless told otherwise.
     enum class Opening { Open, Closed };
     std::unique_ptr<sound::SoundChannel> Channel(const std::string& name, const std::vector<std::uint8_t>& wav,
                                                  Opening opening = Opening::Open);
 
-    // Renders whole blocks covering `frames` frames, running the posted work after each.
-    // Returns what was rendered.
+    // Runs the loop while the output renders whole blocks covering `frames` frames,
+    // then once more for what the last block posted. Returns what was rendered.
     std::vector<float> RunFrames(long frames);
-    // Runs the posted work only, as the loop does between other events.
+    // Runs the loop without moving the clock: the posted work only.
     void RunPosted();
-    std::size_t PostedCount();
-
-    TempDir& Dir() { return dir_; }
-    ScriptedAudioPlatform& Platform() { return platform_; }
+    // Notifications posted and not yet run by the loop.
+    int PostedCount() const { return posted_ - ran_; }
 
 private:
     TempDir dir_;
-    ScriptedAudioPlatform platform_;
-    std::mutex mutex_;
-    std::deque<std::function<void()>> posted_;
+    platform::HeadlessPlatform platform_;
+    scene::Application app_;
     std::unique_ptr<sound::SoundService> service_;
+    int rate_ = 0;
+    long framesDone_ = 0;
+    int posted_ = 0;
+    int ran_ = 0;
 };
 
 // Records each notification as the value the channel held when OnNotify ran.

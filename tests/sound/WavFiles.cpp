@@ -19,7 +19,9 @@ void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
     Put16(b, v >> 16);
 }
 
-void PutTag(std::vector<std::uint8_t>& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+void PutTag(std::vector<std::uint8_t>& b, const char* tag) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(tag[i]));
+}
 
 void PutSample(std::vector<std::uint8_t>& b, const WavSpec& spec, double v) {
     if (spec.tag == 3 && spec.bits == 32) {
@@ -58,7 +60,7 @@ void PutFormat(std::vector<std::uint8_t>& b, const WavSpec& spec) {
     Put16(b, spec.tag);                           // sub-format GUID: the tag, then the fixed tail
     const std::uint8_t tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
                                    0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    b.insert(b.end(), tail, tail + 14);
+    for (std::uint8_t t : tail) b.push_back(t);
 }
 
 }  // namespace
