@@ -33,7 +33,7 @@ struct ContextDeleter {
 using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
 
-// An opaque RGB picture of the given pixel size with its drawing context.
+// A picture of the given pixel size, opaque or with alpha, with its drawing context.
 class Canvas {
 public:
     enum class Format { Opaque, WithAlpha };

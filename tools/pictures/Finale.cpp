@@ -113,12 +113,26 @@ void Sailboat(cairo_t* cr, double x, double y) {
     cairo_fill(cr);
 }
 
+void Gull(cairo_t* cr, double x, double y, double span) {
+    SetColour(cr, FromRgb(0x34495E));
+    cairo_set_line_width(cr, 1.6);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_move_to(cr, x - span, y - span * 0.2);
+    cairo_curve_to(cr, x - span * 0.6, y - span * 0.6, x - span * 0.2, y - span * 0.5, x, y);
+    cairo_curve_to(cr, x + span * 0.2, y - span * 0.5, x + span * 0.6, y - span * 0.6, x + span,
+                   y - span * 0.2);
+    cairo_stroke(cr);
+}
+
 void Sky(cairo_t* cr) {
     LinearFill(cr, 0.0, kHorizon, FromRgb(0x2F8FE0), FromRgb(0xBFE6FA));
     Sun(cr, 272.0, 58.0, 26.0);
     Cloud(cr, 62.0, 52.0, 22.0);
     Cloud(cr, 178.0, 104.0, 15.0);
     Cloud(cr, 318.0, 130.0, 11.0);
+    Gull(cr, 132.0, 42.0, 7.0);
+    Gull(cr, 152.0, 30.0, 5.5);
+    Gull(cr, 212.0, 58.0, 4.5);
 }
 
 void Sea(cairo_t* cr, Scatter& scatter) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace pictures {
 
