@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include "FormSupport.h"
+#include "scene/Painter.h"
+#include "scene/TLabel.h"
+
+using namespace scene;
+using painttest::Dark;
+using painttest::Px;
+using painttest::TestFrame;
+using painttest::TrebuchetBold;
+
+namespace {
+
+class LabelTest : public painttest::FormTest {
+protected:
+    TLabel& MakeLabel(const std::string& caption, int left, int top) {
+        auto& l = labels_.emplace_back(std::make_unique<TLabel>(form));
+        l->SetFont(TrebuchetBold(-16));
+        l->SetTransparent(true);
+        l->SetLeft(left);
+        l->SetTop(top);
+        l->SetCaption(caption);
+        return *l;
+    }
+
+    // Rows (or columns) of r holding ink.
+    static std::vector<int> InkRows(const TestFrame& f, const TRect& r) {
+        std::vector<int> rows;
+        for (int y = r.Top; y < r.Bottom(); ++y)
+            if (f.Count({r.Left, y, r.Width, 1}, Dark) > 0) rows.push_back(y);
+        return rows;
+    }
+
+private:
+    std::vector<std::unique_ptr<TLabel>> labels_;
+};
+
+}  // namespace
+
+TEST_F(LabelTest, AutoSizeGrowsToTheRightAndKeepsLeft) {
+    TLabel& coins = MakeLabel("5", 100, 20);
+    Start();
+    const TRect one = coins.BoundsRect();
+    EXPECT_EQ(one.Width, MeasureText("5", coins.Font(), true).width);
+    EXPECT_EQ(one.Height, MeasureText("5", coins.Font(), true).height);
+
+    coins.SetCaption("15");
+    EXPECT_EQ(coins.Left(), 100);
+    EXPECT_EQ(coins.Top(), 20);
+    EXPECT_GT(coins.Width(), one.Width);
+    EXPECT_EQ(coins.Height(), one.Height);
+
+    // Right-justified: the right edge stays and Left moves.
+    TLabel& right = MakeLabel("7", 200, 60);
+    right.SetAlignment(TAlignment::taRightJustify);
+    const int rightEdge = right.Left() + right.Width();
+    right.SetCaption("777");
+    EXPECT_EQ(right.Left() + right.Width(), rightEdge);
+    EXPECT_LT(right.Left(), 200);
+}
+
+TEST_F(LabelTest, AutoSizeFollowsFontAndLoadAndEmptyIsOneSpace) {
+    TLabel& label = MakeLabel("", 10, 10);
+    label.SetAutoSize(false);
+    label.SetBounds(10, 10, 300, 3);
+    label.SetAutoSize(true);
+    const TextSize space = MeasureText(" ", label.Font(), true);
+    EXPECT_EQ(label.Width(), space.width);
+    EXPECT_EQ(label.Height(), space.height);
+    EXPECT_GT(label.Width(), 0);
+
+    label.SetCaption("Lives");
+    const int small = label.Width();
+    label.SetFont(TrebuchetBold(-32));
+    EXPECT_GT(label.Width(), small) << "a bigger font measures again";
+
+    // A size the layout stores is replaced at load.
+    label.SetBounds(10, 10, 5, 5);
+    form.LoadAll();
+    EXPECT_EQ(label.Width(), MeasureText("Lives", label.Font(), true).width);
+
+    TLabel& fixed = MakeLabel("", 0, 0);
+    fixed.SetAutoSize(false);
+    fixed.SetBounds(0, 0, 177, 40);
+    fixed.SetCaption("A much longer caption than fits");
+    EXPECT_EQ(fixed.Width(), 177);
+    EXPECT_EQ(fixed.Height(), 40);
+}
+
+TEST_F(LabelTest, UnchangedCaptionMarksNothing) {
+    TLabel& label = MakeLabel("Sound", 10, 10);
+    Start();
+    label.SetCaption("Sound");
+    label.SetAlignment(TAlignment::taLeftJustify);
+    EXPECT_FALSE(form.NeedsRepaint());
+    label.SetCaption("Bob");
+    EXPECT_TRUE(form.NeedsRepaint());
+}
+
+TEST_F(LabelTest, CentredTextWiderThanTheLabelIsCutOnBothSides) {
+    const std::string name = "Wolfgang Amadeus Mozart";
+    TLabel& wide = MakeLabel(name, 10, 10);   // auto-sized: the whole name
+    TLabel& cut = MakeLabel(name, 100, 60);
+    cut.SetAutoSize(false);
+    cut.SetAlignment(TAlignment::taCenter);
+    cut.SetBounds(100, 60, 105, 24);
+    Start();
+    const TestFrame f = Compose();
+
+    const int full = wide.Width();
+    ASSERT_GT(full, 150);
+    EXPECT_GT(f.Count({100, 60, 3, 24}, Dark), 0) << "ink at the left edge";
+    EXPECT_GT(f.Count({202, 60, 3, 24}, Dark), 0) << "ink at the right edge";
+    EXPECT_EQ(f.CountNot({0, 60, 100, 24}, Px(clSilver)), 0) << "nothing left of the label";
+    EXPECT_EQ(f.CountNot({205, 60, 115, 24}, Px(clSilver)), 0) << "nothing right of the label";
+
+    // What shows is the middle of the name, equally cut on both sides.
+    const int shift = (105 - full) / 2;
+    int mismatches = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 105; ++x)
+            if (f.At(100 + x, 60 + y) != f.At(10 + x - shift, 10 + y)) ++mismatches;
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST_F(LabelTest, AmpersandUnderlinesTheNextLetterAndDoubledShowsOne) {
+    TLabel& plain = MakeLabel("Sound", 10, 10);
+    TLabel& accel = MakeLabel("&Sound", 10, 60);
+    TLabel& doubled = MakeLabel("A&&B", 10, 110);
+    TLabel& literal = MakeLabel("A&B", 10, 150);
+    literal.SetShowAccelChar(false);
+    Start();
+    const TestFrame f = Compose();
+
+    EXPECT_EQ(accel.Width(), plain.Width());
+    const int sWidth = CaretOffset("Sound", plain.Font(), 1);
+    int extra = 0;
+    for (int y = 0; y < plain.Height(); ++y) {
+        for (int x = 0; x < plain.Width(); ++x) {
+            const bool a = Dark(f.At(10 + x, 60 + y)), p = Dark(f.At(10 + x, 10 + y));
+            if (a == p) continue;
+            ++extra;
+            EXPECT_TRUE(a) << "the accelerator only adds ink, at " << x << "," << y;
+            EXPECT_LE(x, sWidth + 1) << "the underline stays under the S";
+            EXPECT_GT(y, plain.Height() / 2) << "the underline lies low";
+        }
+    }
+    EXPECT_GT(extra, sWidth / 2) << "an underline under the S";
+
+    EXPECT_EQ(doubled.Width(), literal.Width());
+    for (int y = 0; y < doubled.Height(); ++y)
+        for (int x = 0; x < doubled.Width(); ++x)
+            ASSERT_EQ(f.At(10 + x, 110 + y), f.At(10 + x, 150 + y)) << "at " << x << "," << y;
+}
+
+TEST_F(LabelTest, OpaqueFillsItsColourAndTransparentLetsTheGroundThrough) {
+    TLabel& opaque = MakeLabel("Hi", 10, 10);
+    opaque.SetTransparent(false);
+    opaque.SetColor(clLime);
+    TLabel& clear = MakeLabel("Hi", 10, 60);
+    Start();
+    const TestFrame f = Compose();
+    EXPECT_EQ(f.At(10, 10), Px(clLime));
+    EXPECT_EQ(f.At(10 + opaque.Width() - 1, 10 + opaque.Height() - 1), Px(clLime));
+    EXPECT_EQ(f.At(10, 60), Px(clSilver));
+    EXPECT_GT(f.Count(clear.BoundsRect(), Dark), 0);
+    EXPECT_EQ(f.Count(clear.BoundsRect(), [](std::uint32_t p) { return p == Px(clLime); }), 0);
+}
+
+TEST_F(LabelTest, DisabledLabelIsDrawnGreyed) {
+    TLabel& label = MakeLabel("Greyed", 10, 10);
+    label.SetEnabled(false);
+    Start();
+    const TestFrame f = Compose();
+    const Rgb h = ResolveColor(clBtnHighlight), s = ResolveColor(clBtnShadow);
+    const std::uint32_t highlight = (std::uint32_t{h.r} << 16) | (h.g << 8) | h.b;
+    const std::uint32_t shadow = (std::uint32_t{s.r} << 16) | (s.g << 8) | s.b;
+    const TRect r = label.BoundsRect();
+    EXPECT_GT(f.Count(r, [&](std::uint32_t p) { return p == highlight; }), 0);
+    EXPECT_GT(f.Count(r, [&](std::uint32_t p) { return p == shadow; }), 0);
+    EXPECT_EQ(f.Count(r, Dark), 0) << "no black ink";
+}
+
+TEST_F(LabelTest, VerticalLayoutMovesTheTextDown) {
+    std::vector<int> firstInk;
+    for (TTextLayout layout : {TTextLayout::tlTop, TTextLayout::tlCenter, TTextLayout::tlBottom}) {
+        TLabel& label = MakeLabel("Mid", 10, 10);
+        label.SetAutoSize(false);
+        label.SetBounds(10, 10, 80, 90);
+        label.SetLayout(layout);
+        const TestFrame f = Compose();
+        const std::vector<int> rows = InkRows(f, label.BoundsRect());
+        ASSERT_FALSE(rows.empty());
+        firstInk.push_back(rows.front());
+        label.SetVisible(false);
+    }
+    const int lineHeight = MeasureText("Mid", TrebuchetBold(-16), true).height;
+    EXPECT_EQ(firstInk[1] - firstInk[0], (90 - lineHeight) / 2);
+    EXPECT_EQ(firstInk[2] - firstInk[0], 90 - lineHeight);
+}
+
+TEST_F(LabelTest, WordWrapBreaksBetweenWordsInsideTheWidth) {
+    TLabel& label = MakeLabel("one two three four five", 10, 10);
+    label.SetAutoSize(false);
+    label.SetWordWrap(true);
+    label.SetBounds(10, 10, 70, 150);
+    const TestFrame f = Compose();
+    const int lineHeight = MeasureText("one", label.Font(), true).height;
+    const std::vector<int> rows = InkRows(f, label.BoundsRect());
+    ASSERT_FALSE(rows.empty());
+    EXPECT_GE(rows.back() - rows.front(), 2 * lineHeight) << "at least three lines";
+    EXPECT_EQ(f.Count({80, 10, 240, 150}, Dark), 0);
+
+    // Auto-sized with WordWrap, the label measures the wrapped text in its width.
+    label.SetAutoSize(true);
+    EXPECT_LE(label.Width(), 70);
+    EXPECT_GE(label.Height(), 3 * lineHeight);
+}
