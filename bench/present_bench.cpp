@@ -1,0 +1,89 @@
+// What putting a composed frame on the screen costs through the SDL backend:
+// a movement frame (nine mover-sized rectangles changed, as at every movement
+// tick) and a whole frame (after an expose). Needs an X display, e.g. Xvfb.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/sdl/SdlPlatform.h"
+
+namespace {
+
+constexpr int kWidth = 1109;
+constexpr int kHeight = 607;
+
+struct Screen {
+    std::unique_ptr<scene::Platform> platform;
+    std::unique_ptr<scene::PlatformWindow> window;   // destroyed before its platform
+};
+
+// One window for every benchmark; nullptr when there is no display.
+Screen* OpenScreen(benchmark::State& state) {
+    static Screen screen;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        try {
+            screen.platform = platform::CreateSdlPlatform();
+            scene::WindowSpec spec;
+            spec.title = "present_bench";
+            spec.left = 0;
+            spec.top = 0;
+            spec.clientWidth = kWidth;
+            spec.clientHeight = kHeight;
+            screen.window = screen.platform->CreateWindow(spec);
+            screen.window->Show();
+        } catch (const std::exception& e) {
+            state.SkipWithError(e.what());
+            return nullptr;
+        }
+    }
+    if (!screen.window) {
+        state.SkipWithError("no window");
+        return nullptr;
+    }
+    // Whatever the server sent while the window appeared is not part of the cost.
+    scene::InputEvent ignored;
+    while (screen.platform->WaitEvent(ignored, 0)) {
+    }
+    return &screen;
+}
+
+// A frame with content, so the server has real pixels to copy.
+void PaintStripes(const scene::FrameBuffer& f) {
+    for (int y = 0; y < f.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(f.pixels + y * f.stride);
+        for (int x = 0; x < f.width; ++x) row[x] = ((x / 16 + y / 16) % 2 != 0) ? 0xC0C0C0u : 0x808080u;
+    }
+}
+
+void BM_PresentMovementFrame(benchmark::State& state) {
+    Screen* screen = OpenScreen(state);
+    if (screen == nullptr) return;
+    PaintStripes(screen->window->Frame());
+    std::vector<scene::TRect> changed;
+    for (int i = 0; i < 9; ++i) changed.push_back({40 + 95 * i, 30 + 50 * i, 65, 65});
+    for (auto _ : state) {
+        screen->window->Frame();
+        screen->window->Present(changed);
+    }
+}
+BENCHMARK(BM_PresentMovementFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_PresentFullFrame(benchmark::State& state) {
+    Screen* screen = OpenScreen(state);
+    if (screen == nullptr) return;
+    PaintStripes(screen->window->Frame());
+    const std::vector<scene::TRect> whole{{0, 0, kWidth, kHeight}};
+    for (auto _ : state) {
+        screen->window->Frame();
+        screen->window->Present(whole);
+    }
+}
+BENCHMARK(BM_PresentFullFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();
