@@ -199,6 +199,46 @@ TEST(PicturesTest, ShopPanelHasDarkPlatesOnALightInsetUnderTheTitleBox) {
     EXPECT_GT(titleRight.Luma(), titleLeft.Luma()) << "the blue lightens to the right";
 }
 
+// Counts pixels of a window rectangle of a picture that pass a test, on a one-pixel grid.
+template <typename Test>
+int CountInWindow(const Decoded& picture, const Placement& place, double x0, double y0,
+                  double x1, double y1, Test test) {
+    int count = 0;
+    for (double y = y0; y < y1; y += 1.0) {
+        for (double x = x0; x < x1; x += 1.0) {
+            count += test(AtWindow(picture, place, x, y)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+TEST(PicturesTest, ShopTitleBoxCarriesWhiteTitleAndADarkSquare) {
+    const Decoded panel = DecodeByName("MenuRechts");
+    const auto white = [](const Rgb& c) { return c.Luma() > 235; };
+    const auto dark = [](const Rgb& c) { return c.Luma() < 70; };
+    const int title = CountInWindow(panel, kShopPanel, 950, 20, 1104, 70, white);
+    const int motto = CountInWindow(panel, kShopPanel, 902, 80, 1104, 106, white);
+    EXPECT_GT(title, 600) << "expected the title in large white letters";
+    EXPECT_GT(motto, 150) << "expected a line of white text under the title";
+    EXPECT_LT(motto, title) << "the line under the title is the smaller text";
+    EXPECT_GT(CountInWindow(panel, kShopPanel, 902, 16, 950, 64, dark), 40)
+        << "expected the logo's dark square at the upper left";
+}
+
+TEST(PicturesTest, PlatesHaveRoundedCorners) {
+    const Decoded panel = DecodeByName("MenuRechts");
+    const Decoded top = DecodeByName("Livesbar");
+    const Decoded bottom = DecodeByName("Image5");
+    // Just inside each corner the background shows; halfway along the edge the plate does.
+    EXPECT_GT(AtWindow(panel, kShopPanel, 913, 141).Luma(), 150) << "shop plate corner";
+    EXPECT_LT(AtWindow(panel, kShopPanel, 1002, 142).Luma(), 100) << "shop plate top edge";
+    EXPECT_GT(AtWindow(panel, kShopPanel, 1091, 446).Luma(), 150) << "shop plate corner";
+    EXPECT_LT(AtWindow(top, kTopBar, 316, 18).Luma(), 120) << "lives plate corner";
+    EXPECT_GT(AtWindow(top, kTopBar, 446, 19).Luma(), 220) << "lives plate top edge";
+    EXPECT_LT(AtWindow(bottom, kBottomBar, 465, 587).Luma(), 120) << "status plate corner";
+    EXPECT_GT(AtWindow(bottom, kBottomBar, 247, 586).Luma(), 200) << "status plate bottom edge";
+}
+
 TEST(PicturesTest, BarsHaveWhitePlatesOnDarkGrey) {
     const Decoded top = DecodeByName("Livesbar");
     const Decoded bottom = DecodeByName("Image5");
@@ -270,11 +310,26 @@ TEST(PicturesTest, BonusPicturesRunLightToDarkWithADarkNumeralInTheMiddle) {
         int samples = 0;
         for (int y = 300; y < 700; y += 10) {
             for (int x = 300; x < 700; x += 10) {
-                dark += At(picture, x, y).Luma() < 50 ? 1 : 0;
+                dark += At(picture, x, y).Sum() < 60 ? 1 : 0;
                 ++samples;
             }
         }
         EXPECT_GT(dark * 100 / samples, 20) << "expected a black numeral in the middle";
+        long sumX = 0;
+        long sumY = 0;
+        long count = 0;
+        for (int y = 0; y < 1000; y += 5) {
+            for (int x = 0; x < 1000; x += 5) {
+                if (At(picture, x, y).Sum() < 60) {  // black ink, not the darker edges
+                    sumX += x;
+                    sumY += y;
+                    ++count;
+                }
+            }
+        }
+        ASSERT_GT(count, 0);
+        EXPECT_NEAR(static_cast<double>(sumX) / count, 500.0, 80.0) << "numeral off centre";
+        EXPECT_NEAR(static_cast<double>(sumY) / count, 500.0, 80.0) << "numeral off centre";
         EXPECT_GT(At(picture, 80, 500).Sum(), 250) << "no numeral at the left edge";
     }
 }
@@ -301,6 +356,26 @@ TEST(PicturesTest, FinaleIsAColourfulSceneOverADarkBandWithWhiteWords) {
         }
     }
     EXPECT_GT(whiteInBand, 1000) << "expected the closing words in white";
+    // Two lines of words: rows with white ink form two runs, each centred.
+    int runs = 0;
+    bool inRun = false;
+    for (int y = 386; y < 480; ++y) {
+        long sumX = 0;
+        int count = 0;
+        for (int x = 0; x < 343; ++x) {
+            if (At(finale, x, y).Luma() > 200) {
+                sumX += x;
+                ++count;
+            }
+        }
+        const bool inked = count > 2;
+        runs += inked && !inRun ? 1 : 0;
+        inRun = inked;
+        if (count > 20) {
+            EXPECT_NEAR(static_cast<double>(sumX) / count, 171.0, 30.0) << "row " << y;
+        }
+    }
+    EXPECT_EQ(runs, 2) << "expected two lines of words in the band";
     const Rgb sky = At(finale, 170, 10);
     EXPECT_GT(sky.b, sky.r + 60) << "expected a blue sky at the top";
     std::set<int> hues;
