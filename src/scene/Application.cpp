@@ -59,7 +59,9 @@ void Application::RunFor(double ms)
 {
     const double end = platform_.NowMs() + ms;
     while (!terminated_) {
-        if (RunPass(end) == Pass::Idle && platform_.NowMs() >= end)
+        // Ends on a pass that found nothing to do once the end had come.
+        const bool atEnd = platform_.NowMs() >= end;
+        if (RunPass(end) == Pass::Idle && atEnd)
             break;
     }
 }

@@ -1,0 +1,355 @@
+// Which element a pointer report reaches, when a click counts, enter/leave and
+// pointer shapes.
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+#include "scene/TButton.h"
+#include "scene/TEdit.h"
+#include "scene/TImage.h"
+#include "scene/TLabel.h"
+#include "scene/TShape.h"
+
+namespace {
+
+using namespace scene;
+using scenetest::EventLog;
+using scenetest::Harness;
+using scenetest::Probe;
+
+class Dispatch : public ::testing::Test, public Harness {
+protected:
+    EventLog log;
+    void Move(int x, int y)
+    {
+        platform.MouseMove(x, y);
+        app.RunFor(10);
+    }
+    void Down(int x, int y, TMouseButton b = TMouseButton::mbLeft)
+    {
+        platform.MouseDown(x, y, b);
+        app.RunFor(10);
+    }
+    void Up(int x, int y, TMouseButton b = TMouseButton::mbLeft)
+    {
+        platform.MouseUp(x, y, b);
+        app.RunFor(10);
+    }
+    // A click well apart from any earlier one, so it is never a double click.
+    void SingleClick(int x, int y)
+    {
+        app.RunFor(1000);
+        platform.Click(x, y);
+        app.RunFor(10);
+    }
+};
+
+TEST_F(Dispatch, ShapeSlidingUnderRestingPointerIsNotTouchedUntilThePointerMoves)
+{
+    TShape mover(form, "mover");
+    mover.SetBounds(0, 0, 65, 65);
+    log.Watch(mover);
+    Start();
+    Move(200, 200);
+    mover.SetBounds(180, 180, 65, 65);
+    mover.SetVisible(false);
+    mover.SetVisible(true);
+    app.RunFor(500);
+    EXPECT_EQ(log.Text(), "");
+    Move(201, 200);
+    EXPECT_EQ(log.Text(), "mover.move(21,20)");
+}
+
+TEST_F(Dispatch, RectangleDecidesTheHitEvenInACirclesCorners)
+{
+    TShape circle(form, "circle");
+    circle.SetShape(TShapeType::stCircle);
+    circle.SetBounds(100, 100, 60, 60);
+    log.Watch(circle);
+    Start();
+    Move(100, 100);
+    Move(159, 159);
+    Move(160, 159);
+    Move(99, 120);
+    EXPECT_EQ(log.Text(), "circle.move(0,0) circle.move(59,59)");
+}
+
+TEST_F(Dispatch, CoverAbsorbsWithoutHandlerButHiddenOrDisabledCoverDoesNot)
+{
+    TShape mover(form, "mover");
+    mover.SetBounds(50, 50, 65, 65);
+    TLabel cover(form, "cover");
+    cover.SetAutoSize(false);
+    cover.SetTransparent(true);
+    cover.SetBounds(80, 50, 100, 30);
+    log.Watch(mover);
+    Start();
+    Move(90, 60);   // over the overlap: the label takes it, and it has no handler
+    EXPECT_EQ(log.Text(), "");
+    Move(60, 60);
+    EXPECT_EQ(log.Text(), "mover.move(10,10)");
+    log.Clear();
+    cover.SetVisible(false);
+    Move(91, 60);
+    cover.SetVisible(true);
+    cover.SetEnabled(false);
+    Move(92, 60);
+    EXPECT_EQ(log.Text(), "mover.move(41,10) mover.move(42,10)");
+}
+
+TEST_F(Dispatch, PressOnTileHoldsThePointerSoNoMoverIsTouched)
+{
+    Probe tile(form, "tile", {0, 0, 400, 300});
+    Probe mover(form, "mover", {200, 200, 50, 50});
+    log.Watch(tile);
+    log.Watch(mover);
+    Start();
+    Down(10, 10);
+    Move(210, 210);
+    Move(220, 220);
+    Up(220, 220);
+    EXPECT_EQ(log.Text(), "tile.down(10,10) tile.move(210,210) tile.move(220,220) tile.click tile.up(220,220)");
+    log.Clear();
+    Move(221, 220);
+    EXPECT_EQ(log.Text(), "mover.move(21,20)");
+}
+
+TEST_F(Dispatch, CaptureFollowsTheMoverWhereverItGoes)
+{
+    Probe mover(form, "mover", {200, 200, 50, 50});
+    log.Watch(mover);
+    Start();
+    Down(210, 210);
+    mover.SetLeft(300);
+    mover.SetVisible(false);
+    Move(50, 50);
+    Move(-30, 500);   // outside the window, still reported while held
+    Up(50, 50);
+    EXPECT_EQ(log.Text(), "mover.down(10,10) mover.move(-250,-150) mover.move(-330,300) mover.up(-250,-150)");
+    EXPECT_EQ(form.Capture(), nullptr);
+}
+
+TEST_F(Dispatch, ClickNeedsPressAndReleaseOnTheSameElement)
+{
+    Probe a(form, "a", {10, 10, 50, 50});
+    Probe b(form, "b", {100, 10, 50, 50});
+    log.Watch(a);
+    log.Watch(b);
+    Start();
+    SingleClick(20, 20);
+    EXPECT_EQ(log.Text(), "a.down(10,10) a.click a.up(10,10)");
+    log.Clear();
+
+    app.RunFor(1000);
+    Down(20, 20);
+    Up(120, 20);   // released over b: the release goes to a, outside it
+    EXPECT_EQ(log.Text(), "a.down(10,10) a.up(110,10)");
+    log.Clear();
+
+    app.RunFor(1000);
+    Down(200, 200);   // on the window itself
+    Up(20, 20);
+    EXPECT_EQ(log.Text(), "a.up(10,10)");
+}
+
+TEST_F(Dispatch, DoubleClickIsOneClick)
+{
+    Probe a(form, "a", {10, 10, 50, 50});
+    int clicks = 0;
+    int doubles = 0;
+    a.OnClick = [&](SceneElement&) { ++clicks; };
+    a.OnDblClick = [&](SceneElement&) { ++doubles; };
+    Start();
+    platform.Click(20, 20);
+    platform.ScriptAfter(200);
+    platform.Click(22, 23);
+    app.RunFor(300);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(doubles, 1);
+
+    // A third quick press starts afresh and clicks again.
+    platform.ScriptAfter(100);
+    platform.Click(20, 20);
+    app.RunFor(200);
+    EXPECT_EQ(clicks, 2);
+
+    // Too slow, or too far apart: two clicks.
+    app.RunFor(1000);
+    platform.Click(20, 20);
+    platform.ScriptAfter(Form::kDoubleClickMs + 1);
+    platform.Click(20, 20);
+    platform.ScriptAfter(1000);
+    platform.Click(20, 20);
+    platform.ScriptAfter(100);
+    platform.Click(20 + Form::kDoubleClickDistance + 1, 20);
+    app.RunFor(3000);
+    EXPECT_EQ(clicks, 6);
+    EXPECT_EQ(doubles, 1);
+}
+
+TEST_F(Dispatch, LabelHiddenBetweenPressAndReleaseStillClicks)
+{
+    TLabel offer(form, "offer");
+    offer.SetAutoSize(false);
+    offer.SetBounds(10, 10, 100, 30);
+    log.Watch(offer);
+    Start();
+    Down(20, 20);
+    offer.SetVisible(false);
+    Up(20, 20);
+    EXPECT_EQ(log.Text(), "offer.down(10,10) offer.click offer.up(10,10)");
+
+    // Moved away between press and release: the release point is outside it now.
+    log.Clear();
+    offer.SetVisible(true);
+    app.RunFor(1000);
+    Down(20, 20);
+    offer.SetLeft(200);
+    Up(20, 20);
+    EXPECT_EQ(log.Text(), "offer.down(10,10) offer.up(-180,10)");
+}
+
+TEST_F(Dispatch, RightAndMiddleButtonsTakeNoCaptureAndMakeNoClick)
+{
+    Probe a(form, "a", {10, 10, 50, 50});
+    Probe b(form, "b", {100, 10, 50, 50});
+    log.Watch(a);
+    log.Watch(b);
+    Start();
+    Down(20, 20, TMouseButton::mbRight);
+    Move(120, 20);
+    Up(120, 20, TMouseButton::mbRight);
+    Down(20, 20, TMouseButton::mbMiddle);
+    Up(20, 20, TMouseButton::mbMiddle);
+    EXPECT_EQ(log.Text(), "a.rdown(10,10) b.move(20,10) b.rup(20,10) a.rdown(10,10) a.rup(10,10)");
+    EXPECT_EQ(form.Capture(), nullptr);
+}
+
+TEST_F(Dispatch, CancelledCaptureDeliversAReleaseOutsideAndNoClick)
+{
+    Probe a(form, "a", {10, 10, 50, 50});
+    log.Watch(a);
+    Start();
+    Down(20, 20);
+    form.CancelCapture();
+    Up(20, 20);
+    EXPECT_EQ(log.Text(), "a.down(10,10) a.up(-1,-1) a.up(10,10)");
+}
+
+TEST_F(Dispatch, QueuedMovesArriveAsTheLatestOnly)
+{
+    Probe a(form, "a", {0, 0, 400, 300});
+    log.Watch(a);
+    Start();
+    platform.MouseMove(1, 1);
+    platform.MouseMove(2, 2);
+    platform.MouseMove(3, 3);
+    platform.MouseDown(3, 3);
+    platform.MouseMove(4, 4);
+    app.RunFor(10);
+    EXPECT_EQ(log.Text(), "a.move(3,3) a.down(3,3) a.move(4,4)");
+}
+
+TEST_F(Dispatch, WindowedControlShieldsEverythingBeneathIt)
+{
+    Probe mover(form, "mover", {0, 0, 200, 200});
+    TButton button(form, "button");
+    button.SetBounds(50, 50, 80, 30);
+    log.Watch(mover);
+    log.Watch(button);
+    Start();
+    Move(60, 60);
+    button.SetEnabled(false);
+    Move(61, 60);   // a disabled control still covers the mover
+    button.SetVisible(false);
+    Move(62, 60);
+    EXPECT_EQ(log.Text(), "button.move(10,10) mover.move(62,60)");
+}
+
+TEST_F(Dispatch, PressOnWindowedControlFocusesItAndHoldsThePointer)
+{
+    TEdit edit(form, "edit");
+    edit.SetBounds(10, 10, 120, 25);
+    TButton button(form, "button");
+    button.SetBounds(10, 100, 80, 30);
+    int clicks = 0;
+    button.OnClick = [&](SceneElement&) { ++clicks; };
+    Start();
+    Down(20, 20);
+    EXPECT_EQ(form.FocusedControl(), &edit);
+    EXPECT_TRUE(Window().textInput);
+    Up(20, 20);
+    Down(20, 110);
+    EXPECT_EQ(form.FocusedControl(), &button);
+    EXPECT_FALSE(Window().textInput);
+    Move(300, 250);
+    Move(30, 110);
+    Up(30, 110);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(Dispatch, EnterAndLeaveAtIdleTellOnlyTheCapturingElementWhileHeld)
+{
+    TLabel a(form, "a");
+    a.SetAutoSize(false);
+    a.SetBounds(10, 10, 50, 50);
+    TLabel b(form, "b");
+    b.SetAutoSize(false);
+    b.SetBounds(100, 10, 50, 50);
+    EventLog hover;
+    hover.WatchHover(a);
+    hover.WatchHover(b);
+    Start();
+    Move(20, 20);
+    Move(120, 20);
+    Move(200, 200);
+    EXPECT_EQ(hover.Text(), "a.enter a.leave b.enter b.leave");
+
+    hover.Clear();
+    Move(20, 20);
+    Down(20, 20);
+    Move(120, 20);   // a holds the pointer: only a hears of the change
+    Move(20, 20);
+    EXPECT_EQ(hover.Text(), "a.enter a.leave a.enter");
+
+    // A disabled label is still found; leaving the window leaves it.
+    hover.Clear();
+    Up(20, 20);
+    a.SetEnabled(false);
+    Move(21, 20);
+    platform.LeaveWindow();
+    app.RunFor(10);
+    EXPECT_EQ(hover.Text(), "a.leave");
+}
+
+TEST_F(Dispatch, PointerShapeFollowsTheElementUnderItAndIsSetOnlyOnChange)
+{
+    TImage panel(form, "panel");
+    panel.SetBounds(200, 0, 200, 300);
+    panel.SetCursor(TCursor::crArrow);
+    TLabel offer(form, "offer");
+    offer.SetAutoSize(false);
+    offer.SetBounds(220, 20, 100, 30);
+    TEdit edit(form, "edit");
+    edit.SetBounds(10, 200, 100, 25);
+    TButton start(form, "start");
+    start.SetBounds(10, 250, 80, 30);
+    start.SetCursor(TCursor::crHandPoint);
+    start.SetEnabled(false);
+    Start();
+    Move(10, 10);
+    EXPECT_EQ(Window().cursor, TCursor::crHandPoint);
+    const int changes = Window().cursorChanges;
+    Move(11, 10);
+    EXPECT_EQ(Window().cursorChanges, changes);
+    Move(300, 200);
+    EXPECT_EQ(Window().cursor, TCursor::crArrow);
+    Move(230, 25);
+    EXPECT_EQ(Window().cursor, TCursor::crHandPoint);
+    Move(20, 210);
+    EXPECT_EQ(Window().cursor, TCursor::crIBeam);
+    Move(20, 260);
+    EXPECT_EQ(Window().cursor, TCursor::crHandPoint);
+    EXPECT_EQ(Window().cursorChanges, changes + 4);
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// The loop's order of work, posting from other threads, ending the loop, and the
+// application title.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "Harness.h"
+
+namespace {
+
+using namespace scene;
+using scenetest::EventLog;
+using scenetest::Harness;
+using scenetest::Probe;
+
+class Loop : public ::testing::Test, public Harness {};
+
+TEST_F(Loop, InputComesBeforeADueTickAndPostedWorkBeforeInput)
+{
+    EventLog log;
+    Probe pad(form, "pad", {0, 0, 100, 100});
+    pad.OnMouseMove = [&](SceneElement&, TShiftState, int, int) { log.Add("move"); };
+    TTimer t(form, "t");
+    t.SetInterval(1);
+    t.SetOnTimer([&](TTimer&) { log.Add("tick"); });
+    Start();
+    platform.ScriptAt(15.625);   // the move arrives when the tick falls due
+    platform.MouseMove(10, 10);
+    app.RunFor(15.625);
+    EXPECT_EQ(log.Text(), "move tick");
+
+    log.Clear();
+    platform.MouseMove(11, 10);
+    app.Post([&] { log.Add("posted"); });
+    app.RunFor(0);
+    EXPECT_EQ(log.Text(), "posted move");
+}
+
+TEST_F(Loop, EveryTickIsOnScreenBeforeTheNextOne)
+{
+    Probe mover(form, "mover", {0, 0, 20, 20});
+    std::vector<int> presentsAtTick;
+    TTimer t(form, "t");
+    t.SetInterval(1);
+    t.SetOnTimer([&](TTimer&) {
+        presentsAtTick.push_back(Window().presents);
+        for (int i = 0; i < 50; ++i)   // many marks, one repaint
+            mover.SetLeft(mover.Left() + 1);
+    });
+    Start();
+    app.RunFor(100);
+    ASSERT_EQ(presentsAtTick.size(), 6u);
+    for (std::size_t i = 1; i < presentsAtTick.size(); ++i)
+        EXPECT_EQ(presentsAtTick[i], presentsAtTick[i - 1] + 1) << "tick " << i;
+}
+
+TEST_F(Loop, WaitingJumpsStraightToTheNextDueTick)
+{
+    int ticks = 0;
+    TTimer t(form, "t");
+    t.SetOnTimer([&](TTimer&) { ++ticks; });
+    Start();
+    EXPECT_TRUE(app.Step(5000)) << "the loop goes on";
+    EXPECT_EQ(platform.NowMs(), 1000.0) << "one pass waits until the tick is due, no further";
+    EXPECT_EQ(ticks, 0);
+    app.Step(5000);
+    EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(Loop, PostedWorkFromAnotherThreadRunsOnTheLoop)
+{
+    const std::thread::id loopThread = std::this_thread::get_id();
+    std::thread::id ranOn;
+    int runs = 0;
+    std::thread other([&] { app.Post([&] { ++runs; ranOn = std::this_thread::get_id(); }); });
+    other.join();
+    app.RunFor(0);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(ranOn, loopThread);
+}
+
+TEST_F(Loop, CloseBoxEndsRunAfterTheRunningHandlerReturns)
+{
+    EventLog log;
+    Probe pad(form, "pad", {0, 0, 100, 100});
+    pad.OnClick = [&](SceneElement&) {
+        form.Close();
+        log.Add("after close");
+    };
+    pad.OnMouseMove = [&](SceneElement&, TShiftState, int, int) { log.Add("move"); };
+    form.LoadAll();
+    platform.Click(10, 10);
+    platform.MouseMove(20, 20);
+    app.Run(form);
+    EXPECT_TRUE(app.Terminated());
+    EXPECT_EQ(log.Text(), "after close");
+
+    Harness other;
+    other.form.LoadAll();
+    other.platform.Close();
+    other.app.Run(other.form);
+    EXPECT_TRUE(other.app.Terminated());
+}
+
+TEST_F(Loop, RunWithNothingToWaitForIsReportedNotHung)
+{
+    form.LoadAll();
+    EXPECT_THROW(app.Run(form), std::logic_error);
+}
+
+TEST(ApplicationTitle, ProgramNameWithoutFolderAndExtensionInTitleCase)
+{
+    EXPECT_EQ(Application::TitleFromPath("C:\\GAMES\\GAME.EXE"), "Game");
+    EXPECT_EQ(Application::TitleFromPath("/x/swoopy"), "Swoopy");
+    EXPECT_EQ(Application::TitleFromPath("/x/SwOOpy.tar.gz"), "Swoopy");
+    EXPECT_EQ(Application::TitleFromPath("/home/me/.hidden"), "");
+    EXPECT_EQ(Application::FileNameOf("/opt/games/SWOOPY.EXE"), "SWOOPY.EXE");
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// Marking and composing: no change marks nothing, one repaint per pass, the
+// marked region only, stacking order and the cost of what lies outside.
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+#include "scene/TButton.h"
+#include "scene/TShape.h"
+
+namespace {
+
+using namespace scene;
+using scenetest::Harness;
+using scenetest::Probe;
+using scenetest::RgbOf;
+
+class Repaint : public ::testing::Test, public Harness {
+protected:
+    bool Covered(const TRect& r) const
+    {
+        for (const TRect& d : form.DirtyRegion())
+            if (d.Intersect(r) == r)
+                return true;
+        return false;
+    }
+};
+
+TEST_F(Repaint, SettingAValueItAlreadyHasMarksNothing)
+{
+    TShape tile(form, "tile");
+    tile.SetBounds(10, 10, 65, 65);
+    tile.SetBrushColor(clRed);
+    Start();
+    const int presents = Window().presents;
+    tile.SetLeft(10);
+    tile.SetBounds(10, 10, 65, 65);
+    tile.SetVisible(true);
+    tile.SetEnabled(true);
+    tile.SetBrushColor(clRed);
+    form.SendToBack(tile);   // already at the bottom
+    EXPECT_FALSE(form.NeedsRepaint());
+    app.RunFor(100);
+    EXPECT_EQ(Window().presents, presents);
+}
+
+TEST_F(Repaint, MovingMarksOldAndNewRectangleAndShowsOnlyThat)
+{
+    Probe a(form, "a", {10, 10, 20, 20});
+    Probe far(form, "far", {300, 200, 20, 20}, clBlue);
+    Start();
+    const int farPaints = far.paints;
+    a.SetLeft(40);
+    EXPECT_TRUE(Covered({10, 10, 20, 20}));
+    EXPECT_TRUE(Covered({40, 10, 20, 20}));
+    app.RunFor(0);
+    EXPECT_EQ(Window().lastPresented, (std::vector<TRect>{{10, 10, 50, 20}}));
+    EXPECT_EQ(far.paints, farPaints) << "an element outside the marked region is not drawn";
+    EXPECT_EQ(Pixel(15, 15), RgbOf(form.Color));
+    EXPECT_EQ(Pixel(45, 15), RgbOf(clRed));
+}
+
+TEST_F(Repaint, HidingMarksTheRectangleAndAHiddenElementIsNotDrawn)
+{
+    Probe a(form, "a", {10, 10, 20, 20});
+    Start();
+    a.SetVisible(false);
+    EXPECT_TRUE(Covered({10, 10, 20, 20}));
+    const int paints = a.paints;
+    app.RunFor(0);
+    EXPECT_EQ(a.paints, paints);
+    EXPECT_EQ(Pixel(15, 15), RgbOf(form.Color));
+    a.SetLeft(100);   // changes while hidden need no repaint
+    EXPECT_FALSE(form.NeedsRepaint());
+    a.SetVisible(true);
+    app.RunFor(0);
+    EXPECT_EQ(Pixel(105, 15), RgbOf(clRed));
+}
+
+TEST_F(Repaint, ElementsOutsideTheClientAreaCostNothing)
+{
+    Probe above(form, "above", {100, -120, 60, 60});
+    Start();
+    EXPECT_EQ(above.paints, 0);
+    above.SetTop(-80);
+    EXPECT_FALSE(form.NeedsRepaint());
+    above.SetTop(-30);   // partly inside now
+    app.RunFor(0);
+    EXPECT_EQ(above.paints, 1);
+    EXPECT_EQ(Pixel(120, 0), RgbOf(clRed));
+}
+
+TEST_F(Repaint, LaterElementsCoverEarlierOnesAndWindowedOnesCoverAll)
+{
+    Probe bottom(form, "bottom", {0, 0, 100, 100}, clRed);
+    Probe top(form, "top", {50, 50, 100, 100}, clBlue);
+    Start();
+    EXPECT_EQ(Pixel(75, 75), RgbOf(clBlue));
+    form.SendToBack(top);
+    EXPECT_EQ(form.StackIndex(top), 0);
+    EXPECT_EQ(form.StackIndex(bottom), 1);
+    app.RunFor(0);
+    EXPECT_EQ(Pixel(75, 75), RgbOf(clRed));
+    EXPECT_EQ(Pixel(120, 120), RgbOf(clBlue));
+
+    TButton button(form, "button");
+    button.SetBounds(60, 60, 30, 30);
+    TShape made(form, "made");   // made after the button, still beneath it
+    made.SetBounds(60, 60, 30, 30);
+    made.SetBrushColor(clLime);
+    app.RunFor(0);
+    EXPECT_NE(Pixel(75, 75), RgbOf(clLime));
+}
+
+TEST_F(Repaint, RunTimeShapesGoOnTopAndSendToBackKeepsTheOthersInOrder)
+{
+    Probe a(form, "a", {0, 0, 10, 10});
+    Probe b(form, "b", {0, 0, 10, 10});
+    TShape& made = form.MakeShape();
+    EXPECT_EQ(form.StackIndex(made), 2);
+    EXPECT_EQ(made.Width(), 65);
+    EXPECT_EQ(made.Height(), 65);
+    EXPECT_EQ(made.BrushColor(), clWhite);
+    form.SendToBack(b);
+    EXPECT_EQ(form.Stacking(), (std::vector<SceneElement*>{&b, &a, &made}));
+}
+
+TEST_F(Repaint, ExposedWindowIsPresentedWhole)
+{
+    Probe a(form, "a", {10, 10, 20, 20});
+    Start();
+    platform.Expose();
+    app.RunFor(0);
+    EXPECT_EQ(Window().lastPresented, (std::vector<TRect>{form.ClientRect()}));
+}
+
+TEST(DirtyRegion, NearbyMarksMergeAndScatteredOnesStaySeparate)
+{
+    Harness h;
+    h.form.InvalidateRect({0, 0, 10, 10});
+    h.form.InvalidateRect({5, 5, 10, 10});
+    EXPECT_EQ(h.form.DirtyRegion(), (std::vector<TRect>{{0, 0, 15, 15}}));
+    h.form.InvalidateRect({300, 200, 10, 10});
+    EXPECT_EQ(h.form.DirtyRegion().size(), 2u);
+    h.form.InvalidateRect({2, 2, 3, 3});   // inside what is marked
+    EXPECT_EQ(h.form.DirtyRegion().size(), 2u);
+    h.form.InvalidateRect({-50, -50, 20, 20});   // wholly outside the client area
+    EXPECT_EQ(h.form.DirtyRegion().size(), 2u);
+    for (int i = 0; i < 40; ++i)
+        h.form.InvalidateRect({(i % 8) * 50, (i / 8) * 60, 2, 2});
+    EXPECT_LE(h.form.DirtyRegion().size(), 24u) << "the region stays a short list";
+}
+
+}  // namespace
