@@ -1,0 +1,290 @@
+# Helpers for end-to-end tests: run a program in an X server and drive it with
+# real pointer and keyboard input, then look at what it shows.
+#
+#   . "$(dirname "$0")/lib.sh"
+#   e2e_ensure_display                      # Xvfb of our own when $DISPLAY is unusable
+#   e2e_start "$folder" "$program"          # working folder, program, its arguments
+#   wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "no window"
+#   e2e_click "$wid" 100 200
+#   e2e_expect_eq "pixel at 5,5" "#C0C0C0" "$(e2e_window_pixel "$wid" 5 5)"
+#   e2e_wait_exit 10; code=$?               # not in $( ): it must run in this shell
+#   e2e_finish
+#
+# Coordinates are client coordinates of the window given. Sourcing this file
+# installs an EXIT trap (e2e_cleanup) that stops the program and the Xvfb it
+# started and removes the scratch folder; set E2E_KEEP=1 to keep the folder.
+
+E2E_PID=""          # the program started by e2e_start
+E2E_EXIT=""         # its exit code once e2e_wait_exit saw it end
+E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/e2e.XXXXXX")   # the program's output, screenshots
+E2E_FAILURES=0
+E2E_XVFB_PID=""
+
+e2e_log() { echo "e2e: $*" >&2; }
+
+# The scratch folder, removed at exit.
+e2e_workdir() {
+  echo "$E2E_WORK"
+}
+
+# Starts Xvfb on a free display number unless $DISPLAY already answers.
+e2e_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n
+  for n in $(seq 90 130); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
+  done
+  Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+  E2E_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  e2e_log "Xvfb on $DISPLAY did not come up"
+  return 1
+}
+
+# e2e_start FOLDER PROGRAM [ARGS...]: runs PROGRAM in the background with FOLDER
+# as its working folder, under the current DISPLAY; output goes to
+# $E2E_WORK/program.out and program.err.
+e2e_start() {
+  local folder=$1
+  shift
+  E2E_EXIT=""
+  (cd "$folder" && exec "$@") >"$E2E_WORK/program.out" 2>"$E2E_WORK/program.err" &
+  E2E_PID=$!
+}
+
+e2e_running() {
+  [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2>/dev/null
+}
+
+# e2e_wait_window TITLE [SECONDS]: prints the id of the shown window whose title
+# is exactly TITLE; fails after SECONDS (default 10).
+e2e_wait_window() {
+  local title=$1 seconds=${2:-10}
+  local pattern
+  pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$(){}?+|/]/\\&/g')\$"
+  local ids
+  ids=$(timeout "$seconds" xdotool search --sync --onlyvisible --name "$pattern" 2>/dev/null) || {
+    e2e_log "no window titled '$title' within ${seconds}s"
+    return 1
+  }
+  echo "$ids" | head -n 1
+}
+
+# e2e_geometry WID: prints "X Y WIDTH HEIGHT", the client area on the screen
+# (xwininfo's corner lies outside the window's X border).
+e2e_geometry() {
+  xwininfo -id "$1" | awk '
+    /Absolute upper-left X:/ { x = $NF }
+    /Absolute upper-left Y:/ { y = $NF }
+    /Border width:/ { b = $NF }
+    /^ *Width:/ { w = $NF }
+    /^ *Height:/ { h = $NF }
+    END { print x + b, y + b, w, h }'
+}
+
+# e2e_screenshot WID FILE: the window's client area as a PNG.
+e2e_screenshot() {
+  import -window "$1" "$2"
+}
+
+# e2e_pixel FILE X Y: prints the pixel's colour as #RRGGBB.
+e2e_pixel() {
+  convert "$1" -alpha off -crop "1x1+$2+$3" +repage -depth 8 txt:- |
+    sed -n 's/.*\(#[0-9A-Fa-f]\{6\}\).*/\1/p' | head -n 1 | tr 'a-f' 'A-F'
+}
+
+# e2e_window_pixel WID X Y: a fresh screenshot's pixel, as #RRGGBB.
+e2e_window_pixel() {
+  local shot="$E2E_WORK/pixel.png"
+  e2e_screenshot "$1" "$shot" && e2e_pixel "$shot" "$2" "$3"
+}
+
+# e2e_wait_pixel WID X Y COLOUR [SECONDS]: waits until the pixel shows COLOUR
+# (#RRGGBB); fails after SECONDS (default 5), printing the last colour seen.
+e2e_wait_pixel() {
+  local wid=$1 x=$2 y=$3 want seconds=${5:-5}
+  want=$(echo "$4" | tr 'a-f' 'A-F')
+  local end=$((SECONDS + seconds)) got=""
+  while :; do
+    got=$(e2e_window_pixel "$wid" "$x" "$y")
+    [ "$got" = "$want" ] && return 0
+    [ $SECONDS -ge $end ] && break
+    sleep 0.1
+  done
+  echo "$got"
+  return 1
+}
+
+# e2e_move WID X Y: moves the pointer to a point of the window.
+e2e_move() {
+  xdotool mousemove --window "$1" "$2" "$3"
+}
+
+# e2e_click WID X Y [BUTTON]: moves there and clicks (1 left, 2 middle, 3 right).
+e2e_click() {
+  e2e_move "$1" "$2" "$3" && xdotool click "${4:-1}"
+}
+
+# e2e_press / e2e_release WID X Y [BUTTON]: a button held down across moves.
+e2e_press() {
+  e2e_move "$1" "$2" "$3" && xdotool mousedown "${4:-1}"
+}
+e2e_release() {
+  e2e_move "$1" "$2" "$3" && xdotool mouseup "${4:-1}"
+}
+
+# e2e_focus WID: gives the window the keyboard.
+e2e_focus() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+}
+
+# e2e_type WID TEXT: types TEXT into the window.
+e2e_type() {
+  e2e_focus "$1" && xdotool type --delay 30 -- "$2"
+}
+
+# e2e_key WID KEY...: presses keys by name, e.g. Return, Tab, alt+s.
+e2e_key() {
+  local wid=$1
+  shift
+  e2e_focus "$wid" && xdotool key --delay 30 "$@"
+}
+
+# e2e_close WID: presses the window's close box: sends it the window manager's
+# WM_DELETE_WINDOW request, which works with no window manager running too.
+e2e_close() {
+  python3 - "$1" <<'PY'
+import ctypes, ctypes.util, sys
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XInternAtom.restype = ctypes.c_ulong
+x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(Event)]
+x11.XFlush.argtypes = [ctypes.c_void_p]
+x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+display = x11.XOpenDisplay(None)
+if not display:
+    sys.exit("cannot open the display")
+window = int(sys.argv[1], 0)
+ev = Event()
+ev.xclient.type = 33   # ClientMessage
+ev.xclient.window = window
+ev.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+ev.xclient.format = 32
+ev.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+ev.xclient.data[1] = 0   # CurrentTime
+ok = x11.XSendEvent(display, window, 0, 0, ctypes.byref(ev))
+x11.XFlush(display)
+x11.XCloseDisplay(display)
+sys.exit(0 if ok else 1)
+PY
+}
+
+# e2e_wait_exit [SECONDS]: waits for the program to end (default 10 s) and
+# returns its exit code, also left in E2E_EXIT; returns 124 when it is still
+# running then. Call it directly, not inside $( ).
+e2e_wait_exit() {
+  local seconds=${1:-10}
+  local steps
+  steps=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 20 }')
+  while e2e_running; do
+    if [ "$steps" -le 0 ]; then
+      e2e_log "the program is still running after ${seconds}s"
+      return 124
+    fi
+    steps=$((steps - 1))
+    sleep 0.05
+  done
+  if [ -n "$E2E_PID" ]; then
+    wait "$E2E_PID" 2>/dev/null
+    E2E_EXIT=$?
+    E2E_PID=""
+  fi
+  return "${E2E_EXIT:-0}"
+}
+
+# e2e_stop: ends the program if it still runs (TERM, then KILL).
+e2e_stop() {
+  if e2e_running; then
+    kill -TERM "$E2E_PID" 2>/dev/null
+    e2e_wait_exit 3 >/dev/null 2>&1 || { kill -KILL "$E2E_PID" 2>/dev/null; wait "$E2E_PID" 2>/dev/null; }
+  fi
+  E2E_PID=""
+}
+
+# e2e_expect_eq WHAT EXPECTED ACTUAL: records a failure unless equal.
+e2e_expect_eq() {
+  if [ "$2" != "$3" ]; then
+    e2e_log "$1: expected '$2', got '$3'"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+    return 1
+  fi
+}
+
+# e2e_expect_color_near WHAT EXPECTED ACTUAL [TOLERANCE]: colours as #RRGGBB,
+# each channel within TOLERANCE (default 8).
+e2e_expect_color_near() {
+  local what=$1 want=${2#\#} got=${3#\#} tol=${4:-8}
+  local ok=1 i d
+  if [[ ! "$want" =~ ^[0-9A-Fa-f]{6}$ || ! "$got" =~ ^[0-9A-Fa-f]{6}$ ]]; then
+    ok=0
+  else
+    for i in 0 2 4; do
+      d=$((16#${want:i:2} - 16#${got:i:2}))
+      if [ "$d" -gt "$tol" ] || [ "$d" -lt "-$tol" ]; then ok=0; fi
+    done
+  fi
+  if [ "$ok" -ne 1 ]; then
+    e2e_log "$what: expected a colour near #$want, got '$3'"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+    return 1
+  fi
+}
+
+# e2e_fail MESSAGE: stops the test at once.
+e2e_fail() {
+  e2e_log "$*"
+  exit 1
+}
+
+# e2e_finish: the test's result, 1 when any expectation failed.
+e2e_finish() {
+  if [ "$E2E_FAILURES" -ne 0 ]; then
+    e2e_log "$E2E_FAILURES expectation(s) failed"
+    exit 1
+  fi
+  exit 0
+}
+
+e2e_cleanup() {
+  local status=$?
+  e2e_stop
+  if [ -n "$E2E_XVFB_PID" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+  fi
+  if [ -n "$E2E_WORK" ]; then
+    if [ "${E2E_KEEP:-0}" = 1 ] || [ "$status" -ne 0 ]; then
+      e2e_log "scratch folder kept: $E2E_WORK"
+    else
+      rm -rf "$E2E_WORK"
+    fi
+  fi
+  return "$status"
+}
+trap e2e_cleanup EXIT

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Checks the end-to-end helpers themselves against programs whose behaviour is
+# known: an image shown in a window of known place, size and colours, and shell
+# commands with known exit codes. The game's own tests rely on these helpers.
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+e2e_ensure_display || e2e_fail "no X display"
+work=$(e2e_workdir)
+mkdir -p "$work/run"
+
+# The program runs in the folder it is given and reports its exit code.
+e2e_start "$work/run" sh -c 'pwd > where.txt; exit 3'
+e2e_wait_exit 5
+e2e_expect_eq "exit code" 3 "$?"
+e2e_expect_eq "exit code kept" 3 "$E2E_EXIT"
+e2e_expect_eq "working folder" "$work/run" "$(cat "$work/run/where.txt" 2>/dev/null)"
+
+# A program that does not end in time is reported, and then stopped.
+e2e_start "$work/run" sleep 30
+e2e_wait_exit 0.3
+e2e_expect_eq "exit code while still running" 124 "$?"
+e2e_stop
+e2e_expect_eq "still running after e2e_stop" no "$(e2e_running && echo yes || echo no)"
+
+# A window 120 x 80 at (40, 50): red on the left half, blue on the right.
+convert -size 60x80 xc:'#FF0000' -size 60x80 xc:'#0000FF' +append "$work/picture.png"
+e2e_start "$work" display -title "harness (check) 1.0" -geometry +40+50 "$work/picture.png"
+wid=$(e2e_wait_window "harness (check) 1.0" 10) || e2e_fail "the image window did not appear"
+e2e_expect_eq "no window for a title that only begins the same" "" \
+  "$(e2e_wait_window "harness" 1 2>/dev/null)"
+
+# The viewer's window has a 2-pixel X border outside its client area.
+read -r x y w h < <(e2e_geometry "$wid")
+e2e_expect_eq "window size" "120 80" "$w $h"
+e2e_expect_eq "client area's place" "42 52" "$x $y"
+
+e2e_screenshot "$wid" "$work/shot.png" || e2e_fail "no screenshot"
+e2e_expect_eq "screenshot size" "120x80" "$(identify -format '%wx%h' "$work/shot.png")"
+e2e_expect_eq "left pixel" "#FF0000" "$(e2e_pixel "$work/shot.png" 5 70)"
+e2e_expect_eq "right pixel" "#0000FF" "$(e2e_pixel "$work/shot.png" 119 0)"
+e2e_wait_pixel "$wid" 60 40 "#0000ff" 3 >/dev/null || e2e_expect_eq "waited-for pixel" "#0000FF" "not seen"
+e2e_expect_color_near "near colour" "#FA0506" "$(e2e_window_pixel "$wid" 10 10)" 8
+if e2e_expect_color_near "far colour" "#E00000" "#FF0000" 8 2>/dev/null; then
+  e2e_expect_eq "a colour 31 away counts as near" no yes
+else
+  E2E_FAILURES=$((E2E_FAILURES - 1))   # that failure was the point
+fi
+
+# The pointer lands on the window's own coordinates.
+e2e_move "$wid" 30 20
+eval "$(xdotool getmouselocation --shell)"
+e2e_expect_eq "pointer on the screen" "$((x + 30)) $((y + 20))" "$X $Y"
+
+# Keys reach the window: Ctrl+Q ends the image viewer with exit code 0.
+e2e_key "$wid" ctrl+q
+e2e_wait_exit 10
+e2e_expect_eq "exit code after Ctrl+Q" 0 "$?"
+
+# The close box: the viewer ends when asked to close its window.
+e2e_start "$work" display -title "harness close" "$work/picture.png"
+wid=$(e2e_wait_window "harness close" 10) || e2e_fail "the second image window did not appear"
+e2e_close "$wid" || e2e_expect_eq "close request sent" yes no
+e2e_wait_exit 10
+e2e_expect_eq "exit code after the close box" 0 "$?"
+
+e2e_finish
