@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "FormSupport.h"
 #include "PaintSupport.h"
 #include "scene/Painter.h"
+#include "scene/TShape.h"
 
 using namespace scene;
 using painttest::Px;
@@ -146,4 +148,102 @@ TEST(PainterState, FocusRectangleInvertsDotsAndTwiceRestores) {
         painter.DrawFocusRect({2, 2, 16, 16});
     }
     EXPECT_TRUE(frame.SameAs(before));
+}
+
+// ---------------------------------------------------------------------------
+// The shape element on a window.
+
+namespace {
+
+class ShapeElementTest : public painttest::FormTest {};
+
+}  // namespace
+
+TEST_F(ShapeElementTest, FigureBoxFollowsPenAndSquareKinds) {
+    TShape shape(form);
+    EXPECT_EQ(shape.Width(), 65);
+    EXPECT_EQ(shape.Height(), 65);
+    EXPECT_EQ(shape.BrushColor(), clWhite);
+    EXPECT_EQ(shape.Pen(), (TPen{clBlack, 1}));
+    EXPECT_EQ(shape.FigureBox(), (TRect{0, 0, 65, 65}));
+
+    shape.SetPen({clBlack, 3});
+    EXPECT_EQ(shape.FigureBox(), (TRect{1, 1, 63, 63}));
+    shape.SetPen({clBlack, 0});
+    EXPECT_EQ(shape.FigureBox(), (TRect{0, 0, 65, 65}));
+    shape.SetPen({clBlack, 4});
+    EXPECT_EQ(shape.FigureBox(), (TRect{2, 2, 62, 62}));
+
+    shape.SetPen({clBlack, 1});
+    shape.SetBounds(0, 0, 65, 41);
+    shape.SetShape(TShapeType::stRoundSquare);
+    EXPECT_EQ(shape.FigureBox(), (TRect{12, 0, 41, 41}));
+    EXPECT_EQ(shape.CornerSize(), 10);
+    shape.SetShape(TShapeType::stRoundRect);
+    EXPECT_EQ(shape.FigureBox(), (TRect{0, 0, 65, 41}));
+    shape.SetBounds(0, 0, 60, 70);
+    shape.SetShape(TShapeType::stCircle);
+    EXPECT_EQ(shape.FigureBox(), (TRect{0, 5, 60, 60}));
+    shape.SetBounds(0, 0, 65, 65);
+    EXPECT_EQ(shape.CornerSize(), 16);
+}
+
+TEST_F(ShapeElementTest, BrushColourIsKeptExactlyAndOnlyAChangeRepaints) {
+    TShape tile(form);
+    Start();
+    tile.SetBrushColor(clWhite);
+    tile.SetShape(TShapeType::stRectangle);
+    tile.SetPen({clBlack, 1});
+    EXPECT_FALSE(form.NeedsRepaint());
+    tile.SetBrushColor(clWindow);
+    EXPECT_TRUE(form.NeedsRepaint());
+    EXPECT_EQ(tile.BrushColor(), clWindow) << "a system colour stays a system colour";
+    Settle();
+    tile.SetBrushColor(clWindow);
+    EXPECT_FALSE(form.NeedsRepaint());
+    tile.SetShape(TShapeType::stEllipse);
+    EXPECT_TRUE(form.NeedsRepaint());
+}
+
+TEST_F(ShapeElementTest, TilesComposeWithSharedTwoPixelLines) {
+    TShape left(form), right(form), below(form);
+    left.SetBrushColor(clGray);
+    right.SetLeft(65);
+    right.SetBrushColor(clSilver);
+    below.SetTop(65);
+    below.SetBrushColor(clGray);
+    Start();
+    const TestFrame f = Compose();
+    EXPECT_EQ(f.CountNot({64, 1, 2, 63}, kBlack), 0);
+    EXPECT_EQ(f.CountNot({1, 64, 63, 2}, kBlack), 0);
+    EXPECT_EQ(f.CountNot({1, 1, 63, 63}, Px(clGray)), 0);
+    EXPECT_EQ(f.CountNot({66, 1, 63, 63}, kSilver), 0);
+    EXPECT_EQ(f.CountNot({130, 0, 190, 65}, kSilver), 0) << "the window's colour beside them";
+}
+
+TEST_F(ShapeElementTest, EqualSidesLookTheSameInBothKinds) {
+    TShape a(form), b(form);
+    a.SetShape(TShapeType::stRoundRect);
+    b.SetShape(TShapeType::stRoundSquare);
+    b.SetLeft(100);
+    a.SetBrushColor(clRed);
+    b.SetBrushColor(clRed);
+    Start();
+    const TestFrame f = Compose();
+    for (int y = 0; y < 65; ++y)
+        for (int x = 0; x < 65; ++x)
+            ASSERT_EQ(f.At(x, y), f.At(100 + x, y)) << "at " << x << "," << y;
+    EXPECT_EQ(f.At(0, 0), kSilver) << "a round corner shows the ground";
+    EXPECT_EQ(f.At(32, 0), kBlack);
+}
+
+TEST_F(ShapeElementTest, HiddenOrOutsideShapesDrawNothing) {
+    TShape hidden(form), above(form);
+    hidden.SetBrushColor(clBlack);
+    hidden.SetVisible(false);
+    above.SetBounds(216, -80, 65, 65);
+    above.SetBrushColor(clBlack);
+    Start();
+    const TestFrame f = Compose();
+    EXPECT_EQ(f.CountNot(form.ClientRect(), kSilver), 0);
 }

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include "FormSupport.h"
+#include "scene/Painter.h"
+#include "scene/TButton.h"
+#include "scene/TEdit.h"
+
+using namespace scene;
+using painttest::Dark;
+using painttest::Px;
+using painttest::TestFrame;
+
+namespace {
+
+class EditTest : public painttest::FormTest {
+protected:
+    EditTest() {
+        // Like the sound strips, a control below the client area takes the first focus.
+        strip.SetBounds(0, 300, 75, 25);
+        strip.SetTabOrder(0);
+        edit.SetTabOrder(7);
+        edit.SetBounds(20, 20, 137, 26);
+        edit.SetFont(painttest::TrebuchetBold(-12));
+        edit.SetText("Enter a name");
+        edit.OnChange = [this](SceneElement&) {
+            ++changes;
+            seen.push_back(edit.Text());
+        };
+    }
+
+    void Key(int key, unsigned mods = 0) { edit.KeyDown(key, mods); }
+
+    TButton strip{form, "Strip"};
+    TEdit edit{form, "Edit1"};
+    int changes = 0;
+    std::vector<std::string> seen;   // the text at each OnChange
+};
+
+}  // namespace
+
+TEST_F(EditTest, TextFromCodeFiresNoChange) {
+    EXPECT_EQ(edit.Text(), "Enter a name");
+    edit.SetText("Bob");
+    EXPECT_EQ(changes, 0);
+    Start();
+    edit.SetText("Bob");
+    EXPECT_FALSE(form.NeedsRepaint()) << "the same text marks nothing";
+}
+
+TEST_F(EditTest, TypingInsertsAtTheCaretAndFiresOnceAfterEachChange) {
+    Key(kEnd);
+    edit.TextInput("s");
+    edit.TextInput("!?");
+    EXPECT_EQ(edit.Text(), "Enter a names!?");
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(seen.back(), "Enter a names!?") << "OnChange sees the new text";
+    Key(kHome);
+    edit.TextInput(">");
+    EXPECT_EQ(edit.Text(), ">Enter a names!?");
+    EXPECT_EQ(edit.CaretPos(), 1);
+}
+
+TEST_F(EditTest, CharactersOutsideTheCodePageAndControlsAreDropped) {
+    edit.SetText("");
+    edit.TextInput("Jos\xC3\xA9");             // e acute fits
+    edit.TextInput("\xE2\x82\xAC");            // euro sign fits (0x80)
+    edit.TextInput("\xE4\xB8\xAD");            // CJK: dropped, no change
+    edit.TextInput("\t\r\n\x01\x7F");          // controls: dropped, no change
+    edit.TextInput("a\tb");                    // the tab alone is dropped
+    EXPECT_EQ(edit.Text(), "Jos\xE9\x80" "ab");
+    EXPECT_EQ(changes, 3);
+}
+
+TEST_F(EditTest, DeletingAtTheEndsChangesNothing) {
+    edit.SetText("ab");
+    Key(kHome);
+    Key(kBackspace);
+    Key(kEnd);
+    Key(kDelete);
+    EXPECT_EQ(changes, 0);
+    Key(kBackspace);
+    EXPECT_EQ(edit.Text(), "a");
+    Key(kHome);
+    Key(kDelete);
+    EXPECT_EQ(edit.Text(), "");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(EditTest, ShiftSelectsAndTypingReplacesTheSelectionOnce) {
+    edit.SetText("Hello World");
+    Key(kEnd);
+    for (int i = 0; i < 5; ++i) Key(kLeft, kmShift);
+    EXPECT_EQ(edit.SelStart(), 6);
+    EXPECT_EQ(edit.SelLength(), 5);
+    edit.TextInput("Bob");
+    EXPECT_EQ(edit.Text(), "Hello Bob");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(edit.SelLength(), 0);
+
+    Key(kHome, kmShift);
+    EXPECT_EQ(edit.SelLength(), 9);
+    Key(kRight);   // collapses to the selection's end
+    EXPECT_EQ(edit.CaretPos(), 9);
+    EXPECT_EQ(edit.SelLength(), 0);
+    Key(kHome);
+    Key(kEnd, kmShift);
+    Key(kBackspace);
+    EXPECT_EQ(edit.Text(), "");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(EditTest, ClipboardCopyCutAndPasteOfTheFirstLine) {
+    edit.SetText("Caf\xE9");
+    Key('a', kmCtrl);
+    EXPECT_EQ(edit.SelLength(), 4);
+    Key('c', kmCtrl);
+    EXPECT_EQ(platform.ClipboardText(), "Caf\xC3\xA9") << "the clipboard holds UTF-8";
+    EXPECT_EQ(changes, 0);
+    Key('x', kmCtrl);
+    EXPECT_EQ(edit.Text(), "");
+    EXPECT_EQ(changes, 1);
+
+    platform.SetClipboardText("Ann\tMarie\r\nsecond line\n");
+    Key('v', kmCtrl);
+    EXPECT_EQ(edit.Text(), "AnnMarie");
+    EXPECT_EQ(changes, 2);
+    platform.SetClipboardText("\nonly the second");
+    Key('v', kmCtrl);
+    EXPECT_EQ(edit.Text(), "AnnMarie") << "an empty first line pastes nothing";
+    EXPECT_EQ(changes, 2);
+    // Keys the field does not use go on to the window.
+    EXPECT_FALSE(edit.KeyDown(kReturn, 0));
+    EXPECT_FALSE(edit.KeyDown(kTab, 0));
+}
+
+TEST_F(EditTest, TheCaretStaysInViewOfALongText) {
+    edit.SetText("");
+    Key(kEnd);
+    for (int i = 0; i < 40; ++i) edit.TextInput("W");
+    EXPECT_GT(edit.ScrollOffset(), 0);
+    const int caretX = CaretOffset(edit.Text(), edit.Font(), edit.CaretPos()) - edit.ScrollOffset();
+    EXPECT_GE(caretX, 0);
+    EXPECT_LE(caretX, edit.Width() - 6);
+    Key(kHome);
+    EXPECT_EQ(edit.ScrollOffset(), 0);
+}
+
+TEST_F(EditTest, TypedThroughTheWindowOnceClickedIntoAndEnterPressesTheDefault) {
+    TButton start(form, "Button1");
+    start.SetTabOrder(6);
+    start.SetBounds(20, 60, 99, 33);
+    start.SetDefault(true);
+    start.SetEnabled(false);
+    int presses = 0;
+    start.OnClick = [&](SceneElement&) { ++presses; };
+    edit.OnChange = [&](SceneElement&) {
+        ++changes;
+        start.SetEnabled(true);
+    };
+    Start();
+    platform.Type("x");
+    Run();
+    EXPECT_TRUE(strip.Focused());
+    EXPECT_EQ(edit.Text(), "Enter a name") << "no focus yet";
+
+    platform.Click(150, 30);
+    platform.Key(kReturn);
+    platform.Key(kEnd);
+    platform.Type("d");
+    Run();
+    EXPECT_TRUE(edit.Focused());
+    EXPECT_EQ(presses, 0) << "the default button was disabled";
+    EXPECT_EQ(edit.Text(), "Enter a named");
+    platform.Key(kReturn);
+    Run();
+    EXPECT_EQ(presses, 1);
+}
+
+TEST_F(EditTest, DrawnSunkenOnWhiteWithACaretWhileFocused) {
+    edit.SetText("");
+    Start();
+    const TestFrame unfocused = Compose();
+    EXPECT_EQ(unfocused.CountNot({23, 23, 131, 20}, Px(clWhite)), 0);
+    EXPECT_NE(unfocused.At(20, 30), Px(clWhite)) << "the edge";
+    form.SetFocus(&edit);
+    const TestFrame focused = Compose();
+    EXPECT_GT(focused.Count({22, 22, 6, 22}, Dark), 5) << "a caret at the left";
+
+    edit.SetText("Bob");
+    form.SetFocus(nullptr);
+    const TestFrame text = Compose();
+    EXPECT_GT(text.Count({23, 23, 40, 20}, Dark), 10);
+    EXPECT_EQ(text.Count({70, 23, 80, 20}, Dark), 0);
+}
