@@ -206,25 +206,28 @@ void Application::DisarmTimer(TTimer& t)
 
 void Application::Guard(const std::function<void()>& fn)
 {
-    std::string message;
     try {
         fn();
-        return;
     } catch (const std::exception& e) {
-        message = e.what();
+        ShowError(e.what());
     } catch (...) {
-        message.clear();
+        ShowError({});
     }
-    // The capture goes first; should its release fail too, that report follows this one.
+}
+
+// Opening a box takes the pointer from whoever holds it; should that element's
+// release fail in turn, its report follows the first.
+void Application::CancelCapture()
+{
+    if (!mainForm_)
+        return;
     try {
-        if (mainForm_)
-            mainForm_->CancelCapture();
+        mainForm_->CancelCapture();
     } catch (const std::exception& e) {
         heldErrors_.push_back(e.what());
     } catch (...) {
         heldErrors_.push_back({});
     }
-    ShowError(message);
 }
 
 std::string Application::BoxText(const std::string& message)
@@ -240,6 +243,7 @@ void Application::ShowError(const std::string& message)
         heldErrors_.push_back(message);
         return;
     }
+    CancelCapture();
     ShowBox(title_, BoxText(message));
     while (!heldErrors_.empty() && !terminated_) {
         const std::string next = std::move(heldErrors_.front());

@@ -61,7 +61,8 @@ public:
 
     // Runs fn, showing any error it raises in the error box.
     void Guard(const std::function<void()>& fn);
-    // The error box: modal, held back while another is open.
+    // The error box: cancels the pointer capture, then shows the message and waits
+    // for OK; while another box is open the message is held back until it closes.
     void ShowError(const std::string& message);
     // Message text as the box shows it: a "." added after a letter or digit.
     static std::string BoxText(const std::string& message);
@@ -89,6 +90,7 @@ private:
     void Dispatch(const InputEvent& ev);
     double EarliestDueMs() const;
     void ShowBox(const std::string& caption, const std::string& text);
+    void CancelCapture();
 
     Platform& platform_;
     std::string programPath_;

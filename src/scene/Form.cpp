@@ -525,7 +525,7 @@ void Form::SelectNext(Direction direction)
 
 void Form::SetFocus(TWinControl* c)
 {
-    if (c == focused_)
+    if (c == focused_ || (c && !c->CanFocus()))
         return;
     TWinControl* old = focused_;
     focused_ = c;
