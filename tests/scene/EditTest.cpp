@@ -97,6 +97,13 @@ TEST_F(EditTest, ShiftSelectsAndTypingReplacesTheSelectionOnce) {
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(edit.SelLength(), 0);
 
+    Key(kLeft, kmShift);
+    edit.TextInput("b");   // the same letter over itself: no change
+    EXPECT_EQ(edit.Text(), "Hello Bob");
+    EXPECT_EQ(changes, 1);
+    Key('x', kmCtrl);      // nothing selected: nothing cut
+    EXPECT_EQ(changes, 1);
+
     Key(kHome, kmShift);
     EXPECT_EQ(edit.SelLength(), 9);
     Key(kRight);   // collapses to the selection's end
