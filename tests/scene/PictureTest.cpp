@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <memory>
 
+#include "FormSupport.h"
 #include "PaintSupport.h"
 #include "scene/Painter.h"
 #include "scene/Picture.h"
+#include "scene/TImage.h"
 
 using namespace scene;
 using painttest::TestFrame;
@@ -139,4 +141,74 @@ TEST(PictureDrawing, NaturalSizeAndClipping) {
     EXPECT_TRUE(Near(frame.At(6, 14), kLight));
     EXPECT_EQ(frame.At(17, 6), painttest::Px(clWhite)) << "cut at the clip";
     EXPECT_EQ(frame.At(6, 21), painttest::Px(clWhite)) << "natural size ends at 16 pixels";
+}
+
+// ---------------------------------------------------------------------------
+// The picture element on a window.
+
+namespace {
+
+class ImageTest : public painttest::FormTest {
+protected:
+    std::shared_ptr<Picture> Blocks(int blocksX, int blocksY, int blockSize) {
+        return std::make_shared<Picture>(BlockJpeg(blocksX, blocksY, blockSize, kDark, kLight));
+    }
+    TImage image{form, "Image1"};
+};
+
+}  // namespace
+
+TEST_F(ImageTest, WhereThePictureLandsInTheElement) {
+    EXPECT_EQ(image.Width(), 105);
+    EXPECT_EQ(image.Height(), 105);
+    EXPECT_EQ(image.DestRect(), (TRect{})) << "no picture, nothing to draw";
+    image.SetPicture(Blocks(4, 2, 20));   // 80 x 40
+    image.SetBounds(0, 0, 100, 100);
+    EXPECT_EQ(image.DestRect(), (TRect{0, 0, 80, 40})) << "natural size at the top left";
+    image.SetCenter(true);
+    EXPECT_EQ(image.DestRect(), (TRect{10, 30, 80, 40}));
+    image.SetStretch(true);
+    EXPECT_EQ(image.DestRect(), (TRect{0, 0, 100, 100})) << "stretched, proportions not kept";
+    image.SetProportional(true);
+    EXPECT_EQ(image.DestRect(), (TRect{0, 25, 100, 50}));
+    image.SetStretch(false);
+    image.SetBounds(0, 0, 40, 100);
+    EXPECT_EQ(image.DestRect(), (TRect{0, 40, 40, 20})) << "a larger picture is scaled down";
+    image.SetBounds(0, 0, 200, 200);
+    EXPECT_EQ(image.DestRect(), (TRect{60, 80, 80, 40})) << "a smaller one is not scaled up";
+}
+
+TEST_F(ImageTest, StretchedPictureCoversItsElementAndFollowsItsSize) {
+    image.SetPicture(Blocks(2, 2, 16));
+    image.SetStretch(true);
+    image.SetBounds(20, 20, 60, 40);
+    Start();
+    TestFrame f = Compose();
+    EXPECT_TRUE(Near(f.At(20, 20), kDark));
+    EXPECT_TRUE(Near(f.At(79, 20), kLight));
+    EXPECT_TRUE(Near(f.At(79, 59), kDark));
+    EXPECT_EQ(f.At(80, 20), painttest::Px(clSilver));
+    EXPECT_EQ(f.At(20, 60), painttest::Px(clSilver));
+
+    image.SetBounds(20, 20, 30, 30);   // the bonus pictures shrink this way
+    f = Compose();
+    EXPECT_TRUE(Near(f.At(49, 49), kDark));
+    EXPECT_TRUE(Near(f.At(49, 20), kLight));
+    EXPECT_EQ(f.At(50, 20), painttest::Px(clSilver));
+}
+
+TEST_F(ImageTest, DecodedOnlyWhenFirstDrawn) {
+    auto shown = Blocks(2, 2, 8), hidden = Blocks(2, 2, 8), outside = Blocks(2, 2, 8);
+    image.SetPicture(shown);
+    TImage other(form), away(form);
+    other.SetPicture(hidden);
+    other.SetVisible(false);
+    away.SetPicture(outside);
+    away.SetBounds(200, -200, 105, 105);
+    EXPECT_FALSE(shown->Decoded());
+    Start();
+    Compose();
+    EXPECT_TRUE(shown->Decoded());
+    EXPECT_FALSE(hidden->Decoded()) << "a hidden picture is not drawn";
+    EXPECT_FALSE(outside->Decoded()) << "nor one outside the window";
 }
