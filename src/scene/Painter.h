@@ -61,6 +61,7 @@ public:
     void DrawEllipse(const TRect& box, TColor pen, int penWidth, TColor brush);
     // Two-pixel bevel: sunken for text fields and panels, raised for buttons.
     void DrawEdge(const TRect& box, EdgeStyle style);
+    void DrawEdge(const TRect& box, bool sunken) { DrawEdge(box, sunken ? EdgeStyle::Sunken : EdgeStyle::Raised); }
     // Dotted outline that inverts the pixels under it.
     void DrawFocusRect(const TRect& box);
     // A one-pixel line from (x0, y0) to (x1, y1), both ends included.
