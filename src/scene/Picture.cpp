@@ -37,7 +37,7 @@ void InstallErrors(jpeg_decompress_struct& cinfo, ErrorManager& err) {
 
 // Returns false with err.message set on failure.
 bool ReadHeaderInto(const std::uint8_t* data, std::size_t size, int& width, int& height, ErrorManager& err) {
-    jpeg_decompress_struct cinfo;
+    jpeg_decompress_struct cinfo{};
     InstallErrors(cinfo, err);
     jpeg_create_decompress(&cinfo);
     if (setjmp(err.jump)) {
@@ -55,7 +55,7 @@ bool ReadHeaderInto(const std::uint8_t* data, std::size_t size, int& width, int&
 // Decodes into out, which the caller has sized to width * height.
 bool DecodeInto(const std::uint8_t* data, std::size_t size, std::uint32_t* out, int width, int height,
                 ErrorManager& err) {
-    jpeg_decompress_struct cinfo;
+    jpeg_decompress_struct cinfo{};
     InstallErrors(cinfo, err);
     jpeg_create_decompress(&cinfo);
     if (setjmp(err.jump)) {
@@ -97,7 +97,7 @@ void Picture::ReadHeader() {
     if (data_ == nullptr || size_ < 2 || data_[0] != 0xFF || data_[1] != 0xD8) {
         throw PictureError("not a JPEG picture");
     }
-    ErrorManager err;
+    ErrorManager err{};
     if (!ReadHeaderInto(data_, size_, width_, height_, err)) {
         throw PictureError(std::string("bad JPEG picture: ") + err.message);
     }
@@ -106,7 +106,7 @@ void Picture::ReadHeader() {
 const std::vector<std::uint32_t>& Picture::Pixels() {
     if (decoded_) return pixels_;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) * height_);
-    ErrorManager err;
+    ErrorManager err{};
     if (!DecodeInto(data_, size_, pixels.data(), width_, height_, err)) {
         throw PictureError(std::string("bad JPEG picture: ") + err.message);
     }
@@ -125,7 +125,7 @@ struct Encoded {
 };
 
 bool EncodeInto(const std::uint32_t* pixels, int width, int height, int quality, Encoded& out, ErrorManager& err) {
-    jpeg_compress_struct cinfo;
+    jpeg_compress_struct cinfo{};
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = ErrorExit;
     err.pub.output_message = SilentMessage;
@@ -158,7 +158,7 @@ bool EncodeInto(const std::uint32_t* pixels, int width, int height, int quality,
 std::vector<std::uint8_t> EncodeJpeg(const std::uint32_t* pixels, int width, int height, int quality) {
     if (width <= 0 || height <= 0) throw PictureError("cannot encode an empty picture");
     Encoded out;
-    ErrorManager err;
+    ErrorManager err{};
     if (!EncodeInto(pixels, width, height, quality, out, err)) {
         throw PictureError(std::string("cannot encode JPEG picture: ") + err.message);
     }

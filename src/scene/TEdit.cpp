@@ -6,6 +6,7 @@
 
 #include "scene/Application.h"
 #include "scene/Cp1252.h"
+#include "scene/Fonts.h"
 #include "scene/Form.h"
 #include "scene/Painter.h"
 
@@ -197,7 +198,9 @@ void TEdit::Paint(Painter& painter) {
         painter.DrawText(line, text_, Font(), options, kHighlightText);
     } else if (Focused()) {
         const int x = line.Left + CaretOffset(text_, Font(), caret_);
-        painter.DrawLine(x, box.Top + 1, x, box.Bottom() - 2, clBlack);
+        const int height = std::min(box.Height, MetricsOf(Font()).cellHeight);
+        const int top = box.Top + (box.Height - height) / 2;
+        painter.DrawLine(x, top, x, top + height - 1, clBlack);
     }
     painter.Restore();
 }

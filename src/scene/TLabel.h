@@ -48,7 +48,7 @@ private:
     TextOptions options_;
     bool autoSize_ = true;
     bool transparent_ = false;
-    TColor color_;
+    TColor color_ = clSilver;   // the window's colour, taken when made
 };
 
 }  // namespace scene
