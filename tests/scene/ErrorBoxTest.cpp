@@ -145,6 +145,19 @@ TEST_F(Errors, FailingTimerStaysArmedAndLaterReportsWaitTheirTurn)
         EXPECT_EQ(app.ShownBoxes()[static_cast<std::size_t>(i)].text, "tick " + std::to_string(i + 1) + ".");
 }
 
+TEST_F(Errors, FailingPostedNoticesAreReportedInTurn)
+{
+    Start();
+    app.Post([] { throw std::runtime_error("Unknown error code"); });
+    app.Post([] { throw std::runtime_error(""); });
+    AnswerBoxesAfter(10);
+    app.RunFor(100);
+    ASSERT_EQ(app.ShownBoxes().size(), 2u);
+    EXPECT_EQ(app.ShownBoxes()[0].caption, "Swoopy");
+    EXPECT_EQ(app.ShownBoxes()[0].text, "Unknown error code.");
+    EXPECT_EQ(app.ShownBoxes()[1].text, "");
+}
+
 TEST_F(Errors, BoxClosesByItsOkButtonAndIsDrawn)
 {
     pad.OnClick = [](SceneElement&) { throw std::runtime_error("Invalid numeric input"); };
