@@ -27,10 +27,10 @@ void TForm1::FormCreate(scene::Form& /*Sender*/) {
     MediaPlayer1.Play();
     MediaPlayer1.SetNotify(true);
 
-    for (SceneElement* e : {static_cast<SceneElement*>(&Label2), &Label3, &Label4, &Label5,
-                            static_cast<SceneElement*>(&Rvierkant1), &rvierkant2, &rvierkant3, &rvierkant4,
-                            static_cast<SceneElement*>(&Zvierkant1), &zvierkant2, &zvierkant3, &zround1})
-        e->SetVisible(false);
+    SceneElement* const hiddenAtStart[] = {&Label2,     &Label3,     &Label4,     &Label5,
+                                           &Rvierkant1, &rvierkant2, &rvierkant3, &rvierkant4,
+                                           &Zvierkant1, &zvierkant2, &zvierkant3, &zround1};
+    for (SceneElement* e : hiddenAtStart) e->SetVisible(false);
 
     Timer1.SetEnabled(false);
     Timer2.SetEnabled(false);
