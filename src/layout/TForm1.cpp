@@ -219,11 +219,6 @@ void TForm1::ApplyLayout() {
     for (int i = 0; i < 32 * 32; ++i)
         IconArgb[i] = kIconMask[i] ? 0u : 0xFF000000u | kIconPalette[kIconIndices[i] & 15];
 
-    for (const auto& row : kElements) {
-        SceneElement& e = *FindElement(row.name);
-        e.SetBounds(row.left, row.top, row.width, row.height);
-        e.SetVisible(row.visible);
-    }
     for (const auto& row : kShapes) {
         auto& shape = As<TShape>(*this, row.name);
         shape.SetShape(row.shape);
@@ -231,13 +226,13 @@ void TForm1::ApplyLayout() {
     }
     for (const auto& row : kLabels) {
         auto& label = As<TLabel>(*this, row.name);
+        label.SetAutoSize(row.autoSize);
         label.SetParentFont(false);
         label.SetFont(LayoutFont(row.fontHeight, row.style, row.color, row.charset));
         label.SetTransparent(true);
         label.SetWordWrap(false);
         label.SetLayout(TTextLayout::tlTop);
         label.SetAlignment(row.alignment);
-        label.SetAutoSize(row.autoSize);
         label.SetCaption(row.caption);
     }
     for (const auto& row : kPictures) {
@@ -272,6 +267,12 @@ void TForm1::ApplyLayout() {
     Timer4.SetInterval(1);
     Timer5.SetInterval(100);
     Timer5.SetEnabled(false);
+    // Bounds last: the stored sizes hold until the auto-sizing labels measure themselves at load.
+    for (const auto& row : kElements) {
+        SceneElement& e = *FindElement(row.name);
+        e.SetBounds(row.left, row.top, row.width, row.height);
+        e.SetVisible(row.visible);
+    }
 }
 
 void TForm1::WireHandlers() {
