@@ -1,5 +1,7 @@
 // The SDL window: its size, place and title, the frame the toolkit composes
 // into, a new frame after a size change, typed-text requests and the clipboard.
+#include <gmock/gmock.h>
+
 #include "platform/SdlTestSupport.h"
 
 namespace platform_test {
@@ -20,6 +22,18 @@ protected:
         reinterpret_cast<std::uint32_t*>(f.pixels + y * f.stride)[x] = rgb;
     }
 };
+
+TEST(SdlDisplay, WithoutADisplayThePlatformRefusesToRunInvisibly) {
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    try {
+        platform::CreateSdlPlatform();
+        ADD_FAILURE() << "expected an error for a missing display, got a platform";
+    } catch (const std::runtime_error& e) {
+        EXPECT_THAT(e.what(), ::testing::StartsWith("Cannot open the display: "));
+    }
+}
 
 TEST_F(SdlWindows, WindowHasTheClientSizePlaceAndTitleAskedForAndCannotBeResized) {
     scene::WindowSpec spec;
