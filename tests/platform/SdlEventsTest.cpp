@@ -127,10 +127,13 @@ TEST_F(SdlEvents, WindowEventsReachTheirWindow) {
     PushWindowEvent(id, SDL_WINDOWEVENT_MOVED);   // means nothing to the toolkit
     PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
     PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_LOST);
+    PushWindowEvent(id, SDL_WINDOWEVENT_ENTER);   // the next motion says where
+    PushWindowEvent(id, SDL_WINDOWEVENT_LEAVE);
     PushWindowEvent(id, SDL_WINDOWEVENT_EXPOSED);
     PushWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
 
-    for (EventKind want : {EventKind::FocusGained, EventKind::FocusLost, EventKind::Exposed, EventKind::CloseRequest}) {
+    for (EventKind want : {EventKind::FocusGained, EventKind::FocusLost, EventKind::PointerLeft, EventKind::Exposed,
+                           EventKind::CloseRequest}) {
         const scene::InputEvent got = Next();
         EXPECT_EQ(got.kind, want);
         EXPECT_EQ(got.window, id);

@@ -78,6 +78,7 @@ bool Window(const SDL_WindowEvent& w, const TranslateContext& ctx, InputEvent& o
         case SDL_WINDOWEVENT_CLOSE: kind = EventKind::CloseRequest; break;
         case SDL_WINDOWEVENT_FOCUS_GAINED: kind = EventKind::FocusGained; break;
         case SDL_WINDOWEVENT_FOCUS_LOST: kind = EventKind::FocusLost; break;
+        case SDL_WINDOWEVENT_LEAVE: kind = EventKind::PointerLeft; break;
         // A new size means a new window surface, whose pixels start out undefined.
         case SDL_WINDOWEVENT_SIZE_CHANGED:
         case SDL_WINDOWEVENT_EXPOSED: kind = EventKind::Exposed; break;
