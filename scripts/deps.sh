@@ -5,7 +5,7 @@ need=(build-essential cmake pkg-config
       libsdl2-dev libcairo2-dev libpango1.0-dev libjpeg62-turbo-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-paratype fonts-liberation fonts-dejavu-core fontconfig
-      xvfb xdotool x11-utils imagemagick sox)
+      xvfb xdotool x11-utils imagemagick sox python3)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
