@@ -182,7 +182,8 @@ PcmSound DecodeWav(std::span<const std::uint8_t> bytes) {
 PcmSound LoadWavFile(const std::string& path) {
     errno = 0;
     std::ifstream file(path, std::ios::binary);
-    if (!file || std::filesystem::is_directory(path)) throw WavError(OpenFailure(path));
+    std::error_code ec;
+    if (!file || std::filesystem::is_directory(path, ec)) throw WavError(OpenFailure(path));
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) throw WavError("cannot be read");
     return DecodeWav(bytes);

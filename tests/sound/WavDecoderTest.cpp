@@ -2,6 +2,7 @@
 // every broken file gives a WavError with its reason instead of a crash.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 
 #include "WavFiles.h"
@@ -38,6 +39,8 @@ struct FormatCase {
     WavSpec spec;
     double tolerance;
 };
+
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
 
 class SampleFormats : public testing::TestWithParam<FormatCase> {};
 
@@ -179,4 +182,14 @@ TEST(WavFile, ReadingNamesTheReason) {
         WavError);
     const std::string good = dir.Write("good.wav", MakeWav({}, kValues));
     ExpectSamples(sound::LoadWavFile(good), kValues, 1e-6);
+}
+
+TEST(WavFile, TheGamesOwnSoundsAllDecode) {
+    const char* assets = std::getenv("SWOOPY_ASSETS");
+    if (!assets) GTEST_SKIP() << "SWOOPY_ASSETS is not set";
+    for (const char* name : {"introsong.wav", "gamemusic.wav", "click.wav", "bonus.wav", "bonusclick.wav", "alarm.wav"}) {
+        const PcmSound sound = sound::LoadWavFile(std::string(assets) + "/" + name);
+        EXPECT_GT(sound.Frames(), 0) << name;
+        EXPECT_GE(sound.sampleRate, 8000) << name;
+    }
 }
