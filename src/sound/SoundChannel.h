@@ -42,6 +42,7 @@ public:
     void Play();
     // Stops at once, keeping the position. Asks to be told only if Notify is armed with true.
     void Stop();
+    // Like Play and Stop, these raise "No MCI device open" on a closed channel.
     void Rewind();
     // In frames of the output; equal once playback has reached the end.
     long Position() const;

@@ -391,3 +391,12 @@ TEST(SoundChannelFiles, NamesWithABackslashAreFoundInTheWorkingFolder) {
     std::filesystem::current_path(previous);
     EXPECT_TRUE(click.IsOpen());
 }
+
+TEST_F(ChannelTest, SeekAndStatusNeedAnOpenChannelToo) {
+    song->Close();
+    EXPECT_EQ(ErrorOf([&] { song->Rewind(); }), "No MCI device open");
+    EXPECT_EQ(ErrorOf([&] { song->Position(); }), "No MCI device open");
+    EXPECT_EQ(ErrorOf([&] { song->Length(); }), "No MCI device open");
+    song->Close();   // closing twice is harmless
+    EXPECT_FALSE(song->IsOpen());
+}
