@@ -177,13 +177,6 @@ TFont LayoutFont(int height, unsigned style, TColor color, int charset) {
     return TFont{"Trebuchet MS", height, style, color, charset};
 }
 
-// The stored names say ".\name": the file of that name in the working folder.
-std::string NativePath(std::string name) {
-    for (char& c : name)
-        if (c == '\\') c = '/';
-    return name;
-}
-
 template <typename T>
 T& As(TForm1& form, const char* name) {
     return dynamic_cast<T&>(*form.FindElement(name));
@@ -256,7 +249,7 @@ void TForm1::ApplyLayout() {
     Button1.SetEnabled(false);
     for (const auto& row : kChannels) {
         auto& player = As<TMediaPlayer>(*this, row.name);
-        player.Channel().FileName = NativePath(row.fileName);
+        player.Channel().FileName = row.fileName;
         player.Channel().AutoOpen = true;
         player.Channel().AutoRewind = true;
         player.SetTabOrder(row.tabOrder);

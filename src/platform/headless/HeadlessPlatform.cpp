@@ -110,8 +110,25 @@ bool HeadlessPlatform::WaitEvent(InputEvent& out, double deadlineMs)
     const double target = std::min(next, deadlineMs);
     if (std::isinf(target))
         throw std::logic_error("headless platform: the loop would wait for ever; script input or run for a limited time");
-    AdvanceTo(target);
+    // Block by block, so a notice posted by the audio output (a sound that ended)
+    // runs right after the block that produced it, as it would on a live device.
+    while (nowMs_ < target) {
+        const double blockEnd = NextAudioBlockMs();
+        AdvanceTo(blockEnd > nowMs_ ? std::min(target, blockEnd) : target);
+        if (woken_.exchange(false))
+            return false;
+    }
     return TakeDue(out);
+}
+
+double HeadlessPlatform::NextAudioBlockMs() const
+{
+    double next = std::numeric_limits<double>::infinity();
+    for (const auto& a : audio_)
+        if (a->open && a->render)
+            next = std::min(next, a->openedMs + static_cast<double>(a->framesRendered + kAudioBlockFrames) * 1000.0 /
+                                                    a->format.sampleRate);
+    return next;
 }
 
 bool HeadlessPlatform::TakeDue(InputEvent& out)
@@ -326,7 +343,8 @@ void HeadlessPlatform::RenderAudio()
         const std::lock_guard<std::recursive_mutex> guard(a->lock);
         if (!a->open || !a->render)
             continue;
-        const auto due = static_cast<long long>((nowMs_ - a->openedMs) * a->format.sampleRate / 1000.0);
+        // The small margin keeps a clock set exactly to a block's end from missing it by rounding.
+        const auto due = static_cast<long long>((nowMs_ - a->openedMs) * a->format.sampleRate / 1000.0 + 1e-6);
         const std::size_t blockSamples = static_cast<std::size_t>(kAudioBlockFrames) * a->format.channels;
         std::vector<float> block(blockSamples);
         while (a->framesRendered + kAudioBlockFrames <= due) {

@@ -19,7 +19,9 @@
 // default). While it is open, every advance of the clock calls its render
 // callback synchronously, in blocks of kAudioBlockFrames frames, for every whole
 // block of time that has passed since it opened; RenderedAudio() holds what the
-// callback produced (interleaved floats).
+// callback produced (interleaved floats). WaitEvent moves the clock one block at a
+// time and returns as soon as a block woke the loop, so notices posted by the
+// audio output run right after the block that produced them.
 #pragma once
 
 #include <atomic>
@@ -130,6 +132,7 @@ private:
     bool TakeDue(scene::InputEvent& out);
     int Resolve(int window) const;
     void RenderAudio();
+    double NextAudioBlockMs() const;
     void QueueMouse(scene::EventKind kind, int x, int y, scene::TMouseButton button, int window);
 
     double nowMs_ = 0;

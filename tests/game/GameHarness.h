@@ -1,0 +1,137 @@
+// The whole game window on the headless platform, in a play folder of its own
+// holding intro.txt, scores.txt and six short WAV files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "layout/TForm1.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "scene/Application.h"
+#include "sound/SoundService.h"
+
+namespace gametest {
+
+namespace fs = std::filesystem;
+
+inline const char* const kWavFiles[] = {"introsong.wav", "gamemusic.wav", "click.wav",
+                                        "bonus.wav",     "bonusclick.wav", "alarm.wav"};
+
+// A mono 16-bit 22050 Hz WAV of `frames` frames of a quiet square wave.
+inline std::string TinyWav(int frames) {
+    auto put32 = [](std::string& s, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    auto put16 = [](std::string& s, std::uint16_t v) {
+        s.push_back(static_cast<char>(v & 0xFF));
+        s.push_back(static_cast<char>(v >> 8));
+    };
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(frames) * 2;
+    std::string w = "RIFF";
+    put32(w, 36 + dataBytes);
+    w += "WAVEfmt ";
+    put32(w, 16);
+    put16(w, 1);
+    put16(w, 1);
+    put32(w, 22050);
+    put32(w, 22050 * 2);
+    put16(w, 2);
+    put16(w, 16);
+    w += "data";
+    put32(w, dataBytes);
+    for (int i = 0; i < frames; ++i) put16(w, static_cast<std::uint16_t>((i / 25) % 2 ? 1000 : -1000));
+    return w;
+}
+
+// A temporary working folder; the process works in it while the object lives.
+class PlayFolder {
+public:
+    // intro: the text of intro.txt, or nullopt for none.
+    explicit PlayFolder(std::optional<std::string> intro = std::string("Line one\r\nLine two\r\n"),
+                        int wavFrames = 2205) {
+        static int counter = 0;
+        dir_ = fs::temp_directory_path() /
+               ("swoopy-play-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+        fs::create_directories(dir_);
+        if (intro) Write("intro.txt", *intro);
+        Write("scores.txt", "100      Anna\r\n");
+        for (const char* wav : kWavFiles) Write(wav, TinyWav(wavFrames));
+        previous_ = fs::current_path();
+        fs::current_path(dir_);
+    }
+    ~PlayFolder() {
+        fs::current_path(previous_);
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    PlayFolder(const PlayFolder&) = delete;
+    PlayFolder& operator=(const PlayFolder&) = delete;
+
+    void Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    }
+    void Remove(const std::string& name) { fs::remove(dir_ / name); }
+    const fs::path& Path() const { return dir_; }
+
+private:
+    fs::path dir_;
+    fs::path previous_;
+};
+
+// The game as the program runs it: window made and loaded, create handler run,
+// window shown, loop running on the virtual clock.
+class GameHarness {
+public:
+    platform::HeadlessPlatform platform;
+    scene::Application app{platform, "/opt/games/swoopy"};
+    sound::SoundService sounds{platform, [this](std::function<void()> fn) { app.Post(std::move(fn)); }};
+    std::unique_ptr<layout::TForm1> form;
+    std::vector<std::string> started;   // program files "Try again!" started
+
+    // Every error box is answered with OK as soon as the loop is idle.
+    GameHarness() {
+        platform.WhenIdle = [this] {
+            if (platform.TopDialogId() != 0 && !answered_) {
+                answered_ = true;
+                platform.Key(scene::kReturn, 0, platform::kTopDialog);
+            } else if (platform.TopDialogId() == 0) {
+                answered_ = false;
+            }
+        };
+    }
+    ~GameHarness() {
+        platform.WhenIdle = nullptr;
+    }
+
+    // Makes the window and runs its load steps; throws what they throw.
+    layout::TForm1& Make() {
+        form = std::make_unique<layout::TForm1>(app, sounds);
+        form->StartProgram = [this](const std::string& path) { started.push_back(path); };
+        form->LoadAll();
+        return *form;
+    }
+    // Make, create handler, show, and a first pass of the loop.
+    layout::TForm1& Start() {
+        Make();
+        app.Guard([this] {
+            if (form->OnCreate) form->OnCreate(*form);
+        });
+        app.SetMainForm(form.get());
+        form->Show();
+        app.RunFor(1);
+        return *form;
+    }
+    int MainWindow() const { return platform.MainWindowId(); }
+    scene::Rgb Pixel(int x, int y) const { return platform.Pixel(platform.MainWindowId(), x, y); }
+
+private:
+    bool answered_ = false;
+};
+
+}  // namespace gametest
