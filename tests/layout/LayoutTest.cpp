@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/GameHarness.h"
+
+namespace {
+
+using gametest::GameHarness;
+using gametest::PlayFolder;
+using scene::TCursor;
+
+std::vector<std::string> Names(const auto& elements) {
+    std::vector<std::string> names;
+    for (const auto* e : elements) names.push_back(e->Name());
+    return names;
+}
+
+TEST(LayoutTest, ElementsAreMadeInLayoutOrderAndStackThatWay) {
+    PlayFolder folder;
+    GameHarness game;
+    auto& f = game.Make();
+    EXPECT_EQ(Names(f.Stacking()),
+              (std::vector<std::string>{"Zvierkant1", "zvierkant2", "zvierkant3", "zvierkant4", "Rvierkant1",
+                                        "rvierkant2", "rvierkant3", "rvierkant4", "MenuRechts", "Label2", "Label3",
+                                        "Label4", "Label5", "Label6", "BONUSgehaald", "NOBONUS", "zround1",
+                                        "Livesbar", "Image5", "FINALSCORE", "Label1", "Label7", "BONUSgray",
+                                        "BONUS1", "Bonus2", "Bonus3", "Bonus4", "Bonus5", "Label8", "Lives",
+                                        "witeinde", "geenlevens", "geentijd", "eindscore", "Finale"}));
+    EXPECT_EQ(Names(f.Windowed()),
+              (std::vector<std::string>{"MediaPlayer1", "MediaPlayer2", "MediaPlayer3", "MediaPlayer4",
+                                        "MediaPlayer5", "Memo1", "Button1", "Edit1", "tryagain", "closeall",
+                                        "MediaPlayer6", "Scoreseind"}));
+    EXPECT_EQ(Names(f.Timers()), (std::vector<std::string>{"Timer1", "Timer2", "Timer3", "Timer4", "Timer5"}));
+}
+
+TEST(LayoutTest, WindowProperties) {
+    PlayFolder folder;
+    GameHarness game;
+    auto& f = game.Start();
+    const auto& spec = game.platform.Window(game.MainWindow()).spec;
+    EXPECT_EQ(spec.title, "Swoopy!");
+    EXPECT_EQ(spec.clientWidth, 1109);
+    EXPECT_EQ(spec.clientHeight, 607);
+    EXPECT_EQ(spec.left, 192);
+    EXPECT_EQ(spec.top, 112);
+    EXPECT_FALSE(spec.dialog);
+    EXPECT_EQ(spec.iconSize, 32);
+    ASSERT_EQ(spec.iconArgb.size(), 32u * 32u);
+    EXPECT_EQ(f.Color, scene::clSilver);
+    EXPECT_EQ(f.Cursor, TCursor::crHandPoint);
+}
+
+TEST(LayoutTest, TimersAreArmedAtLoadAndStoppedByTheCreateHandler) {
+    PlayFolder folder;
+    GameHarness game;
+    auto& f = game.Make();
+    EXPECT_EQ(f.Timer1.Interval(), 1000u);
+    EXPECT_EQ(f.Timer5.Interval(), 100u);
+    for (scene::TTimer* t : {&f.Timer2, &f.Timer3, &f.Timer4}) EXPECT_EQ(t->Interval(), 1u) << t->Name();
+    // Loaded and not yet created: the layout leaves the four game timers enabled.
+    for (scene::TTimer* t : {&f.Timer1, &f.Timer2, &f.Timer3, &f.Timer4}) EXPECT_TRUE(t->Enabled()) << t->Name();
+    EXPECT_FALSE(f.Timer5.Enabled());
+}
+
+TEST(LayoutTest, LabelsMeasureThemselvesAtLoadUnlessFixed) {
+    PlayFolder folder;
+    GameHarness game;
+    auto& f = game.Make();
+    EXPECT_EQ(f.Label6.Width(), 105) << "the sound label keeps its size";
+    EXPECT_EQ(f.Label6.Height(), 18);
+    EXPECT_EQ(f.Label7.Width(), 177);
+    EXPECT_EQ(f.Lives.Width(), 225);
+    // Label1 starts empty: one space wide, one line of its -32 font high.
+    EXPECT_LT(f.Label1.Width(), 20);
+    EXPECT_GT(f.Label1.Height(), 32);
+    EXPECT_EQ(f.Label1.Left(), 712);
+    // The offers take the size of their text.
+    EXPECT_NE(f.Label2.Width(), 113);
+    EXPECT_EQ(f.Label2.Left(), 944);
+    EXPECT_EQ(f.Label2.Font().Charset, scene::GREEK_CHARSET);
+    EXPECT_EQ(f.Label3.Font().Charset, scene::ANSI_CHARSET);
+    EXPECT_EQ(f.Label2.Font().Name, "Trebuchet MS");
+
+    // The status texts fit their plates at the widths the game reaches.
+    f.Label7.SetCaption("Time:  60 s");
+    EXPECT_LE(scene::MeasureText("Time:  60 s", f.Label7.Font(), true).width, 177);
+    f.Label1.SetCaption("Money: 10 $");
+    EXPECT_EQ(f.Label1.Left(), 712) << "an auto-sized label grows to the right";
+    EXPECT_GT(f.Label1.Width(), 100);
+}
+
+TEST(LayoutTest, PicturesAreReadButNotDecodedUntilDrawn) {
+    PlayFolder folder;
+    GameHarness game;
+    auto& f = game.Make();
+    struct Expect {
+        scene::TImage* image;
+        int width, height;
+    };
+    const Expect pictures[] = {{&f.MenuRechts, 600, 1200}, {&f.Livesbar, 1600, 500}, {&f.Image5, 1600, 300},
+                               {&f.BONUS1, 1000, 1000},    {&f.Bonus5, 1000, 1000},  {&f.Finale, 343, 480}};
+    for (const auto& p : pictures) {
+        ASSERT_NE(p.image->GetPicture(), nullptr) << p.image->Name();
+        EXPECT_EQ(p.image->GetPicture()->Width(), p.width) << p.image->Name();
+        EXPECT_EQ(p.image->GetPicture()->Height(), p.height) << p.image->Name();
+        EXPECT_TRUE(p.image->Stretch()) << p.image->Name();
+        EXPECT_FALSE(p.image->GetPicture()->Decoded()) << p.image->Name();
+    }
+    f.OnCreate(f);
+    game.app.SetMainForm(&f);
+    f.Show();
+    game.app.RunFor(1);
+    EXPECT_TRUE(f.MenuRechts.GetPicture()->Decoded());
+    EXPECT_TRUE(f.Image5.GetPicture()->Decoded());
+    EXPECT_FALSE(f.BONUS1.GetPicture()->Decoded()) << "a hidden picture is never drawn";
+}
+
+TEST(LayoutTest, WhatLiesOnTopTakesThePointer) {
+    PlayFolder folder;
+    GameHarness game;
+    auto& f = game.Start();
+    f.Memo1.SetVisible(false);
+    // A red square beneath the shop panel, a bar, and the bonus cover.
+    f.Rvierkant1.SetVisible(true);
+    f.Rvierkant1.SetBounds(870, 100, 49, 49);
+    EXPECT_EQ(f.HitTest(880, 110), &f.Rvierkant1);
+    EXPECT_EQ(f.HitTest(900, 110), &f.MenuRechts);
+    f.Rvierkant1.SetBounds(100, 490, 49, 49);
+    EXPECT_EQ(f.HitTest(110, 500), &f.Rvierkant1);
+    EXPECT_EQ(f.HitTest(110, 510), &f.Image5);
+    // The circle lies above the shop panel but beneath the top bar.
+    f.zround1.SetVisible(true);
+    f.zround1.SetBounds(880, 100, 60, 60);
+    EXPECT_EQ(f.HitTest(930, 150), &f.zround1);
+    f.zround1.SetBounds(400, 40, 60, 60);
+    EXPECT_EQ(f.HitTest(410, 65), &f.Livesbar);
+    EXPECT_EQ(f.HitTest(410, 50), &f.Lives) << "the lives text lies on the bar, caption or not";
+    // The lives text stays above the bonus cover; the end cover hides it.
+    f.Lives.SetCaption("Lives: 3");
+    f.BONUSgray.SetVisible(true);
+    EXPECT_EQ(f.HitTest(400, 40), &f.Lives);
+    EXPECT_EQ(f.HitTest(100, 100), &f.BONUSgray);
+    f.witeinde.SetVisible(true);
+    EXPECT_EQ(f.HitTest(400, 40), &f.witeinde);
+}
+
+TEST(LayoutTest, PointerShapesFollowWhatLiesUnderThePointer) {
+    PlayFolder folder;
+    GameHarness game;
+    auto& f = game.Start();
+    const int window = game.MainWindow();
+    auto cursorAt = [&](int x, int y) {
+        game.platform.MouseMove(x, y);
+        game.app.RunFor(5);
+        return game.platform.Window(window).cursor;
+    };
+    EXPECT_EQ(cursorAt(300, 300), TCursor::crArrow) << "over the introduction panel";
+    EXPECT_EQ(cursorAt(780, 140), TCursor::crIBeam) << "over the name field";
+    EXPECT_EQ(cursorAt(785, 176), TCursor::crHandPoint) << "over Start";
+    EXPECT_EQ(cursorAt(1000, 300), TCursor::crArrow) << "over the shop panel";
+    EXPECT_EQ(cursorAt(1000, 470), TCursor::crHandPoint) << "over the sound label";
+    EXPECT_EQ(cursorAt(480, 560), TCursor::crArrow) << "over the bottom bar";
+    EXPECT_EQ(cursorAt(250, 560), TCursor::crHandPoint) << "over the score text on the bottom bar";
+    f.Memo1.SetVisible(false);
+    EXPECT_EQ(cursorAt(301, 300), TCursor::crHandPoint) << "over the playfield";
+    f.Scoreseind.SetVisible(true);
+    EXPECT_EQ(cursorAt(400, 300), TCursor::crCross) << "over the high-score panel";
+}
+
+TEST(LayoutTest, SoundStripsLieBelowTheClientAreaAndTakeTheFirstFocus) {
+    PlayFolder folder;
+    GameHarness game;
+    auto& f = game.Start();
+    for (layout::TMediaPlayer* p : {&f.MediaPlayer1, &f.MediaPlayer2, &f.MediaPlayer3, &f.MediaPlayer4,
+                                    &f.MediaPlayer5, &f.MediaPlayer6}) {
+        EXPECT_GE(p->Top(), 607) << p->Name();
+        EXPECT_TRUE(p->Channel().IsOpen()) << p->Name();
+    }
+    EXPECT_EQ(f.MediaPlayer1.Channel().FileName, ".\\introsong.wav");
+    EXPECT_EQ(f.MediaPlayer6.TabOrder(), 10);
+    EXPECT_EQ(f.FocusedControl(), &f.MediaPlayer1);
+}
+
+}  // namespace
