@@ -28,13 +28,13 @@ Screen* OpenScreen(benchmark::State& state) {
     if (!screen.window && failure.empty()) {
         try {
             screen.platform = platform::CreateSdlPlatform();
-            scene::WindowSpec spec;
-            spec.title = "present_bench";
-            spec.left = 0;
-            spec.top = 0;
-            spec.clientWidth = kWidth;
-            spec.clientHeight = kHeight;
-            screen.window = screen.platform->CreateWindow(spec);
+            scene::WindowOptions options;
+            options.title = "present_bench";
+            options.left = 0;
+            options.top = 0;
+            options.clientWidth = kWidth;
+            options.clientHeight = kHeight;
+            screen.window = screen.platform->CreateWindow(options);
             screen.window->Show();
         } catch (const std::exception& e) {
             failure = e.what();

@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using pictures::Canvas;
 
-struct PictureSpec {
+struct PictureRecipe {
     std::string name;
     std::function<Canvas()> draw;
 };
@@ -33,7 +33,7 @@ struct Encoded {
     std::vector<std::uint8_t> jpeg;
 };
 
-std::vector<PictureSpec> AllPictures() {
+std::vector<PictureRecipe> AllPictures() {
     return {
         {"MenuRechts", pictures::DrawShopPanel},
         {"Livesbar", pictures::DrawTopBar},
@@ -137,9 +137,9 @@ void Run(const fs::path& sourcePath, const fs::path& viewDir) {
         fs::create_directories(sourcePath.parent_path());
     }
     std::vector<Encoded> encoded;
-    for (const PictureSpec& spec : AllPictures()) {
-        Encoded picture{spec.name, pictures::EncodeJpeg(spec.draw())};
-        WriteFile(viewDir / (spec.name + ".jpg"),
+    for (const PictureRecipe& recipe : AllPictures()) {
+        Encoded picture{recipe.name, pictures::EncodeJpeg(recipe.draw())};
+        WriteFile(viewDir / (recipe.name + ".jpg"),
                   reinterpret_cast<const char*>(picture.jpeg.data()), picture.jpeg.size());
         encoded.push_back(std::move(picture));
     }

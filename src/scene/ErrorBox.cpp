@@ -48,15 +48,15 @@ ErrorBox::ErrorBox(Platform& platform, std::string caption, std::string text, in
     textBox_ = {textLeft, kMargin + std::max(0, (kIconSize - size.height) / 2), size.width + 1, size.height};
     okButton_ = {width_ - kMargin - kButtonWidth, upperHeight + kMargin, kButtonWidth, kButtonHeight};
 
-    WindowSpec spec;
-    spec.title = Cp1252ToUtf8(caption_);
-    spec.left = -1;
-    spec.top = -1;
-    spec.clientWidth = width_;
-    spec.clientHeight = height_;
-    spec.ownerId = ownerId;
-    spec.dialog = true;
-    window_ = platform.CreateWindow(spec);
+    WindowOptions options;
+    options.title = Cp1252ToUtf8(caption_);
+    options.left = -1;
+    options.top = -1;
+    options.clientWidth = width_;
+    options.clientHeight = height_;
+    options.ownerId = ownerId;
+    options.dialog = true;
+    window_ = platform.CreateWindow(options);
     window_->Show();
 }
 

@@ -178,15 +178,15 @@ void Form::Show()
 {
     if (window_)
         return;
-    WindowSpec spec;
-    spec.title = Cp1252ToUtf8(Caption);
-    spec.left = WindowLeft;
-    spec.top = WindowTop;
-    spec.clientWidth = ClientWidth;
-    spec.clientHeight = ClientHeight;
-    spec.iconArgb = IconArgb;
-    spec.iconSize = IconArgb.size() == 32 * 32 ? 32 : 0;
-    window_ = app_.GetPlatform().CreateWindow(spec);
+    WindowOptions options;
+    options.title = Cp1252ToUtf8(Caption);
+    options.left = WindowLeft;
+    options.top = WindowTop;
+    options.clientWidth = ClientWidth;
+    options.clientHeight = ClientHeight;
+    options.iconArgb = IconArgb;
+    options.iconSize = IconArgb.size() == 32 * 32 ? 32 : 0;
+    window_ = app_.GetPlatform().CreateWindow(options);
     window_->Show();
     cursorShown_ = false;
     if (!app_.MainForm())

@@ -49,7 +49,7 @@ struct FrameBuffer {
     int width = 0, height = 0, stride = 0;
 };
 
-struct WindowSpec {
+struct WindowOptions {
     std::string title;
     int left = 0, top = 0;          // outer top-left corner on the screen; < 0 lets the platform centre it
     int clientWidth = 0, clientHeight = 0;
@@ -103,7 +103,7 @@ public:
     // Thread-safe: makes a waiting WaitEvent return early so posted work runs.
     virtual void Wake() = 0;
 
-    virtual std::unique_ptr<PlatformWindow> CreateWindow(const WindowSpec& spec) = 0;
+    virtual std::unique_ptr<PlatformWindow> CreateWindow(const WindowOptions& options) = 0;
 
     virtual std::string ClipboardText() = 0;
     virtual void SetClipboardText(const std::string& utf8) = 0;

@@ -137,7 +137,7 @@ TEST(StartScreenTest, MissingIntroFileIsReportedAndLeavesNoTiles) {
     // The box came before the window.
     const auto ids = game.platform.WindowIds();
     ASSERT_EQ(ids.size(), 2u);
-    EXPECT_TRUE(game.platform.Window(ids[0]).spec.dialog);
+    EXPECT_TRUE(game.platform.Window(ids[0]).options.dialog);
     EXPECT_FALSE(game.platform.Window(ids[0]).alive);
     EXPECT_EQ(ids[1], game.MainWindow());
 

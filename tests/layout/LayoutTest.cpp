@@ -39,15 +39,15 @@ TEST(LayoutTest, WindowProperties) {
     PlayFolder folder;
     GameHarness game;
     auto& f = game.Start();
-    const auto& spec = game.platform.Window(game.MainWindow()).spec;
-    EXPECT_EQ(spec.title, "Swoopy!");
-    EXPECT_EQ(spec.clientWidth, 1109);
-    EXPECT_EQ(spec.clientHeight, 607);
-    EXPECT_EQ(spec.left, 192);
-    EXPECT_EQ(spec.top, 112);
-    EXPECT_FALSE(spec.dialog);
-    EXPECT_EQ(spec.iconSize, 32);
-    ASSERT_EQ(spec.iconArgb.size(), 32u * 32u);
+    const auto& options = game.platform.Window(game.MainWindow()).options;
+    EXPECT_EQ(options.title, "Swoopy!");
+    EXPECT_EQ(options.clientWidth, 1109);
+    EXPECT_EQ(options.clientHeight, 607);
+    EXPECT_EQ(options.left, 192);
+    EXPECT_EQ(options.top, 112);
+    EXPECT_FALSE(options.dialog);
+    EXPECT_EQ(options.iconSize, 32);
+    ASSERT_EQ(options.iconArgb.size(), 32u * 32u);
     EXPECT_EQ(f.Color, scene::clSilver);
     EXPECT_EQ(f.Cursor, TCursor::crHandPoint);
 }

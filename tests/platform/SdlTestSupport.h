@@ -28,13 +28,13 @@ protected:
     }
 
     scene::PlatformWindow& OpenWindow(const std::string& title = "Swoopy!", int w = 320, int h = 200) {
-        scene::WindowSpec spec;
-        spec.title = title;
-        spec.left = 192;
-        spec.top = 112;
-        spec.clientWidth = w;
-        spec.clientHeight = h;
-        windows.push_back(platform->CreateWindow(spec));
+        scene::WindowOptions options;
+        options.title = title;
+        options.left = 192;
+        options.top = 112;
+        options.clientWidth = w;
+        options.clientHeight = h;
+        windows.push_back(platform->CreateWindow(options));
         windows.back()->Show();
         Drain();
         return *windows.back();

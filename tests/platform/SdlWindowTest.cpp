@@ -36,13 +36,13 @@ TEST(SdlDisplay, WithoutADisplayThePlatformRefusesToRunInvisibly) {
 }
 
 TEST_F(SdlWindows, WindowHasTheClientSizePlaceAndTitleAskedForAndCannotBeResized) {
-    scene::WindowSpec spec;
-    spec.title = "Swoopy!";
-    spec.left = 192;
-    spec.top = 112;
-    spec.clientWidth = 1109;
-    spec.clientHeight = 607;
-    windows.push_back(platform->CreateWindow(spec));
+    scene::WindowOptions options;
+    options.title = "Swoopy!";
+    options.left = 192;
+    options.top = 112;
+    options.clientWidth = 1109;
+    options.clientHeight = 607;
+    windows.push_back(platform->CreateWindow(options));
     SDL_Window* w = SdlWindowOf(*windows.back());
     ASSERT_NE(w, nullptr) << "the window's id is not SDL's";
     EXPECT_EQ(SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN, 0u) << "a window stays hidden until shown";
@@ -61,13 +61,13 @@ TEST_F(SdlWindows, WindowHasTheClientSizePlaceAndTitleAskedForAndCannotBeResized
 }
 
 TEST_F(SdlWindows, NegativePositionLetsThePlatformCentreTheWindow) {
-    scene::WindowSpec spec;
-    spec.left = -1;
-    spec.top = -1;
-    spec.clientWidth = 200;
-    spec.clientHeight = 100;
-    spec.dialog = true;
-    windows.push_back(platform->CreateWindow(spec));
+    scene::WindowOptions options;
+    options.left = -1;
+    options.top = -1;
+    options.clientWidth = 200;
+    options.clientHeight = 100;
+    options.dialog = true;
+    windows.push_back(platform->CreateWindow(options));
     windows.back()->Show();
     SDL_DisplayMode desktop{};
     ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0) << SDL_GetError();

@@ -96,9 +96,9 @@ TEST_F(Errors, FailingClickShowsTheBoxWithTitleAndText)
     EXPECT_EQ(text, "File not found.");
     EXPECT_EQ(app.OpenErrorBox(), nullptr);
     const platform::HeadlessWindowState& box = platform.Window(platform.WindowIds().back());
-    EXPECT_TRUE(box.spec.dialog);
-    EXPECT_EQ(box.spec.ownerId, form.WindowId());
-    EXPECT_EQ(box.spec.title, "Swoopy");
+    EXPECT_TRUE(box.options.dialog);
+    EXPECT_EQ(box.options.ownerId, form.WindowId());
+    EXPECT_EQ(box.options.title, "Swoopy");
     EXPECT_FALSE(box.alive);
 }
 
@@ -134,7 +134,7 @@ TEST_F(Errors, FailingTimerStaysArmedAndLaterReportsWaitTheirTurn)
     platform.WhenIdle = [&] {
         int open = 0;
         for (int id : platform.WindowIds())
-            open += platform.Window(id).alive && platform.Window(id).spec.dialog;
+            open += platform.Window(id).alive && platform.Window(id).options.dialog;
         mostOpen = std::max(mostOpen, open);
         if (!app.OpenErrorBox() || platform.PendingEvents() != 0)
             return;
@@ -204,7 +204,7 @@ TEST_F(Errors, ErrorBeforeTheWindowIsShownIsAnsweredFirst)
     EXPECT_EQ(app.ShownBoxes().size(), 1u);
     EXPECT_FALSE(form.Showing());
     EXPECT_EQ(platform.MainWindowId(), 0);
-    EXPECT_EQ(platform.Window(1).spec.ownerId, 0);
+    EXPECT_EQ(platform.Window(1).options.ownerId, 0);
     EXPECT_FALSE(platform.Window(1).alive);
     form.Show();
     EXPECT_EQ(form.WindowId(), 2);

@@ -17,9 +17,9 @@ using namespace scene;
 
 constexpr double kForever = std::numeric_limits<double>::infinity();
 
-WindowSpec Spec(const std::string& title, bool dialog = false)
+WindowOptions Options(const std::string& title, bool dialog = false)
 {
-    WindowSpec s;
+    WindowOptions s;
     s.title = title;
     s.clientWidth = 8;
     s.clientHeight = 4;
@@ -55,7 +55,7 @@ TEST(HeadlessClock, WaitingMovesToTheNextEventOrTheDeadlineAndPollingNever)
 TEST(HeadlessInput, EventsComeInTimeOrderAndQueuedMotionCollapses)
 {
     HeadlessPlatform p;
-    auto main = p.CreateWindow(Spec("main"));
+    auto main = p.CreateWindow(Options("main"));
     p.ScriptAt(50);
     p.Click(5, 5);
     p.ScriptAt(10);
@@ -77,8 +77,8 @@ TEST(HeadlessWindows, AddressesResolveWhenTakenAndRecordsOutliveTheWindow)
 {
     HeadlessPlatform p;
     p.Key(kReturn, 0, platform::kTopDialog);
-    auto main = p.CreateWindow(Spec("main"));
-    auto box = p.CreateWindow(Spec("box", true));
+    auto main = p.CreateWindow(Options("main"));
+    auto box = p.CreateWindow(Options("box", true));
     InputEvent ev;
     ASSERT_TRUE(p.WaitEvent(ev, 0));
     EXPECT_EQ(ev.window, box->Id());
@@ -87,14 +87,14 @@ TEST(HeadlessWindows, AddressesResolveWhenTakenAndRecordsOutliveTheWindow)
     box.reset();
     EXPECT_EQ(p.TopDialogId(), 0);
     EXPECT_FALSE(p.Window(2).alive);
-    EXPECT_EQ(p.Window(2).spec.title, "box");
+    EXPECT_EQ(p.Window(2).options.title, "box");
     EXPECT_THROW(p.Window(3), std::out_of_range);
 }
 
 TEST(HeadlessWindows, FramePresentsCursorAndPicture)
 {
     HeadlessPlatform p;
-    auto w = p.CreateWindow(Spec("main"));
+    auto w = p.CreateWindow(Options("main"));
     const FrameBuffer f = w->Frame();
     ASSERT_EQ(f.width, 8);
     ASSERT_EQ(f.stride, 32);

@@ -21,7 +21,7 @@ public:
     double NowMs() override { return 0; }
     bool WaitEvent(scene::InputEvent&, double) override { return false; }
     void Wake() override {}
-    std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowSpec&) override { return nullptr; }
+    std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowOptions&) override { return nullptr; }
     std::string ClipboardText() override { return {}; }
     void SetClipboardText(const std::string&) override {}
     std::unique_ptr<scene::AudioOut> OpenAudio(scene::AudioRender render) override {

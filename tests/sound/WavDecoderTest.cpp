@@ -12,7 +12,7 @@ using sound::DecodeWav;
 using sound::PcmSound;
 using sound::WavError;
 using soundtest::MakeWav;
-using soundtest::WavSpec;
+using soundtest::WavFormat;
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string DecodeError(const std::vector<std::uint8_t>& bytes) {
 
 struct FormatCase {
     const char* name;
-    WavSpec spec;
+    WavFormat format;
     double tolerance;
 };
 
@@ -48,10 +48,10 @@ class SampleFormats : public testing::TestWithParam<FormatCase> {};
 
 TEST_P(SampleFormats, DecodeToTheWrittenValues) {
     const FormatCase& c = GetParam();
-    const PcmSound sound = DecodeWav(MakeWav(c.spec, kValues));
-    EXPECT_EQ(sound.sampleRate, c.spec.sampleRate);
-    EXPECT_EQ(sound.channels, c.spec.channels);
-    EXPECT_EQ(sound.Frames(), static_cast<long>(kValues.size()) / c.spec.channels);
+    const PcmSound sound = DecodeWav(MakeWav(c.format, kValues));
+    EXPECT_EQ(sound.sampleRate, c.format.sampleRate);
+    EXPECT_EQ(sound.channels, c.format.channels);
+    EXPECT_EQ(sound.Frames(), static_cast<long>(kValues.size()) / c.format.channels);
     ExpectSamples(sound, kValues, c.tolerance);
 }
 

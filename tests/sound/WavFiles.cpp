@@ -23,41 +23,41 @@ void PutTag(std::vector<std::uint8_t>& b, const char* tag) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(tag[i]));
 }
 
-void PutSample(std::vector<std::uint8_t>& b, const WavSpec& spec, double v) {
-    if (spec.tag == 3 && spec.bits == 32) {
+void PutSample(std::vector<std::uint8_t>& b, const WavFormat& format, double v) {
+    if (format.tag == 3 && format.bits == 32) {
         const float f = static_cast<float>(v);
         std::uint32_t u = 0;
         std::memcpy(&u, &f, 4);
         Put32(b, u);
-    } else if (spec.tag == 3) {
+    } else if (format.tag == 3) {
         std::uint64_t u = 0;
         std::memcpy(&u, &v, 8);
         Put32(b, static_cast<std::uint32_t>(u));
         Put32(b, static_cast<std::uint32_t>(u >> 32));
     } else {
-        const double scale = std::ldexp(1.0, spec.bits - 1);
+        const double scale = std::ldexp(1.0, format.bits - 1);
         const double top = scale - 1;
         std::int64_t q = std::llround(std::fmax(-scale, std::fmin(top, v * scale)));
-        if (spec.bits == 8) q += 128;
-        for (int i = 0; i < spec.bits / 8; ++i) b.push_back(static_cast<std::uint8_t>((q >> (8 * i)) & 0xFF));
+        if (format.bits == 8) q += 128;
+        for (int i = 0; i < format.bits / 8; ++i) b.push_back(static_cast<std::uint8_t>((q >> (8 * i)) & 0xFF));
     }
 }
 
-void PutFormat(std::vector<std::uint8_t>& b, const WavSpec& spec) {
-    const unsigned blockAlign = static_cast<unsigned>(spec.channels * spec.bits / 8);
+void PutFormat(std::vector<std::uint8_t>& b, const WavFormat& format) {
+    const unsigned blockAlign = static_cast<unsigned>(format.channels * format.bits / 8);
     PutTag(b, "fmt ");
-    Put32(b, spec.extensible ? 40 : 16);
-    Put16(b, spec.extensible ? 0xFFFE : spec.tag);
-    Put16(b, static_cast<unsigned>(spec.channels));
-    Put32(b, static_cast<std::uint32_t>(spec.sampleRate));
-    Put32(b, static_cast<std::uint32_t>(spec.sampleRate) * blockAlign);
+    Put32(b, format.extensible ? 40 : 16);
+    Put16(b, format.extensible ? 0xFFFE : format.tag);
+    Put16(b, static_cast<unsigned>(format.channels));
+    Put32(b, static_cast<std::uint32_t>(format.sampleRate));
+    Put32(b, static_cast<std::uint32_t>(format.sampleRate) * blockAlign);
     Put16(b, blockAlign);
-    Put16(b, static_cast<unsigned>(spec.bits));
-    if (!spec.extensible) return;
+    Put16(b, static_cast<unsigned>(format.bits));
+    if (!format.extensible) return;
     Put16(b, 22);                                 // extra bytes
-    Put16(b, static_cast<unsigned>(spec.bits));   // valid bits
-    Put32(b, spec.channels == 2 ? 3 : 4);         // speaker mask
-    Put16(b, spec.tag);                           // sub-format GUID: the tag, then the fixed tail
+    Put16(b, static_cast<unsigned>(format.bits));   // valid bits
+    Put32(b, format.channels == 2 ? 3 : 4);         // speaker mask
+    Put16(b, format.tag);                           // sub-format GUID: the tag, then the fixed tail
     const std::uint8_t tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
                                    0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     for (std::uint8_t t : tail) b.push_back(t);
@@ -65,15 +65,15 @@ void PutFormat(std::vector<std::uint8_t>& b, const WavSpec& spec) {
 
 }  // namespace
 
-std::vector<std::uint8_t> MakeWav(const WavSpec& spec, const std::vector<double>& samples) {
+std::vector<std::uint8_t> MakeWav(const WavFormat& format, const std::vector<double>& samples) {
     std::vector<std::uint8_t> data;
-    for (double v : samples) PutSample(data, spec, v);
+    for (double v : samples) PutSample(data, format, v);
     std::vector<std::uint8_t> b;
     PutTag(b, "RIFF");
     Put32(b, 0);   // filled in below
     PutTag(b, "WAVE");
-    PutFormat(b, spec);
-    if (spec.listChunk) {
+    PutFormat(b, format);
+    if (format.listChunk) {
         PutTag(b, "LIST");
         Put32(b, 5);
         PutTag(b, "INFO");
@@ -90,9 +90,9 @@ std::vector<std::uint8_t> MakeWav(const WavSpec& spec, const std::vector<double>
 }
 
 std::vector<std::uint8_t> ConstantWav(long frames, double value, int sampleRate) {
-    WavSpec spec;
-    spec.sampleRate = sampleRate;
-    return MakeWav(spec, std::vector<double>(static_cast<std::size_t>(frames), value));
+    WavFormat format;
+    format.sampleRate = sampleRate;
+    return MakeWav(format, std::vector<double>(static_cast<std::size_t>(frames), value));
 }
 
 TempDir::TempDir() {

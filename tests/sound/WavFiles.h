@@ -9,7 +9,7 @@
 
 namespace soundtest {
 
-struct WavSpec {
+struct WavFormat {
     std::uint16_t tag = 1;   // 1 PCM, 3 float
     int channels = 1;
     int sampleRate = 22050;
@@ -19,7 +19,7 @@ struct WavSpec {
 };
 
 // Interleaved samples in [-1, 1], encoded as v * 2^(bits - 1) rounded (8-bit offset by 128).
-std::vector<std::uint8_t> MakeWav(const WavSpec& spec, const std::vector<double>& samples);
+std::vector<std::uint8_t> MakeWav(const WavFormat& format, const std::vector<double>& samples);
 
 // A mono 16-bit file of `frames` frames, all at `value`.
 std::vector<std::uint8_t> ConstantWav(long frames, double value, int sampleRate = 22050);

@@ -37,8 +37,8 @@ public:
     {
         scene::FrameBuffer f;
         f.pixels = reinterpret_cast<std::uint8_t*>(state_->pixels.data());
-        f.width = state_->spec.clientWidth;
-        f.height = state_->spec.clientHeight;
+        f.width = state_->options.clientWidth;
+        f.height = state_->options.clientHeight;
         f.stride = f.width * 4;
         return f;
     }
@@ -256,13 +256,13 @@ void HeadlessPlatform::LeaveWindow(int window)
 
 // ---- Windows ----
 
-std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scene::WindowSpec& spec)
+std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scene::WindowOptions& options)
 {
     auto state = std::make_shared<HeadlessWindowState>();
     state->id = static_cast<int>(windows_.size()) + 1;
-    state->spec = spec;
-    state->pixels.assign(static_cast<std::size_t>(std::max(0, spec.clientWidth)) *
-                             static_cast<std::size_t>(std::max(0, spec.clientHeight)),
+    state->options = options;
+    state->pixels.assign(static_cast<std::size_t>(std::max(0, options.clientWidth)) *
+                             static_cast<std::size_t>(std::max(0, options.clientHeight)),
                          0u);
     windows_.push_back(state);
     return std::make_unique<HeadlessWindow>(std::move(state));
@@ -271,7 +271,7 @@ std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scen
 int HeadlessPlatform::MainWindowId() const
 {
     for (const auto& w : windows_)
-        if (w->alive && !w->spec.dialog)
+        if (w->alive && !w->options.dialog)
             return w->id;
     return 0;
 }
@@ -279,7 +279,7 @@ int HeadlessPlatform::MainWindowId() const
 int HeadlessPlatform::TopDialogId() const
 {
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
-        if ((*it)->alive && (*it)->spec.dialog)
+        if ((*it)->alive && (*it)->options.dialog)
             return (*it)->id;
     return 0;
 }
@@ -307,9 +307,9 @@ HeadlessWindowState& HeadlessPlatform::Window(int id)
 scene::Rgb HeadlessPlatform::Pixel(int id, int x, int y) const
 {
     const HeadlessWindowState& w = Window(id);
-    if (x < 0 || y < 0 || x >= w.spec.clientWidth || y >= w.spec.clientHeight)
+    if (x < 0 || y < 0 || x >= w.options.clientWidth || y >= w.options.clientHeight)
         throw std::out_of_range("headless platform: pixel outside the window");
-    const std::uint32_t p = w.pixels[static_cast<std::size_t>(y) * w.spec.clientWidth + x];
+    const std::uint32_t p = w.pixels[static_cast<std::size_t>(y) * w.options.clientWidth + x];
     return {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p)};
 }
 
@@ -318,8 +318,8 @@ bool HeadlessPlatform::SavePng(int id, const std::string& path) const
     const HeadlessWindowState& w = Window(id);
     std::vector<std::uint32_t> copy = w.pixels;
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(copy.data()), CAIRO_FORMAT_RGB24, w.spec.clientWidth,
-        w.spec.clientHeight, w.spec.clientWidth * 4);
+        reinterpret_cast<unsigned char*>(copy.data()), CAIRO_FORMAT_RGB24, w.options.clientWidth,
+        w.options.clientHeight, w.options.clientWidth * 4);
     const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_surface_destroy(surface);
     return status == CAIRO_STATUS_SUCCESS;

@@ -43,7 +43,7 @@ constexpr int kTopDialog = -1;
 // What the headless platform knows of one window it made; kept after the window closes.
 struct HeadlessWindowState {
     int id = 0;
-    scene::WindowSpec spec;
+    scene::WindowOptions options;
     bool alive = true;
     bool shown = false;
     std::vector<std::uint32_t> pixels;              // 0x00RRGGBB, clientWidth per row
@@ -68,7 +68,7 @@ public:
     double NowMs() override { return nowMs_; }
     bool WaitEvent(scene::InputEvent& out, double deadlineMs) override;
     void Wake() override { woken_ = true; }
-    std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowSpec& spec) override;
+    std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowOptions& options) override;
     std::string ClipboardText() override { return clipboard_; }
     void SetClipboardText(const std::string& utf8) override { clipboard_ = utf8; }
     std::unique_ptr<scene::AudioOut> OpenAudio(scene::AudioRender render) override;

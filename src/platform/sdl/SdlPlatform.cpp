@@ -59,7 +59,7 @@ public:
     double NowMs() override;
     bool WaitEvent(scene::InputEvent& out, double deadlineMs) override;
     void Wake() override;
-    std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowSpec& spec) override;
+    std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowOptions& options) override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& utf8) override;
     std::unique_ptr<scene::AudioOut> OpenAudio(scene::AudioRender render) override;
@@ -138,8 +138,8 @@ void SdlPlatform::Wake() {
     if (SDL_PushEvent(&ev) != 1) wakePending_ = false;
 }
 
-std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::WindowSpec& spec) {
-    auto window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), spec);
+std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::WindowOptions& options) {
+    auto window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), options);
     windows_.push_back(window->Id());
     return window;
 }

@@ -38,17 +38,17 @@ int PositionOrCentred(int pos) {
 
 }  // namespace
 
-SdlWindow::SdlWindow(WindowHost& host, const scene::WindowSpec& spec) : host_(host), spec_(spec) {
+SdlWindow::SdlWindow(WindowHost& host, const scene::WindowOptions& options) : host_(host), spec_(options) {
     Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (spec.dialog) flags |= SDL_WINDOW_SKIP_TASKBAR;
-    window_.reset(SDL_CreateWindow(TitleAsUtf8(spec.title).c_str(), PositionOrCentred(spec.left),
-                                   PositionOrCentred(spec.top), spec.clientWidth, spec.clientHeight, flags));
+    if (options.dialog) flags |= SDL_WINDOW_SKIP_TASKBAR;
+    window_.reset(SDL_CreateWindow(TitleAsUtf8(options.title).c_str(), PositionOrCentred(options.left),
+                                   PositionOrCentred(options.top), options.clientWidth, options.clientHeight, flags));
     if (!window_) throw std::runtime_error(std::string("Cannot create the window: ") + SDL_GetError());
     id_ = static_cast<int>(SDL_GetWindowID(window_.get()));
-    SetIcon(spec);
-    if (spec.dialog && spec.ownerId != 0) {
+    SetIcon(options);
+    if (options.dialog && options.ownerId != 0) {
         // Not every video driver knows modal windows; the toolkit blocks input itself.
-        if (SDL_Window* owner = SDL_GetWindowFromID(static_cast<Uint32>(spec.ownerId))) {
+        if (SDL_Window* owner = SDL_GetWindowFromID(static_cast<Uint32>(options.ownerId))) {
             SDL_SetWindowModalFor(window_.get(), owner);
         }
     }
@@ -59,11 +59,11 @@ SdlWindow::~SdlWindow() {
     host_.WindowClosed(id_);
 }
 
-void SdlWindow::SetIcon(const scene::WindowSpec& spec) {
-    const int size = spec.iconSize;
-    if (size <= 0 || spec.iconArgb.size() < static_cast<std::size_t>(size) * static_cast<std::size_t>(size)) return;
+void SdlWindow::SetIcon(const scene::WindowOptions& options) {
+    const int size = options.iconSize;
+    if (size <= 0 || options.iconArgb.size() < static_cast<std::size_t>(size) * static_cast<std::size_t>(size)) return;
     // SDL copies the pixels, so the surface may borrow them for the call.
-    SdlSurfaceHandle icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(spec.iconArgb.data()),
+    SdlSurfaceHandle icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(options.iconArgb.data()),
                                                               size, size, 32, size * 4, SDL_PIXELFORMAT_ARGB8888));
     if (icon) SDL_SetWindowIcon(window_.get(), icon.get());
 }

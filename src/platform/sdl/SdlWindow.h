@@ -24,7 +24,7 @@ enum class TextInput { Off, On };
 class SdlWindow final : public scene::PlatformWindow {
 public:
     // Throws std::runtime_error naming SDL's reason when the window cannot be made.
-    SdlWindow(WindowHost& host, const scene::WindowSpec& spec);
+    SdlWindow(WindowHost& host, const scene::WindowOptions& options);
     ~SdlWindow() override;
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
@@ -38,13 +38,13 @@ public:
     void StopTextInput() override;
 
 private:
-    void SetIcon(const scene::WindowSpec& spec);
+    void SetIcon(const scene::WindowOptions& options);
     void PlaceOuterCorner();
     SDL_Surface* Surface();
     void SetTextInput(TextInput wanted);
 
     WindowHost& host_;
-    scene::WindowSpec spec_;
+    scene::WindowOptions spec_;
     SdlWindowHandle window_;
     int id_ = 0;
     // Only when the window's surface is not laid out like Cairo's RGB24: the
