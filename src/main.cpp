@@ -11,7 +11,14 @@
 #include "sound/SoundService.h"
 
 int main() {
-    auto platform = platform::CreateSdlPlatform();
+    std::unique_ptr<scene::Platform> platform;
+    try {
+        platform = platform::CreateSdlPlatform();
+    } catch (const std::exception& e) {
+        // No display: there is nowhere to show even an error box.
+        std::fprintf(stderr, "swoopy: %s\n", e.what());
+        return 1;
+    }
     scene::Application app(*platform, game::RunningProgramPath());
     sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); });
 
