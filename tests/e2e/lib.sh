@@ -98,6 +98,37 @@ e2e_pixel() {
     sed -n 's/.*\(#[0-9A-Fa-f]\{6\}\).*/\1/p' | head -n 1 | tr 'a-f' 'A-F'
 }
 
+# e2e_pixels_in FILE X Y W H LOW HIGH: of the region's pixels, those whose red,
+# green and blue all lie in LOW..HIGH (0-255): prints "COUNT LEFT TOP RIGHT
+# BOTTOM", the bounding box in the picture's coordinates, or "0 - - - -".
+# Text drawn over a plain background shows up this way without reading it.
+e2e_pixels_in() {
+  convert "$1" -alpha off -crop "$4x$5+$2+$3" +repage -depth 8 txt:- |
+    awk -v x0="$2" -v y0="$3" -v lo="$6" -v hi="$7" '
+      /^[0-9]+,[0-9]+: *\(/ {
+        split($1, p, /[,:]/)
+        c = $2; gsub(/[()]/, "", c); split(c, v, ",")
+        if (v[1] >= lo && v[1] <= hi && v[2] >= lo && v[2] <= hi && v[3] >= lo && v[3] <= hi) {
+          x = p[1] + x0; y = p[2] + y0
+          if (n == 0 || x < l) l = x
+          if (n == 0 || x > r) r = x
+          if (n == 0 || y < t) t = y
+          if (n == 0 || y > b) b = y
+          n++
+        }
+      }
+      END { if (n) print n, l, t, r, b; else print "0 - - - -" }'
+}
+
+# e2e_count_changed FILE1 FILE2 X Y W H: how many pixels of the region differ.
+e2e_count_changed() {
+  local a="$E2E_WORK/changed-a.png" b="$E2E_WORK/changed-b.png"
+  convert "$1" -alpha off -crop "$5x$6+$3+$4" +repage "$a" &&
+    convert "$2" -alpha off -crop "$5x$6+$3+$4" +repage "$b" || return 1
+  # compare prints the count on stderr and exits 1 when the pictures differ.
+  compare -metric AE "$a" "$b" null: 2>&1 | awk '{ printf "%d\n", $1 }'
+}
+
 # e2e_window_pixel WID X Y: a fresh screenshot's pixel, as #RRGGBB.
 e2e_window_pixel() {
   local shot="$E2E_WORK/pixel.png"
@@ -113,6 +144,26 @@ e2e_wait_pixel() {
   while :; do
     got=$(e2e_window_pixel "$wid" "$x" "$y")
     [ "$got" = "$want" ] && return 0
+    [ $SECONDS -ge $end ] && break
+    sleep 0.1
+  done
+  echo "$got"
+  return 1
+}
+
+# e2e_wait_pixel_change WID X Y COLOUR [SECONDS]: waits until the pixel shows
+# anything but COLOUR (#RRGGBB) and prints what it shows; fails after SECONDS
+# (default 5).
+e2e_wait_pixel_change() {
+  local wid=$1 x=$2 y=$3 old seconds=${5:-5}
+  old=$(echo "$4" | tr 'a-f' 'A-F')
+  local end=$((SECONDS + seconds)) got=""
+  while :; do
+    got=$(e2e_window_pixel "$wid" "$x" "$y")
+    if [ -n "$got" ] && [ "$got" != "$old" ]; then
+      echo "$got"
+      return 0
+    fi
     [ $SECONDS -ge $end ] && break
     sleep 0.1
   done
@@ -236,20 +287,24 @@ e2e_expect_eq() {
   fi
 }
 
+# e2e_color_near EXPECTED ACTUAL [TOLERANCE]: true when both are #RRGGBB colours
+# whose channels differ by at most TOLERANCE (default 8); records nothing.
+e2e_color_near() {
+  local want=${1#\#} got=${2#\#} tol=${3:-8}
+  local i d
+  [[ "$want" =~ ^[0-9A-Fa-f]{6}$ && "$got" =~ ^[0-9A-Fa-f]{6}$ ]] || return 1
+  for i in 0 2 4; do
+    d=$((16#${want:i:2} - 16#${got:i:2}))
+    if [ "$d" -gt "$tol" ] || [ "$d" -lt "-$tol" ]; then return 1; fi
+  done
+  return 0
+}
+
 # e2e_expect_color_near WHAT EXPECTED ACTUAL [TOLERANCE]: colours as #RRGGBB,
 # each channel within TOLERANCE (default 8).
 e2e_expect_color_near() {
-  local what=$1 want=${2#\#} got=${3#\#} tol=${4:-8}
-  local ok=1 i d
-  if [[ ! "$want" =~ ^[0-9A-Fa-f]{6}$ || ! "$got" =~ ^[0-9A-Fa-f]{6}$ ]]; then
-    ok=0
-  else
-    for i in 0 2 4; do
-      d=$((16#${want:i:2} - 16#${got:i:2}))
-      if [ "$d" -gt "$tol" ] || [ "$d" -lt "-$tol" ]; then ok=0; fi
-    done
-  fi
-  if [ "$ok" -ne 1 ]; then
+  local what=$1 want=${2#\#}
+  if ! e2e_color_near "$2" "$3" "${4:-8}"; then
     e2e_log "$what: expected a colour near #$want, got '$3'"
     E2E_FAILURES=$((E2E_FAILURES + 1))
     return 1

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The close box ends the program with exit code 0, on the start screen and
+# during a game; closing during a game leaves the high-score file alone.
+#   test_exit.sh PROGRAM ASSETS
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+program=$(realpath "${1:?usage: test_exit.sh PROGRAM ASSETS}")
+assets=${2:?usage: test_exit.sh PROGRAM ASSETS}
+e2e_ensure_display || e2e_fail "no X display"
+run="$(e2e_workdir)/run"
+mkdir -p "$run"
+cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$run/" || e2e_fail "cannot copy the game's files from $assets"
+
+# start_game: runs the program and waits for its start screen; sets $wid.
+start_game() {
+  e2e_start "$run" "$program"
+  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
+  local got
+  got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+}
+
+# close_and_expect_exit WHEN: the close box, then exit code 0 and no window left.
+close_and_expect_exit() {
+  e2e_close "$wid" || e2e_fail "could not send the close request ($1)"
+  e2e_wait_exit 10
+  e2e_expect_eq "exit code after the close box $1" 0 "$?"
+  e2e_expect_eq "game window left after the close box $1" "" "$(xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null)"
+}
+
+# On the start screen.
+start_game
+close_and_expect_exit "on the start screen"
+
+# During a game: a name typed, Start clicked.
+cp "$run/scores.txt" "$(e2e_workdir)/scores.before"
+start_game
+e2e_click "$wid" 780 140
+e2e_type "$wid" "Eve"
+e2e_click "$wid" 785 176
+# The introduction panel gives way to the tile field: grey or silver tiles with
+# black outlines.
+got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) ||
+  e2e_expect_eq "introduction panel after Start" "gone" "still there (pixel 450,300 is $got)"
+if ! e2e_color_near "#808080" "$got" && ! e2e_color_near "#C0C0C0" "$got" && ! e2e_color_near "#000000" "$got"; then
+  e2e_expect_eq "tile field's colour at 450,300" "grey, silver or black" "$got"
+fi
+close_and_expect_exit "during a game"
+e2e_expect_eq "high-score file after closing during a game" "unchanged" \
+  "$(cmp -s "$(e2e_workdir)/scores.before" "$run/scores.txt" && echo unchanged || echo changed)"
+
+e2e_finish
