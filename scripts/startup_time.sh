@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# How long the game takes to start: from exec to its first frame on the screen
+# (the start screen's introduction panel drawn), over several runs, each in a
+# fresh scratch working folder with the game's files. Prints every run, then
+# the median, the fastest and the slowest, and fails when the median is above
+# the limit.
+#   scripts/startup_time.sh [BUILD] [RUNS]     (defaults: build, 10)
+#   STARTUP_LIMIT_MS=200                       the median allowed
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-build}")
+runs=${2:-10}
+limit=${STARTUP_LIMIT_MS:-200}
+
+cmake --build "$build" -j2 --target swoopy first_frame_probe >/dev/null ||
+  { echo "startup_time: cannot build swoopy and first_frame_probe in $build" >&2; exit 2; }
+
+xvfb_pid=""
+work=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+fi
+
+frames=()
+maps=()
+for i in $(seq 1 "$runs"); do
+  folder="$work/run$i"
+  mkdir -p "$folder"
+  cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$folder/"
+  # The introduction panel's lower right corner is white in the first frame.
+  line=$(cd "$folder" && "$build/first_frame_probe" -t "Swoopy!" -x 850 -y 480 -c FFFFFF -s 10 -- "$build/swoopy") ||
+    { echo "startup_time: run $i: no first frame" >&2; exit 1; }
+  map=$(sed -n 's/.*map_ms=\([0-9.]*\).*/\1/p' <<<"$line")
+  frame=$(sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$line")
+  printf 'run %2d: window shown after %6.1f ms, first frame after %6.1f ms\n' "$i" "$map" "$frame"
+  maps+=("$map")
+  frames+=("$frame")
+done
+
+# stats NUMBERS...: "median fastest slowest".
+stats() {
+  printf '%s\n' "$@" | sort -g | awk '
+    { v[NR] = $1 }
+    END {
+      m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+      printf "%.1f %.1f %.1f\n", m, v[1], v[NR]
+    }'
+}
+read -r map_median map_low map_high < <(stats "${maps[@]}")
+read -r median low high < <(stats "${frames[@]}")
+echo "window shown: median $map_median ms (fastest $map_low, slowest $map_high) over $runs runs"
+echo "first frame:  median $median ms (fastest $low, slowest $high) over $runs runs"
+if awk -v m="$median" -v l="$limit" 'BEGIN { exit !(m > l) }'; then
+  echo "startup_time: the median first frame, $median ms, is above the limit of $limit ms" >&2
+  exit 1
+fi
+echo "within the limit of $limit ms"
