@@ -37,15 +37,21 @@ field_text_right() {
 }
 
 # wait_field_right CONDITION: waits until the field's right text edge r meets
-# CONDITION (an awk expression; r is 0 for an empty field), at most 5 s;
-# prints the last edge seen and fails when the time ran out.
+# CONDITION (an awk expression; r is 0 for an empty field) in two screenshots
+# in a row, so that typing still under way is not taken for its end; at most
+# 5 s. Prints the last edge seen and fails when the time ran out.
 wait_field_right() {
-  local end=$((SECONDS + 5)) r=""
+  local end=$((SECONDS + 5)) r="" last=""
   while :; do
     e2e_screenshot "$wid" "$work/field.png"
     r=$(field_text_right "$work/field.png")
     [ "$r" = "-" ] && r=0
-    if awk -v r="$r" "BEGIN { exit !($1) }"; then break; fi
+    if awk -v r="$r" "BEGIN { exit !($1) }"; then
+      [ "$r" = "$last" ] && break
+      last=$r
+    else
+      last=""
+    fi
     if [ $SECONDS -ge $end ]; then
       echo "$r"
       return 1
