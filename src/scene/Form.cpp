@@ -325,6 +325,12 @@ void Form::DispatchMouse(const InputEvent& ev)
         DispatchToWindowed(*windowedCapture_, ev, shift);
         return;
     }
+    if (windowCapture_) {
+        // The window has no handlers, and what lies on it hears nothing until the release.
+        if (ev.kind == EventKind::MouseUp && ev.button == TMouseButton::mbLeft)
+            windowCapture_ = false;
+        return;
+    }
     if (!capture_) {
         UpdateCursor(ev.x, ev.y);
         if (TWinControl* c = WindowedAt(ev.x, ev.y)) {
@@ -405,8 +411,10 @@ void Form::PressGraphic(SceneElement* target, const InputEvent& ev, TShiftState 
         lastDownX_ = ev.x;
         lastDownY_ = ev.y;
     }
-    if (!target)
+    if (!target) {
+        windowCapture_ = true;
         return;
+    }
     capture_ = target;
     const int x = ev.x - target->Left();
     const int y = ev.y - target->Top();
@@ -437,6 +445,7 @@ void Form::ReleaseGraphic(SceneElement* target, const InputEvent& ev, TShiftStat
 void Form::CancelCapture()
 {
     const TShiftState shift = buttonsHeld_ & ~static_cast<unsigned>(ssLeft);
+    windowCapture_ = false;
     if (SceneElement* e = capture_) {
         capture_ = nullptr;
         pressed_ = nullptr;
@@ -466,10 +475,11 @@ void Form::IdleCheck()
         return;
     SceneElement* old = hover_;
     hover_ = found;
-    // While an element holds the capture, only that element hears of it.
-    if (old && (!capture_ || old == capture_))
+    // While an element (or the bare window) holds the capture, only that element hears of it.
+    const bool held = capture_ || windowCapture_;
+    if (old && (!held || old == capture_))
         old->MouseLeave();
-    if (found && (!capture_ || found == capture_))
+    if (found && (!held || found == capture_))
         found->MouseEnter();
 }
 

@@ -142,6 +142,7 @@ private:
     bool loaded_ = false;
 
     SceneElement* capture_ = nullptr;       // graphic element holding the pointer
+    bool windowCapture_ = false;            // the bare window took the press and holds the pointer
     TWinControl* windowedCapture_ = nullptr;
     SceneElement* pressed_ = nullptr;
     SceneElement* hover_ = nullptr;         // last found by IdleCheck

@@ -146,9 +146,38 @@ TEST_F(Dispatch, ClickNeedsPressAndReleaseOnTheSameElement)
     log.Clear();
 
     app.RunFor(1000);
-    Down(200, 200);   // on the window itself
+    Down(200, 200);   // on the window itself, which keeps the release
     Up(20, 20);
-    EXPECT_EQ(log.Text(), "a.up(10,10)");
+    EXPECT_EQ(log.Text(), "");
+}
+
+TEST_F(Dispatch, PressOnTheBareWindowHoldsThePointerUntilTheRelease)
+{
+    Probe mover(form, "mover", {100, 100, 50, 50});
+    Probe label(form, "label", {300, 10, 50, 50});
+    log.Watch(mover);
+    log.Watch(label);
+    log.WatchHover(label);
+    Start();
+    Move(5, 5);
+    Down(5, 5);
+    Move(110, 110);   // dragged over a mover: no touch
+    Move(310, 20);    // and over a label: no enter either
+    Up(310, 20);
+    EXPECT_EQ(log.Text(), "");
+    EXPECT_EQ(form.Capture(), nullptr);
+
+    // The button is up: the mover is touched again. The label was passed over
+    // silently while held, so only its leaving is told.
+    Move(120, 120);
+    EXPECT_EQ(log.Text(), "mover.move(20,20) label.leave");
+    log.Clear();
+
+    // A cancelled hold ends too.
+    Down(5, 5);
+    form.CancelCapture();
+    Move(121, 120);
+    EXPECT_EQ(log.Text(), "mover.move(21,20)");
 }
 
 TEST_F(Dispatch, DoubleClickIsOneClick)
