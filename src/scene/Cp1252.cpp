@@ -20,9 +20,10 @@ long DecodeUtf8(std::string_view s, std::size_t& i) {
     if (lead < 0x80) return lead;
     int extra = 0;
     long cp = 0;
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; }
+    long least = 0;   // the smallest code point that needs this many bytes
+    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; least = 0x80; }
+    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; least = 0x800; }
+    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; least = 0x10000; }
     else return -1;
     for (int k = 0; k < extra; ++k) {
         if (i >= s.size()) return -1;
@@ -31,7 +32,8 @@ long DecodeUtf8(std::string_view s, std::size_t& i) {
         cp = (cp << 6) | (c & 0x3F);
         ++i;
     }
-    return cp;
+    // An overlong form would smuggle in a character, a "/" or a NUL, that its bytes do not show.
+    return cp < least ? -1 : cp;
 }
 
 }  // namespace

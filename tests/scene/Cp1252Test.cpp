@@ -33,4 +33,10 @@ TEST(Cp1252, WhatTheCodePageCannotHoldIsDropped) {
     // Broken UTF-8 is skipped, not copied.
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a");
     EXPECT_EQ(Utf8ToCp1252("a\x80" "b"), "ab");
+    // So are overlong forms, which would otherwise pass for plain characters.
+    EXPECT_EQ(Utf8ToCp1252("a\xC0\xAF" "b"), "ab");          // "/" in two bytes
+    EXPECT_EQ(Utf8ToCp1252("\xC0\x80"), "");                  // NUL in two bytes
+    EXPECT_EQ(Utf8ToCp1252("\xE0\x83\xA9"), "");              // e acute in three bytes
+    EXPECT_EQ(Utf8ToCp1252("\xF0\x80\x82\xAC"), "");          // euro sign in four bytes
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC"), "\x80");           // its proper form still counts
 }
