@@ -122,6 +122,32 @@ TEST_F(SdlEvents, TypedTextArrivesAsUtf8) {
     EXPECT_EQ(e.text, "\xC3\xA9\xE2\x82\xAC!");
 }
 
+TEST_F(SdlEvents, TextTypedWithAltOrCtrlAloneIsACommandNotText) {
+    const int id = OpenWindow().Id();
+    struct Case { SDL_Keymod mods; bool typed; };
+    const Case cases[] = {
+        {KMOD_LALT, false},                // Alt+S presses a button, it types no "s"
+        {KMOD_LCTRL, false},               // Ctrl+1 types nothing
+        {KMOD_RCTRL, false},
+        {KMOD_NONE, true},
+        {KMOD_LSHIFT, true},
+        {KMOD_RALT, true},                 // may be AltGr
+        {static_cast<SDL_Keymod>(KMOD_LCTRL | KMOD_LALT), true},   // AltGr as Windows reads it
+    };
+    for (const Case& c : cases) {
+        SDL_SetModState(c.mods);
+        PushText(id, "s");
+        scene::InputEvent e;
+        const bool got = platform->WaitEvent(e, 0);
+        EXPECT_EQ(got, c.typed) << "modifiers " << c.mods;
+        if (got) {
+            EXPECT_EQ(e.text, "s") << "modifiers " << c.mods;
+        }
+    }
+    SDL_SetModState(KMOD_NONE);
+    EXPECT_TRUE(QueueEmpty());
+}
+
 TEST_F(SdlEvents, WindowEventsReachTheirWindow) {
     const int id = OpenWindow().Id();
     PushWindowEvent(id, SDL_WINDOWEVENT_MOVED);   // means nothing to the toolkit

@@ -66,7 +66,17 @@ bool Keyboard(const SDL_KeyboardEvent& k, const TranslateContext& ctx, InputEven
     return true;
 }
 
+// X11 hands out the character of Alt+letter and Ctrl+digit as typed text. Those
+// keys are commands (Alt+letter presses a button), not typing. Ctrl with Alt is
+// how AltGr reads on Windows, and the right Alt may be AltGr here: both still type.
+bool IsCommandChord(Uint16 mods) {
+    const bool ctrl = (mods & KMOD_CTRL) != 0;
+    const bool alt = (mods & KMOD_ALT) != 0;
+    return (ctrl && !alt) || ((mods & KMOD_LALT) != 0 && !ctrl);
+}
+
 bool Text(const SDL_TextInputEvent& t, const TranslateContext& ctx, InputEvent& out) {
+    if (IsCommandChord(static_cast<Uint16>(SDL_GetModState()))) return false;
     out = Base(EventKind::TextInput, static_cast<int>(t.windowID), t.timestamp, ctx);
     out.text = t.text;
     return !out.text.empty();
