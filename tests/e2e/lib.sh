@@ -30,18 +30,22 @@ e2e_workdir() {
 # Starts Xvfb on a free display number unless $DISPLAY already answers.
 e2e_ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  local n
-  for n in $(seq 90 130); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then break; fi
-  done
-  Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+  # The server picks a free display itself and names it once it listens, so
+  # scripts started side by side never share or race for a display number.
+  local numfile i
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 100); do
-    xdpyinfo >/dev/null 2>&1 && return 0
+  for i in $(seq 1 200); do
+    if [ -s "$numfile" ]; then
+      export DISPLAY=":$(tr -dc 0-9 <"$numfile")"
+      rm -f "$numfile"
+      xdpyinfo >/dev/null 2>&1 && return 0
+      break
+    fi
     sleep 0.05
   done
+  rm -f "$numfile"
   e2e_log "Xvfb on $DISPLAY did not come up"
   return 1
 }
