@@ -37,10 +37,9 @@ std::string Application::TitleFromPath(const std::string& path)
 {
     std::string title = FileNameOf(path);
     title = title.substr(0, title.find('.'));
-    for (std::size_t i = 0; i < title.size(); ++i) {
-        const auto c = static_cast<unsigned char>(title[i]);
-        title[i] = static_cast<char>(i == 0 ? std::toupper(c) : std::tolower(c));
-    }
+    // The first letter stays as the file name has it; only the rest goes to lower case.
+    for (std::size_t i = 1; i < title.size(); ++i)
+        title[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(title[i])));
     return title;
 }
 

@@ -79,7 +79,7 @@ sound_failure "alarm.wav not a sound" "$folder"
 folder=$(fresh_folder no-intro)
 rm "$folder/intro.txt"
 e2e_start "$folder" "$program"
-box=$(e2e_wait_window "Swoopy" 10) || e2e_fail "no error box for the missing introduction"
+box=$(e2e_wait_window "swoopy" 10) || e2e_fail "no error box for the missing introduction"
 e2e_screenshot "$box" "$work/intro-box.png" || e2e_fail "no screenshot of the error box"
 expect_text_drawn "missing introduction" "$work/intro-box.png"
 e2e_expect_eq "game window while the box is open" "" "$(xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null)"

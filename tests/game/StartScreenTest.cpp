@@ -132,7 +132,7 @@ TEST(StartScreenTest, MissingIntroFileIsReportedAndLeavesNoTiles) {
     auto& f = game.Start();
 
     ASSERT_EQ(game.app.ShownBoxes().size(), 1u);
-    EXPECT_EQ(game.app.ShownBoxes()[0].caption, "Swoopy");
+    EXPECT_EQ(game.app.ShownBoxes()[0].caption, "swoopy");
     EXPECT_EQ(game.app.ShownBoxes()[0].text, "File not found.");
     // The box came before the window.
     const auto ids = game.platform.WindowIds();

