@@ -184,7 +184,7 @@ private:
         }
         if (wrapWidth >= 0) {
             pango_layout_set_width(layout, std::max(1, wrapWidth) * PANGO_SCALE);
-            pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
+            pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
         }
 
         std::unique_ptr<PangoAttrList, AttrListDeleter> attrs(pango_attr_list_new());

@@ -119,3 +119,14 @@ TEST_F(MemoTest, TextBelowThePanelIsCut) {
     EXPECT_GT(f.Count({12, 12, 196, 36}, Dark), 0);
     EXPECT_EQ(f.Count({0, 50, 320, 150}, Dark), 0);
 }
+
+TEST_F(MemoTest, AWordWiderThanThePanelBreaksInsideIt) {
+    memo.AddLine(std::string(60, 'W'));
+    Start();
+    form.SetFocus(nullptr);
+    const TestFrame f = Compose();
+    const int line = MeasureText("x", memo.Font(), false).height;
+    EXPECT_GT(f.Count({14, 12, 190, line}, Dark), 10);
+    EXPECT_GT(f.Count({14, 12 + line, 190, line}, Dark), 10) << "the rest of the word goes on the next line";
+    EXPECT_EQ(f.Count({210, 10, 110, 150}, Dark), 0) << "nothing right of the panel";
+}
