@@ -8,6 +8,7 @@ build=${1:-build}
 reps=${BENCH_REPETITIONS:-9}
 . "$(dirname "$0")/xvfb.sh"
 ensure_display
+trap stop_display EXIT
 
 status=0
 found=0

@@ -15,23 +15,14 @@ limit=${STARTUP_LIMIT_MS:-200}
 cmake --build "$build" -j2 --target swoopy first_frame_probe >/dev/null ||
   { echo "startup_time: cannot build swoopy and first_frame_probe in $build" >&2; exit 2; }
 
-xvfb_pid=""
+. "$root/scripts/xvfb.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
 cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  stop_display
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-  for n in $(seq 90 130); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-fi
+ensure_display
 
 frames=()
 maps=()

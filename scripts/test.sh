@@ -5,5 +5,6 @@ set -uo pipefail
 build=${1:-build}
 . "$(dirname "$0")/xvfb.sh"
 ensure_display
+trap stop_display EXIT
 # No sound card here or in CI: the game falls back to silent output by itself.
 cd "$build" && ctest --output-on-failure -j "$(nproc)"

@@ -1,17 +1,23 @@
-# Sourced by the scripts that need an X server: without a usable display one
-# Xvfb is started and stopped when the script exits.
+# Sourced by the scripts that need an X server: without a usable display
+# ensure_display starts one Xvfb, and stop_display stops it again.
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
   fi
+  # -noreset: by default the server resets whenever its last client leaves, and a
+  # program that connects during the reset fails to open the display.
   # The server picks a free display itself and names it once it listens, so
   # scripts started side by side never share or race for a display number.
   local numfile
   numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>&1 &
   XVFB_PID=$!
-  trap '[ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null' EXIT
   for _ in $(seq 1 200); do [ -s "$numfile" ] && break; sleep 0.05; done
   export DISPLAY=":$(tr -dc 0-9 <"$numfile")"
   rm -f "$numfile"
+}
+
+stop_display() {
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  XVFB_PID=""
 }

@@ -30,11 +30,13 @@ e2e_workdir() {
 # Starts Xvfb on a free display number unless $DISPLAY already answers.
 e2e_ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  # -noreset: by default the server resets whenever its last client leaves, and a
+  # program that connects during the reset fails to open the display.
   # The server picks a free display itself and names it once it listens, so
   # scripts started side by side never share or race for a display number.
   local numfile i
   numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   for i in $(seq 1 200); do
     if [ -s "$numfile" ]; then
@@ -71,12 +73,21 @@ e2e_wait_window() {
   local title=$1 seconds=${2:-10}
   local pattern
   pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$(){}?+|/]/\\&/g')\$"
-  local ids
-  ids=$(timeout "$seconds" xdotool search --sync --onlyvisible --name "$pattern" 2>/dev/null) || {
-    e2e_log "no window titled '$title' within ${seconds}s"
-    return 1
-  }
-  echo "$ids" | head -n 1
+  # Searched again and again rather than with --sync: a window that another
+  # program destroys in the middle of a search makes xdotool give up at once.
+  local ids steps
+  steps=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 20 }')
+  while [ "$steps" -gt 0 ]; do
+    ids=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null)
+    if [ -n "$ids" ]; then
+      echo "$ids" | head -n 1
+      return 0
+    fi
+    steps=$((steps - 1))
+    sleep 0.05
+  done
+  e2e_log "no window titled '$title' within ${seconds}s"
+  return 1
 }
 
 # e2e_geometry WID: prints "X Y WIDTH HEIGHT", the client area on the screen
