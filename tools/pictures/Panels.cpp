@@ -3,6 +3,8 @@
 #include "pictures/Drawings.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <initializer_list>
 
 namespace pictures {
 
@@ -43,36 +45,34 @@ void DropShadow(cairo_t* cr, Box plate, double radius, double depth) {
     }
 }
 
-// A white plate for dark text: a hint of grey at the bottom edge gives it some body.
-void WhitePlate(cairo_t* cr, Box plate, double radius) {
-    DropShadow(cr, plate, radius, 2.0);
+struct GradientStop {
+    double offset, r, g, b;
+};
+
+// A rounded plate on its shadow, filled top to bottom through the stops and outlined.
+void Plate(cairo_t* cr, Box plate, double radius, double shadow, std::initializer_list<GradientStop> stops,
+           std::uint32_t edge) {
+    DropShadow(cr, plate, radius, shadow);
     RoundedRect(cr, plate.x0, plate.y0, plate.x1, plate.y1, radius);
     cairo_pattern_t* body = cairo_pattern_create_linear(0.0, plate.y0, 0.0, plate.y1);
-    cairo_pattern_add_color_stop_rgb(body, 0.0, 1.0, 1.0, 1.0);
-    cairo_pattern_add_color_stop_rgb(body, 0.75, 1.0, 1.0, 1.0);
-    cairo_pattern_add_color_stop_rgb(body, 1.0, 0.90, 0.90, 0.91);
+    for (const GradientStop& s : stops) cairo_pattern_add_color_stop_rgb(body, s.offset, s.r, s.g, s.b);
     cairo_set_source(cr, body);
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(body);
-    SetColour(cr, FromRgb(0xB8B8B8));
+    SetColour(cr, FromRgb(edge));
     cairo_set_line_width(cr, 1.0);
     cairo_stroke(cr);
 }
 
+// A white plate for dark text: a hint of grey at the bottom edge gives it some body.
+void WhitePlate(cairo_t* cr, Box plate, double radius) {
+    Plate(cr, plate, radius, 2.0, {{0.0, 1.0, 1.0, 1.0}, {0.75, 1.0, 1.0, 1.0}, {1.0, 0.90, 0.90, 0.91}}, 0xB8B8B8);
+}
+
 // A dark plate for white text, lit from above.
 void DarkPlate(cairo_t* cr, Box plate, double radius) {
-    DropShadow(cr, plate, radius, 2.5);
-    RoundedRect(cr, plate.x0, plate.y0, plate.x1, plate.y1, radius);
-    cairo_pattern_t* body = cairo_pattern_create_linear(0.0, plate.y0, 0.0, plate.y1);
-    cairo_pattern_add_color_stop_rgb(body, 0.0, 0.32, 0.32, 0.33);
-    cairo_pattern_add_color_stop_rgb(body, 0.45, 0.22, 0.22, 0.23);
-    cairo_pattern_add_color_stop_rgb(body, 1.0, 0.16, 0.16, 0.17);
-    cairo_set_source(cr, body);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(body);
-    SetColour(cr, FromRgb(0x141414));
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
+    Plate(cr, plate, radius, 2.5, {{0.0, 0.32, 0.32, 0.33}, {0.45, 0.22, 0.22, 0.23}, {1.0, 0.16, 0.16, 0.17}},
+          0x141414);
     RoundedRect(cr, plate.x0 + 1.5, plate.y0 + 1.5, plate.x1 - 1.5, plate.y1 - 1.5, radius - 1.5);
     SetColour(cr, kWhite, 0.12);
     cairo_stroke(cr);
