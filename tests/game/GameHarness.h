@@ -15,6 +15,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "scene/Application.h"
 #include "sound/SoundService.h"
+#include "sound/WavFiles.h"
 
 namespace gametest {
 
@@ -22,32 +23,6 @@ namespace fs = std::filesystem;
 
 inline const char* const kWavFiles[] = {"introsong.wav", "gamemusic.wav", "click.wav",
                                         "bonus.wav",     "bonusclick.wav", "alarm.wav"};
-
-// A mono 16-bit 22050 Hz WAV of `frames` frames of a quiet square wave.
-inline std::string TinyWav(int frames) {
-    auto put32 = [](std::string& s, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    };
-    auto put16 = [](std::string& s, std::uint16_t v) {
-        s.push_back(static_cast<char>(v & 0xFF));
-        s.push_back(static_cast<char>(v >> 8));
-    };
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(frames) * 2;
-    std::string w = "RIFF";
-    put32(w, 36 + dataBytes);
-    w += "WAVEfmt ";
-    put32(w, 16);
-    put16(w, 1);
-    put16(w, 1);
-    put32(w, 22050);
-    put32(w, 22050 * 2);
-    put16(w, 2);
-    put16(w, 16);
-    w += "data";
-    put32(w, dataBytes);
-    for (int i = 0; i < frames; ++i) put16(w, static_cast<std::uint16_t>((i / 25) % 2 ? 1000 : -1000));
-    return w;
-}
 
 // A temporary working folder; the process works in it while the object lives.
 class PlayFolder {
@@ -61,7 +36,8 @@ public:
         fs::create_directories(dir_);
         if (intro) Write("intro.txt", *intro);
         Write("scores.txt", "100      Anna\r\n");
-        for (const char* wav : kWavFiles) Write(wav, TinyWav(wavFrames));
+        const std::vector<std::uint8_t> wav = soundtest::ConstantWav(wavFrames, 0.03);
+        for (const char* name : kWavFiles) Write(name, std::string(wav.begin(), wav.end()));
         previous_ = fs::current_path();
         fs::current_path(dir_);
     }
