@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "app/PlayFolder.h"
 #include "game/Process.h"
 #include "layout/TForm1.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -20,6 +21,12 @@ int main() {
         return 1;
     }
     scene::Application app(*platform, game::RunningProgramPath());
+    try {
+        app::EnterPlayFolder(app.ProgramPath());
+    } catch (const std::exception& e) {
+        app.ShowStartupError("EInOutError", e.what());
+        return 1;
+    }
     sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); });
 
     std::unique_ptr<layout::TForm1> form;
