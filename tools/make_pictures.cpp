@@ -1,9 +1,11 @@
 // Draws the window's nine pictures and the program icon, and writes them as a C++
-// source that embeds the JPEG data, plus the pictures as files for looking at.
-// Usage: make_pictures <out.cpp> <outdir>
+// source that embeds the JPEG data, plus the pictures as files for looking at and
+// the icon as icon-<size>.png at each size given.
+// Usage: make_pictures <out.cpp> <outdir> [icon sizes...]
 // Everything is drawn the same way on every run; the source is only rewritten when
 // its content changes, so a rebuild does not recompile it for nothing.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -131,7 +133,7 @@ void WritePng(const Canvas& canvas, const fs::path& path) {
     }
 }
 
-void Run(const fs::path& sourcePath, const fs::path& viewDir) {
+void Run(const fs::path& sourcePath, const fs::path& viewDir, const std::vector<int>& iconSizes) {
     fs::create_directories(viewDir);
     if (sourcePath.has_parent_path()) {
         fs::create_directories(sourcePath.parent_path());
@@ -145,18 +147,30 @@ void Run(const fs::path& sourcePath, const fs::path& viewDir) {
     }
     const pictures::Icon icon = pictures::DrawIcon();
     WritePng(pictures::IconPreview(icon, 8), viewDir / "icon.png");
+    for (const int side : iconSizes) {
+        WritePng(pictures::IconAtSize(icon, side), viewDir / ("icon-" + std::to_string(side) + ".png"));
+    }
     WriteIfChanged(sourcePath, GeneratedSource(encoded, icon));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_pictures <out.cpp> <outdir>\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: make_pictures <out.cpp> <outdir> [icon sizes...]\n");
         return 2;
     }
+    std::vector<int> iconSizes;
+    for (int i = 3; i < argc; ++i) {
+        const int side = std::atoi(argv[i]);
+        if (side <= 0) {
+            std::fprintf(stderr, "make_pictures: not an icon size: %s\n", argv[i]);
+            return 2;
+        }
+        iconSizes.push_back(side);
+    }
     try {
-        Run(argv[1], argv[2]);
+        Run(argv[1], argv[2], iconSizes);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_pictures: %s\n", e.what());
         return 1;

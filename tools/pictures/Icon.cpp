@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <numeric>
 
 namespace pictures {
 
@@ -102,6 +103,41 @@ Canvas IconPreview(const Icon& icon, int zoom) {
             FillRect(cr, x * zoom, y * zoom, (x + 1) * zoom, (y + 1) * zoom, colour);
         }
     }
+    return canvas;
+}
+
+Canvas IconAtSize(const Icon& icon, int side) {
+    // The icon grown by `grow` is exactly `shrink` times the size wanted.
+    const int grow = side / std::gcd(side, kIconSide);
+    const int shrink = kIconSide * grow / side;
+    Canvas canvas(side, side, Canvas::Format::WithAlpha);
+    cairo_surface_flush(canvas.Surface());
+    unsigned char* data = cairo_image_surface_get_data(canvas.Surface());
+    const int stride = cairo_image_surface_get_stride(canvas.Surface());
+    for (int y = 0; y < side; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
+        for (int x = 0; x < side; ++x) {
+            // Premultiplied sums: clear pixels add nothing to the colour.
+            std::uint32_t sum[4] = {};
+            for (int by = 0; by < shrink; ++by) {
+                for (int bx = 0; bx < shrink; ++bx) {
+                    const int iy = (y * shrink + by) / grow;
+                    const int ix = (x * shrink + bx) / grow;
+                    const std::size_t at = static_cast<std::size_t>(iy * kIconSide + ix);
+                    if (icon.mask[at] != 0) continue;
+                    const std::uint32_t rgb = icon.palette[icon.indices[at]];
+                    sum[0] += 255;
+                    sum[1] += (rgb >> 16) & 0xFFu;
+                    sum[2] += (rgb >> 8) & 0xFFu;
+                    sum[3] += rgb & 0xFFu;
+                }
+            }
+            const auto area = static_cast<std::uint32_t>(shrink * shrink);
+            auto average = [&](int i) { return (sum[i] + area / 2) / area; };
+            row[x] = average(0) << 24 | average(1) << 16 | average(2) << 8 | average(3);
+        }
+    }
+    cairo_surface_mark_dirty(canvas.Surface());
     return canvas;
 }
 

@@ -22,5 +22,9 @@ std::array<std::uint32_t, 16> StandardPalette();
 Icon DrawIcon();
 // The icon enlarged on a checkerboard, for looking at it.
 Canvas IconPreview(const Icon& icon, int zoom);
+// The icon at side x side pixels with its transparency, for desktop menus: each
+// pixel grown to a block, then blocks averaged down to the size wanted, so whole
+// multiples of 32 stay sharp and other sizes blend only at colour edges.
+Canvas IconAtSize(const Icon& icon, int side);
 
 }  // namespace pictures
