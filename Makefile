@@ -3,7 +3,7 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 CMAKEOPTS ?=
 
-.PHONY: run test build deps configure bench clean
+.PHONY: run test build deps configure bench package clean
 
 run: build
 	cd $(BUILD)/play && ../swoopy
@@ -22,6 +22,10 @@ deps:
 
 bench: build
 	bash scripts/bench.sh $(BUILD)
+
+# The Debian package, in $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

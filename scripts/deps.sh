@@ -2,10 +2,11 @@
 # Installs the Debian packages the build, the game and the tests need, but only when some are missing.
 set -euo pipefail
 need=(build-essential cmake pkg-config
-      libsdl2-dev libcairo2-dev libpango1.0-dev libjpeg62-turbo-dev
+      libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev libjpeg62-turbo-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-paratype fonts-liberation fonts-dejavu-core fontconfig
-      xvfb xdotool x11-utils imagemagick sox python3)
+      xvfb xdotool x11-utils imagemagick sox python3
+      dpkg-dev file desktop-file-utils appstream)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
