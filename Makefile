@@ -3,7 +3,7 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 CMAKEOPTS ?=
 
-.PHONY: run test build deps configure bench package clean
+.PHONY: run test build deps configure bench package screenshots clean
 
 run: build
 	cd $(BUILD)/play && ../swoopy
@@ -26,6 +26,10 @@ bench: build
 # The Debian package, in $(BUILD)/.
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# The README's pictures, taken from the real game under Xvfb.
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

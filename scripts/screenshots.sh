@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Takes the README's two pictures of the real game in an Xvfb of its own: the
+# start screen with a name typed in, and a game in play a moment after Start.
+#   screenshots.sh [BUILD]   writes docs/screenshots/start.png and play.png
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-build}")
+. "$top/tests/e2e/lib.sh"
+
+# Always a fresh X server, never the desktop: same size and look on every machine.
+unset DISPLAY WAYLAND_DISPLAY
+e2e_ensure_display || e2e_fail "no Xvfb"
+play="$(e2e_workdir)/play"
+mkdir -p "$play"
+cp "$top"/assets/*.txt "$top"/assets/*.wav "$play/" || e2e_fail "cannot copy the game's files"
+out="$top/docs/screenshots"
+mkdir -p "$out"
+
+e2e_start "$play" "$build/swoopy"
+wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
+got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+
+# A name in place of "Enter a name", with the pointer resting off the buttons.
+e2e_click "$wid" 820 140
+e2e_key "$wid" End $(printf 'BackSpace %.0s' $(seq 1 16))
+e2e_type "$wid" "Anna"
+e2e_move "$wid" 1000 585
+sleep 0.5
+e2e_screenshot "$wid" "$(e2e_workdir)/start.png" || e2e_fail "no screenshot of the start screen"
+
+e2e_click "$wid" 785 176
+got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) || e2e_fail "Start did not start a game"
+# Pointer on the bottom bar, out of the movers' way.
+e2e_move "$wid" 450 570
+sleep 2
+e2e_screenshot "$wid" "$(e2e_workdir)/play.png" || e2e_fail "no screenshot of the game"
+e2e_close "$wid"
+e2e_wait_exit 10
+
+# Without the time stamps ImageMagick writes, an unchanged picture gives the same bytes.
+for shot in start play; do
+  convert "$(e2e_workdir)/$shot.png" -strip "$out/$shot.png" || e2e_fail "cannot write $out/$shot.png"
+  echo "$out/$shot.png"
+done
