@@ -3,6 +3,7 @@
 set -euo pipefail
 need=(build-essential cmake pkg-config
       libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev libjpeg62-turbo-dev
+      libsndfile1-dev libsamplerate0-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-paratype fonts-liberation fonts-dejavu-core fontconfig
       xvfb xdotool x11-utils imagemagick sox python3

@@ -6,8 +6,7 @@
 
 #include "sound/Mixer.h"
 #include "sound/SoundChannel.h"
-#include "sound/SoundConverter.h"
-#include "sound/WavDecoder.h"
+#include "sound/SoundFile.h"
 
 namespace sound {
 
@@ -47,8 +46,8 @@ DeviceHandle SoundService::Open(const std::string& fileName, SoundChannel& owner
     errorText.clear();
     std::vector<float> samples;
     try {
-        samples = ConvertSound(LoadWavFile(NativePath(fileName)), format_);
-    } catch (const WavError& e) {
+        samples = LoadSound(NativePath(fileName), format_);
+    } catch (const SoundFileError& e) {
         errorText = "Cannot open sound file \"" + fileName + "\": " + e.what();
         return 0;
     } catch (const std::bad_alloc&) {

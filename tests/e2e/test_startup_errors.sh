@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Missing or broken files at start. A sound file that cannot be opened stops
-# the program before its window is shown: one error box, then exit code 1.
+# Missing or broken files at start. A sound file that cannot be opened (missing,
+# not a sound, cut short, claiming more than it holds, empty, or in an unknown
+# format) stops the program before its window is shown: one error box, then
+# exit code 1.
 # A missing introduction is reported in a box, and the game still comes up,
 # with an empty introduction and no tiles behind the playfield.
 #   test_startup_errors.sh PROGRAM ASSETS
@@ -73,6 +75,32 @@ sound_failure "introsong.wav missing" "$folder"
 folder=$(fresh_folder broken-alarm)
 echo "not a sound" >"$folder/alarm.wav"
 sound_failure "alarm.wav not a sound" "$folder"
+
+# Damaged WAV files a player may drop in are refused the same way. The shipped
+# files have the plain 44-byte header: format tag at 20, sound's size at 40.
+patch_bytes() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
+
+folder=$(fresh_folder cut-header)
+head -c 30 "$assets/click.wav" >"$folder/click.wav"
+sound_failure "click.wav cut in its header" "$folder"
+
+folder=$(fresh_folder cut-sound)
+head -c 100000 "$assets/gamemusic.wav" >"$folder/gamemusic.wav"
+sound_failure "gamemusic.wav cut in its sound" "$folder"
+
+folder=$(fresh_folder huge-size)
+patch_bytes "$folder/bonusclick.wav" 40 '\xff\xff\xff\x7f'
+sound_failure "bonusclick.wav claiming 2 GB of sound" "$folder"
+
+folder=$(fresh_folder no-sound)
+head -c 44 "$assets/bonus.wav" >"$folder/bonus.wav"
+patch_bytes "$folder/bonus.wav" 4 '\x24\x00\x00\x00'
+patch_bytes "$folder/bonus.wav" 40 '\x00\x00\x00\x00'
+sound_failure "bonus.wav with no sound in it" "$folder"
+
+folder=$(fresh_folder unknown-format)
+patch_bytes "$folder/introsong.wav" 20 '\x55\x00'
+sound_failure "introsong.wav in an unknown format" "$folder"
 
 # No intro.txt: the error box, captioned with the program's name, comes before
 # the game window.

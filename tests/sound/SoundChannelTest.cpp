@@ -331,8 +331,8 @@ TEST_F(ChannelTest, OpenFailuresNameTheFileAndReasonAndLeaveTheChannelClosed) {
     const std::string text = "Hello, I am not a sound.\r\n";
     const std::vector<Case> cases = {
         {"empty.wav", {}, "the file is empty"},
-        {"text.wav", std::vector<std::uint8_t>(text.begin(), text.end()), "not a RIFF/WAVE file"},
-        {"cut.wav", std::vector<std::uint8_t>(good.begin(), good.end() - 50), "truncated data: 150 of 200 bytes of sound"},
+        {"text.wav", std::vector<std::uint8_t>(text.begin(), text.end()), "not a WAV file"},
+        {"cut.wav", std::vector<std::uint8_t>(good.begin(), good.end() - 50), "truncated: the file holds 194 of the 244 bytes its chunks declare"},
     };
     for (const Case& c : cases) {
         SoundChannel channel(rig.Service(), c.file);
@@ -371,8 +371,10 @@ TEST(SoundChannelFormat, SoundsAreConvertedToTheOutputsFormat) {
     EXPECT_EQ(song->Length(), 2 * kSong) << "lengths count frames of the output";
     song->Play();
     const std::vector<float> out = rig.RunFrames(512);
-    EXPECT_EQ(out.size(), 1024u);
-    EXPECT_TRUE(AllEqual(out, 0.25f));
+    ASSERT_EQ(out.size(), 1024u);
+    // Past the rate converter's run-in the level is the file's, the same on both sides.
+    for (std::size_t i = 128; i < out.size(); ++i) ASSERT_NEAR(out[i], 0.25f, 1e-3) << "sample " << i;
+    for (std::size_t i = 0; i < out.size(); i += 2) ASSERT_EQ(out[i], out[i + 1]) << "frame " << i / 2;
     EXPECT_EQ(rig.Platform().AudioOutputsOpened(), 1) << "one output for the service";
 }
 
