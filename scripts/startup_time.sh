@@ -6,6 +6,10 @@
 # the limit.
 #   scripts/startup_time.sh [BUILD] [RUNS]     (defaults: build, 10)
 #   STARTUP_LIMIT_MS=200                       the median allowed
+#   STARTUP_SOUND_RATE=44100                   the six sounds made stereo at this
+#                                              rate first (sox), as a player's own
+#                                              files might be: start-up then
+#                                              includes their rate conversion
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build}")
@@ -24,12 +28,23 @@ cleanup() {
 trap cleanup EXIT
 ensure_display
 
+sounds="$root/assets"
+if [ -n "${STARTUP_SOUND_RATE:-}" ]; then
+  sounds="$work/sounds"
+  mkdir -p "$sounds"
+  for f in "$root"/assets/*.wav; do
+    sox "$f" -r "$STARTUP_SOUND_RATE" -c 2 -b 16 "$sounds/$(basename "$f")" ||
+      { echo "startup_time: cannot convert $f to $STARTUP_SOUND_RATE Hz" >&2; exit 2; }
+  done
+  echo "sounds: stereo at $STARTUP_SOUND_RATE Hz"
+fi
+
 frames=()
 maps=()
 for i in $(seq 1 "$runs"); do
   folder="$work/run$i"
   mkdir -p "$folder"
-  cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$folder/"
+  cp "$sounds"/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$folder/"
   # The introduction panel's lower right corner is white in the first frame.
   line=$(cd "$folder" && "$build/first_frame_probe" -t "Swoopy!" -x 850 -y 480 -c FFFFFF -s 10 -- "$build/swoopy") ||
     { echo "startup_time: run $i: no first frame" >&2; exit 1; }

@@ -237,7 +237,7 @@ TEST(SoundFile, DamagedCutOffAndForeignFilesAreRefusedWithTheirReason) {
     for (const Case& c : cases) EXPECT_EQ(ErrorOf(dir.Write(c.name, c.bytes)), c.reason) << c.name;
 
     const std::string aiff = WriteEncoded(dir, "aiff.wav", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 22050, 1, {0.5, 0.25});
-    EXPECT_EQ(ErrorOf(aiff), "not a WAV file (AIFF (Apple/SGI))");
+    EXPECT_EQ(ErrorOf(aiff), "not a WAV file");
     EXPECT_EQ(ErrorOf((dir.Path() / "missing.wav").string()), "file not found");
     EXPECT_EQ(ErrorOf((dir.Path() / "no-folder" / "x.wav").string()), "file not found");
     EXPECT_EQ(ErrorOf(dir.Path().string()), "it is a folder, not a file");
