@@ -84,6 +84,10 @@ Application::Pass Application::RunPass(double deadlineMs)
         return Pass::Worked;
     if (mainForm_ && !openBox_)
         Guard([this] { mainForm_->IdleCheck(); });
+    // What idle work marked is painted, and work posted meanwhile is run, before
+    // the loop waits: neither may sit until the next event.
+    if (HasPosted() || RunRepaint())
+        return Pass::Worked;
     const double until = std::min(deadlineMs, EarliestDueMs());
     InputEvent ev;
     if (!platform_.WaitEvent(ev, until))
@@ -104,6 +108,12 @@ bool Application::RunPosted()
     }
     Guard(fn);
     return true;
+}
+
+bool Application::HasPosted()
+{
+    const std::lock_guard<std::mutex> lock(postedMutex_);
+    return !posted_.empty();
 }
 
 bool Application::RunInput()

@@ -83,6 +83,7 @@ private:
     enum class Pass { Worked, Idle };
     Pass RunPass(double deadlineMs);
     bool RunPosted();
+    bool HasPosted();
     bool RunInput();
     bool RunRepaint();
     bool RunDueTimer();

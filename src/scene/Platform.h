@@ -22,6 +22,10 @@ enum Key : int {
 
 enum KeyMod : unsigned { kmShift = 1, kmCtrl = 2, kmAlt = 4 };
 
+// The platform clock's beat, 64 a second: timers tick on it, and a loop that
+// waits looks at work posted from other threads at least this often.
+constexpr double kClockBeatMs = 1000.0 / 64;
+
 enum class EventKind {
     MouseMove, MouseDown, MouseUp,
     KeyDown, KeyUp,
@@ -97,10 +101,12 @@ public:
 
     // Monotonic milliseconds.
     virtual double NowMs() = 0;
-    // Waits until an input event arrives or the clock reaches deadlineMs, whichever
-    // is first; deadlineMs <= NowMs() only polls. Returns false when none came.
+    // Waits until an input event arrives, the clock reaches deadlineMs or Wake() is
+    // called, whichever is first; deadlineMs <= NowMs() only polls, and a poll
+    // leaves a wake-up for the next wait. Returns false when no event came.
     virtual bool WaitEvent(InputEvent& out, double deadlineMs) = 0;
-    // Thread-safe: makes a waiting WaitEvent return early so posted work runs.
+    // Thread-safe: makes the running or the next wait return within one beat, so
+    // posted work runs. It never calls into the windowing system.
     virtual void Wake() = 0;
 
     virtual std::unique_ptr<PlatformWindow> CreateWindow(const WindowOptions& options) = 0;

@@ -6,12 +6,12 @@
 
 #include "scene/Application.h"
 #include "scene/Form.h"
+#include "scene/Platform.h"
 
 namespace scene {
 
 namespace {
 
-constexpr double kBeatMs = 15.625;   // 64 beats per second
 constexpr unsigned kMinimumIntervalMs = 10;
 
 }  // namespace
@@ -33,7 +33,7 @@ double TTimer::PeriodMs(unsigned interval)
     const std::uint64_t ms = std::max(interval, kMinimumIntervalMs);
     // A beat is 1000/64 ms: round ms * 64 / 1000 up to whole beats.
     const std::uint64_t beats = (ms * 64 + 999) / 1000;
-    return static_cast<double>(beats) * kBeatMs;
+    return static_cast<double>(beats) * kClockBeatMs;
 }
 
 void TTimer::SetInterval(unsigned ms)

@@ -16,6 +16,9 @@
 
 E2E_PID=""          # the program started by e2e_start
 E2E_EXIT=""         # its exit code once e2e_wait_exit saw it end
+E2E_RUNS=0          # how many programs e2e_start has started
+E2E_OUT=""          # the latest run's standard output and error files
+E2E_ERR=""
 E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/e2e.XXXXXX")   # the program's output, screenshots
 E2E_FAILURES=0
 E2E_XVFB_PID=""
@@ -53,13 +56,17 @@ e2e_ensure_display() {
 }
 
 # e2e_start FOLDER PROGRAM [ARGS...]: runs PROGRAM in the background with FOLDER
-# as its working folder, under the current DISPLAY; output goes to
-# $E2E_WORK/program.out and program.err.
+# as its working folder, under the current DISPLAY. Each run keeps its own
+# output, $E2E_WORK/program.N.out and program.N.err for the N-th run; E2E_OUT
+# and E2E_ERR name the latest run's files.
 e2e_start() {
   local folder=$1
   shift
   E2E_EXIT=""
-  (cd "$folder" && exec "$@") >"$E2E_WORK/program.out" 2>"$E2E_WORK/program.err" &
+  E2E_RUNS=$((E2E_RUNS + 1))
+  E2E_OUT="$E2E_WORK/program.$E2E_RUNS.out"
+  E2E_ERR="$E2E_WORK/program.$E2E_RUNS.err"
+  (cd "$folder" && exec "$@") >"$E2E_OUT" 2>"$E2E_ERR" &
   E2E_PID=$!
 }
 
@@ -349,6 +356,15 @@ e2e_cleanup() {
     wait "$E2E_XVFB_PID" 2>/dev/null
   fi
   if [ -n "$E2E_WORK" ]; then
+    # A failed test shows what every run of the program said on its way out.
+    if [ "$status" -ne 0 ]; then
+      local run
+      for run in $(seq 1 "$E2E_RUNS"); do
+        [ -s "$E2E_WORK/program.$run.err" ] || continue
+        e2e_log "standard error of run $run:"
+        tail -n 20 "$E2E_WORK/program.$run.err" >&2
+      done
+    fi
     if [ "${E2E_KEEP:-0}" = 1 ] || [ "$status" -ne 0 ]; then
       e2e_log "scratch folder kept: $E2E_WORK"
     else

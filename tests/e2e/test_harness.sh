@@ -10,11 +10,19 @@ work=$(e2e_workdir)
 mkdir -p "$work/run"
 
 # The program runs in the folder it is given and reports its exit code.
-e2e_start "$work/run" sh -c 'pwd > where.txt; exit 3'
+e2e_start "$work/run" sh -c 'pwd > where.txt; echo first run failed >&2; exit 3'
 e2e_wait_exit 5
 e2e_expect_eq "exit code" 3 "$?"
 e2e_expect_eq "exit code kept" 3 "$E2E_EXIT"
 e2e_expect_eq "working folder" "$work/run" "$(cat "$work/run/where.txt" 2>/dev/null)"
+first_err=$E2E_ERR
+
+# A second run keeps its own output and leaves the first run's alone.
+e2e_start "$work/run" sh -c 'echo second run >&2; echo out'
+e2e_wait_exit 5
+e2e_expect_eq "first run's standard error" "first run failed" "$(cat "$first_err")"
+e2e_expect_eq "second run's standard error" "second run" "$(cat "$E2E_ERR")"
+e2e_expect_eq "second run's standard output" "out" "$(cat "$E2E_OUT")"
 
 # A program that does not end in time is reported, and then stopped.
 e2e_start "$work/run" sleep 30

@@ -221,7 +221,7 @@ TEST_F(SdlEvents, WakeEndsAWaitFromAnotherThread) {
     EXPECT_LT(platform->NowMs(), deadline - 10000) << "the wake-up did not end the wait";
 }
 
-TEST_F(SdlEvents, WakeUpsQueuedTogetherEndOneWaitOnly) {
+TEST_F(SdlEvents, WakeUpsTogetherEndOneWaitAndAPollLeavesThemForIt) {
     const int id = OpenWindow().Id();
     platform->Wake();
     platform->Wake();
@@ -229,13 +229,21 @@ TEST_F(SdlEvents, WakeUpsQueuedTogetherEndOneWaitOnly) {
     PushMotion(id, 3, 4);
 
     scene::InputEvent e;
-    EXPECT_FALSE(platform->WaitEvent(e, 0)) << "expected the wake-up first";
-    ASSERT_TRUE(platform->WaitEvent(e, 0)) << "expected the motion after a single wake-up";
+    ASSERT_TRUE(platform->WaitEvent(e, 0)) << "a wake-up is no event: the poll finds the motion";
     EXPECT_EQ(e.kind, EventKind::MouseMove);
     EXPECT_EQ(e.x, 3);
 
-    platform->Wake();   // a wake-up after the last one was taken must queue again
-    EXPECT_FALSE(platform->WaitEvent(e, platform->NowMs() + 20000));
+    double start = platform->NowMs();
+    EXPECT_FALSE(platform->WaitEvent(e, start + 20000));
+    EXPECT_LT(platform->NowMs() - start, 10000) << "the wake-ups did not end the next wait";
+    start = platform->NowMs();
+    EXPECT_FALSE(platform->WaitEvent(e, start + 30));
+    EXPECT_GE(platform->NowMs(), start + 30) << "three wake-ups ended more than one wait";
+
+    platform->Wake();   // a wake-up after the last one was taken counts again
+    start = platform->NowMs();
+    EXPECT_FALSE(platform->WaitEvent(e, start + 20000));
+    EXPECT_LT(platform->NowMs() - start, 10000);
     EXPECT_TRUE(QueueEmpty());
 }
 

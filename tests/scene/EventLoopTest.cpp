@@ -12,6 +12,7 @@ using namespace scene;
 using scenetest::EventLog;
 using scenetest::Harness;
 using scenetest::Probe;
+using scenetest::RgbOf;
 
 class Loop : public ::testing::Test, public Harness {};
 
@@ -65,6 +66,18 @@ TEST_F(Loop, WaitingJumpsStraightToTheNextDueTick)
     EXPECT_EQ(ticks, 0);
     app.Step(5000);
     EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(Loop, WhatAnEnterHandlerChangesIsOnScreenBeforeTheLoopWaits)
+{
+    Probe pad(form, "pad", {0, 0, 100, 100}, clBlue);
+    Probe flag(form, "flag", {200, 0, 20, 20}, clRed);
+    pad.OnMouseEnter = [&](SceneElement&) { flag.SetLeft(300); };
+    Start();
+    platform.MouseMove(10, 10);
+    app.RunFor(0);   // no time passes, so nothing after the enter check may paint
+    EXPECT_EQ(Pixel(305, 5), RgbOf(clRed)) << "the moved element is not drawn at its new place";
+    EXPECT_NE(Pixel(205, 5), RgbOf(clRed)) << "the old place is not drawn over";
 }
 
 TEST_F(Loop, PostedWorkFromAnotherThreadRunsOnTheLoop)

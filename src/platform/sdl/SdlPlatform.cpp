@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <cmath>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sdl/SdlAudio.h"
@@ -75,8 +77,9 @@ private:
     SdlVideo video_;
     Uint64 start_ = SDL_GetPerformanceCounter();
     double ticksPerMs_ = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
-    Uint32 wakeEvent_ = 0;
-    std::atomic<bool> wakePending_ = false;
+    std::mutex wakeMutex_;
+    std::condition_variable wakeUp_;
+    bool woken_ = false;   // under wakeMutex_
     std::array<SdlCursorHandle, 5> cursors_;   // indexed by scene::TCursor
     SDL_Cursor* shown_ = nullptr;
     std::vector<int> windows_;                 // open windows, oldest first
@@ -84,8 +87,6 @@ private:
 };
 
 SdlPlatform::SdlPlatform() {
-    wakeEvent_ = SDL_RegisterEvents(1);
-    if (wakeEvent_ == static_cast<Uint32>(-1)) throw std::runtime_error("Cannot register SDL's wake-up event");
     // Text input starts off and follows the windows' requests.
     SDL_StopTextInput();
     CreateCursors();
@@ -108,10 +109,6 @@ double SdlPlatform::NowMs() {
 bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     SDL_Event ev{};
     while (NextSdlEvent(ev, deadlineMs)) {
-        if (ev.type == wakeEvent_) {
-            wakePending_ = false;
-            return false;
-        }
         if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
         const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front()};
         if (TranslateEvent(ev, ctx, out)) return true;
@@ -119,23 +116,30 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     return false;
 }
 
-// Sleeps in SDL until an event comes or the deadline passes; never spins.
+// Never waits inside SDL. While SDL's X11 backend waits with a window open, every
+// event it queues (the close request among them) sends that window a wake-up over
+// a second X connection; when the window is destroyed before the server gets to
+// it, Xlib ends the program on the BadWindow error. So SDL is only polled, and
+// between polls the loop sleeps here, a beat at most, or until Wake().
 bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
-    constexpr double kLongestWait = 1 << 30;
     for (;;) {
-        const double remaining = deadlineMs - NowMs();
-        if (!(remaining > 0)) return SDL_PollEvent(&ev) == 1;
-        // Whole milliseconds, rounded up so that the wait never ends before the deadline.
-        const int wait = static_cast<int>(std::ceil(std::min(remaining, kLongestWait)));
-        if (SDL_WaitEventTimeout(&ev, wait) == 1) return true;
+        if (SDL_PollEvent(&ev) == 1) return true;
+        const double now = NowMs();
+        if (!(deadlineMs > now)) return false;
+        std::unique_lock lock(wakeMutex_);
+        if (std::exchange(woken_, false)) return false;
+        const double slice = std::min(deadlineMs - now, scene::kClockBeatMs);
+        wakeUp_.wait_for(lock, std::chrono::duration<double, std::milli>(slice), [this] { return woken_; });
+        if (std::exchange(woken_, false)) return false;
     }
 }
 
 void SdlPlatform::Wake() {
-    if (wakePending_.exchange(true)) return;   // one queued wake-up is enough
-    SDL_Event ev{};
-    ev.type = wakeEvent_;
-    if (SDL_PushEvent(&ev) != 1) wakePending_ = false;
+    {
+        const std::lock_guard lock(wakeMutex_);
+        woken_ = true;
+    }
+    wakeUp_.notify_one();
 }
 
 std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::WindowOptions& options) {
