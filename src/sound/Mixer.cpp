@@ -34,10 +34,14 @@ void Mixer::Remove(VoiceId id) {
     std::erase_if(voices_, [id](const Voice& v) { return v.id == id; });
 }
 
-bool Mixer::Play(VoiceId id, NotifyRequest request) {
+bool Mixer::Play(VoiceId id, NotifyRequest request, AtEnd atEnd) {
     const std::lock_guard lock(mutex_);
     Voice* v = Find(id);
     if (!v) return false;
+    if (atEnd == AtEnd::Rewind && v->position >= v->frames) {
+        EndPending(*v, NotifyValue::Aborted);   // as a seek to the start would
+        v->position = 0;
+    }
     const bool wanted = request == NotifyRequest::Requested;
     EndPending(*v, wanted ? NotifyValue::Superseded : NotifyValue::Aborted);
     if (v->position >= v->frames) {

@@ -35,7 +35,9 @@ public:
     // Each returns false for an unknown voice and then changes nothing.
     // Plays on from the current position; a Play on a playing voice does not restart
     // it and ends the earlier request as Superseded (request given) or Aborted.
-    bool Play(VoiceId id, NotifyRequest request);
+    // Whether the voice is at its end is decided under the same lock as the start,
+    // so the audio thread cannot reach the end in between.
+    bool Play(VoiceId id, NotifyRequest request, AtEnd atEnd = AtEnd::Complete);
     // Stops at once keeping the position; a pending Play ends as Aborted, and a
     // requested Stop reports Successful whether or not anything played.
     bool Stop(VoiceId id, NotifyRequest request);

@@ -22,8 +22,11 @@ void SoundChannel::Open() {
 
 void SoundChannel::Play() {
     RequireOpen();
-    if (AutoRewind && Position() == Length()) Rewind();
-    lastResult_ = service_.Play(handle_, TakeRequest(NotifyRequest::Requested));
+    // The rewind at the end is part of the service's Play: asked apart, the audio
+    // thread could reach the end between the question and the Play, and the Play
+    // would find nothing left to sound.
+    const AtEnd atEnd = AutoRewind ? AtEnd::Rewind : AtEnd::Complete;
+    lastResult_ = service_.Play(handle_, TakeRequest(NotifyRequest::Requested), atEnd);
 }
 
 void SoundChannel::Stop() {

@@ -59,8 +59,8 @@ DeviceHandle SoundService::Open(const std::string& fileName, SoundChannel& owner
     return h;
 }
 
-DeviceResult SoundService::Play(DeviceHandle h, NotifyRequest request) {
-    return mixer_->Play(h, request) ? kDeviceOk : kDeviceInvalidHandle;
+DeviceResult SoundService::Play(DeviceHandle h, NotifyRequest request, AtEnd atEnd) {
+    return mixer_->Play(h, request, atEnd) ? kDeviceOk : kDeviceInvalidHandle;
 }
 
 DeviceResult SoundService::Stop(DeviceHandle h, NotifyRequest request) {

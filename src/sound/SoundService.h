@@ -44,7 +44,7 @@ public:
     // A notification, when requested, is delivered to owner on the loop thread.
     DeviceHandle Open(const std::string& fileName, SoundChannel& owner, NotifyRequest request,
                       std::string& errorText);
-    DeviceResult Play(DeviceHandle h, NotifyRequest request);
+    DeviceResult Play(DeviceHandle h, NotifyRequest request, AtEnd atEnd = AtEnd::Complete);
     DeviceResult Stop(DeviceHandle h, NotifyRequest request);
     DeviceResult SeekToStart(DeviceHandle h);
     // In frames of the output; Position() == Length() once a playback has finished.

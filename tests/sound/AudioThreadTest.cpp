@@ -3,6 +3,7 @@
 // that asked to be told is answered exactly once, and only the loop runs handlers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <mutex>
@@ -28,9 +29,9 @@ public:
         render_ = std::move(render);
         return std::make_unique<Out>();
     }
-    void RenderBlock() {
+    void RenderBlock(int frames = 256) {
         float block[256] = {};
-        render_(block, 256);
+        render_(block, std::min(frames, 256));
     }
 
 private:
@@ -42,28 +43,39 @@ private:
     scene::AudioRender render_;
 };
 
+// Remembers for each notice whether the loop thread itself posted it, that is,
+// whether the command answered at once instead of the mixer at a sound's end.
 class PostQueue {
 public:
     void Post(std::function<void()> fn) {
         const std::lock_guard lock(mutex_);
-        queue_.push_back(std::move(fn));
+        queue_.push_back({std::move(fn), std::this_thread::get_id() == loopThread_});
     }
     void RunAll() {
         for (;;) {
-            std::function<void()> fn;
+            Entry e;
             {
                 const std::lock_guard lock(mutex_);
                 if (queue_.empty()) return;
-                fn = std::move(queue_.front());
+                e = std::move(queue_.front());
                 queue_.pop_front();
             }
-            fn();
+            runningFromLoop_ = e.fromLoop;
+            e.fn();
         }
     }
+    // While RunAll runs a notice: whether the loop thread posted it.
+    bool RunningFromLoop() const { return runningFromLoop_; }
 
 private:
+    struct Entry {
+        std::function<void()> fn;
+        bool fromLoop = false;
+    };
+    const std::thread::id loopThread_ = std::this_thread::get_id();
     std::mutex mutex_;
-    std::deque<std::function<void()>> queue_;
+    std::deque<Entry> queue_;
+    bool runningFromLoop_ = false;
 };
 
 }  // namespace
@@ -114,4 +126,34 @@ TEST(AudioThread, EveryRequestIsAnsweredOnceWhileTheMixerRunsAlongside) {
     queue.RunAll();
     EXPECT_GT(requested, 0);
     EXPECT_EQ(answered, requested) << "one notification per command that asked for one";
+}
+
+// The mixer may reach a sound's end between Play's look at the position and the
+// start of playing; the Play must still sound, never end at once with nothing heard.
+TEST(AudioThread, APlayRacingTheEndOfTheSoundAlwaysPlaysIt) {
+    soundtest::TempDir dir;
+    ThreadedAudioPlatform platform;
+    PostQueue queue;
+    sound::SoundService service(platform, [&queue](std::function<void()> fn) { queue.Post(std::move(fn)); });
+    sound::SoundChannel click(service, "click");
+    constexpr int kFrames = 16;   // one render block: every block after a Play ends the sound
+    click.FileName = dir.Write("click.wav", soundtest::ConstantWav(kFrames, 0.5));
+    click.Open();
+    int silentPlays = 0;
+    click.OnNotify = [&](sound::SoundChannel& c) {
+        silentPlays += c.GetNotifyValue() == sound::NotifyValue::Successful && queue.RunningFromLoop();
+    };
+
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        while (!done) platform.RenderBlock(kFrames);
+    });
+    for (int play = 0; play < 200000 && silentPlays == 0; ++play) {
+        click.Play();
+        queue.RunAll();
+    }
+    done = true;
+    audio.join();
+    queue.RunAll();
+    EXPECT_EQ(silentPlays, 0) << "a Play found the sound just ended and played nothing";
 }
