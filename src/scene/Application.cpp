@@ -8,6 +8,7 @@
 #include <limits>
 #include <utility>
 
+#include "scene/Cp1252.h"
 #include "scene/ErrorBox.h"
 #include "scene/Form.h"
 #include "scene/TTimer.h"
@@ -263,9 +264,17 @@ void Application::ShowError(const std::string& message)
 
 void Application::ShowBox(const std::string& caption, const std::string& text)
 {
-    shownBoxes_.push_back({caption, text});
     const int owner = mainForm_ && mainForm_->Showing() ? mainForm_->WindowId() : 0;
-    ErrorBox box(platform_, caption, text, owner);
+    std::unique_ptr<ErrorBox> made;
+    try {
+        made = std::make_unique<ErrorBox>(platform_, caption, text, owner);
+    } catch (const std::exception& e) {
+        // The box is the last resort of a report; without it the report still counts.
+        ReportWithoutBox(caption, text, e.what());
+        return;
+    }
+    ErrorBox& box = *made;
+    shownBoxes_.push_back({caption, text});
     struct OpenMark {
         ErrorBox*& slot;
         OpenMark(ErrorBox*& s, ErrorBox& b) : slot(s) { slot = &b; }
@@ -274,6 +283,19 @@ void Application::ShowBox(const std::string& caption, const std::string& text)
     // The box's own loop: repaints, ticks and posted work go on, game input does not.
     while (!box.Closed() && !terminated_)
         RunPass(kForever);
+}
+
+void Application::ReportWithoutBox(const std::string& caption, const std::string& text, const std::string& why) const
+{
+    std::string shown;
+    for (char c : Cp1252ToUtf8(text))
+        if (c != '\r')
+            shown += c;
+    while (!shown.empty() && shown.back() == '\n')
+        shown.pop_back();
+    const std::string program = FileNameOf(programPath_);
+    std::fprintf(stderr, "%s: %s: %s\n%s: (no error box could be shown: %s)\n", program.c_str(),
+                 Cp1252ToUtf8(caption).c_str(), shown.c_str(), program.c_str(), Cp1252ToUtf8(why).c_str());
 }
 
 std::string Application::StartupErrorText(const std::string& kind, const std::string& programPath,

@@ -91,6 +91,7 @@ private:
     void Dispatch(const InputEvent& ev);
     double EarliestDueMs() const;
     void ShowBox(const std::string& caption, const std::string& text);
+    void ReportWithoutBox(const std::string& caption, const std::string& text, const std::string& why) const;
     void CancelCapture();
 
     Platform& platform_;

@@ -220,4 +220,28 @@ TEST_F(Errors, StartupErrorShowsTheApplicationErrorBoxUntilClosed)
     EXPECT_NE(app.ShownBoxes()[0].text.find("\r\nNo MCI device open.\r\n"), std::string::npos);
 }
 
+TEST_F(Errors, WithoutAWindowForTheBoxTheReportGoesToStandardErrorAndTheLoopGoesOn)
+{
+    platform.RefuseWindow = [](const WindowOptions& o) { return o.dialog; };
+    pad.OnMouseDown = [](SceneElement&, TMouseButton, TShiftState, int, int) { throw std::runtime_error("Disk full"); };
+    Start();
+    testing::internal::CaptureStderr();
+    platform.Click(10, 10);
+    platform.Click(20, 20);
+    app.RunFor(300);
+    app.ShowStartupError("EMCIDeviceError", "No MCI device open");
+    const std::string err = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(log.Text(), "pad.up(-1,-1) pad.up(10,10) pad.up(-1,-1) pad.up(20,20)")
+        << "each press was reported, its capture cancelled, and the loop went on";
+    EXPECT_FALSE(app.Terminated());
+    EXPECT_GE(ticks, 2) << "ticks went on";
+    EXPECT_TRUE(app.ShownBoxes().empty()) << "no box could be shown";
+    for (const char* expected : {"SWOOPY.EXE: Swoopy: Disk full.\n", "No MCI device open.\n",
+                                 "Application Error: Exception EMCIDeviceError in module SWOOPY.EXE",
+                                 "the platform refused it"})
+        EXPECT_NE(err.find(expected), std::string::npos) << "expected \"" << expected << "\" in: " << err;
+    EXPECT_EQ(err.find('\r'), std::string::npos) << err;
+}
+
 }  // namespace

@@ -258,6 +258,8 @@ void HeadlessPlatform::LeaveWindow(int window)
 
 std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scene::WindowOptions& options)
 {
+    if (RefuseWindow && RefuseWindow(options))
+        throw std::runtime_error("Cannot create the window: the platform refused it");
     auto state = std::make_shared<HeadlessWindowState>();
     state->id = static_cast<int>(windows_.size()) + 1;
     state->options = options;

@@ -108,6 +108,9 @@ public:
     std::function<void()> WhenIdle;
 
     // ---- Windows ----
+    // When set and true for the options asked for, CreateWindow fails as a
+    // platform out of windows would, with std::runtime_error.
+    std::function<bool(const scene::WindowOptions&)> RefuseWindow;
     int MainWindowId() const;   // 0 when none is open
     int TopDialogId() const;    // 0 when none is open
     std::vector<int> WindowIds() const;   // every window ever made, in order
