@@ -1,5 +1,6 @@
 // The one top-level window: its elements in stacking and tab order, the marked
-// region, pointer and keyboard dispatch, focus, and composing frames.
+// region, pointer and keyboard dispatch, focus, and composing frames. The rules
+// live by concern: FormStacking.cpp, FormPointer.cpp, FormKeyboard.cpp.
 #pragma once
 
 #include <functional>

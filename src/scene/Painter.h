@@ -4,7 +4,8 @@
 //
 // Axis-aligned rectangles are written straight into the frame's pixels, so they
 // are exact to the pixel and cheap; round figures and text go through Cairo and
-// Pango and are anti-aliased.
+// Pango and are anti-aliased. Shapes are drawn in PainterShapes.cpp, text in
+// PainterText.cpp, pictures in PainterPictures.cpp.
 #pragma once
 
 #include <memory>

@@ -1,0 +1,132 @@
+// Stacking and repaint: the stacking list's order, the marked region, and
+// composing frames from the background and the visible elements bottom up.
+#include <algorithm>
+#include <memory>
+
+#include "scene/Form.h"
+#include "scene/Painter.h"
+#include "scene/TShape.h"
+#include "scene/TWinControl.h"
+
+namespace scene {
+
+namespace {
+
+// More rectangles than this in the marked region collapse into their bounding box.
+constexpr std::size_t kMaxDirtyRects = 24;
+// Two marked rectangles merge when their bounding box wastes at most this many pixels.
+constexpr long long kMergeSlackPixels = 1024;
+
+long long Area(const TRect& r)
+{
+    return r.Empty() ? 0 : static_cast<long long>(r.Width) * r.Height;
+}
+
+bool WorthMerging(const TRect& a, const TRect& b)
+{
+    return Area(a.Union(b)) <= Area(a) + Area(b) + kMergeSlackPixels;
+}
+
+void PaintElement(Painter& painter, SceneElement& e, const TRect& area)
+{
+    const TRect& b = e.BoundsRect();
+    if (b.Intersect(area).Empty())
+        return;
+    painter.Save();
+    painter.Translate(b.Left, b.Top);
+    painter.ClipRect({0, 0, b.Width, b.Height});
+    e.Paint(painter);
+    painter.Restore();
+}
+
+}  // namespace
+
+// ---- Stacking ----
+
+int Form::StackIndex(const SceneElement& e) const
+{
+    const auto it = std::find(stacking_.begin(), stacking_.end(), &e);
+    return it == stacking_.end() ? -1 : static_cast<int>(it - stacking_.begin());
+}
+
+TShape& Form::MakeShape()
+{
+    madeShapes_.push_back(std::make_unique<TShape>(*this));
+    TShape& shape = *madeShapes_.back();
+    shape.Invalidate();
+    return shape;
+}
+
+void Form::SendToBack(SceneElement& e)
+{
+    const int index = StackIndex(e);
+    if (index <= 0)
+        return;
+    std::rotate(stacking_.begin(), stacking_.begin() + index, stacking_.begin() + index + 1);
+    e.Invalidate();
+}
+
+// ---- Repainting ----
+
+void Form::InvalidateRect(const TRect& r)
+{
+    TRect add = r.Intersect(ClientRect());
+    if (add.Empty())
+        return;
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (auto it = dirty_.begin(); it != dirty_.end(); ++it) {
+            if (it->Intersect(add) == add)
+                return;   // already marked
+            if (WorthMerging(*it, add)) {
+                add = add.Union(*it);
+                dirty_.erase(it);
+                merged = true;
+                break;
+            }
+        }
+    }
+    dirty_.push_back(add);
+    if (dirty_.size() > kMaxDirtyRects) {
+        TRect all;
+        for (const TRect& d : dirty_)
+            all = all.Union(d);
+        dirty_.assign(1, all);
+    }
+}
+
+void Form::InvalidateAll()
+{
+    dirty_.assign(1, ClientRect());
+    if (ClientRect().Empty())
+        dirty_.clear();
+}
+
+void Form::Repaint()
+{
+    std::vector<TRect> region;
+    region.swap(dirty_);
+    if (!window_ || region.empty())
+        return;
+    const FrameBuffer frame = window_->Frame();
+    for (const TRect& r : region)
+        Compose(frame, r);
+    window_->Present(region);
+}
+
+void Form::Compose(const FrameBuffer& frame, const TRect& clip)
+{
+    const TRect area = clip.Intersect(ClientRect()).Intersect({0, 0, frame.width, frame.height});
+    if (area.Empty())
+        return;
+    Painter painter(frame);
+    painter.ClipRect(area);
+    painter.FillRect(area, Color);
+    for (SceneElement* e : stacking_)
+        if (e->Visible())
+            PaintElement(painter, *e, area);
+    for (TWinControl* c : windowed_)
+        if (c->Visible())
+            PaintElement(painter, *c, area);
+}
+}  // namespace scene

@@ -1,0 +1,112 @@
+// What the painter's files share: the painter's state over its frame, the pixel
+// helpers and the Cairo handles. Shapes are drawn in PainterShapes.cpp, text in
+// PainterText.cpp, pictures in PainterPictures.cpp. Not for element kinds.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "scene/Painter.h"
+
+namespace scene {
+
+namespace painter_detail {
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct CairoDeleter {
+    void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using CairoPtr = std::unique_ptr<cairo_t, CairoDeleter>;
+
+inline std::uint32_t Pixel(TColor color) {
+    const Rgb c = ResolveColor(color);
+    return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
+}
+
+inline void SetSource(cairo_t* cr, std::uint32_t pixel) {
+    cairo_set_source_rgb(cr, ((pixel >> 16) & 0xFF) / 255.0, ((pixel >> 8) & 0xFF) / 255.0, (pixel & 0xFF) / 255.0);
+}
+
+inline TRect Offset(const TRect& r, int dx, int dy) { return {r.Left + dx, r.Top + dy, r.Width, r.Height}; }
+
+struct FigureImage;   // PainterShapes.cpp
+struct TextLayout;    // PainterText.cpp
+
+}  // namespace painter_detail
+
+struct Painter::Impl {
+    using SurfacePtr = painter_detail::SurfacePtr;
+    using CairoPtr = painter_detail::CairoPtr;
+
+    struct State {
+        int dx = 0, dy = 0;
+        TRect clip;   // frame coordinates
+    };
+
+    FrameBuffer frame;
+    State state;
+    std::vector<State> saved;
+
+    SurfacePtr surface;
+    CairoPtr cr;
+    bool cairoDrew = false;      // Cairo wrote pixels since we last wrote our own
+    bool directWrote = false;    // we wrote pixels since Cairo last drew
+
+    std::uint32_t* Row(int y) const {
+        return reinterpret_cast<std::uint32_t*>(frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.stride);
+    }
+
+    TRect ToFrame(const TRect& r) const { return painter_detail::Offset(r, state.dx, state.dy); }
+
+    void BeginDirect() {
+        if (cairoDrew) {
+            cairo_surface_flush(surface.get());
+            cairoDrew = false;
+        }
+        directWrote = true;
+    }
+
+    cairo_t* BeginCairo() {
+        if (!cr) {
+            surface.reset(cairo_image_surface_create_for_data(frame.pixels, CAIRO_FORMAT_RGB24, frame.width,
+                                                              frame.height, frame.stride));
+            cr.reset(cairo_create(surface.get()));
+        }
+        if (directWrote) {
+            cairo_surface_mark_dirty(surface.get());
+            directWrote = false;
+        }
+        cairoDrew = true;
+        return cr.get();
+    }
+
+    // Fills a rectangle given in frame coordinates, cut by the clip.
+    void Fill(const TRect& r, std::uint32_t pixel) {
+        const TRect c = r.Intersect(state.clip);
+        if (c.Empty()) return;
+        BeginDirect();
+        // wmemset is glibc's vectorised fill of 32-bit units, the same size as our pixels.
+        static_assert(sizeof(wchar_t) == sizeof(std::uint32_t));
+        for (int y = c.Top; y < c.Bottom(); ++y) {
+            std::wmemset(reinterpret_cast<wchar_t*>(Row(y) + c.Left), static_cast<wchar_t>(pixel),
+                         static_cast<std::size_t>(c.Width));
+        }
+    }
+
+    // A premultiplied figure image blended in at (left, top), frame coordinates.
+    void Blend(const painter_detail::FigureImage& image, int left, int top);
+
+    void Plot(int x, int y, std::uint32_t pixel) {
+        if (state.clip.Contains(x, y)) Row(y)[x] = pixel;
+    }
+
+    void RenderText(const painter_detail::TextLayout& text, int x, int y, const TRect& clip, std::uint32_t pixel);
+};
+
+}  // namespace scene

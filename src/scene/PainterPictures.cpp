@@ -1,0 +1,67 @@
+// Pictures: opaque, scaled nearest-neighbour to their box. The decoded pixels
+// stay with the picture; the scaled copy for the size last drawn is kept beside
+// them, so a repaint at the same size only copies.
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "scene/Painter.h"
+#include "scene/PainterImpl.h"
+#include "scene/Picture.h"
+
+namespace scene {
+
+namespace {
+
+struct ScaledPicture {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+const ScaledPicture& ScaledFor(Picture& picture, int width, int height) {
+    auto scaled = std::static_pointer_cast<ScaledPicture>(picture.cache);
+    if (!scaled) {
+        scaled = std::make_shared<ScaledPicture>();
+        picture.cache = scaled;
+    }
+    if (scaled->width == width && scaled->height == height && !scaled->pixels.empty()) return *scaled;
+
+    const std::vector<std::uint32_t>& src = picture.Pixels();
+    const int sw = picture.Width(), sh = picture.Height();
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        columns[static_cast<std::size_t>(x)] =
+            static_cast<int>((static_cast<std::int64_t>(2 * x + 1) * sw) / (2 * static_cast<std::int64_t>(width)));
+    }
+    scaled->pixels.resize(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const int sy = static_cast<int>((static_cast<std::int64_t>(2 * y + 1) * sh) / (2 * static_cast<std::int64_t>(height)));
+        const std::uint32_t* srow = src.data() + static_cast<std::size_t>(sy) * sw;
+        std::uint32_t* drow = scaled->pixels.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) drow[x] = srow[columns[static_cast<std::size_t>(x)]];
+    }
+    scaled->width = width;
+    scaled->height = height;
+    return *scaled;
+}
+
+}  // namespace
+
+void Painter::DrawPicture(const TRect& box, Picture& picture, PictureFit fit) {
+    TRect b = impl_->ToFrame(box);
+    if (fit == PictureFit::NaturalSize) {
+        b.Width = picture.Width();
+        b.Height = picture.Height();
+    }
+    const TRect c = b.Intersect(impl_->state.clip);
+    if (c.Empty()) return;
+    const ScaledPicture& scaled = ScaledFor(picture, b.Width, b.Height);
+    impl_->BeginDirect();
+    for (int y = c.Top; y < c.Bottom(); ++y) {
+        const std::uint32_t* src = scaled.pixels.data() + static_cast<std::size_t>(y - b.Top) * scaled.width + (c.Left - b.Left);
+        std::memcpy(impl_->Row(y) + c.Left, src, static_cast<std::size_t>(c.Width) * 4);
+    }
+}
+
+}  // namespace scene

@@ -1,0 +1,263 @@
+// Shapes: rectangles written straight into the frame's pixels, round figures
+// drawn once per size and colours through Cairo and blended in, bevels, focus
+// rectangles and lines.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cwchar>
+#include <unordered_map>
+#include <vector>
+
+#include "scene/Painter.h"
+#include "scene/PainterImpl.h"
+
+namespace scene {
+
+using painter_detail::CairoPtr;
+using painter_detail::FigureImage;
+using painter_detail::Pixel;
+using painter_detail::SetSource;
+using painter_detail::SurfacePtr;
+
+struct painter_detail::FigureImage {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> argb;   // premultiplied
+};
+
+namespace {
+
+// Round figures: drawn once per size and colours into a small premultiplied
+// image, then blended in. Nine movers are drawn in every frame.
+
+enum class Figure { RoundRect, Ellipse };
+
+struct FigureKey {
+    Figure figure;
+    int width, height, roundW, roundH, penWidth;
+    std::uint32_t pen, brush;
+    bool operator==(const FigureKey&) const = default;
+};
+
+struct FigureKeyHash {
+    std::size_t operator()(const FigureKey& k) const {
+        std::size_t h = static_cast<std::size_t>(k.figure);
+        for (std::uint64_t v : {std::uint64_t(k.width), std::uint64_t(k.height), std::uint64_t(k.roundW),
+                                std::uint64_t(k.roundH), std::uint64_t(k.penWidth), std::uint64_t(k.pen),
+                                std::uint64_t(k.brush)}) {
+            h = h * 1000003u ^ static_cast<std::size_t>(v);
+        }
+        return h;
+    }
+};
+
+void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double rx, double ry) {
+    if (rx <= 0 || ry <= 0) {
+        cairo_rectangle(cr, x, y, w, h);
+        return;
+    }
+    rx = std::min(rx, w / 2);
+    ry = std::min(ry, h / 2);
+    cairo_new_sub_path(cr);
+    const double corners[4][3] = {{x + w - rx, y + ry, -M_PI / 2},
+                                  {x + w - rx, y + h - ry, 0},
+                                  {x + rx, y + h - ry, M_PI / 2},
+                                  {x + rx, y + ry, M_PI}};
+    for (const auto& c : corners) {
+        cairo_save(cr);
+        cairo_translate(cr, c[0], c[1]);
+        cairo_scale(cr, rx, ry);
+        cairo_arc(cr, 0, 0, 1, c[2], c[2] + M_PI / 2);
+        cairo_restore(cr);
+    }
+    cairo_close_path(cr);
+}
+
+void EllipsePath(cairo_t* cr, double x, double y, double w, double h) {
+    if (w <= 0 || h <= 0) return;
+    cairo_save(cr);
+    cairo_translate(cr, x + w / 2, y + h / 2);
+    cairo_scale(cr, w / 2, h / 2);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
+}
+
+void FigurePath(cairo_t* cr, const FigureKey& k, double inset) {
+    const double w = k.width - 2 * inset, h = k.height - 2 * inset;
+    if (w <= 0 || h <= 0) return;
+    if (k.figure == Figure::Ellipse) {
+        EllipsePath(cr, inset, inset, w, h);
+    } else {
+        RoundRectPath(cr, inset, inset, w, h, std::max(0.0, k.roundW / 2.0 - inset),
+                      std::max(0.0, k.roundH / 2.0 - inset));
+    }
+}
+
+FigureImage RenderFigure(const FigureKey& k) {
+    FigureImage image;
+    image.width = k.width;
+    image.height = k.height;
+    image.argb.assign(static_cast<std::size_t>(k.width) * k.height, 0);
+    SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(image.argb.data()),
+                                                           CAIRO_FORMAT_ARGB32, k.width, k.height, k.width * 4));
+    CairoPtr cr(cairo_create(surface.get()));
+    // The pen's figure first, then the brush's inside it: the outline is the ring between.
+    SetSource(cr.get(), k.pen);
+    FigurePath(cr.get(), k, 0);
+    cairo_fill(cr.get());
+    SetSource(cr.get(), k.brush);
+    FigurePath(cr.get(), k, std::max(1, k.penWidth));
+    cairo_fill(cr.get());
+    cairo_surface_flush(surface.get());
+    return image;
+}
+
+class FigureCache {
+public:
+    static FigureCache& Get() {
+        static FigureCache cache;
+        return cache;
+    }
+    const FigureImage& Image(const FigureKey& k) {
+        auto it = images_.find(k);
+        if (it != images_.end()) return it->second;
+        if (images_.size() >= 256) images_.clear();
+        return images_.emplace(k, RenderFigure(k)).first->second;
+    }
+
+private:
+    std::unordered_map<FigureKey, FigureImage, FigureKeyHash> images_;
+};
+
+}  // namespace
+
+void Painter::Impl::Blend(const FigureImage& image, int left, int top) {
+    const TRect c = TRect{left, top, image.width, image.height}.Intersect(state.clip);
+    if (c.Empty()) return;
+    BeginDirect();
+    for (int y = c.Top; y < c.Bottom(); ++y) {
+        const std::uint32_t* src = image.argb.data() + static_cast<std::size_t>(y - top) * image.width + (c.Left - left);
+        std::uint32_t* dst = Row(y) + c.Left;
+        for (int x = 0; x < c.Width; ++x) {
+            const std::uint32_t s = src[x];
+            const std::uint32_t a = s >> 24;
+            if (a == 255) {
+                dst[x] = s & 0x00FFFFFF;
+            } else if (a != 0) {
+                const std::uint32_t d = dst[x], keep = 255 - a;
+                std::uint32_t out = 0;
+                for (int shift = 0; shift < 24; shift += 8) {
+                    const std::uint32_t channel = ((s >> shift) & 0xFF) + (((d >> shift) & 0xFF) * keep + 127) / 255;
+                    out |= std::min<std::uint32_t>(channel, 255) << shift;
+                }
+                dst[x] = out;
+            }
+        }
+    }
+}
+
+void Painter::DrawRect(const TRect& box, TColor pen, int penWidth, TColor brush) {
+    const TRect b = impl_->ToFrame(box);
+    if (b.Empty() || b.Intersect(impl_->state.clip).Empty()) return;
+    const int t = std::max(1, penWidth);
+    const std::uint32_t penPixel = Pixel(pen);
+    if (2 * t >= b.Width || 2 * t >= b.Height) {
+        impl_->Fill(b, penPixel);
+        return;
+    }
+    impl_->Fill({b.Left, b.Top, b.Width, t}, penPixel);
+    impl_->Fill({b.Left, b.Bottom() - t, b.Width, t}, penPixel);
+    // The rows between: pen, brush, pen, in one pass per row.
+    const TRect middle = TRect{b.Left, b.Top + t, b.Width, b.Height - 2 * t}.Intersect(impl_->state.clip);
+    if (middle.Empty()) return;
+    impl_->BeginDirect();
+    const std::uint32_t brushPixel = Pixel(brush);
+    const int innerLeft = b.Left + t, innerRight = b.Right() - t;
+    for (int y = middle.Top; y < middle.Bottom(); ++y) {
+        std::uint32_t* row = impl_->Row(y);
+        for (int x = middle.Left; x < std::min(innerLeft, middle.Right()); ++x) row[x] = penPixel;
+        const int from = std::max(innerLeft, middle.Left), to = std::min(innerRight, middle.Right());
+        if (to > from) {
+            std::wmemset(reinterpret_cast<wchar_t*>(row + from), static_cast<wchar_t>(brushPixel),
+                         static_cast<std::size_t>(to - from));
+        }
+        for (int x = std::max(innerRight, middle.Left); x < middle.Right(); ++x) row[x] = penPixel;
+    }
+}
+
+void Painter::DrawRoundRect(const TRect& box, int roundW, int roundH, TColor pen, int penWidth, TColor brush) {
+    const TRect b = impl_->ToFrame(box);
+    if (b.Empty() || b.Intersect(impl_->state.clip).Empty()) return;
+    const FigureKey key{Figure::RoundRect, b.Width, b.Height, std::max(0, roundW), std::max(0, roundH),
+                        penWidth, Pixel(pen), Pixel(brush)};
+    impl_->Blend(FigureCache::Get().Image(key), b.Left, b.Top);
+}
+
+void Painter::DrawEllipse(const TRect& box, TColor pen, int penWidth, TColor brush) {
+    const TRect b = impl_->ToFrame(box);
+    if (b.Empty() || b.Intersect(impl_->state.clip).Empty()) return;
+    const FigureKey key{Figure::Ellipse, b.Width, b.Height, 0, 0, penWidth, Pixel(pen), Pixel(brush)};
+    impl_->Blend(FigureCache::Get().Image(key), b.Left, b.Top);
+}
+
+void Painter::DrawEdge(const TRect& box, EdgeStyle style) {
+    // Each ring: top and left in one colour, bottom and right in the other.
+    const auto ring = [this](const TRect& r, TColor topLeft, TColor bottomRight) {
+        if (r.Width <= 0 || r.Height <= 0) return;
+        FillRect({r.Left, r.Top, r.Width - 1, 1}, topLeft);
+        FillRect({r.Left, r.Top, 1, r.Height - 1}, topLeft);
+        FillRect({r.Left, r.Bottom() - 1, r.Width, 1}, bottomRight);
+        FillRect({r.Right() - 1, r.Top, 1, r.Height}, bottomRight);
+    };
+    constexpr TColor kDarkShadow = 0x404040;
+    const TRect inner{box.Left + 1, box.Top + 1, box.Width - 2, box.Height - 2};
+    if (style == EdgeStyle::Sunken) {
+        ring(box, clBtnShadow, clBtnHighlight);
+        ring(inner, kDarkShadow, clBtnFace);
+    } else {
+        ring(box, clBtnFace, kDarkShadow);
+        ring(inner, clBtnHighlight, clBtnShadow);
+    }
+}
+
+void Painter::DrawFocusRect(const TRect& box) {
+    const TRect b = impl_->ToFrame(box);
+    if (b.Empty()) return;
+    impl_->BeginDirect();
+    const auto invert = [this](int x, int y) {
+        if (impl_->state.clip.Contains(x, y)) impl_->Row(y)[x] ^= 0x00FFFFFF;
+    };
+    for (int x = b.Left; x < b.Right(); x += 2) {
+        invert(x, b.Top);
+        if (b.Height > 1) invert(x, b.Bottom() - 1);
+    }
+    for (int y = b.Top + 2; y < b.Bottom() - 1; y += 2) {
+        invert(b.Left, y);
+        if (b.Width > 1) invert(b.Right() - 1, y);
+    }
+}
+
+void Painter::DrawLine(int x0, int y0, int x1, int y1, TColor color) {
+    const std::uint32_t pixel = Pixel(color);
+    x0 += impl_->state.dx;
+    x1 += impl_->state.dx;
+    y0 += impl_->state.dy;
+    y1 += impl_->state.dy;
+    if (x0 == x1 || y0 == y1) {
+        impl_->Fill({std::min(x0, x1), std::min(y0, y1), std::abs(x1 - x0) + 1, std::abs(y1 - y0) + 1}, pixel);
+        return;
+    }
+    impl_->BeginDirect();
+    const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+    const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+    int err = dx + dy;
+    while (true) {
+        impl_->Plot(x0, y0, pixel);
+        if (x0 == x1 && y0 == y1) break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; x0 += sx; }
+        if (e2 <= dx) { err += dx; y0 += sy; }
+    }
+}
+
+}  // namespace scene

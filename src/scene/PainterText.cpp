@@ -1,0 +1,295 @@
+// Text: Pango layouts of the game's Windows-1252 texts, built once per distinct
+// text and font and kept; drawing, measuring and caret places.
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <list>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "scene/Cp1252.h"
+#include "scene/Fonts.h"
+#include "scene/Painter.h"
+#include "scene/PainterImpl.h"
+
+namespace scene {
+
+using painter_detail::Pixel;
+using painter_detail::SetSource;
+using painter_detail::TextLayout;
+
+namespace {
+
+struct GObjectDeleter {
+    void operator()(void* p) const { g_object_unref(p); }
+};
+struct DescriptionDeleter {
+    void operator()(PangoFontDescription* d) const { pango_font_description_free(d); }
+};
+struct AttrListDeleter {
+    void operator()(PangoAttrList* a) const { pango_attr_list_unref(a); }
+};
+struct TabArrayDeleter {
+    void operator()(PangoTabArray* t) const { pango_tab_array_free(t); }
+};
+using LayoutPtr = std::unique_ptr<PangoLayout, GObjectDeleter>;
+
+}  // namespace
+
+// Built once per distinct text and font and kept, since the same fifteen labels
+// are drawn in every frame.
+struct painter_detail::TextLayout {
+    LayoutPtr layout;
+    int x = 0, y = 0, width = 0, height = 0;   // logical extents in pixels
+};
+
+namespace {
+
+// "&x" underlines x and "&&" is one "&"; the result is UTF-8 with the byte
+// ranges to underline.
+struct DisplayText {
+    std::string utf8;
+    std::vector<std::pair<int, int>> underlines;
+};
+
+DisplayText ToDisplay(std::string_view cp1252, bool showAccelChar) {
+    DisplayText out;
+    out.utf8.reserve(cp1252.size());
+    for (std::size_t i = 0; i < cp1252.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(cp1252[i]);
+        if (!showAccelChar || c != '&') {
+            AppendUtf8(out.utf8, Cp1252ToUnicode(c));
+            continue;
+        }
+        if (i + 1 >= cp1252.size()) break;   // a lone "&" at the end shows nothing
+        ++i;
+        const unsigned char next = static_cast<unsigned char>(cp1252[i]);
+        const int start = static_cast<int>(out.utf8.size());
+        AppendUtf8(out.utf8, Cp1252ToUnicode(next));
+        if (next != '&') out.underlines.emplace_back(start, static_cast<int>(out.utf8.size()));
+    }
+    return out;
+}
+
+class TextEngine {
+public:
+    static TextEngine& Get() {
+        static TextEngine engine;
+        return engine;
+    }
+
+    // wrapWidth < 0: no wrapping.
+    const TextLayout& Layout(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth,
+                             TAlignment alignment) {
+        key_.clear();
+        AppendKey(font, showAccelChar, wrapWidth, alignment);
+        key_.append(cp1252);
+        auto it = cache_.find(key_);
+        if (it != cache_.end()) {
+            order_.splice(order_.begin(), order_, it->second.place);
+            return it->second.text;
+        }
+        if (cache_.size() >= kCapacity) Evict();
+        Entry entry;
+        entry.text = Build(cp1252, font, showAccelChar, wrapWidth, alignment);
+        order_.push_front(key_);
+        entry.place = order_.begin();
+        return cache_.emplace(key_, std::move(entry)).first->second.text;
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 512;
+
+    struct Entry {
+        TextLayout text;
+        std::list<std::string>::iterator place;
+    };
+
+    TextEngine() : context_(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+        pango_cairo_context_set_font_options(context_.get(), options);
+        cairo_font_options_destroy(options);
+        pango_cairo_context_set_resolution(context_.get(), 96);
+    }
+
+    void AppendKey(const TFont& font, bool showAccelChar, int wrapWidth, TAlignment alignment) {
+        key_ += font.Name;
+        key_ += '\x01';
+        key_ += std::to_string(font.Height);
+        key_ += '/';
+        key_ += std::to_string(font.Style);
+        key_ += '/';
+        key_ += std::to_string(wrapWidth);
+        key_ += showAccelChar ? 'a' : 'n';
+        key_ += static_cast<char>('0' + static_cast<int>(alignment));
+        key_ += '\x01';
+    }
+
+    void Evict() {
+        // Drop the older half at once so eviction stays rare.
+        while (cache_.size() > kCapacity / 2) {
+            cache_.erase(order_.back());
+            order_.pop_back();
+        }
+    }
+
+    TextLayout Build(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth,
+                     TAlignment alignment) {
+        const FontFace& face = MatchFont(font);
+        const DisplayText text = ToDisplay(cp1252, showAccelChar);
+
+        TextLayout out;
+        out.layout.reset(pango_layout_new(context_.get()));
+        PangoLayout* layout = out.layout.get();
+
+        std::unique_ptr<PangoFontDescription, DescriptionDeleter> desc(pango_font_description_new());
+        pango_font_description_set_family(desc.get(), face.family.c_str());
+        pango_font_description_set_weight(desc.get(), static_cast<PangoWeight>(face.weight));
+        pango_font_description_set_style(desc.get(), face.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+        pango_font_description_set_absolute_size(desc.get(), face.emPixels * PANGO_SCALE);
+        pango_layout_set_font_description(layout, desc.get());
+
+        // Tabs stop at every eighth average character width.
+        const int tab = 8 * MetricsOf(font).averageCharWidth;
+        std::unique_ptr<PangoTabArray, TabArrayDeleter> tabs(pango_tab_array_new(2, TRUE));
+        pango_tab_array_set_tab(tabs.get(), 0, PANGO_TAB_LEFT, tab);
+        pango_tab_array_set_tab(tabs.get(), 1, PANGO_TAB_LEFT, 2 * tab);
+        pango_layout_set_tabs(layout, tabs.get());
+
+        switch (alignment) {
+            case TAlignment::taLeftJustify: pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT); break;
+            case TAlignment::taRightJustify: pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT); break;
+            case TAlignment::taCenter: pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER); break;
+        }
+        if (wrapWidth >= 0) {
+            pango_layout_set_width(layout, std::max(1, wrapWidth) * PANGO_SCALE);
+            pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+        }
+
+        std::unique_ptr<PangoAttrList, AttrListDeleter> attrs(pango_attr_list_new());
+        const bool wholeUnderline = (font.Style & fsUnderline) != 0;
+        if (wholeUnderline) pango_attr_list_insert(attrs.get(), pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        if (font.Style & fsStrikeOut) pango_attr_list_insert(attrs.get(), pango_attr_strikethrough_new(TRUE));
+        if (!wholeUnderline) {
+            for (const auto& [start, end] : text.underlines) {
+                PangoAttribute* u = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+                u->start_index = static_cast<guint>(start);
+                u->end_index = static_cast<guint>(end);
+                pango_attr_list_insert(attrs.get(), u);
+            }
+        }
+        pango_layout_set_attributes(layout, attrs.get());
+        pango_layout_set_text(layout, text.utf8.data(), static_cast<int>(text.utf8.size()));
+
+        PangoRectangle logical{};
+        pango_layout_get_pixel_extents(layout, nullptr, &logical);
+        out.x = logical.x;
+        out.y = logical.y;
+        out.width = logical.width;
+        out.height = logical.height;
+        return out;
+    }
+
+    std::unique_ptr<PangoContext, GObjectDeleter> context_;
+    std::unordered_map<std::string, Entry> cache_;
+    std::list<std::string> order_;   // most recently used first
+    std::string key_;
+};
+
+// Byte index in UTF-8 of byte index `index` of a Windows-1252 text, and back.
+int Utf8Index(std::string_view cp1252, int index) {
+    int out = 0;
+    std::string one;
+    for (int i = 0; i < index && i < static_cast<int>(cp1252.size()); ++i) {
+        one.clear();
+        AppendUtf8(one, Cp1252ToUnicode(static_cast<unsigned char>(cp1252[static_cast<std::size_t>(i)])));
+        out += static_cast<int>(one.size());
+    }
+    return out;
+}
+
+int Cp1252Index(std::string_view cp1252, int utf8Index) {
+    int bytes = 0;
+    std::string one;
+    for (int i = 0; i < static_cast<int>(cp1252.size()); ++i) {
+        if (bytes >= utf8Index) return i;
+        one.clear();
+        AppendUtf8(one, Cp1252ToUnicode(static_cast<unsigned char>(cp1252[static_cast<std::size_t>(i)])));
+        bytes += static_cast<int>(one.size());
+    }
+    return static_cast<int>(cp1252.size());
+}
+
+}  // namespace
+
+void Painter::Impl::RenderText(const TextLayout& text, int x, int y, const TRect& clip, std::uint32_t pixel) {
+    cairo_t* c = BeginCairo();
+    cairo_save(c);
+    cairo_rectangle(c, clip.Left, clip.Top, clip.Width, clip.Height);
+    cairo_clip(c);
+    SetSource(c, pixel);
+    cairo_move_to(c, x, y);
+    pango_cairo_show_layout(c, text.layout.get());
+    cairo_restore(c);
+}
+
+void Painter::DrawText(const TRect& box, std::string_view cp1252, const TFont& font, const TextOptions& opts,
+                       TColor colorOverride) {
+    const TRect b = impl_->ToFrame(box);
+    const TRect clip = b.Intersect(impl_->state.clip);
+    if (clip.Empty() || cp1252.empty()) return;
+    const int wrapWidth = opts.wordWrap ? box.Width : -1;
+    const TextLayout& text = TextEngine::Get().Layout(cp1252, font, opts.showAccelChar, wrapWidth, opts.alignment);
+
+    int x = b.Left;
+    if (!opts.wordWrap) {
+        if (opts.alignment == TAlignment::taRightJustify) x += b.Width - text.width;
+        if (opts.alignment == TAlignment::taCenter) x += (b.Width - text.width) / 2;
+        x -= text.x;
+    }
+    int y = b.Top - text.y;
+    if (opts.layout == TTextLayout::tlCenter) y += (b.Height - text.height) / 2;
+    if (opts.layout == TTextLayout::tlBottom) y += b.Height - text.height;
+
+    if (opts.look == TextLook::Greyed) {
+        impl_->RenderText(text, x + 1, y + 1, clip, Pixel(clBtnHighlight));
+        impl_->RenderText(text, x, y, clip, Pixel(clBtnShadow));
+        return;
+    }
+    impl_->RenderText(text, x, y, clip, Pixel(colorOverride == kNoColor ? font.Color : colorOverride));
+}
+
+TextSize MeasureText(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth) {
+    if (cp1252.empty()) cp1252 = " ";
+    const TextLayout& text = TextEngine::Get().Layout(cp1252, font, showAccelChar, wrapWidth > 0 ? wrapWidth : -1,
+                                                      TAlignment::taLeftJustify);
+    return {text.width, text.height};
+}
+
+int CaretOffset(std::string_view cp1252, const TFont& font, int index) {
+    const TextLayout& text = TextEngine::Get().Layout(cp1252, font, false, -1, TAlignment::taLeftJustify);
+    PangoRectangle pos{};
+    pango_layout_index_to_pos(text.layout.get(), Utf8Index(cp1252, index), &pos);
+    return PANGO_PIXELS(pos.x);
+}
+
+CaretPlace CaretPlaceIn(std::string_view cp1252, const TFont& font, int index, int wrapWidth) {
+    const TextLayout& text =
+        TextEngine::Get().Layout(cp1252, font, false, std::max(1, wrapWidth), TAlignment::taLeftJustify);
+    PangoRectangle pos{};
+    pango_layout_index_to_pos(text.layout.get(), Utf8Index(cp1252, index), &pos);
+    return {PANGO_PIXELS(pos.x), PANGO_PIXELS(pos.y), PANGO_PIXELS(pos.height)};
+}
+
+int CaretIndexAt(std::string_view cp1252, const TFont& font, int x) {
+    const TextLayout& text = TextEngine::Get().Layout(cp1252, font, false, -1, TAlignment::taLeftJustify);
+    int index = 0, trailing = 0;
+    pango_layout_xy_to_index(text.layout.get(), x * PANGO_SCALE, 0, &index, &trailing);
+    return std::min(static_cast<int>(cp1252.size()), Cp1252Index(cp1252, index) + (trailing > 0 ? 1 : 0));
+}
+
+}  // namespace scene
