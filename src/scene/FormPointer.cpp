@@ -224,11 +224,13 @@ void Form::IdleCheck()
         return;
     SceneElement* old = hover_;
     hover_ = found;
-    // While an element (or the bare window) holds the capture, only that element hears of it.
-    const bool held = capture_ || windowCapture_;
-    if (old && (!held || old == capture_))
+    // While an element, graphic or windowed, (or the bare window) holds the
+    // pointer, only that element hears of it.
+    SceneElement* holder = capture_ ? capture_ : windowedCapture_;
+    const bool held = holder || windowCapture_;
+    if (old && (!held || old == holder))
         old->MouseLeave();
-    if (found && (!held || found == capture_))
+    if (found && (!held || found == holder))
         found->MouseEnter();
 }
 

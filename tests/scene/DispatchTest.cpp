@@ -151,6 +151,27 @@ TEST_F(Dispatch, ClickNeedsPressAndReleaseOnTheSameElement)
     EXPECT_EQ(log.Text(), "");
 }
 
+TEST_F(Dispatch, ReleaseClicksOnlyInsideTheRectangleRightAndBottomEdgesExcluded)
+{
+    Probe a(form, "a", {100, 100, 50, 40});
+    int clicks = 0;
+    a.OnClick = [&](SceneElement&) { ++clicks; };
+    Start();
+    struct Case { int x, y; bool click; };
+    const Case cases[] = {
+        {100, 100, true}, {149, 139, true},    // the first and last pixels inside
+        {150, 120, false}, {120, 140, false},  // the first pixels right and below
+        {99, 120, false}, {120, 99, false},    // the last pixels left and above
+    };
+    for (const Case& c : cases) {
+        clicks = 0;
+        app.RunFor(1000);
+        Down(120, 120);
+        Up(c.x, c.y);
+        EXPECT_EQ(clicks, c.click ? 1 : 0) << "released at (" << c.x << "," << c.y << ")";
+    }
+}
+
 TEST_F(Dispatch, PressOnTheBareWindowHoldsThePointerUntilTheRelease)
 {
     Probe mover(form, "mover", {100, 100, 50, 50});
@@ -348,6 +369,18 @@ TEST_F(Dispatch, EnterAndLeaveAtIdleTellOnlyTheCapturingElementWhileHeld)
     platform.LeaveWindow();
     app.RunFor(10);
     EXPECT_EQ(hover.Text(), "a.leave");
+
+    // A pressed windowed control holds the pointer just the same.
+    TButton button(form, "button");
+    button.SetBounds(10, 200, 80, 30);
+    hover.WatchHover(button);
+    hover.Clear();
+    Move(20, 210);
+    Down(20, 210);
+    Move(120, 20);
+    Move(20, 210);
+    Up(20, 210);
+    EXPECT_EQ(hover.Text(), "button.enter button.leave button.enter");
 }
 
 TEST_F(Dispatch, PointerShapeFollowsTheElementUnderItAndIsSetOnlyOnChange)
