@@ -191,9 +191,12 @@ void Form::ReleaseGraphic(SceneElement* target, const InputEvent& ev, TShiftStat
     target->MouseUp(TMouseButton::mbLeft, shift, x, y);
 }
 
+// The pointer is taken away (an error box opens, the window loses the focus):
+// the releases that follow go elsewhere, so no button counts as held any more.
 void Form::CancelCapture()
 {
-    const TShiftState shift = buttonsHeld_ & ~static_cast<unsigned>(ssLeft);
+    buttonsHeld_ = 0;
+    const TShiftState shift = 0;
     windowCapture_ = false;
     if (SceneElement* e = capture_) {
         capture_ = nullptr;

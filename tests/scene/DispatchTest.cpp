@@ -2,6 +2,9 @@
 // pointer shapes.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <vector>
+
 #include "Harness.h"
 #include "scene/TButton.h"
 #include "scene/TEdit.h"
@@ -283,6 +286,27 @@ TEST_F(Dispatch, CancelledCaptureDeliversAReleaseOutsideAndNoClick)
     form.CancelCapture();
     Up(20, 20);
     EXPECT_EQ(log.Text(), "a.down(10,10) a.up(-1,-1) a.up(10,10)");
+}
+
+TEST_F(Dispatch, AButtonReleasedWhileAnErrorBoxWasOpenIsNoLongerHeld)
+{
+    Probe a(form, "a", {10, 10, 50, 50});
+    a.OnMouseDown = [](SceneElement&, TMouseButton, TShiftState, int, int) { throw std::runtime_error("boom"); };
+    std::vector<TShiftState> shifts;
+    a.OnMouseMove = [&](SceneElement&, TShiftState shift, int, int) { shifts.push_back(shift); };
+    Start();
+    platform.WhenIdle = [this] {
+        if (app.OpenErrorBox() && platform.PendingEvents() == 0) {
+            platform.MouseUp(20, 20);   // the box holds the input: the window never hears of it
+            platform.Key(kReturn, 0, platform::kTopDialog);
+        }
+    };
+    Down(20, 20);
+    platform.WhenIdle = nullptr;
+    ASSERT_EQ(app.ShownBoxes().size(), 1u);
+    Move(21, 20);
+    ASSERT_EQ(shifts.size(), 1u);
+    EXPECT_EQ(shifts[0] & ssLeft, 0u) << "expected the left button up after the box, got Shift " << shifts[0];
 }
 
 TEST_F(Dispatch, QueuedMovesArriveAsTheLatestOnly)
