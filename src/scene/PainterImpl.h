@@ -5,7 +5,9 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -31,6 +33,11 @@ inline std::uint32_t Pixel(TColor color) {
 
 inline void SetSource(cairo_t* cr, std::uint32_t pixel) {
     cairo_set_source_rgb(cr, ((pixel >> 16) & 0xFF) / 255.0, ((pixel >> 8) & 0xFF) / 255.0, (pixel & 0xFF) / 255.0);
+}
+
+// A far edge as an int: one beyond the int range lies outside every frame anyway.
+inline int Edge(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 inline TRect Offset(const TRect& r, int dx, int dy) { return {r.Left + dx, r.Top + dy, r.Width, r.Height}; }

@@ -15,6 +15,7 @@
 namespace scene {
 
 using painter_detail::CairoPtr;
+using painter_detail::Edge;
 using painter_detail::FigureImage;
 using painter_detail::Pixel;
 using painter_detail::SetSource;
@@ -166,22 +167,23 @@ void Painter::DrawRect(const TRect& box, TColor pen, int penWidth, TColor brush)
         return;
     }
     impl_->Fill({b.Left, b.Top, b.Width, t}, penPixel);
-    impl_->Fill({b.Left, b.Bottom() - t, b.Width, t}, penPixel);
+    impl_->Fill({b.Left, Edge(b.Bottom() - t), b.Width, t}, penPixel);
     // The rows between: pen, brush, pen, in one pass per row.
     const TRect middle = TRect{b.Left, b.Top + t, b.Width, b.Height - 2 * t}.Intersect(impl_->state.clip);
     if (middle.Empty()) return;
     impl_->BeginDirect();
     const std::uint32_t brushPixel = Pixel(brush);
-    const int innerLeft = b.Left + t, innerRight = b.Right() - t;
+    const int innerLeft = Edge(std::int64_t{b.Left} + t), innerRight = Edge(b.Right() - t);
+    const int middleRight = Edge(middle.Right());
     for (int y = middle.Top; y < middle.Bottom(); ++y) {
         std::uint32_t* row = impl_->Row(y);
-        for (int x = middle.Left; x < std::min(innerLeft, middle.Right()); ++x) row[x] = penPixel;
-        const int from = std::max(innerLeft, middle.Left), to = std::min(innerRight, middle.Right());
+        for (int x = middle.Left; x < std::min(innerLeft, middleRight); ++x) row[x] = penPixel;
+        const int from = std::max(innerLeft, middle.Left), to = std::min(innerRight, middleRight);
         if (to > from) {
             std::wmemset(reinterpret_cast<wchar_t*>(row + from), static_cast<wchar_t>(brushPixel),
                          static_cast<std::size_t>(to - from));
         }
-        for (int x = std::max(innerRight, middle.Left); x < middle.Right(); ++x) row[x] = penPixel;
+        for (int x = std::max(innerRight, middle.Left); x < middleRight; ++x) row[x] = penPixel;
     }
 }
 
@@ -206,8 +208,8 @@ void Painter::DrawEdge(const TRect& box, EdgeStyle style) {
         if (r.Width <= 0 || r.Height <= 0) return;
         FillRect({r.Left, r.Top, r.Width - 1, 1}, topLeft);
         FillRect({r.Left, r.Top, 1, r.Height - 1}, topLeft);
-        FillRect({r.Left, r.Bottom() - 1, r.Width, 1}, bottomRight);
-        FillRect({r.Right() - 1, r.Top, 1, r.Height}, bottomRight);
+        FillRect({r.Left, Edge(r.Bottom() - 1), r.Width, 1}, bottomRight);
+        FillRect({Edge(r.Right() - 1), r.Top, 1, r.Height}, bottomRight);
     };
     constexpr TColor kDarkShadow = 0x404040;
     const TRect inner{box.Left + 1, box.Top + 1, box.Width - 2, box.Height - 2};
@@ -227,13 +229,20 @@ void Painter::DrawFocusRect(const TRect& box) {
     const auto invert = [this](int x, int y) {
         if (impl_->state.clip.Contains(x, y)) impl_->Row(y)[x] ^= 0x00FFFFFF;
     };
-    for (int x = b.Left; x < b.Right(); x += 2) {
+    // Every second pixel from the corner, walked only as far as the clip reaches.
+    const TRect& clip = impl_->state.clip;
+    const int right = Edge(std::min(b.Right(), clip.Right())), bottom = Edge(std::min(b.Bottom() - 1, clip.Bottom()));
+    const int farX = Edge(b.Right() - 1), farY = Edge(b.Bottom() - 1);
+    const auto firstFrom = [](std::int64_t start, int clipStart) {
+        return start >= clipStart ? start : clipStart + ((clipStart - start) & 1);
+    };
+    for (int x = Edge(firstFrom(b.Left, clip.Left)); x < right; x += 2) {
         invert(x, b.Top);
-        if (b.Height > 1) invert(x, b.Bottom() - 1);
+        if (b.Height > 1) invert(x, farY);
     }
-    for (int y = b.Top + 2; y < b.Bottom() - 1; y += 2) {
+    for (int y = Edge(firstFrom(std::int64_t{b.Top} + 2, clip.Top)); y < bottom; y += 2) {
         invert(b.Left, y);
-        if (b.Width > 1) invert(b.Right() - 1, y);
+        if (b.Width > 1) invert(farX, y);
     }
 }
 

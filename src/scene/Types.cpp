@@ -1,6 +1,7 @@
 #include "scene/Types.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace scene {
 
@@ -33,11 +34,12 @@ TRect TRect::Intersect(const TRect& o) const
 {
     const int left = std::max(Left, o.Left);
     const int top = std::max(Top, o.Top);
-    const int right = std::min(Right(), o.Right());
-    const int bottom = std::min(Bottom(), o.Bottom());
+    const std::int64_t right = std::min(Right(), o.Right());
+    const std::int64_t bottom = std::min(Bottom(), o.Bottom());
     if (right <= left || bottom <= top)
         return {};
-    return {left, top, right - left, bottom - top};
+    // No wider than either rectangle, so within range.
+    return {left, top, static_cast<int>(right - left), static_cast<int>(bottom - top)};
 }
 
 TRect TRect::Union(const TRect& o) const
@@ -48,7 +50,11 @@ TRect TRect::Union(const TRect& o) const
         return o;
     const int left = std::min(Left, o.Left);
     const int top = std::min(Top, o.Top);
-    return {left, top, std::max(Right(), o.Right()) - left, std::max(Bottom(), o.Bottom()) - top};
+    // Far apart, the box may be larger than an int holds: it keeps what it can.
+    const auto extent = [](std::int64_t from, std::int64_t to) {
+        return static_cast<int>(std::min<std::int64_t>(to - from, std::numeric_limits<int>::max()));
+    };
+    return {left, top, extent(left, std::max(Right(), o.Right())), extent(top, std::max(Bottom(), o.Bottom()))};
 }
 
 }  // namespace scene

@@ -35,12 +35,13 @@ struct Rgb {
 // Plain colours convert directly; system colours take this desktop's values.
 Rgb ResolveColor(TColor color);
 
-// x in [Left, Left + Width), y in [Top, Top + Height).
+// x in [Left, Left + Width), y in [Top, Top + Height). The values are stored as
+// given, so the far edges may lie beyond the int range: they are 64-bit.
 struct TRect {
     int Left = 0, Top = 0, Width = 0, Height = 0;
 
-    int Right() const { return Left + Width; }
-    int Bottom() const { return Top + Height; }
+    std::int64_t Right() const { return std::int64_t{Left} + Width; }
+    std::int64_t Bottom() const { return std::int64_t{Top} + Height; }
     bool Empty() const { return Width <= 0 || Height <= 0; }
     bool Contains(int x, int y) const { return x >= Left && x < Right() && y >= Top && y < Bottom(); }
     TRect Intersect(const TRect& o) const;
