@@ -38,6 +38,11 @@ void TEdit::SetText(const std::string& text) {
     if (text == text_) return;
     text_ = text;
     caret_ = anchor_ = 0;
+    // The layout's own text is set while the window is being made: no change yet.
+    if (Owner().Loaded()) {
+        Changed();
+        return;
+    }
     ScrollToCaret();
     Invalidate();
 }

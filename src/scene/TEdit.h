@@ -19,7 +19,8 @@ public:
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
-    // Windows-1252 bytes. Setting it from code fires no OnChange.
+    // Windows-1252 bytes. Setting it from code is a change like typing (OnChange
+    // fires), except for the layout's text, set before the window is loaded.
     const std::string& Text() const { return text_; }
     void SetText(const std::string& text);
     int SelStart() const;

@@ -38,12 +38,17 @@ protected:
 
 }  // namespace
 
-TEST_F(EditTest, TextFromCodeFiresNoChange) {
+TEST_F(EditTest, TextFromCodeIsAChangeOnceTheLayoutIsLoaded) {
     EXPECT_EQ(edit.Text(), "Enter a name");
     edit.SetText("Bob");
-    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(changes, 0) << "the layout's own text is no change";
     Start();
-    edit.SetText("Bob");
+    edit.SetText("Ann");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(seen.back(), "Ann") << "OnChange sees the new text";
+    Settle();
+    edit.SetText("Ann");
+    EXPECT_EQ(changes, 1);
     EXPECT_FALSE(form.NeedsRepaint()) << "the same text marks nothing";
 }
 
