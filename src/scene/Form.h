@@ -104,7 +104,7 @@ public:
 
     // Keyboard focus among the windowed elements.
     TWinControl* FocusedControl() const { return focused_; }
-    void SetFocus(TWinControl* c);
+    void SetFocus(TWinControl* c, FocusCause cause = FocusCause::Keyboard);
     void SelectNext(Direction direction);
     // The button Enter presses: the focused button, else the default one.
     TButton* ActiveButton() const;

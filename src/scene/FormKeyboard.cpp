@@ -45,7 +45,7 @@ void Form::SelectNext(Direction direction)
     SetFocus(cycle[next]);
 }
 
-void Form::SetFocus(TWinControl* c)
+void Form::SetFocus(TWinControl* c, FocusCause cause)
 {
     if (c == focused_ || (c && !c->CanFocus()))
         return;
@@ -60,7 +60,7 @@ void Form::SetFocus(TWinControl* c)
     if (old)
         old->FocusOut();
     if (c)
-        c->FocusIn();
+        c->FocusIn(cause);
     InvalidateDefaultButtons();
 }
 

@@ -105,7 +105,7 @@ void Form::DispatchToWindowed(TWinControl& c, const InputEvent& ev, TShiftState 
         if (left) {
             windowedCapture_ = &c;
             if (c.CanFocus())
-                SetFocus(&c);
+                SetFocus(&c, FocusCause::Pointer);
         }
         c.MouseDown(ev.button, shift, x, y);
         break;

@@ -178,6 +178,11 @@ void TEdit::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TWinControl::MouseUp(button, shift, x, y);
 }
 
+void TEdit::FocusIn(FocusCause cause) {
+    if (cause == FocusCause::Keyboard) SelectAll();
+    TWinControl::FocusIn(cause);
+}
+
 void TEdit::Paint(Painter& painter) {
     const TRect outer{0, 0, Width(), Height()};
     painter.DrawEdge(outer, EdgeStyle::Sunken);

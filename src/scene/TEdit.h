@@ -18,6 +18,8 @@ public:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    // From the keyboard the whole text is selected, as in any one-line edit field.
+    void FocusIn(FocusCause cause) override;
 
     // Windows-1252 bytes. Setting it from code is a change like typing (OnChange
     // fires), except for the layout's text, set before the window is loaded.

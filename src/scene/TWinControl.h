@@ -31,7 +31,10 @@ public:
     virtual bool WantsReturn() const { return false; }
     // Typed characters go to the control; letters alone then press no accelerator.
     virtual bool TakesCharacters() const { return false; }
-    virtual void FocusIn() { Invalidate(); }
+    virtual void FocusIn(FocusCause cause) {
+        (void)cause;
+        Invalidate();
+    }
     virtual void FocusOut() { Invalidate(); }
     // Pointer shape over the control when its Cursor is crDefault.
     virtual TCursor DefaultCursor() const { return TCursor::crArrow; }

@@ -70,6 +70,10 @@ enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum class TTextLayout { tlTop, tlCenter, tlBottom };
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// How a control got the keyboard focus: a press on it places its caret itself;
+// any other way (Tab, the window's first focus, the program) counts as the keyboard.
+enum class FocusCause { Keyboard, Pointer };
+
 enum ShiftFlag : unsigned {
     ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64
 };

@@ -188,6 +188,10 @@ TEST(StartScreenTest, TabReachesTheNameFieldPastTheDisabledStart) {
     for (int i = 0; i < 6; ++i) game.platform.Key(scene::kTab);
     game.app.RunFor(10);
     EXPECT_EQ(f.FocusedControl(), &f.Edit1);
+    // Tabbed into, the field holds its whole text selected: typing replaces it.
+    game.platform.Type("Kim");
+    game.app.RunFor(10);
+    EXPECT_EQ(f.Edit1.Text(), "Kim");
 }
 
 TEST(StartScreenTest, EnterAndAltSPressStartOnlyWhenItIsEnabled) {

@@ -188,6 +188,25 @@ TEST_F(EditTest, TypedThroughTheWindowOnceClickedIntoAndEnterPressesTheDefault) 
     EXPECT_EQ(presses, 1);
 }
 
+TEST_F(EditTest, FocusFromTheKeyboardSelectsTheWholeTextAndAClickPlacesTheCaret) {
+    Start();
+    platform.Key(kTab);   // from the strip, which took the first focus
+    Run();
+    ASSERT_TRUE(edit.Focused());
+    EXPECT_EQ(edit.SelStart(), 0);
+    EXPECT_EQ(edit.SelLength(), 12) << "expected \"Enter a name\" selected";
+    platform.Type("x");
+    Run();
+    EXPECT_EQ(edit.Text(), "x") << "typing replaces the selected text";
+
+    platform.Key(kTab, kmShift);
+    platform.Click(22 + 4, 33);   // just right of the field's first letter
+    Run();
+    ASSERT_TRUE(edit.Focused());
+    EXPECT_EQ(edit.SelLength(), 0) << "a click selects nothing";
+    EXPECT_EQ(edit.CaretPos(), 1);
+}
+
 TEST_F(EditTest, DrawnSunkenOnWhiteWithACaretWhileFocused) {
     edit.SetText("");
     Start();
