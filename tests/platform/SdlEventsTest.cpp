@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/SdlTestSupport.h"
+#include "platform/sdl/SdlEvents.h"
 
 namespace platform_test {
 namespace {
@@ -194,6 +195,30 @@ TEST_F(SdlEvents, EventsAreDatedOnThePlatformClock) {
     // SDL dates its events in whole milliseconds.
     EXPECT_GE(e.timeMs, before - 1.0);
     EXPECT_LE(e.timeMs, after);
+}
+
+// SDL dates events on its 32-bit millisecond counter; translation moves each
+// event's age onto the platform clock.
+TEST(SdlEventTime, AnEventIsDatedItsAgeBeforeTheTranslation) {
+    struct Case { Uint32 nowTicks, timestamp; double expectedMs; };
+    const Case cases[] = {
+        {5000, 4960, 960.0},          // 40 ms old
+        {5000, 5000, 1000.0},
+        {5000, 5030, 1000.0},         // stamped a little ahead: never dated in the future
+        {20, 0xFFFFFFF0u, 964.0},     // 36 ms old, across the counter's wrap
+    };
+    for (const Case& c : cases) {
+        SDL_Event ev{};
+        ev.type = SDL_KEYDOWN;
+        ev.key.timestamp = c.timestamp;
+        ev.key.keysym.sym = SDLK_a;
+        platform::TranslateContext ctx;
+        ctx.nowMs = 1000;
+        ctx.nowTicks = c.nowTicks;
+        scene::InputEvent out;
+        ASSERT_TRUE(platform::TranslateEvent(ev, ctx, out));
+        EXPECT_EQ(out.timeMs, c.expectedMs) << "stamped at tick " << c.timestamp << ", translated at " << c.nowTicks;
+    }
 }
 
 TEST_F(SdlEvents, WaitingWithoutEventsLastsUntilTheDeadline) {
