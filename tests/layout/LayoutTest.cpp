@@ -35,6 +35,87 @@ TEST(LayoutTest, ElementsAreMadeInLayoutOrderAndStackThatWay) {
     EXPECT_EQ(Names(f.Timers()), (std::vector<std::string>{"Timer1", "Timer2", "Timer3", "Timer4", "Timer5"}));
 }
 
+// Where every element lies, how large it is as the layout stores it, and whether
+// it starts visible, in creation order.
+struct BoundsRow {
+    const char* name;
+    int left, top, width, height;
+    bool visible;
+};
+constexpr bool kYes = true, kNo = false;
+constexpr BoundsRow kLayoutBounds[] = {
+    {"Zvierkant1",   -80,  192,   65,  65, kYes},
+    {"zvierkant2",   216,  -80,   65,  65, kYes},
+    {"zvierkant3",   528,  532,   41,  41, kYes},
+    {"zvierkant4",   939,  400,   65,  65, kYes},
+    {"Rvierkant1",   923,   72,   49,  49, kYes},
+    {"rvierkant2",   -80,  120,   33,  33, kYes},
+    {"rvierkant3",   552,  -80,   49,  49, kYes},
+    {"rvierkant4",   224,  548,   65,  65, kYes},
+    {"MenuRechts",   885,    0,  233, 513, kYes},
+    {"Label2",       944,  152,  113,  29, kYes},
+    {"Label3",       936,  240,  133,  29, kYes},
+    {"Label4",       944,  320,  115,  29, kYes},
+    {"Label5",       936,  400,  128,  29, kYes},
+    {"Label6",       952,  460,  105,  18, kYes},
+    {"BONUSgehaald", 320,  224,  255,  29, kNo},
+    {"NOBONUS",      344,  256,  124,  29, kNo},
+    {"zround1",      400, -120,   60,  60, kYes},
+    {"Livesbar",     296,    0,  305,  73, kYes},
+    {"Image5",       -10,  506, 1121, 105, kYes},
+    {"FINALSCORE",    64,  536,  385,  49, kYes},
+    {"Label1",       712,  536,   10,  40, kYes},
+    {"Label7",       520,  536,  177,  40, kYes},
+    {"BONUSgray",      0,    0,  889, 513, kNo},
+    {"BONUS1",        88,   72,  145, 145, kNo},
+    {"Bonus2",       704,  256,  113, 113, kNo},
+    {"Bonus3",       184,  328,  105, 105, kNo},
+    {"Bonus4",       480,   56,   89,  89, kNo},
+    {"Bonus5",       728,   32,   65,  65, kNo},
+    {"Label8",       352,  440,  151,  61, kNo},
+    {"Lives",        336,   24,  225,  33, kYes},
+    {"witeinde",       0,    0,  889, 513, kNo},
+    {"geenlevens",   328,   64,  237,  29, kNo},
+    {"geentijd",     328,   96,  230,  29, kNo},
+    {"eindscore",    264,  144,  377,  65, kNo},
+    {"Finale",       272,   24,  353, 473, kYes},
+    {"MediaPlayer1", 584,  624,  253,  30, kYes},
+    {"MediaPlayer2", 584,  664,  253,  30, kYes},
+    {"MediaPlayer3", 856,  624,  253,  30, kYes},
+    {"MediaPlayer4", 856,  664,  253,  30, kYes},
+    {"MediaPlayer5", 864,  704,  253,  30, kYes},
+    {"Memo1",          0,   -6,  889, 519, kYes},
+    {"Button1",      736,  160,   99,  33, kYes},
+    {"Edit1",        712,  128,  137,  26, kYes},
+    {"tryagain",     312,  448,  113,  41, kNo},
+    {"closeall",     440,  448,  113,  41, kNo},
+    {"MediaPlayer6", 200,  672,  253,  30, kYes},
+    {"Scoreseind",   264,  184,  353, 233, kNo},
+};
+
+TEST(LayoutTest, EveryElementLiesWhereTheLayoutPutsIt) {
+    PlayFolder folder;
+    GameHarness game;
+    // As made from the layout, before the labels measure themselves at load.
+    layout::TForm1 form(game.app, game.sounds);
+    for (const BoundsRow& row : kLayoutBounds) {
+        const scene::SceneElement* e = form.FindElement(row.name);
+        ASSERT_NE(e, nullptr) << row.name;
+        const scene::TRect want{row.left, row.top, row.width, row.height};
+        EXPECT_EQ(e->BoundsRect(), want) << row.name << ": expected {" << want.Left << "," << want.Top << ","
+                                         << want.Width << "," << want.Height << "}, got {" << e->Left() << ","
+                                         << e->Top() << "," << e->Width() << "," << e->Height() << "}";
+        EXPECT_EQ(e->Visible(), row.visible) << row.name;
+    }
+    // Loaded, the auto-sized labels keep their top-left corner.
+    form.LoadAll();
+    for (const BoundsRow& row : kLayoutBounds) {
+        const scene::SceneElement* e = form.FindElement(row.name);
+        EXPECT_EQ(e->Left(), row.left) << row.name;
+        EXPECT_EQ(e->Top(), row.top) << row.name;
+    }
+}
+
 TEST(LayoutTest, WindowProperties) {
     PlayFolder folder;
     GameHarness game;
