@@ -51,6 +51,7 @@ void TForm1::ReadIntro() {
         lines[i] = intro.ReadLine();
         Memo1.AddLine(lines[i]);
     }
+    intro.Close();
 }
 
 void TForm1::Edit1Change(SceneElement& /*Sender*/) { Button1.SetEnabled(true); }

@@ -65,38 +65,66 @@ EInOutError FileError(int err) {
     }
 }
 
-TextReader::TextReader(const std::string& path) {
-    Fd fd(OpenOrThrow(path, O_RDONLY));
+namespace {
+constexpr std::size_t kBlockBytes = 65536;
+}
+
+TextReader::TextReader(const std::string& path) : TextReader(OpenOrThrow(path, O_RDONLY)) {
     struct stat st {};
-    if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(EISDIR);
-    char buf[65536];
+    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(EISDIR);
+}
+
+TextReader::TextReader(int fd) : fd_(fd), block_(kBlockBytes) {}
+
+TextReader::~TextReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void TextReader::Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    atEnd_ = true;
+    if (fd >= 0 && ::close(fd) != 0) throw FileError(errno);
+}
+
+bool TextReader::Fill() {
+    if (atEnd_) return false;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        const ssize_t n = ::read(fd_, block_.data(), block_.size());
         if (n < 0) {
             if (errno == EINTR) continue;
             throw FileError(errno);
         }
-        if (n == 0) break;
-        bytes_.append(buf, static_cast<std::size_t>(n));
+        pos_ = 0;
+        end_ = static_cast<std::size_t>(n);
+        atEnd_ = n == 0;
+        return n > 0;
     }
-    if (::close(fd.release()) != 0) throw FileError(errno);
 }
 
-bool TextReader::Eof() const { return pos_ >= bytes_.size() || bytes_[pos_] == kCtrlZ; }
+int TextReader::Peek() {
+    if (pos_ >= end_ && !Fill()) return -1;
+    return static_cast<unsigned char>(block_[pos_]);
+}
+
+bool TextReader::Eof() {
+    const int next = Peek();
+    return next < 0 || next == kCtrlZ;
+}
 
 std::string TextReader::ReadLine() {
     std::string line;
-    while (pos_ < bytes_.size()) {
-        const char c = bytes_[pos_++];
+    for (int c = Peek(); c >= 0; c = Peek()) {
+        ++pos_;
         if (c == '\n') break;
         if (c == '\r') {
-            if (pos_ < bytes_.size() && bytes_[pos_] == '\n') {
+            if (Peek() == '\n') {
                 ++pos_;
                 break;
             }
             continue;  // a CR on its own is dropped, it ends nothing
         }
-        line.push_back(c);
+        line.push_back(static_cast<char>(c));
     }
     return line;
 }

@@ -20,19 +20,34 @@ public:
 // The message for an errno value: "File not found", "Invalid filename", ...
 EInOutError FileError(int err);
 
-// Reads a whole file at open; then hands it out line by line.
+// Hands a file out line by line, reading it a block at a time as the lines are
+// asked for: a huge file costs only the lines taken from it, and a read error
+// raises only once the lines before it have been handed out.
 class TextReader {
 public:
     explicit TextReader(const std::string& path);
+    // Reads from a descriptor that is already open, and closes it.
+    explicit TextReader(int fd);
+    ~TextReader();
+    TextReader(const TextReader&) = delete;
+    TextReader& operator=(const TextReader&) = delete;
 
-    // No byte left, or the next byte is a Ctrl-Z.
-    bool Eof() const;
+    // No byte left, or the next byte is a Ctrl-Z. May read the next block.
+    bool Eof();
     // Everything up to the line end (which is passed); lone CRs removed.
     std::string ReadLine();
+    // Closes the file, raising what closing reports.
+    void Close();
 
 private:
-    std::string bytes_;
-    std::size_t pos_ = 0;
+    // The next byte without taking it, or -1 at the end of the file.
+    int Peek();
+    bool Fill();
+
+    int fd_ = -1;
+    std::vector<char> block_;
+    std::size_t pos_ = 0, end_ = 0;
+    bool atEnd_ = false;
 };
 
 // Empties or creates the file and writes each line followed by CR LF.

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace {
 
@@ -76,6 +81,52 @@ TEST_F(TextFileTest, WritingEndsEachLineWithCrLfAndReplacesTheFile) {
     const std::string fresh = (dir_ / "new.txt").string();
     game::WriteTextFile(fresh, {"a"});
     EXPECT_EQ(ReadBytes(fresh), "a\r\n");
+}
+
+// A pseudo-terminal's controller side reads what was written on the other side,
+// then fails with EIO once that side has closed: a read error after some lines.
+int DescriptorFailingAfter(const std::string& bytes) {
+    const int controller = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (controller < 0 || ::grantpt(controller) != 0 || ::unlockpt(controller) != 0) return -1;
+    const int other = ::open(::ptsname(controller), O_RDWR | O_NOCTTY);
+    if (other < 0) return -1;
+    termios raw{};
+    ::tcgetattr(other, &raw);
+    ::cfmakeraw(&raw);   // the bytes pass unchanged
+    ::tcsetattr(other, TCSANOW, &raw);
+    const bool written = ::write(other, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    ::close(other);
+    return written ? controller : -1;
+}
+
+TEST_F(TextFileTest, LinesReadBeforeAFailureAreHandedOutThenItIsRaised) {
+    const int fd = DescriptorFailingAfter("one\r\ntwo\r\n");
+    ASSERT_GE(fd, 0);
+    game::TextReader reader(fd);
+    ASSERT_FALSE(reader.Eof());
+    EXPECT_EQ(reader.ReadLine(), "one");
+    EXPECT_EQ(reader.ReadLine(), "two");
+    try {
+        reader.Eof();
+        FAIL() << "expected the read error after the second line";
+    } catch (const game::EInOutError& e) {
+        EXPECT_EQ(std::string(e.what()), "I/O error " + std::to_string(EIO));
+    }
+}
+
+TEST_F(TextFileTest, OnlyWhatTheLinesAskedForIsRead) {
+    // A pipe whose writer stays open never ends; read past what it holds, it fails
+    // at once (non-blocking) instead of waiting.
+    int fds[2] = {-1, -1};
+    ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    std::string text;
+    for (int i = 1; i <= 35; ++i) text += "line " + std::to_string(i) + "\r\n";
+    ASSERT_EQ(::write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    {
+        game::TextReader reader(fds[0]);
+        for (int i = 1; i <= 30; ++i) EXPECT_EQ(reader.ReadLine(), "line " + std::to_string(i));
+    }
+    ::close(fds[1]);
 }
 
 TEST_F(TextFileTest, FailuresCarryTheGamesMessages) {
