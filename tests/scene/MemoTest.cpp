@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <time.h>
+
+#include <algorithm>
+#include <string>
+
 #include "FormSupport.h"
 #include "scene/Painter.h"
 #include "scene/TButton.h"
@@ -129,4 +134,41 @@ TEST_F(MemoTest, AWordWiderThanThePanelBreaksInsideIt) {
     EXPECT_GT(f.Count({14, 12, 190, line}, Dark), 10);
     EXPECT_GT(f.Count({14, 12 + line, 190, line}, Dark), 10) << "the rest of the word goes on the next line";
     EXPECT_EQ(f.Count({210, 10, 110, 150}, Dark), 0) << "nothing right of the panel";
+}
+
+namespace {
+
+// This thread's processor time: what the work cost, whatever else runs beside it.
+double ThreadCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+}  // namespace
+
+TEST_F(MemoTest, WrappingALineWithoutSpacesCostsInProportionToItsLength) {
+    const int width = 881;   // the introduction panel's text width
+    // Each text is new to the layout cache, so each is laid out afresh.
+    char letter = 'a';
+    const auto cost = [&](int length) {
+        double best = 1e9;
+        for (int i = 0; i < 2; ++i) {
+            const std::string line(static_cast<std::size_t>(length), letter++);
+            const double start = ThreadCpuSeconds();
+            MeasureText(line, memo.Font(), false, width);
+            best = std::min(best, ThreadCpuSeconds() - start);
+        }
+        return best;
+    };
+    cost(1000);   // fonts loaded and caches warm
+    const double shortLine = cost(10000);
+    const double longLine = cost(80000);
+    // Eight times the length: about eight times the cost, where a cost growing with
+    // the square of the length would be sixty-four times.
+    EXPECT_LT(longLine, 24 * shortLine) << "expected 80 000 letters to cost under 24 times what 10 000 cost, got "
+                                        << longLine << " s against " << shortLine << " s";
+    const TextSize wrapped = MeasureText(std::string(80000, 'x'), memo.Font(), false, width);
+    EXPECT_LE(wrapped.width, width);
+    EXPECT_GT(wrapped.height, 100 * MeasureText("x", memo.Font(), false).height);
 }
