@@ -197,9 +197,9 @@ private:
 
     // Pango breaks a word too long for the line by measuring the rest of its
     // shaping run again for every line it fills, which costs the square of the
-    // word's length. Runs without spaces longer than this are cut into separate
-    // shaping runs of this many bytes, by a letter spacing of 0 on every second
-    // piece; the breaks and the look stay the same, the cost becomes linear.
+    // word's length. A run without spaces longer than two pieces is cut into
+    // separate shaping runs of this many bytes, by a letter spacing of 0 on every
+    // second piece: the lines break where they did, and the cost becomes linear.
     static constexpr std::size_t kRunPieceBytes = 64;
 
     static void SplitLongRuns(const std::string& utf8, PangoAttrList* attrs) {
