@@ -1,6 +1,7 @@
 #include "layout/TForm1.h"
 
 #include <memory>
+#include <utility>
 
 #include "layout/Pictures.h"
 #include "scene/Application.h"
@@ -277,6 +278,30 @@ void TForm1::WireHandlers() {
     MediaPlayer1.Channel().OnNotify = [this](sound::SoundChannel& s) { MediaPlayer1Notify(s); };
     MediaPlayer2.Channel().OnNotify = [this](sound::SoundChannel& s) { MediaPlayer2Notify(s); };
     MediaPlayer4.Channel().OnNotify = [this](sound::SoundChannel& s) { MediaPlayer4Notify(s); };
+    WireTouches();
+    Timer1.SetOnTimer([this](TTimer& t) { Timer1Timer(t); });
+    Timer2.SetOnTimer([this](TTimer& t) { Timer2Timer(t); });
+    Timer3.SetOnTimer([this](TTimer& t) { Timer3Timer(t); });
+    Timer4.SetOnTimer([this](TTimer& t) { Timer4Timer(t); });
+}
+
+void TForm1::WireTouches() {
+    using Handler = void (TForm1::*)(SceneElement&, TShiftState, int, int);
+    const std::pair<TShape*, Handler> touches[] = {
+        {&Zvierkant1, &TForm1::Zvierkant1MouseMove},
+        {&zvierkant2, &TForm1::zvierkant2MouseMove},
+        {&zvierkant3, &TForm1::zvierkant3MouseMove},
+        {&zvierkant4, &TForm1::zvierkant4MouseMove},
+        {&Rvierkant1, &TForm1::Rvierkant1MouseMove},
+        {&rvierkant2, &TForm1::rvierkant2MouseMove},
+        {&rvierkant3, &TForm1::rvierkant3MouseMove},
+        {&rvierkant4, &TForm1::rvierkant4MouseMove},
+        {&zround1,    &TForm1::zround1MouseMove},
+    };
+    for (const auto& [shape, handler] : touches)
+        shape->OnMouseMove = [this, handler](SceneElement& s, TShiftState shift, int x, int y) {
+            (this->*handler)(s, shift, x, y);
+        };
 }
 
 }  // namespace layout

@@ -101,6 +101,25 @@ public:
     void closeallClick(SceneElement& Sender);
     void Relaunch();
 
+    // Movers and touches.
+    void Timer2Timer(scene::TTimer& Sender);
+    void Zvierkant1MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+    void zvierkant2MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+    void zvierkant3MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+    void zvierkant4MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+    void Rvierkant1MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+    void rvierkant2MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+    void rvierkant3MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+    void rvierkant4MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+    void zround1MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
+
+    // The check tick.
+    void Timer3Timer(scene::TTimer& Sender);
+
+    // The clock, the status line and the shop offers.
+    void Timer1Timer(scene::TTimer& Sender);
+    void Timer4Timer(scene::TTimer& Sender);
+
     // The music loop.
     void MediaPlayer1Notify(sound::SoundChannel& Sender);
     void MediaPlayer2Notify(sound::SoundChannel& Sender);
@@ -112,8 +131,12 @@ public:
 private:
     void ApplyLayout();
     void WireHandlers();
+    void WireTouches();
     void ReadIntro();
     void BuildTiles();
+    void ShowScoreAndLives();
+    void ShowMoney();
+    void ShowMoverStage();
 };
 
 // The tile field.

@@ -1,0 +1,11 @@
+// The check tick: first whether the game is over, then which movers are in play.
+#include "layout/TForm1.h"
+
+namespace layout {
+
+void TForm1::Timer3Timer(scene::TTimer& /*Sender*/) {
+    // The end-of-game tests go here, ahead of the stages.
+    ShowMoverStage();
+}
+
+}  // namespace layout
