@@ -1,0 +1,123 @@
+// What one black-square touch costs when it turns all 112 tiles: the pointer
+// move through the window's dispatch, the touch handler with the tile field's
+// evolution, and the repaint after it (composing the marked region and putting
+// it on the screen). The game's own window, layout and handlers, started as the
+// player starts it, with its timers stopped so that only the touch is timed.
+//
+// BM_TouchRealWindow presents through SDL and needs an X display (e.g. Xvfb);
+// without one it is skipped with SDL's reason. BM_TouchHeadless keeps its
+// frames in memory: the same work without the way to the screen.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "layout/TForm1.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "scene/Application.h"
+#include "sound/SoundService.h"
+
+namespace {
+
+// The square waits here, in the open playfield, and the pointer moves onto it.
+constexpr int kSquareLeft = 300, kSquareTop = 250, kSquareSize = 65;
+
+class TouchRig {
+public:
+    explicit TouchRig(std::unique_ptr<scene::Platform> platform) : platform_(std::move(platform)) {
+        if (chdir(SWOOPY_ASSETS_DIR) != 0) throw std::runtime_error("cannot enter " SWOOPY_ASSETS_DIR);
+        form_ = std::make_unique<layout::TForm1>(app_, sounds_);
+        form_->LoadAll();
+        form_->OnCreate(*form_);
+        app_.SetMainForm(form_.get());
+        form_->Show();
+        form_->Button1Click(form_->Button1);
+        for (scene::TTimer* t : {&form_->Timer1, &form_->Timer2, &form_->Timer3, &form_->Timer4})
+            t->SetEnabled(false);
+        app_.RunFor(100);   // the window shown and every picture decoded before anything is timed
+    }
+
+    // Every tile silver, the first stage of the field: the touch turns all of them white.
+    void Prepare() {
+        for (auto& column : form_->tiles)
+            for (scene::TShape* tile : column) tile->SetBrushColor(scene::clSilver);
+        form_->State.hits = 50;
+        form_->zvierkant4.SetBounds(kSquareLeft, kSquareTop, kSquareSize, kSquareSize);
+        form_->Repaint();
+    }
+
+    void Touch() {
+        scene::InputEvent move;
+        move.kind = scene::EventKind::MouseMove;
+        move.window = form_->WindowId();
+        move.timeMs = app_.NowMs();
+        move.x = kSquareLeft + 10 + (++nudge_ % 2);
+        move.y = kSquareTop + 10;
+        form_->HandleInput(move);
+        form_->Repaint();
+    }
+
+    int WhiteTiles() const {
+        int n = 0;
+        for (const auto& column : form_->tiles)
+            for (const scene::TShape* tile : column) n += tile->BrushColor() == scene::clWhite;
+        return n;
+    }
+
+private:
+    std::unique_ptr<scene::Platform> platform_;
+    scene::Application app_{*platform_, "/opt/games/swoopy"};
+    sound::SoundService sounds_{*platform_, [this](std::function<void()> fn) { app_.Post(std::move(fn)); }};
+    std::unique_ptr<layout::TForm1> form_;
+    int nudge_ = 0;
+};
+
+void RunTouches(benchmark::State& state, TouchRig& rig) {
+    int whiteAfterTouch = 112;
+    for (auto _ : state) {
+        state.PauseTiming();
+        rig.Prepare();
+        state.ResumeTiming();
+        rig.Touch();
+        state.PauseTiming();
+        whiteAfterTouch = std::min(whiteAfterTouch, rig.WhiteTiles());
+        state.ResumeTiming();
+    }
+    // Every touch must have turned every tile, or the figure measures less than it says.
+    if (whiteAfterTouch != 112) state.SkipWithError("a touch left tiles unturned");
+    state.counters["tiles"] = whiteAfterTouch;
+}
+
+void BM_TouchRealWindow(benchmark::State& state) {
+    static std::unique_ptr<TouchRig> rig;
+    static std::string failure;
+    if (!rig && failure.empty()) {
+        try {
+            rig = std::make_unique<TouchRig>(platform::CreateSdlPlatform());
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    }
+    if (!rig) {
+        state.SkipWithError(failure.c_str());
+        return;
+    }
+    RunTouches(state, *rig);
+}
+BENCHMARK(BM_TouchRealWindow)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+
+void BM_TouchHeadless(benchmark::State& state) {
+    static TouchRig rig(std::make_unique<platform::HeadlessPlatform>());
+    RunTouches(state, rig);
+}
+BENCHMARK(BM_TouchHeadless)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# What a minute of play costs the game's process in a real X server: the CPU
+# time of the whole process (every thread) over SECONDS of play, as a share of
+# one core, with the share of each thread.
+#
+# Run against play_probe (the default), every mover is in play: the probe is
+# the game itself with sixteen black squares counted as touched before Start.
+# Run against swoopy, the field is the game's own opening (one black square,
+# the four red ones from second eight). A name is typed and Start clicked as a
+# player does; then the pointer sweeps to and fro over the bottom bar, which
+# lies above every mover, so the pointer moves all the time and touches nothing
+# (no score or life changes the run).
+#
+#   scripts/play_cpu.sh [BUILD] [SECONDS] [PROGRAM]   (defaults: build, 60, play_probe)
+#   PLAY_CPU_LIMIT=2       the share of one core allowed, in percent
+#   PLAY_CPU_PERF=1        also records where the time goes with perf (adds its own cost)
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-build}")
+seconds=${2:-60}
+name=${3:-play_probe}
+limit=${PLAY_CPU_LIMIT:-2}
+
+cmake --build "$build" -j2 --target "$name" >/dev/null ||
+  { echo "play_cpu: cannot build $name in $build" >&2; exit 2; }
+program="$build/$name"
+
+. "$root/scripts/xvfb.sh"
+work=$(mktemp -d "${TMPDIR:-/tmp}/playcpu.XXXXXX")
+pid=""
+sweeper=""
+cleanup() {
+  [ -n "$sweeper" ] && kill "$sweeper" 2>/dev/null
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  stop_display
+  rm -rf "$work"
+}
+trap cleanup EXIT
+ensure_display
+
+cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
+(cd "$work" && exec "$program") >"$work/out.txt" 2>&1 &
+pid=$!
+
+wid=""
+for _ in $(seq 1 100); do
+  wid=$(xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null | head -n 1)
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
+[ -n "$wid" ] || { echo "play_cpu: no game window" >&2; exit 1; }
+sleep 0.5
+xdotool mousemove --window "$wid" 780 140 click 1
+xdotool windowfocus "$wid" 2>/dev/null
+xdotool type --delay 30 "Bench"
+xdotool mousemove --window "$wid" 785 176 click 1
+sleep 1
+
+# The sweep: one xdotool process moving the pointer every 20 ms along the bottom bar.
+moves=()
+for ((i = 0; i < seconds * 50 + 500; i++)); do
+  x=$((100 + (i % 80 < 40 ? i % 40 : 40 - i % 40) * 20))
+  moves+=(mousemove --window "$wid" "$x" 570 sleep 0.02)
+done
+xdotool "${moves[@]}" 2>/dev/null &
+sweeper=$!
+sleep 1
+
+# ticks NAME: user + system CPU of the process or thread whose stat file is NAME.
+ticks() { awk '{ print $14 + $15 }' "$1"; }
+declare -A before
+for t in /proc/$pid/task/*; do before[$t]=$(ticks "$t/stat"); done
+start_ticks=$(ticks /proc/$pid/stat)
+start_time=$(date +%s.%N)
+if [ "${PLAY_CPU_PERF:-0}" = 1 ]; then
+  perf record -F 999 -g -p "$pid" -o "$work/perf.data" -- sleep "$seconds" >/dev/null 2>&1
+else
+  sleep "$seconds"
+fi
+end_ticks=$(ticks /proc/$pid/stat)
+end_time=$(date +%s.%N)
+hz=$(getconf CLK_TCK)
+
+share() { awk -v t="$1" -v hz="$hz" -v a="$start_time" -v b="$end_time" 'BEGIN { printf "%.2f", 100 * t / hz / (b - a) }'; }
+total=$(share $((end_ticks - start_ticks)))
+echo "$name: $total % of one core over $(awk -v a="$start_time" -v b="$end_time" 'BEGIN { printf "%.1f", b - a }') s of play"
+for t in /proc/$pid/task/*; do
+  [ -f "$t/stat" ] || continue
+  used=$(( $(ticks "$t/stat") - ${before[$t]:-0} ))
+  [ "$used" -gt 0 ] && echo "  thread $(cat "$t/comm"): $(share "$used") %"
+done
+if [ "${PLAY_CPU_PERF:-0}" = 1 ]; then
+  perf report -i "$work/perf.data" --no-children --sort dso,symbol --stdio 2>/dev/null | grep -v '^#' | grep '%' | head -40
+fi
+if awk -v s="$total" -v l="$limit" 'BEGIN { exit !(s > l) }'; then
+  echo "play_cpu: $total % is above the limit of $limit %" >&2
+  exit 1
+fi
+echo "within the limit of $limit %"
