@@ -73,7 +73,7 @@ for t in /proc/$pid/task/*; do before[$t]=$(ticks "$t/stat"); done
 start_ticks=$(ticks /proc/$pid/stat)
 start_time=$(date +%s.%N)
 if [ "${PLAY_CPU_PERF:-0}" = 1 ]; then
-  perf record -F 999 -g -p "$pid" -o "$work/perf.data" -- sleep "$seconds" >/dev/null 2>&1
+  perf record -F 999 -p "$pid" -o "$work/perf.data" -- sleep "$seconds" >/dev/null 2>&1
 else
   sleep "$seconds"
 fi
@@ -90,7 +90,10 @@ for t in /proc/$pid/task/*; do
   [ "$used" -gt 0 ] && echo "  thread $(cat "$t/comm"): $(share "$used") %"
 done
 if [ "${PLAY_CPU_PERF:-0}" = 1 ]; then
-  perf report -i "$work/perf.data" --no-children --sort dso,symbol --stdio 2>/dev/null | grep -v '^#' | grep '%' | head -40
+  echo "where the samples fell, by library, then the busiest functions:"
+  perf report -i "$work/perf.data" --sort dso --stdio 2>/dev/null | grep '%' | grep -v '^#' | head -12
+  perf report -i "$work/perf.data" --sort dso,symbol --stdio 2>/dev/null | grep '%' | grep -v '^#' |
+    cut -c1-110 | head -25
 fi
 if awk -v s="$total" -v l="$limit" 'BEGIN { exit !(s > l) }'; then
   echo "play_cpu: $total % is above the limit of $limit %" >&2

@@ -35,7 +35,7 @@ constexpr int kTouchedCircleTop = -5050;
 
 using enum Heading;
 constexpr MoverRule kMovers[] = {
-    // shape              heading  step    leaves  entry  size
+    // shape               heading  step    leaves  entry   size
     {&TForm1::Zvierkant1,  Right,   8, 4,   900,    -80,   50},
     {&TForm1::zvierkant2,  Down,    5, 4,   600,    -80,   50},
     {&TForm1::zvierkant3,  Up,      5, 4,   -80,    700,   50},
