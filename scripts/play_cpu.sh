@@ -33,7 +33,7 @@ cleanup() {
   [ -n "$sweeper" ] && kill "$sweeper" 2>/dev/null
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   stop_display
-  rm -rf "$work"
+  [ "${PLAY_CPU_KEEP:-0}" = 1 ] && echo "kept $work" || rm -rf "$work"
 }
 trap cleanup EXIT
 ensure_display
