@@ -54,11 +54,13 @@ while [ "$first" = - ] && [ $SECONDS -lt $end ]; do
   first=$(square_left "$work/move1.png")
 done
 [ "$first" != - ] || e2e_fail "no black square came into the playfield on row $lane_y"
-sleep 0.4
+# At least 0.2 s later it lies 50 pixels or more further left (4 to 7 pixels a
+# tick, 64 ticks a second); it takes over two seconds to cross the playfield.
+sleep 0.2
 e2e_screenshot "$wid" "$work/move2.png"
 second=$(square_left "$work/move2.png")
-e2e_expect_eq "square moved left by 60 to 400 pixels in about half a second" "yes" \
-  "$(awk -v a="$first" -v b="$second" 'BEGIN { d = a - b; print (b != "-" && d >= 60 && d <= 400) ? "yes" : "no, from " a " to " b }')"
+e2e_expect_eq "square moved left by 50 pixels or more" "yes" \
+  "$(awk -v a="$first" -v b="$second" 'BEGIN { print (b != "-" && a - b >= 50) ? "yes" : "no, from " a " to " b }')"
 
 # 2. The time text appears after the first second and changes every second,
 #    while the word "Time:" stays.
