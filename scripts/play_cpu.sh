@@ -89,6 +89,10 @@ for t in /proc/$pid/task/*; do
   used=$(( $(ticks "$t/stat") - ${before[$t]:-0} ))
   [ "$used" -gt 0 ] && echo "  thread $(cat "$t/comm"): $(share "$used") %"
 done
+# The probe counts its movement ticks: 640 in ten seconds is the full rate.
+if [ -s "$work/out.txt" ]; then
+  echo "  movement ticks per 10 s:$(sed -n 's/movement ticks: \([0-9]*\) in.*/ \1/p' "$work/out.txt" | tr -d '\n') (full rate 640)"
+fi
 if [ "${PLAY_CPU_PERF:-0}" = 1 ]; then
   echo "where the samples fell, by library, then the busiest functions:"
   perf report -i "$work/perf.data" --sort dso --stdio 2>/dev/null | grep '%' | grep -v '^#' | head -12

@@ -1,7 +1,10 @@
 // The game as the player runs it, except that sixteen black squares count as
 // touched before Start: from the first check tick on every mover is in play,
-// the heaviest field of movers the game has. For measuring what play costs in a
-// real X server (scripts/play_cpu.sh); not shipped.
+// the heaviest field of movers the game has. Every ten seconds of play it prints
+// how many movement ticks ran, so that a busy machine that drops ticks (and
+// with them frames) shows. For measuring what play costs in a real X server
+// (scripts/play_cpu.sh); not shipped.
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -21,6 +24,21 @@ int main() {
         form->LoadAll();
         app.Guard([&] { form->OnCreate(*form); });
         form->State.hits = 16;
+        using Clock = std::chrono::steady_clock;
+        int ticks = 0;
+        Clock::time_point since{};
+        form->Timer2.SetOnTimer([&](scene::TTimer& timer) {
+            form->Timer2Timer(timer);
+            const Clock::time_point now = Clock::now();
+            if (ticks++ == 0) since = now;
+            const double seconds = std::chrono::duration<double>(now - since).count();
+            if (seconds >= 10) {
+                std::printf("movement ticks: %d in %.1f s\n", ticks - 1, seconds);
+                std::fflush(stdout);
+                ticks = 1;
+                since = now;
+            }
+        });
         app.Run(*form);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "play_probe: %s\n", e.what());
