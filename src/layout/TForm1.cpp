@@ -275,6 +275,17 @@ void TForm1::WireHandlers() {
     Button1.OnClick = [this](SceneElement& s) { Button1Click(s); };
     tryagain.OnClick = [this](SceneElement& s) { tryagainClick(s); };
     closeall.OnClick = [this](SceneElement& s) { closeallClick(s); };
+    Label2.OnClick = [this](SceneElement& s) { Label2Click(s); };
+    Label3.OnClick = [this](SceneElement& s) { Label3Click(s); };
+    Label5.OnClick = [this](SceneElement& s) { Label5Click(s); };
+    Label6.OnClick = [this](SceneElement& s) { Label6Click(s); };
+    Label4.OnClick = [this](SceneElement& s) { Label4Click(s); };
+    Timer5.SetOnTimer([this](TTimer& t) { Timer5Timer(t); });
+    BONUS1.OnClick = [this](SceneElement& s) { BONUS1Click(s); };
+    Bonus2.OnClick = [this](SceneElement& s) { Bonus2Click(s); };
+    Bonus3.OnClick = [this](SceneElement& s) { Bonus3Click(s); };
+    Bonus4.OnClick = [this](SceneElement& s) { Bonus4Click(s); };
+    Bonus5.OnClick = [this](SceneElement& s) { Bonus5Click(s); };
     MediaPlayer1.Channel().OnNotify = [this](sound::SoundChannel& s) { MediaPlayer1Notify(s); };
     MediaPlayer2.Channel().OnNotify = [this](sound::SoundChannel& s) { MediaPlayer2Notify(s); };
     MediaPlayer4.Channel().OnNotify = [this](sound::SoundChannel& s) { MediaPlayer4Notify(s); };

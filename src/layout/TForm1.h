@@ -120,6 +120,21 @@ public:
     void Timer1Timer(scene::TTimer& Sender);
     void Timer4Timer(scene::TTimer& Sender);
 
+    // Shop purchases and the sound switch.
+    void Label2Click(SceneElement& Sender);
+    void Label3Click(SceneElement& Sender);
+    void Label5Click(SceneElement& Sender);
+    void Label6Click(SceneElement& Sender);
+
+    // The bonus round.
+    void Label4Click(SceneElement& Sender);
+    void Timer5Timer(scene::TTimer& Sender);
+    void BONUS1Click(SceneElement& Sender);
+    void Bonus2Click(SceneElement& Sender);
+    void Bonus3Click(SceneElement& Sender);
+    void Bonus4Click(SceneElement& Sender);
+    void Bonus5Click(SceneElement& Sender);
+
     // The music loop.
     void MediaPlayer1Notify(sound::SoundChannel& Sender);
     void MediaPlayer2Notify(sound::SoundChannel& Sender);
