@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "game/Random.h"
+#include "game/ShopSupport.h"
+
+namespace {
+
+using gametest::ClickOn;
+using gametest::GameHarness;
+using gametest::PlayFolder;
+using gametest::Point;
+using gametest::RunTo;
+using gametest::StartGame;
+using layout::TForm1;
+
+constexpr double kBonusTickMs = 109.375;
+constexpr std::array<int, 5> kSizes = {145, 113, 105, 89, 65};
+constexpr int kTwoSeconds = 44100;
+
+std::array<scene::TImage*, 5> Pictures(TForm1& f) { return {&f.BONUS1, &f.Bonus2, &f.Bonus3, &f.Bonus4, &f.Bonus5}; }
+
+// Where the seeded generator puts the five pictures: Left then Top for each.
+std::array<Point, 5> PlacesFrom(std::uint32_t seed) {
+    game::RandSeed = seed;
+    std::array<Point, 5> places{};
+    for (Point& p : places) {
+        p.x = game::Random(750);
+        p.y = game::Random(350);
+    }
+    game::RandSeed = seed;
+    return places;
+}
+
+// Buys the round with the offer shown and the generator at seed; returns when it was bought.
+double BuyRound(GameHarness& game, int money, std::uint32_t seed = 7) {
+    TForm1& f = *game.form;
+    f.State.money = money;
+    f.Label4.SetVisible(true);
+    game::RandSeed = seed;
+    const double at = game.app.NowMs();
+    ClickOn(game, f.Label4);
+    return at;
+}
+
+// The cover, timers and music of a running round, or of the game back after it.
+// After it every picture is gone; during it those not yet clicked show.
+void ExpectRoundRunning(TForm1& f, bool running) {
+    if (!running) {
+        for (scene::TImage* p : Pictures(f)) EXPECT_FALSE(p->Visible()) << p->Name();
+    }
+    EXPECT_EQ(f.BONUSgray.Visible(), running);
+    EXPECT_EQ(f.Label8.Visible(), running);
+    for (scene::TTimer* t : {&f.Timer1, &f.Timer2, &f.Timer3, &f.Timer4}) EXPECT_EQ(t->Enabled(), !running) << t->Name();
+    EXPECT_EQ(f.State.musicLoop, running ? 0 : 1);
+    EXPECT_EQ(f.State.bonusMusicLoop, running ? 1 : 0);
+    EXPECT_EQ(f.MediaPlayer4.Channel().Playing(), running) << "bonus music";
+    EXPECT_EQ(f.MediaPlayer2.Channel().Playing(), !running) << "game music";
+}
+
+TEST(BonusRoundTest, BuyingCoversTheGameAndScattersTheSeededPictures) {
+    PlayFolder folder;
+    GameHarness game;
+    TForm1& f = StartGame(game);
+    const std::array<Point, 5> places = PlacesFrom(1234);
+    // Where two tiles meet, out of every picture's reach: a black outline until the cover comes.
+    EXPECT_EQ(game.Pixel(845, 505), (scene::Rgb{0, 0, 0}));
+    BuyRound(game, 51, 1234);
+
+    EXPECT_EQ(f.State.money, 1);
+    EXPECT_TRUE(f.MediaPlayer3.Channel().Playing());
+    EXPECT_EQ(f.Label8.Caption(), "Label8") << "the first round shows the layout's caption until its first tick";
+    for (int i = 0; i < 5; ++i) {
+        scene::TImage& p = *Pictures(f)[i];
+        EXPECT_EQ(p.BoundsRect(), (scene::TRect{places[i].x, places[i].y, kSizes[i], kSizes[i]})) << p.Name();
+        EXPECT_LT(f.StackIndex(f.BONUSgray), f.StackIndex(p)) << "the pictures lie on the cover";
+    }
+    ExpectRoundRunning(f, true);
+    for (scene::TImage* p : Pictures(f)) EXPECT_TRUE(p->Visible()) << p->Name();
+    EXPECT_TRUE(f.Timer5.Enabled());
+    EXPECT_EQ(game.Pixel(845, 505), (scene::Rgb{192, 192, 192}));
+}
+
+TEST(BonusRoundTest, ALostRoundShowsNoBonusFromItsTwentySecondTickToItsTwentyNinth) {
+    PlayFolder folder;
+    GameHarness game;
+    TForm1& f = StartGame(game);
+    const double boughtAt = BuyRound(game, 200);
+    for (int tick = 1; tick <= 29; ++tick) {
+        SCOPED_TRACE("bonus tick " + std::to_string(tick));
+        RunTo(game, boughtAt + tick * kBonusTickMs - 1);
+        EXPECT_EQ(f.State.bonusCountdown, 300 - 14 * (tick - 1)) << "not yet due";
+        RunTo(game, boughtAt + tick * kBonusTickMs);
+        const int value = 300 - 14 * tick;
+        EXPECT_EQ(f.Label8.Caption(), std::to_string(value));
+        EXPECT_EQ(f.State.bonusCountdown, tick < 29 ? value : 300);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(Pictures(f)[i]->BoundsRect().Width, kSizes[i] - tick);
+            EXPECT_EQ(Pictures(f)[i]->Visible(), tick < 22);
+        }
+        EXPECT_EQ(f.NOBONUS.Visible(), tick >= 22 && tick < 29);
+        EXPECT_FALSE(f.BONUSgehaald.Visible());
+        EXPECT_EQ(f.Timer5.Enabled(), tick < 29);
+        ExpectRoundRunning(f, tick < 22);
+    }
+    // Afterwards the game music loops and the bonus music stays stopped.
+    game.app.RunFor(1000);
+    EXPECT_TRUE(f.MediaPlayer2.Channel().Playing());
+    EXPECT_FALSE(f.MediaPlayer4.Channel().Playing());
+    EXPECT_EQ(f.State.money, 150);
+
+    // The next round shows the last value of this one until its first tick.
+    const double againAt = BuyRound(game, 100);
+    EXPECT_TRUE(f.Label8.Visible());
+    EXPECT_EQ(f.Label8.Caption(), "-106");
+    RunTo(game, againAt + kBonusTickMs);
+    EXPECT_EQ(f.Label8.Caption(), "286");
+}
+
+TEST(BonusRoundTest, AWonRoundTakesThePicturesInOrderOnly) {
+    PlayFolder folder;
+    GameHarness game;
+    TForm1& f = StartGame(game);
+    BuyRound(game, 200);
+    const auto pictures = Pictures(f);
+    const int scoreBefore = f.State.score;
+
+    // Out of order: the third picture stays, silently.
+    game.app.RunFor(300);
+    Point last = ClickOn(game, f.Bonus3);
+    EXPECT_TRUE(f.Bonus3.Visible());
+    EXPECT_FALSE(f.MediaPlayer5.Channel().Playing());
+
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(pictures[i]->Name());
+        game.app.RunFor(150);
+        const Point at = ClickOn(game, *pictures[i]);
+        ASSERT_GT(std::abs(at.x - last.x) + std::abs(at.y - last.y), 8) << "two clicks this close would be a double click";
+        last = at;
+        EXPECT_FALSE(pictures[i]->Visible());
+        EXPECT_TRUE(f.MediaPlayer5.Channel().Playing());
+        if (i < 4) ExpectRoundRunning(f, true);
+    }
+    EXPECT_EQ(f.State.score, scoreBefore + 1000);
+    EXPECT_TRUE(f.BONUSgehaald.Visible());
+    ExpectRoundRunning(f, false);
+    EXPECT_TRUE(f.Timer5.Enabled()) << "the countdown runs on to take the message away";
+
+    while (f.Timer5.Enabled()) {
+        game.app.RunFor(kBonusTickMs);
+        EXPECT_FALSE(f.NOBONUS.Visible()) << "countdown " << f.State.bonusCountdown;
+        if (f.State.bonusCountdown < 0) ExpectRoundRunning(f, false);
+    }
+    EXPECT_EQ(f.Label8.Caption(), "-106");
+    EXPECT_FALSE(f.BONUSgehaald.Visible());
+    EXPECT_EQ(f.State.bonusCountdown, 300);
+    EXPECT_TRUE(f.MediaPlayer2.Channel().Playing()) << "the game music loops after a won round too";
+}
+
+TEST(BonusRoundTest, BuyingAgainDuringARoundRescattersWhileTheCountdownAndMusicGoOn) {
+    PlayFolder folder(std::string("hi\r\n"), kTwoSeconds);
+    GameHarness game;
+    TForm1& f = StartGame(game);
+    const double boughtAt = BuyRound(game, 60);
+    RunTo(game, boughtAt + 5 * kBonusTickMs + 1);
+    ClickOn(game, f.BONUS1);
+    const long bonusMusicAt = f.MediaPlayer4.Channel().Position();
+
+    const std::array<Point, 5> places = PlacesFrom(99);
+    BuyRound(game, f.State.money, 99);   // the offer is still shown: nothing refreshed it
+    EXPECT_EQ(f.State.money, -40);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Pictures(f)[i]->BoundsRect(), (scene::TRect{places[i].x, places[i].y, kSizes[i], kSizes[i]}));
+    ExpectRoundRunning(f, true);
+    EXPECT_EQ(f.Label8.Caption(), "230");
+    EXPECT_GE(f.MediaPlayer4.Channel().Position(), bonusMusicAt) << "the bonus music goes on, no restart";
+
+    RunTo(game, boughtAt + 6 * kBonusTickMs);
+    EXPECT_EQ(f.State.bonusCountdown, 216) << "the countdown keeps its beat";
+    EXPECT_FALSE(f.MediaPlayer2.Channel().Playing()) << "the game music's Stop report does not loop it";
+    RunTo(game, boughtAt + 22 * kBonusTickMs);
+    ExpectRoundRunning(f, false);
+    EXPECT_TRUE(f.NOBONUS.Visible());
+}
+
+}  // namespace
