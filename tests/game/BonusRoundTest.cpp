@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <optional>
 
 #include "game/Random.h"
 #include "game/ShopSupport.h"
@@ -33,11 +34,15 @@ std::array<Point, 5> PlacesFrom(std::uint32_t seed) {
     return places;
 }
 
-// Buys the round with the offer shown and the generator at seed; returns when it was bought.
-double BuyRound(GameHarness& game, int money, std::uint32_t seed = 7) {
+// Lets the offers tick show "Bonus 50$" for these coins (during a round nothing
+// refreshes it) and buys the round with the generator at seed; returns when.
+double BuyRound(GameHarness& game, std::optional<int> money, std::uint32_t seed = 7) {
     TForm1& f = *game.form;
-    f.State.money = money;
-    f.Label4.SetVisible(true);
+    if (money) {
+        f.State.money = *money;
+        RunTo(game, f.Timer4.DueMs());
+    }
+    EXPECT_TRUE(f.Label4.Visible()) << "expected the offer on show";
     game::RandSeed = seed;
     const double at = game.app.NowMs();
     ClickOn(game, f.Label4);
@@ -67,6 +72,8 @@ TEST(BonusRoundTest, ALostRoundShowsNoBonusFromItsTwentySecondTickToItsTwentyNin
     // Where two tiles meet, out of every picture's reach: a black outline until the cover comes.
     EXPECT_EQ(game.Pixel(845, 505), (scene::Rgb{0, 0, 0}));
     const double boughtAt = BuyRound(game, 200, 1234);
+    const scene::TRect moverAtBuy = f.zvierkant4.BoundsRect();
+    const int timeAtBuy = f.State.timeLeft;
 
     EXPECT_EQ(f.State.money, 150);
     EXPECT_TRUE(f.MediaPlayer3.Channel().Playing());
@@ -97,9 +104,15 @@ TEST(BonusRoundTest, ALostRoundShowsNoBonusFromItsTwentySecondTickToItsTwentyNin
         EXPECT_FALSE(f.BONUSgehaald.Visible());
         EXPECT_EQ(f.Timer5.Enabled(), tick < 29);
         ExpectRoundRunning(f, tick < 22);
+        if (tick == 21) {
+            EXPECT_EQ(f.zvierkant4.BoundsRect(), moverAtBuy) << "the movers wait out the round";
+            EXPECT_EQ(f.State.timeLeft, timeAtBuy) << "so does the clock";
+        }
     }
-    // Afterwards the game music loops and the bonus music stays stopped.
+    // Afterwards the game runs on, the game music loops and the bonus music stays stopped.
     game.app.RunFor(1000);
+    EXPECT_NE(f.zvierkant4.BoundsRect(), moverAtBuy);
+    EXPECT_EQ(f.State.timeLeft, timeAtBuy - 1) << "the clock's next second came a full second after the round";
     EXPECT_TRUE(f.MediaPlayer2.Channel().Playing());
     EXPECT_FALSE(f.MediaPlayer4.Channel().Playing());
 
@@ -161,7 +174,7 @@ TEST(BonusRoundTest, BuyingAgainDuringARoundRescattersWhileTheCountdownAndMusicG
     const long bonusMusicAt = f.MediaPlayer4.Channel().Position();
 
     const std::array<Point, 5> places = PlacesFrom(99);
-    BuyRound(game, f.State.money, 99);   // the offer is still shown: nothing refreshed it
+    BuyRound(game, std::nullopt, 99);   // the offer is still shown: nothing refreshed it
     EXPECT_EQ(f.State.money, -40);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(Pictures(f)[i]->BoundsRect(), (scene::TRect{places[i].x, places[i].y, kSizes[i], kSizes[i]}));

@@ -46,7 +46,30 @@ TEST(ShopTest, EachPurchaseTakesItsPriceGivesItsGoodsAndPlaysTheClick) {
         for (scene::TShape* red : {&f.Rvierkant1, &f.rvierkant2, &f.rvierkant3, &f.rvierkant4})
             EXPECT_EQ(red->Visible(), !row.redGone) << red->Name();
         EXPECT_TRUE(f.MediaPlayer3.Channel().Playing()) << "expected the click channel to sound";
+        game.app.RunFor(f.Timer4.DueMs() - game.app.NowMs());
+        EXPECT_FALSE(offer.Visible()) << "the next offers tick takes the spent offer away";
     }
+}
+
+TEST(ShopTest, NoRedAtSixHitsBringsTheFirstRedSquareBackOnTheNextCheckTick) {
+    PlayFolder folder;
+    GameHarness game;
+    TForm1& f = StartGame(game);
+    f.State.money = 21;
+    f.State.hits = 6;
+    gametest::RunTo(game, f.Timer3.DueMs());   // the offer shows, and the stage shows Rvierkant1
+    ASSERT_TRUE(f.Label3.Visible());
+    ASSERT_TRUE(f.Rvierkant1.Visible());
+
+    ClickOn(game, f.Label3);
+    for (scene::TShape* red : {&f.Rvierkant1, &f.rvierkant2, &f.rvierkant3, &f.rvierkant4})
+        EXPECT_FALSE(red->Visible()) << red->Name();
+    EXPECT_EQ(f.State.money, 1);
+    EXPECT_EQ(f.State.redDelay, 0);
+
+    gametest::RunTo(game, f.Timer3.DueMs());
+    EXPECT_TRUE(f.Rvierkant1.Visible());
+    for (scene::TShape* red : {&f.rvierkant2, &f.rvierkant3, &f.rvierkant4}) EXPECT_FALSE(red->Visible()) << red->Name();
 }
 
 // One click each, far enough apart in time not to make a double click.
