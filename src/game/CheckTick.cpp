@@ -4,7 +4,7 @@
 namespace layout {
 
 void TForm1::Timer3Timer(scene::TTimer& /*Sender*/) {
-    // The end-of-game tests go here, ahead of the stages.
+    CheckEndOfGame();
     ShowMoverStage();
 }
 

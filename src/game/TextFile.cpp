@@ -1,6 +1,9 @@
 #include "game/TextFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -10,27 +13,7 @@ namespace game {
 
 namespace {
 
-constexpr char kCtrlZ = 0x1A;
-
-// Closes the descriptor on every path out.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
+constexpr int kCtrlZ = 0x1A;
 
 bool ParentFolderExists(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -39,13 +22,114 @@ bool ParentFolderExists(const std::string& path) {
     return ::stat(slash == 0 ? "/" : path.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-int OpenOrThrow(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd >= 0) return fd;
-    const int err = errno;
-    // A missing folder is told apart from a missing file, as the game's messages do.
+// A missing folder is told apart from a missing file, as the game's messages do.
+[[noreturn]] void ThrowPathError(const std::string& path, int err) {
     if (err == ENOENT && !ParentFolderExists(path)) throw FileError(ENOTDIR);
     throw FileError(err);
+}
+
+int OpenOrThrow(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0) ThrowPathError(path, errno);
+    return fd;
+}
+
+std::function<void()>& WriteStepHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+void BeforeWriteStep() {
+    if (WriteStepHook()) WriteStepHook()();
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A link to the high scores keeps pointing at them: its target is what gets replaced.
+std::string FollowLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char target[PATH_MAX];
+    if (!::realpath(path.c_str(), target)) ThrowPathError(path, errno);
+    return target;
+}
+
+// The new file while it is being written: removed again unless it was renamed into place.
+class NewFile {
+public:
+    // A hidden name beside the target that no other writer can be using.
+    explicit NewFile(const std::string& target)
+        : path_(FolderOf(target) + "/." + target.substr(target.find_last_of('/') + 1) + ".XXXXXX") {
+        BeforeWriteStep();
+        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
+        if (fd_ < 0) ThrowPathError(target, errno);
+    }
+    ~NewFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!renamed_) ::unlink(path_.c_str());
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // The old file's mode, and its owner where we may give it (when root writes a player's file).
+    void TakeOver(const struct stat& old) {
+        BeforeWriteStep();
+        if (::fchmod(fd_, old.st_mode & 07777) != 0) throw FileError(errno);
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+            BeforeWriteStep();
+            [[maybe_unused]] const int ignored = ::fchown(fd_, old.st_uid, old.st_gid);  // only root may always
+        }
+    }
+    // What an ordinary new file would get: 0666 less the umask.
+    void TakeDefaultMode() {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        BeforeWriteStep();
+        if (::fchmod(fd_, 0666 & ~mask) != 0) throw FileError(errno);
+    }
+    void Write(std::string_view bytes) {
+        while (!bytes.empty()) {
+            BeforeWriteStep();
+            const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throw FileError(errno);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+    }
+    // On the disk before it takes the old file's name, so a crash never finds the name on an empty file.
+    void Commit(const std::string& target) {
+        BeforeWriteStep();
+        if (::fsync(fd_) != 0) throw FileError(errno);
+        BeforeWriteStep();
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) throw FileError(errno);
+        BeforeWriteStep();
+        if (::rename(path_.c_str(), target.c_str()) != 0) throw FileError(errno);
+        renamed_ = true;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool renamed_ = false;
+};
+
+// The rename on the disk too. The new table is in place whatever this says,
+// so a failure here is not reported as a failed write.
+void SyncFolder(const std::string& folder) {
+    BeforeWriteStep();
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    BeforeWriteStep();
+    ::fsync(fd);
+    ::close(fd);
 }
 
 }  // namespace
@@ -65,16 +149,12 @@ EInOutError FileError(int err) {
     }
 }
 
-namespace {
-constexpr std::size_t kBlockBytes = 65536;
-}
-
 TextReader::TextReader(const std::string& path) : TextReader(OpenOrThrow(path, O_RDONLY)) {
     struct stat st {};
     if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(EISDIR);
 }
 
-TextReader::TextReader(int fd) : fd_(fd), block_(kBlockBytes) {}
+TextReader::TextReader(int fd) : fd_(fd), block_(kTextBlockBytes) {}
 
 TextReader::~TextReader() {
     if (fd_ >= 0) ::close(fd_);
@@ -107,6 +187,12 @@ int TextReader::Peek() {
     return static_cast<unsigned char>(block_[pos_]);
 }
 
+int TextReader::Get() {
+    const int c = Peek();
+    if (c >= 0) ++pos_;
+    return c;
+}
+
 bool TextReader::Eof() {
     const int next = Peek();
     return next < 0 || next == kCtrlZ;
@@ -130,22 +216,41 @@ std::string TextReader::ReadLine() {
 }
 
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) {
-    std::string out;
-    for (const auto& line : lines) {
-        out += line;
-        out += "\r\n";
-    }
-    Fd fd(OpenOrThrow(path, O_WRONLY | O_CREAT | O_TRUNC));
-    std::string_view rest(out);
-    while (!rest.empty()) {
-        const ssize_t n = ::write(fd.get(), rest.data(), rest.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno);
+    const std::string target = FollowLink(path);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) ThrowPathError(target, errno);
+    if (exists && S_ISDIR(old.st_mode)) throw FileError(EISDIR);
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw FileError(errno);
+
+    NewFile file(target);
+    if (exists)
+        file.TakeOver(old);
+    else
+        file.TakeDefaultMode();
+    // In pieces, so a long text never needs a second copy in memory.
+    std::string piece;
+    piece.reserve(kTextBlockBytes);
+    auto put = [&](std::string_view bytes) {
+        while (!bytes.empty()) {
+            const std::size_t take = std::min(bytes.size(), kTextBlockBytes - piece.size());
+            piece.append(bytes.substr(0, take));
+            bytes.remove_prefix(take);
+            if (piece.size() == kTextBlockBytes) {
+                file.Write(piece);
+                piece.clear();
+            }
         }
-        rest.remove_prefix(static_cast<std::size_t>(n));
+    };
+    for (const std::string& line : lines) {
+        put(line);
+        put("\r\n");
     }
-    if (::close(fd.release()) != 0) throw FileError(errno);
+    file.Write(piece);
+    file.Commit(target);
+    SyncFolder(FolderOf(target));
 }
+
+void SetWriteStepHook(std::function<void()> hook) { WriteStepHook() = std::move(hook); }
 
 }  // namespace game

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ public:
 
 // The message for an errno value: "File not found", "Invalid filename", ...
 EInOutError FileError(int err);
+
+// Text goes to and from the disk in blocks of this size.
+constexpr std::size_t kTextBlockBytes = 65536;
 
 // Hands a file out line by line, reading it a block at a time as the lines are
 // asked for: a huge file costs only the lines taken from it, and a read error
@@ -39,9 +43,12 @@ public:
     // Closes the file, raising what closing reports.
     void Close();
 
-private:
-    // The next byte without taking it, or -1 at the end of the file.
+    // Byte by byte, for readers of numbers: the next byte (0-255) without
+    // taking it, or -1 at the end of the file; Get takes it.
     int Peek();
+    int Get();
+
+private:
     bool Fill();
 
     int fd_ = -1;
@@ -50,7 +57,16 @@ private:
     bool atEnd_ = false;
 };
 
-// Empties or creates the file and writes each line followed by CR LF.
+// Puts the lines, each followed by CR LF, in place of the file's contents, or
+// creates the file. The old contents are never cut short first: the lines go
+// to a new file in the same folder, which is flushed to the disk, given the old
+// file's permissions and renamed over it, so after any failure or interruption
+// the file holds either its old bytes or the new ones. A file that may not be
+// written is refused, as writing it in place would be.
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines);
+
+// Tests: called before every system call that WriteTextFile makes on the new
+// file or its folder, so a test can stop the process at each of them in turn.
+void SetWriteStepHook(std::function<void()> hook);
 
 }  // namespace game

@@ -113,8 +113,12 @@ public:
     void rvierkant4MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
     void zround1MouseMove(SceneElement& Sender, TShiftState Shift, int X, int Y);
 
-    // The check tick.
+    // The check tick: the end of the game first, then the mover stages.
     void Timer3Timer(scene::TTimer& Sender);
+    // The end tests: lives before time, so both at once end the game by lives.
+    void CheckEndOfGame();
+    // Stops the game, enters the score into the high-score file and shows the end screen with reason.
+    void EndSequence(scene::TLabel& reason);
 
     // The clock, the status line and the shop offers.
     void Timer1Timer(scene::TTimer& Sender);

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +49,13 @@ protected:
 
 using Lines = std::vector<std::string>;
 
+std::vector<std::string> FolderEntries(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST_F(TextFileTest, LineEndsAreCrLfOrLfAndTheLastNeedsNone) {
     EXPECT_EQ(ReadAll(Write("a\r\n\r\nb\r\n")), (Lines{"a", "", "b"}));
     EXPECT_EQ(ReadAll(Write("a\n\nb\n")), (Lines{"a", "", "b"}));
@@ -71,6 +81,9 @@ TEST_F(TextFileTest, LongLinesAndHighBytesComeBackUnchanged) {
     const std::string longLine(100000, 'x');
     const std::string accented = "Ren\xE9\x80\xFF";
     EXPECT_EQ(ReadAll(Write(longLine + "\r\n" + accented)), (Lines{longLine, accented}));
+    // A line end split between two reads of the file.
+    const std::string edge(game::kTextBlockBytes - 1, 'e');
+    EXPECT_EQ(ReadAll(Write(edge + "\r\ny\r")), (Lines{edge, "y"}));
 }
 
 TEST_F(TextFileTest, WritingEndsEachLineWithCrLfAndReplacesTheFile) {
@@ -127,6 +140,77 @@ TEST_F(TextFileTest, OnlyWhatTheLinesAskedForIsRead) {
         for (int i = 1; i <= 30; ++i) EXPECT_EQ(reader.ReadLine(), "line " + std::to_string(i));
     }
     ::close(fds[1]);
+}
+
+TEST_F(TextFileTest, RewritingKeepsThePermissionsAndWhereALinkPoints) {
+    const std::string path = Write("old\r\n");
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path, mode);
+    game::WriteTextFile(path, {"new"});
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
+    EXPECT_EQ(fs::status(path).permissions(), mode);
+
+    fs::create_directory(dir_ / "shared");
+    std::ofstream(dir_ / "shared" / "scores.txt", std::ios::binary) << "old\r\n";
+    fs::create_symlink(dir_ / "shared" / "scores.txt", dir_ / "link.txt");
+    game::WriteTextFile((dir_ / "link.txt").string(), {"via the link"});
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.txt"));
+    EXPECT_EQ(ReadBytes((dir_ / "shared" / "scores.txt").string()), "via the link\r\n");
+    EXPECT_EQ(FolderEntries(dir_), (Lines{"file.txt", "link.txt", "shared"}));
+    EXPECT_EQ(FolderEntries(dir_ / "shared"), Lines{"scores.txt"});
+}
+
+// The writer is killed before each of its system calls in turn, the pieces of
+// the text included: the file is always the old text or the new one, whole.
+TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
+    const std::string oldText = [] {
+        std::string t;
+        for (int i = 0; i < 10; ++i) t += std::string(40000, 'o') + "\r\n";
+        return t;
+    }();
+    const Lines newLines(10, std::string(30000, 'n'));
+    const std::string newText = [&] {
+        std::string t;
+        for (const auto& l : newLines) t += l + "\r\n";
+        return t;
+    }();
+    int keptOld = 0, foundNew = 0;
+    for (int stop = 1; stop < 100; ++stop) {
+        const std::string path = Write(oldText);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int step = 0;
+            game::SetWriteStepHook([&] {
+                if (++step == stop) ::raise(SIGKILL);
+            });
+            try {
+                game::WriteTextFile(path, newLines);
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        const std::string now = ReadBytes(path);
+        ASSERT_TRUE(now == oldText || now == newText)
+            << "killed before step " << stop << ": " << now.size() << " bytes, expected " << oldText.size()
+            << " or " << newText.size();
+        if (WIFEXITED(status)) {
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+            EXPECT_EQ(now, newText);
+            EXPECT_EQ(FolderEntries(dir_), Lines{"file.txt"});
+            break;
+        }
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        (now == oldText ? keptOld : foundNew)++;
+        // A killed writer cannot remove its unfinished file; the next test starts clean.
+        for (const auto& name : FolderEntries(dir_))
+            if (name != "file.txt") fs::remove(dir_ / name);
+    }
+    EXPECT_GE(keptOld, 8) << "one stop before each of the five pieces, and more";
+    EXPECT_GE(foundNew, 1) << "a stop after the new text took the name";
 }
 
 TEST_F(TextFileTest, FailuresCarryTheGamesMessages) {

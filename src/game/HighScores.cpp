@@ -1,0 +1,99 @@
+#include "game/HighScores.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "game/TextFile.h"
+
+namespace game {
+
+namespace {
+
+constexpr std::size_t kMaxToken = 32;
+constexpr std::int64_t kLargestMagnitude = 2147483648LL;   // of the lowest score
+
+int DigitValue(char c, int base) {
+    int v = 99;
+    if (c >= '0' && c <= '9') v = c - '0';
+    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    return v < base ? v : -1;
+}
+
+// Blanks, tabs, line ends and every other control character.
+bool IsSeparator(int c) { return c <= ' '; }
+
+}  // namespace
+
+std::optional<std::int32_t> ParseScore(std::string_view token) {
+    const bool negative = !token.empty() && token[0] == '-';
+    if (!token.empty() && (token[0] == '-' || token[0] == '+')) token.remove_prefix(1);
+    int base = 10;
+    if (token.starts_with('$')) {
+        base = 16;
+        token.remove_prefix(1);
+    } else if (token.starts_with("0x") || token.starts_with("0X")) {
+        base = 16;
+        token.remove_prefix(2);
+    }
+    if (token.empty()) return std::nullopt;
+    std::int64_t magnitude = 0;
+    for (char c : token) {
+        const int digit = DigitValue(c, base);
+        if (digit < 0) return std::nullopt;
+        magnitude = magnitude * base + digit;
+        if (magnitude > kLargestMagnitude) return std::nullopt;
+    }
+    if (!negative && magnitude == kLargestMagnitude) return std::nullopt;
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+ScoreEntry ReadScoreEntry(TextReader& in) {
+    while (!in.Eof() && IsSeparator(in.Peek())) in.Get();
+    std::string token;
+    while (token.size() < kMaxToken && !in.Eof() && !IsSeparator(in.Peek()))
+        token.push_back(static_cast<char>(in.Get()));
+
+    ScoreEntry entry;
+    const std::optional<std::int32_t> score = token.empty() ? std::optional<std::int32_t>(0) : ParseScore(token);
+    if (!in.Eof()) entry.name = in.ReadLine();   // also passes the line end; a Ctrl-Z ends the file
+    if (!score) throw EInOutError(106, "Invalid numeric input");
+    entry.score = *score;
+    return entry;
+}
+
+ScoreTable ReadScoreTable(const std::string& path) {
+    TextReader in(path);
+    ScoreTable table;
+    for (ScoreEntry& place : table) {
+        if (in.Eof()) break;
+        place = ReadScoreEntry(in);
+    }
+    in.Close();
+    return table;
+}
+
+std::optional<int> EnterScore(ScoreTable& table, const ScoreEntry& entry) {
+    const auto rank = std::find_if(table.begin(), table.end(),
+                                   [&](const ScoreEntry& e) { return e.score < entry.score; });
+    if (rank == table.end()) return std::nullopt;
+    std::move_backward(rank, table.end() - 1, table.end());
+    *rank = entry;
+    return static_cast<int>(rank - table.begin());
+}
+
+void SortScoresDescending(ScoreTable& table) {
+    std::stable_sort(table.begin(), table.end(),
+                     [](const ScoreEntry& a, const ScoreEntry& b) { return a.score > b.score; });
+}
+
+std::string ShownLine(const ScoreEntry& entry) { return std::to_string(entry.score) + "  " + entry.name; }
+
+void WriteScoreTable(const std::string& path, const ScoreTable& table) {
+    std::vector<std::string> lines;
+    lines.reserve(table.size());
+    for (const ScoreEntry& e : table) lines.push_back(std::to_string(e.score) + e.name);
+    WriteTextFile(path, lines);
+}
+
+}  // namespace game

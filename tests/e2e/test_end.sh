@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Whole games to the end screen by time, two side by side so that one minute
+# of play serves both ways out: the reason, the final score and the table are
+# shown and the high-score file is rewritten; "Exit!" then ends one copy with
+# exit code 0, and "Try again!" ends the other with 0 after a new copy has
+# shown its start screen.
+#   test_end.sh PROGRAM ASSETS
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+program=$(realpath "${1:?usage: test_end.sh PROGRAM ASSETS}")
+assets=${2:?usage: test_end.sh PROGRAM ASSETS}
+e2e_ensure_display || e2e_fail "no X display"
+work=$(e2e_workdir)
+
+B_PID=""        # the second game, started here rather than by e2e_start
+NEW_WID=""      # the copy "Try again!" started
+stop_extra() {
+  local status=$?
+  [ -n "$B_PID" ] && kill "$B_PID" 2>/dev/null
+  if [ -n "$NEW_WID" ]; then
+    local pid
+    pid=$(xdotool getwindowpid "$NEW_WID" 2>/dev/null) && kill "$pid" 2>/dev/null
+  fi
+  (exit "$status")   # e2e_cleanup reads the script's status from $?
+  e2e_cleanup
+}
+trap stop_extra EXIT
+
+# Two play folders. A's table has LF line ends and a tenth entry below 61, so
+# the rewrite shows in its bytes; B's tenth entry ties with 61 and stays.
+entries() {   # entries SEP SCORE NAME...: one line per pair
+  local sep=$1
+  shift
+  while [ $# -gt 0 ]; do printf '%s      %s%s' "$1" "$2" "$sep"; shift 2; done
+}
+table_a=(900 Ann 800 Bob 700 Cy 600 Dee 500 Eli 400 Fay 300 Gus 200 Hal 100 Ida 50 Jo)
+table_b=(900 Ann 800 Bob 700 Cy 600 Dee 500 Eli 400 Fay 300 Gus 200 Hal 100 Ida 61 Kim)
+for g in a b; do
+  mkdir -p "$work/$g"
+  cp "$assets"/*.wav "$assets/intro.txt" "$work/$g/" || e2e_fail "cannot copy the game's files from $assets"
+done
+entries $'\n' "${table_a[@]}" >"$work/a/scores.txt"
+entries $'\r\n' "${table_b[@]}" >"$work/b/scores.txt"
+cp "$work/b/scores.txt" "$work/b.before"
+
+# swoopy_windows: the ids of every shown game window.
+swoopy_windows() {
+  xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null | sort
+}
+
+# wait_new_window KNOWN...: prints the id of a game window not among KNOWN.
+wait_new_window() {
+  local end=$((SECONDS + 10)) id known
+  while [ $SECONDS -lt $end ]; do
+    for id in $(swoopy_windows); do
+      known=no
+      for k in "$@"; do [ "$id" = "$k" ] && known=yes; done
+      [ $known = no ] && { echo "$id"; return 0; }
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+# The windows lie on top of each other: the one looked at or clicked comes up first.
+raise() {
+  xdotool windowraise "$1"
+}
+
+# start_game WID NAME: waits for the start screen, types the name, presses
+# Start and parks the pointer off every window, where it touches nothing.
+start_game() {
+  local got
+  raise "$1"
+  got=$(e2e_wait_pixel "$1" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+  e2e_click "$1" 780 140
+  e2e_type "$1" "$2"
+  e2e_click "$1" 785 176
+  got=$(e2e_wait_pixel_change "$1" 450 300 "#FFFFFF" 10) || e2e_fail "$2's game did not start"
+  xdotool mousemove 1599 999
+}
+
+# end_screen WID SHOT: waits until the playfield turns white for the end screen.
+end_screen() {
+  local end=$((SECONDS + 80)) got=""
+  while [ $SECONDS -lt $end ]; do
+    raise "$1"
+    e2e_screenshot "$1" "$2"
+    got=$(e2e_pixel "$2" 850 480)
+    [ "$got" = "#FFFFFF" ] && return 0
+    sleep 0.5
+  done
+  e2e_fail "no end screen within 80 s: pixel 850,480 is $got"
+}
+
+# expect_end_texts SHOT WHO: the reason "You ran out of time!" (not the red
+# square's), the final score, the table and the two buttons are drawn.
+expect_end_texts() {
+  local n
+  read -r n _ < <(e2e_pixels_in "$1" 328 96 230 29 0 80)
+  [ "$n" -gt 100 ] || e2e_expect_eq "$2: dark text of the time-out reason" "over 100 pixels" "$n"
+  e2e_expect_eq "$2: text where the red-square reason would be" "0 - - - -" "$(e2e_pixels_in "$1" 328 64 237 29 0 80)"
+  read -r n _ < <(e2e_pixels_in "$1" 264 144 377 36 0 80)
+  [ "$n" -gt 100 ] || e2e_expect_eq "$2: dark text of the final score" "over 100 pixels" "$n"
+  read -r n _ _ _ bottom < <(e2e_pixels_in "$1" 266 186 349 229 0 80)
+  [ "$n" -gt 300 ] && [ "$bottom" -gt 330 ] ||
+    e2e_expect_eq "$2: ten lines of the table" "over 300 dark pixels down past y 330" "$n to y $bottom"
+  for button in "312 448 113 41" "440 448 113 41"; do
+    read -r n _ < <(e2e_pixels_in "$1" $button 0 80)
+    [ "$n" -gt 30 ] || e2e_expect_eq "$2: caption of the button at $button" "over 30 dark pixels" "$n"
+  done
+}
+
+# Two games, started a few seconds apart.
+e2e_start "$work/a" "$program"
+wid_a=$(wait_new_window) || e2e_fail "the first game window did not appear"
+start_game "$wid_a" "Tim"
+(cd "$work/b" && exec "$program") >"$work/b.out" 2>"$work/b.err" &
+B_PID=$!
+wid_b=$(wait_new_window "$wid_a") || e2e_fail "the second game window did not appear"
+start_game "$wid_b" "Ula"
+
+# A: 61 points by time take the tenth place; the file comes back in CR LF.
+end_screen "$wid_a" "$work/end-a.png"
+expect_end_texts "$work/end-a.png" "first game"
+expected=$(entries $'\r\n' "${table_a[@]:0:18}" 61 Tim | od -c)
+e2e_expect_eq "first game's rewritten high-score file" "$expected" "$(od -c <"$work/a/scores.txt")"
+e2e_expect_eq "files beside the high scores" "" "$(cd "$work/a" && ls -A | grep -v -e '\.wav$' -e '^intro\.txt$' -e '^scores\.txt$')"
+
+# B: a tie with the tenth entry leaves the table as it was.
+end_screen "$wid_b" "$work/end-b.png"
+expect_end_texts "$work/end-b.png" "second game"
+e2e_expect_eq "second game's high-score file after a tie" "unchanged" \
+  "$(cmp -s "$work/b.before" "$work/b/scores.txt" && echo unchanged || echo changed)"
+
+# "Exit!" ends A with exit code 0.
+raise "$wid_a"
+e2e_click "$wid_a" 496 468
+e2e_wait_exit 10
+e2e_expect_eq "exit code after Exit!" 0 "$?"
+
+# "Try again!" shows a new copy's start screen and ends B with exit code 0.
+raise "$wid_b"
+e2e_click "$wid_b" 368 468
+NEW_WID=$(wait_new_window "$wid_b") || e2e_fail "no new game window after Try again!"
+got=$(e2e_wait_pixel "$NEW_WID" 850 480 "#FFFFFF" 10) || e2e_expect_eq "new copy's start screen" "#FFFFFF" "$got"
+e2e_screenshot "$NEW_WID" "$work/new.png"
+read -r n _ < <(e2e_pixels_in "$work/new.png" 740 164 92 26 0 100)
+[ "$n" -lt 30 ] || e2e_expect_eq "new copy's Start button" "disabled (pale caption)" "$n dark pixels"
+end=$((SECONDS + 10))
+while kill -0 "$B_PID" 2>/dev/null && [ $SECONDS -lt $end ]; do sleep 0.1; done
+wait "$B_PID"
+e2e_expect_eq "exit code after Try again!" 0 "$?"
+B_PID=""
+e2e_expect_eq "windows of the ended copies" "$NEW_WID" "$(swoopy_windows)"
+
+# The new copy closes like any other.
+e2e_close "$NEW_WID"
+end=$((SECONDS + 10))
+while [ -n "$(swoopy_windows)" ] && [ $SECONDS -lt $end ]; do sleep 0.1; done
+e2e_expect_eq "windows after closing the new copy" "" "$(swoopy_windows)"
+NEW_WID=""
+
+e2e_finish
