@@ -75,6 +75,7 @@ start_game() {
   raise "$1"
   got=$(e2e_wait_pixel "$1" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
   e2e_click "$1" 780 140
+  e2e_key "$1" ctrl+a
   e2e_type "$1" "$2"
   e2e_click "$1" 785 176
   got=$(e2e_wait_pixel_change "$1" 450 300 "#FFFFFF" 10) || e2e_fail "$2's game did not start"
