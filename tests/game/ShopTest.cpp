@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "game/PlayHarness.h"
+#include "game/Random.h"
 #include "game/ShopSupport.h"
 
 namespace {
@@ -70,6 +72,38 @@ TEST(ShopTest, NoRedAtSixHitsBringsTheFirstRedSquareBackOnTheNextCheckTick) {
     gametest::RunTo(game, f.Timer3.DueMs());
     EXPECT_TRUE(f.Rvierkant1.Visible());
     for (scene::TShape* red : {&f.rvierkant2, &f.rvierkant3, &f.rvierkant4}) EXPECT_FALSE(red->Visible()) << red->Name();
+}
+
+TEST(ShopTest, ALifeBoughtAtNoLivesLeftTakesOneMoreRedTouch) {
+    game::RandSeed = 20240601u;
+    game::SetPerformanceCounter([n = std::uint64_t{0}]() mutable { return n += 104729; });
+    gametest::PlayHarness play;
+    TForm1& f = play.f;
+    play.MovePointer(100, 590);     // the bottom bar: nothing there can be touched
+    play.game.app.RunFor(8100);     // the red squares come in at the eighth second
+    f.State.lives = 0;
+    f.State.money = 80;
+    f.Label5.SetVisible(true);
+    ClickOn(play.game, f.Label5);
+    ASSERT_EQ(f.State.lives, 1);
+    play.MovePointer(100, 590);
+
+    play.TouchARedSquare();
+    play.game.app.RunFor(50);
+    EXPECT_EQ(f.State.lives, 0);
+    play.MovePointer(100, 590);
+    const double checkedAt = f.Timer3.DueMs();
+    gametest::RunTo(play.game, checkedAt + 1);
+    EXPECT_FALSE(f.witeinde.Visible()) << "the bought life keeps the game going through the check tick";
+    EXPECT_TRUE(f.Timer3.Enabled());
+    EXPECT_EQ(f.State.lives, 0);
+
+    play.TouchARedSquare();
+    play.StepUntil([&] { return f.witeinde.Visible(); });
+    EXPECT_EQ(f.State.lives, -1);
+    EXPECT_TRUE(f.geenlevens.Visible());
+    EXPECT_EQ(f.geenlevens.Caption(), "You hit a red square!");
+    EXPECT_FALSE(f.geentijd.Visible());
 }
 
 // One click each, far enough apart in time not to make a double click.

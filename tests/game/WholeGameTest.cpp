@@ -36,43 +36,13 @@ protected:
     }
     std::string ScoresFile() const { return ReadBytes(play_.folder.Path() / "scores.txt"); }
 
-    // A visible red square whose middle lies in the open playfield, away from
-    // the bars and the shop panel, or none.
-    scene::TShape* RedSquareInTheOpen() {
-        for (scene::TShape* red : {&Form().Rvierkant1, &Form().rvierkant2, &Form().rvierkant3, &Form().rvierkant4}) {
-            const scene::TRect r = red->BoundsRect();
-            const int x = r.Left + r.Width / 2, y = r.Top + r.Height / 2;
-            if (red->Visible() && x > 10 && x < 870 && y > 80 && y < 495) return red;
-        }
-        return nullptr;
-    }
-    // Moves the pointer onto the middle of a red square in the open; the move is
-    // handled before the next tick.
-    void TouchRedSquareNow() {
-        scene::TShape* red = RedSquareInTheOpen();
-        ASSERT_NE(red, nullptr);
-        const scene::TRect r = red->BoundsRect();
-        play_.game.platform.MouseMove(r.Left + r.Width / 2, r.Top + r.Height / 2);
-    }
-    // Waits on the virtual clock for a red square in the open, then touches it.
-    void TouchARedSquare() {
-        StepUntil([&] { return RedSquareInTheOpen() != nullptr; });
-        TouchRedSquareNow();
-    }
-    // Runs the loop one event or tick at a time until cond holds.
-    template <typename Cond>
-    void StepUntil(Cond cond) {
-        for (int i = 0; i < 100000 && !cond(); ++i) play_.game.app.Step(play_.game.app.NowMs() + 1);
-        ASSERT_TRUE(cond());
-    }
-
     gametest::PlayHarness play_;
 };
 
 TEST_F(WholeGameTest, TimeRunningOutWithNoTouchScoresSixtyOne) {
     play_.game.app.RunFor(60500);
     EXPECT_FALSE(Ended()) << "sixty seconds of play and the clock still at 0";
-    StepUntil([&] { return Ended(); });
+    play_.StepUntil([&] { return Ended(); });
     auto& f = Form();
     EXPECT_EQ(f.State.score, 61);
     EXPECT_EQ(f.State.timeLeft, -1);
@@ -97,16 +67,16 @@ TEST_F(WholeGameTest, TimeRunningOutWithNoTouchScoresSixtyOne) {
 TEST_F(WholeGameTest, ThreeRedTouchesLeaveTheGameRunningAndTheFourthEndsIt) {
     play_.game.app.RunFor(8100);   // the red squares come in at the eighth second
     for (int touch = 1; touch <= 3; ++touch) {
-        TouchARedSquare();
+        play_.TouchARedSquare();
         play_.game.app.RunFor(50);
         EXPECT_EQ(Form().State.lives, 3 - touch);
     }
     EXPECT_FALSE(Ended()) << "no life left, yet still playing";
     EXPECT_EQ(Form().Lives.Caption(), "Lives: 0");
 
-    TouchARedSquare();
-    StepUntil([&] { return Form().State.lives == -1; });
-    StepUntil([&] { return Ended(); });
+    play_.TouchARedSquare();
+    play_.StepUntil([&] { return Form().State.lives == -1; });
+    play_.StepUntil([&] { return Ended(); });
     auto& f = Form();
     EXPECT_TRUE(f.geenlevens.Visible());
     EXPECT_FALSE(f.geentijd.Visible());
@@ -120,16 +90,16 @@ TEST_F(WholeGameTest, ThreeRedTouchesLeaveTheGameRunningAndTheFourthEndsIt) {
 TEST_F(WholeGameTest, LivesAndTimeRunningOutBeforeTheSameCheckTickEndByLives) {
     play_.game.app.RunFor(8100);
     for (int touch = 1; touch <= 3; ++touch) {
-        TouchARedSquare();
+        play_.TouchARedSquare();
         play_.game.app.RunFor(50);
     }
     ASSERT_EQ(Form().State.lives, 0);
-    StepUntil([&] { return Form().State.timeLeft == 0; });
+    play_.StepUntil([&] { return Form().State.timeLeft == 0; });
     // The last check tick before the clock's last tick has run; a red touch now
     // and the clock's tick both come before the next check tick.
-    StepUntil([&] { return Form().Timer1.DueMs() <= Form().Timer3.DueMs() && RedSquareInTheOpen(); });
-    TouchRedSquareNow();
-    StepUntil([&] { return Ended(); });
+    play_.StepUntil([&] { return Form().Timer1.DueMs() <= Form().Timer3.DueMs() && play_.RedSquareInTheOpen(); });
+    play_.TouchRedSquareNow();
+    play_.StepUntil([&] { return Ended(); });
     EXPECT_EQ(Form().State.lives, -1);
     EXPECT_EQ(Form().State.timeLeft, -1);
     EXPECT_TRUE(Form().geenlevens.Visible());
