@@ -2,8 +2,9 @@
 # The installed game: cmake --install puts the program, its data, the menu entry,
 # the icons and the AppStream file in their places, and both files validate.
 # Started with an empty home from a folder without its files, the game comes up
-# in the player's own folder, filled from the installed data; the player's
-# scores there survive later starts and reinstalls, and lost files come back.
+# in the player's own folder, filled from the installed data; a whole game
+# played there enters its score into the player's own table, which survives
+# later starts and reinstalls, and lost files come back.
 # A folder holding the files is played in as it is.
 #   test_install.sh PROGRAM ASSETS   (PROGRAM lies in the build folder)
 set -uo pipefail
@@ -31,21 +32,52 @@ expect_same_files() {
   e2e_expect_eq "$1: nothing else" "${#files[@]}" "$(find "$2" -mindepth 1 | wc -l)"
 }
 
-# play FOLDER ENV...: starts the installed game in FOLDER with a clean environment
-# plus ENV, sees its start screen with the introduction, and closes it again.
-play() {
+# open_game FOLDER ENV...: starts the installed game in FOLDER with a clean
+# environment plus ENV and sees its start screen with the introduction; the
+# window's id is left in wid.
+open_game() {
   local folder=$1 got n
   shift
   e2e_start "$folder" env -u XDG_DATA_HOME "$@" "$installed"
-  wid=$(e2e_wait_window "Swoopy!" 10) || { cat "$(e2e_workdir)/program.err" >&2; e2e_fail "the game window did not appear"; }
+  wid=$(e2e_wait_window "Swoopy!" 10) || { cat "$E2E_ERR" >&2; e2e_fail "the game window did not appear"; }
   got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
   e2e_screenshot "$wid" "$work/start.png"
   read -r n _ < <(e2e_pixels_in "$work/start.png" 10 10 680 200 0 100)
   [ "$n" -gt 200 ] || e2e_expect_eq "introduction text on the start screen" "over 200 dark pixels" "$n"
   e2e_expect_eq "error box over the start screen" "" "$(xdotool search --onlyvisible --name '^Swoopy$' 2>/dev/null)"
+}
+
+# play FOLDER ENV...: opens the game as open_game does and closes it again.
+play() {
+  open_game "$@"
   e2e_close "$wid" || e2e_fail "could not send the close request"
   e2e_wait_exit 10
   e2e_expect_eq "exit code after the close box" 0 "$?"
+}
+
+# play_to_the_end NAME FOLDER ENV...: opens the game, types NAME, presses Start
+# with the pointer then parked off the window, waits out the minute until the
+# end screen and leaves by "Exit!".
+play_to_the_end() {
+  local name=$1 got="" end
+  shift
+  open_game "$@"
+  e2e_click "$wid" 780 140
+  e2e_key "$wid" ctrl+a
+  e2e_type "$wid" "$name"
+  e2e_click "$wid" 785 176
+  got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start"
+  xdotool mousemove 1599 999
+  end=$((SECONDS + 80))
+  while [ $SECONDS -lt $end ]; do
+    sleep 1
+    got=$(e2e_window_pixel "$wid" 850 480)
+    [ "$got" = "#FFFFFF" ] && break
+  done
+  [ "$got" = "#FFFFFF" ] || e2e_fail "no end screen within 80 s: pixel 850,480 is $got"
+  e2e_click "$wid" 496 468
+  e2e_wait_exit 10
+  e2e_expect_eq "exit code after Exit!" 0 "$?"
 }
 
 # 1. Everything in its place, and the menu entry and AppStream file validate.
@@ -86,19 +118,25 @@ play "$elsewhere" HOME="$home"
 expect_same_files "player's folder after the first start" "$mine"
 e2e_expect_eq "files left in the starting folder" "" "$(ls -A "$elsewhere")"
 
-# 3. The player's scores stay; a lost sound and a lost intro come back.
+# 3. The player's scores stay; a lost sound and a lost intro come back. A whole
+#    game by time, with no touch, enters 61 points under the typed name into
+#    the player's own table.
 # expect_players_scores WHAT: the player's scores.txt holds what the player wrote.
 players_scores="$work/players-scores.txt"
-printf '5000      Zed\r\n4000      Ann\r\n' >"$players_scores"
+printf '5000      Zed\r\n4000      Ann\r\n61      Ines\r\n' >"$players_scores"
+printf '0\r\n%.0s' $(seq 1 7) >>"$players_scores"
 expect_players_scores() {
-  cmp -s "$players_scores" "$mine/scores.txt" || e2e_expect_eq "$1" "the player's scores" "$(od -c "$mine/scores.txt" | head -n 3)"
+  cmp -s "$players_scores" "$mine/scores.txt" || e2e_expect_eq "$1" "$(od -c "$players_scores")" "$(od -c "$mine/scores.txt")"
 }
-cp "$players_scores" "$mine/scores.txt"
+printf '5000      Zed\r\n4000      Ann\r\n' >"$mine/scores.txt"
 rm -f "$mine/click.wav" "$mine/intro.txt"
-play "$elsewhere" HOME="$home"
-expect_players_scores "scores after a second start"
+play_to_the_end "Ines" "$elsewhere" HOME="$home"
+expect_players_scores "scores after a whole game"
 cmp -s "$assets/click.wav" "$mine/click.wav" || e2e_expect_eq "click.wav" "copied again" "$(ls -l "$mine/click.wav" 2>&1)"
 cmp -s "$assets/intro.txt" "$mine/intro.txt" || e2e_expect_eq "intro.txt" "copied again" "$(ls -l "$mine/intro.txt" 2>&1)"
+e2e_expect_eq "files left in the starting folder after a game" "" "$(ls -A "$elsewhere")"
+play "$elsewhere" HOME="$home"
+expect_players_scores "scores after a second start"
 
 # 4. Reinstalls, one of them shipping other scores and one into the player's
 #    own ~/.local, whose data folder is not the player's folder.
