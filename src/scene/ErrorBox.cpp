@@ -33,7 +33,8 @@ std::string WithoutCarriageReturns(const std::string& text)
 }  // namespace
 
 ErrorBox::ErrorBox(Platform& platform, std::string caption, std::string text, int ownerId)
-    : caption_(std::move(caption)), text_(std::move(text)), shownText_(WithoutCarriageReturns(text_))
+    : caption_(std::move(caption)), text_(std::move(text)), shownText_(WithoutCarriageReturns(text_)),
+      scale_(platform.PresentationScale())
 {
     font_.Name = "Tahoma";
     font_.Height = -11;
@@ -52,8 +53,9 @@ ErrorBox::ErrorBox(Platform& platform, std::string caption, std::string text, in
     options.title = Cp1252ToUtf8(caption_);
     options.left = -1;
     options.top = -1;
-    options.clientWidth = width_;
-    options.clientHeight = height_;
+    const TRect client = scale_.ToDevice(TRect{0, 0, width_, height_});
+    options.clientWidth = client.Width;
+    options.clientHeight = client.Height;
     options.ownerId = ownerId;
     options.dialog = true;
     window_ = platform.CreateWindow(options);
@@ -62,8 +64,11 @@ ErrorBox::ErrorBox(Platform& platform, std::string caption, std::string text, in
 
 ErrorBox::~ErrorBox() = default;
 
-void ErrorBox::HandleInput(const InputEvent& ev)
+void ErrorBox::HandleInput(const InputEvent& deviceEvent)
 {
+    InputEvent ev = deviceEvent;
+    ev.x = scale_.ToLayout(ev.x);
+    ev.y = scale_.ToLayout(ev.y);
     const bool left = ev.button == TMouseButton::mbLeft;
     switch (ev.kind) {
     case EventKind::KeyDown:
@@ -97,10 +102,10 @@ void ErrorBox::Repaint()
     dirty_ = false;
     const FrameBuffer frame = window_->Frame();
     {
-        Painter painter(frame);
+        Painter painter(frame, scale_);
         Paint(painter);
     }
-    window_->Present({{0, 0, width_, height_}});
+    window_->Present({scale_.ToDevice(TRect{0, 0, width_, height_})});
 }
 
 void ErrorBox::Paint(Painter& painter) const

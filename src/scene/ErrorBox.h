@@ -1,6 +1,7 @@
 // The toolkit's own modal message box: a stop icon, the wrapped text and one OK
 // button, in a small dialog window of its own. OK, Return, Space, Escape and the
-// close box all close it.
+// close box all close it. It is laid out in layout pixels and presented at the
+// platform's scale, like the game's window.
 #pragma once
 
 #include <memory>
@@ -32,9 +33,11 @@ public:
     bool NeedsRepaint() const { return dirty_; }
     void Repaint();
 
+    // Layout pixels.
     int ClientWidth() const { return width_; }
     int ClientHeight() const { return height_; }
     TRect OkButtonRect() const { return okButton_; }
+    DisplayScale Scale() const { return scale_; }
 
 private:
     void Paint(Painter& painter) const;
@@ -43,6 +46,7 @@ private:
     std::string caption_;
     std::string text_;
     std::string shownText_;   // the text with CR LF as LF
+    DisplayScale scale_;
     TFont font_;
     int width_ = 0, height_ = 0;
     TRect icon_, textBox_, okButton_;

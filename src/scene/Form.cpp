@@ -103,12 +103,14 @@ void Form::Show()
 {
     if (window_)
         return;
+    scale_ = app_.GetPlatform().PresentationScale();
     WindowOptions options;
     options.title = Cp1252ToUtf8(Caption);
-    options.left = WindowLeft;
-    options.top = WindowTop;
-    options.clientWidth = ClientWidth;
-    options.clientHeight = ClientHeight;
+    options.left = scale_.ToDevice(WindowLeft);
+    options.top = scale_.ToDevice(WindowTop);
+    const TRect client = scale_.ToDevice(ClientRect());
+    options.clientWidth = client.Width;
+    options.clientHeight = client.Height;
     options.iconArgb = IconArgb;
     options.iconSize = IconArgb.size() == 32 * 32 ? 32 : 0;
     window_ = app_.GetPlatform().CreateWindow(options);
@@ -133,7 +135,7 @@ void Form::HandleInput(const InputEvent& ev)
     switch (ev.kind) {
     case EventKind::MouseMove:
     case EventKind::MouseDown:
-    case EventKind::MouseUp: DispatchMouse(ev); break;
+    case EventKind::MouseUp: DispatchMouse(InLayout(ev)); break;
     case EventKind::KeyDown:
     case EventKind::TextInput: DispatchKey(ev); break;
     case EventKind::KeyUp:

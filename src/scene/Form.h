@@ -69,13 +69,17 @@ public:
     bool Loaded() const { return loaded_; }
     // Runs OnCreate; an error it raises is shown in the error box before this returns.
     void DoCreate();
-    // Makes the platform window, shows it and gives the first focus.
+    // Makes the platform window at the platform's presentation scale, shows it
+    // and gives the first focus.
     void Show();
     // Ends the event loop; the window is destroyed with this object.
     void Close();
     bool Showing() const { return window_ != nullptr; }
     PlatformWindow* Window() const { return window_.get(); }
     int WindowId() const { return window_ ? window_->Id() : 0; }
+    // Device pixels per layout pixel of the window's frames and pointer
+    // positions; 1 until the window is shown.
+    DisplayScale Scale() const { return scale_; }
 
     // Repainting.
     void InvalidateRect(const TRect& r);
@@ -83,14 +87,15 @@ public:
     bool NeedsRepaint() const { return !dirty_.empty(); }
     // The marked region, as a few rectangles inside the client area.
     const std::vector<TRect>& DirtyRegion() const { return dirty_; }
-    // Composes the marked region and presents it.
+    // Composes the marked region and presents it, in device pixels rounded outwards.
     void Repaint();
-    // Composes everything that meets clip into frame: the background, the visible
-    // graphic elements bottom up, then the visible windowed ones. Used by Repaint,
-    // benchmarks and tests.
+    // Composes everything that meets clip (layout pixels) into frame (device
+    // pixels at Scale()): the background, the visible graphic elements bottom
+    // up, then the visible windowed ones, over every device pixel that clip
+    // touches. Used by Repaint, benchmarks and tests.
     void Compose(const FrameBuffer& frame, const TRect& clip);
 
-    // Input for this window, from the event loop.
+    // Input for this window, from the event loop; pointer positions in device pixels.
     void HandleInput(const InputEvent& ev);
     // Releases the pointer capture, delivering a release outside the holder.
     void CancelCapture();
@@ -117,6 +122,8 @@ public:
     static constexpr int kDoubleClickDistance = 4;
 
 private:
+    // A pointer event with its device position mapped to the layout pixel it lies in.
+    InputEvent InLayout(InputEvent ev) const;
     TWinControl* WindowedAt(int x, int y) const;
     std::vector<TWinControl*> TabCycle() const;
     void DispatchMouse(const InputEvent& ev);
@@ -140,6 +147,7 @@ private:
     std::vector<std::unique_ptr<TShape>> madeShapes_;
     std::vector<TRect> dirty_;
     std::unique_ptr<PlatformWindow> window_;
+    DisplayScale scale_;
     bool loaded_ = false;
 
     SceneElement* capture_ = nullptr;       // graphic element holding the pointer

@@ -33,6 +33,13 @@ TShiftState ShiftFromMods(unsigned mods)
 
 }  // namespace
 
+InputEvent Form::InLayout(InputEvent ev) const
+{
+    ev.x = scale_.ToLayout(ev.x);
+    ev.y = scale_.ToLayout(ev.y);
+    return ev;
+}
+
 SceneElement* Form::HitTest(int x, int y) const
 {
     if (!ClientRect().Contains(x, y))

@@ -109,18 +109,25 @@ void Form::Repaint()
     if (!window_ || region.empty())
         return;
     const FrameBuffer frame = window_->Frame();
-    for (const TRect& r : region)
+    std::vector<TRect> changed;
+    changed.reserve(region.size());
+    for (const TRect& r : region) {
         Compose(frame, r);
-    window_->Present(region);
+        changed.push_back(scale_.Outward(r));
+    }
+    window_->Present(changed);
 }
 
 void Form::Compose(const FrameBuffer& frame, const TRect& clip)
 {
-    const TRect area = clip.Intersect(ClientRect()).Intersect({0, 0, frame.width, frame.height});
-    if (area.Empty())
+    const TRect device = scale_.Outward(clip.Intersect(ClientRect())).Intersect({0, 0, frame.width, frame.height});
+    if (device.Empty())
         return;
-    Painter painter(frame);
-    painter.ClipRect(area);
+    // Rounded outwards, the device pixels may reach into the layout pixels
+    // beside clip: whatever lies there is drawn too, so no pixel goes stale.
+    const TRect area = scale_.LayoutCovering(device);
+    Painter painter(frame, scale_);
+    painter.ClipDeviceRect(device);
     painter.FillRect(area, Color);
     for (SceneElement* e : stacking_)
         if (e->Visible())

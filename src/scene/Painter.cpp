@@ -7,8 +7,9 @@ namespace scene {
 
 using painter_detail::Pixel;
 
-Painter::Painter(const FrameBuffer& frame) : impl_(std::make_unique<Impl>()) {
+Painter::Painter(const FrameBuffer& frame, DisplayScale scale) : impl_(std::make_unique<Impl>()) {
     impl_->frame = frame;
+    impl_->scale = scale;
     impl_->state.clip = {0, 0, frame.width, frame.height};
 }
 
@@ -29,10 +30,12 @@ void Painter::Translate(int dx, int dy) {
     impl_->state.dy += dy;
 }
 
-void Painter::ClipRect(const TRect& r) { impl_->state.clip = impl_->state.clip.Intersect(impl_->ToFrame(r)); }
+void Painter::ClipRect(const TRect& r) { impl_->state.clip = impl_->state.clip.Intersect(impl_->ToDevice(r)); }
 
-bool Painter::Visible(const TRect& r) const { return !impl_->ToFrame(r).Intersect(impl_->state.clip).Empty(); }
+void Painter::ClipDeviceRect(const TRect& r) { impl_->state.clip = impl_->state.clip.Intersect(r); }
 
-void Painter::FillRect(const TRect& r, TColor color) { impl_->Fill(impl_->ToFrame(r), Pixel(color)); }
+bool Painter::Visible(const TRect& r) const { return !impl_->ToDevice(r).Intersect(impl_->state.clip).Empty(); }
+
+void Painter::FillRect(const TRect& r, TColor color) { impl_->Fill(impl_->ToDevice(r), Pixel(color)); }
 
 }  // namespace scene

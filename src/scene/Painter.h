@@ -1,10 +1,13 @@
 // Drawing primitives over a frame buffer, backed by Cairo and Pango. Element kinds
-// decide what to draw; the painter knows how. Coordinates are in the frame's pixels,
-// moved by Translate and cut by ClipRect.
+// decide what to draw; the painter knows how. Coordinates are layout pixels,
+// moved by Translate and cut by ClipRect; the frame holds device pixels, as many
+// to a layout pixel as the display scale says.
 //
-// Axis-aligned rectangles are written straight into the frame's pixels, so they
-// are exact to the pixel and cheap; round figures and text go through Cairo and
-// Pango and are anti-aliased. Shapes are drawn in PainterShapes.cpp, text in
+// Axis-aligned rectangles are written straight into the frame's pixels, each
+// layout pixel as the block of device pixels it covers, so they are exact to the
+// pixel and cheap; round figures and text go through Cairo and Pango at the
+// device's density and are anti-aliased. Text is laid out at the layout's own
+// density, so it measures the same at every scale. Shapes are drawn in PainterShapes.cpp, text in
 // PainterText.cpp, pictures in PainterPictures.cpp.
 #pragma once
 
@@ -12,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "scene/DisplayScale.h"
 #include "scene/Platform.h"
 #include "scene/Types.h"
 
@@ -40,7 +44,7 @@ enum class PictureFit { Stretch, NaturalSize };
 
 class Painter {
 public:
-    explicit Painter(const FrameBuffer& frame);
+    explicit Painter(const FrameBuffer& frame, DisplayScale scale = {});
     ~Painter();
     Painter(const Painter&) = delete;
     Painter& operator=(const Painter&) = delete;
@@ -51,6 +55,8 @@ public:
     void Translate(int dx, int dy);
     // Narrows the clip to r (in current coordinates).
     void ClipRect(const TRect& r);
+    // Narrows the clip to r in the frame's own device pixels.
+    void ClipDeviceRect(const TRect& r);
     // Whether anything of r survives the current clip; lets callers skip work.
     bool Visible(const TRect& r) const;
 

@@ -52,11 +52,12 @@ struct Painter::Impl {
     using CairoPtr = painter_detail::CairoPtr;
 
     struct State {
-        int dx = 0, dy = 0;
-        TRect clip;   // frame coordinates
+        int dx = 0, dy = 0;   // layout pixels
+        TRect clip;           // the frame's device pixels
     };
 
     FrameBuffer frame;
+    DisplayScale scale;
     State state;
     std::vector<State> saved;
 
@@ -69,7 +70,10 @@ struct Painter::Impl {
         return reinterpret_cast<std::uint32_t*>(frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.stride);
     }
 
+    // A rectangle in current coordinates, in the frame's layout pixels.
     TRect ToFrame(const TRect& r) const { return painter_detail::Offset(r, state.dx, state.dy); }
+    // The same, in the frame's device pixels.
+    TRect ToDevice(const TRect& r) const { return scale.ToDevice(ToFrame(r)); }
 
     void BeginDirect() {
         if (cairoDrew) {
@@ -93,7 +97,7 @@ struct Painter::Impl {
         return cr.get();
     }
 
-    // Fills a rectangle given in frame coordinates, cut by the clip.
+    // Fills a rectangle of device pixels, cut by the clip.
     void Fill(const TRect& r, std::uint32_t pixel) {
         const TRect c = r.Intersect(state.clip);
         if (c.Empty()) return;
@@ -106,13 +110,20 @@ struct Painter::Impl {
         }
     }
 
-    // A premultiplied figure image blended in at (left, top), frame coordinates.
+    // A premultiplied figure image blended in at device pixel (left, top).
     void Blend(const painter_detail::FigureImage& image, int left, int top);
 
+    // One layout pixel at (x, y) of the frame.
     void Plot(int x, int y, std::uint32_t pixel) {
-        if (state.clip.Contains(x, y)) Row(y)[x] = pixel;
+        if (scale.IsOne()) {
+            if (state.clip.Contains(x, y)) Row(y)[x] = pixel;
+            return;
+        }
+        Fill(scale.ToDevice(TRect{x, y, 1, 1}), pixel);
     }
 
+    // Text laid out in layout pixels with its origin at layout point (x, y) of the
+    // frame, drawn at the device's density within clip (device pixels).
     void RenderText(const painter_detail::TextLayout& text, int x, int y, const TRect& clip, std::uint32_t pixel);
 };
 

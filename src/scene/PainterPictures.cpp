@@ -1,6 +1,7 @@
-// Pictures: opaque, scaled nearest-neighbour to their box. The decoded pixels
-// stay with the picture; the scaled copy for the size last drawn is kept beside
-// them, so a repaint at the same size only copies.
+// Pictures: opaque, scaled nearest-neighbour to their box's device pixels,
+// always from the decoded pixels. Those stay with the picture; the scaled copy
+// for the size last drawn is kept beside them, so a repaint at the same size
+// only copies.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -49,11 +50,12 @@ const ScaledPicture& ScaledFor(Picture& picture, int width, int height) {
 }  // namespace
 
 void Painter::DrawPicture(const TRect& box, Picture& picture, PictureFit fit) {
-    TRect b = impl_->ToFrame(box);
+    TRect layoutBox = box;
     if (fit == PictureFit::NaturalSize) {
-        b.Width = picture.Width();
-        b.Height = picture.Height();
+        layoutBox.Width = picture.Width();
+        layoutBox.Height = picture.Height();
     }
+    const TRect b = impl_->ToDevice(layoutBox);
     const TRect c = b.Intersect(impl_->state.clip);
     if (c.Empty()) return;
     const ScaledPicture& scaled = ScaledFor(picture, b.Width, b.Height);

@@ -1,6 +1,6 @@
 // Shapes: rectangles written straight into the frame's pixels, round figures
-// drawn once per size and colours through Cairo and blended in, bevels, focus
-// rectangles and lines.
+// drawn once per size and colours through Cairo at the device's density and
+// blended in, bevels, focus rectangles and lines.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -33,10 +33,13 @@ namespace {
 
 enum class Figure { RoundRect, Ellipse };
 
+// The figure's measures are layout pixels; the image is deviceWidth x
+// deviceHeight, the device pixels its box covers.
 struct FigureKey {
     Figure figure;
     int width, height, roundW, roundH, penWidth;
     std::uint32_t pen, brush;
+    int deviceWidth, deviceHeight;
     bool operator==(const FigureKey&) const = default;
 };
 
@@ -45,7 +48,7 @@ struct FigureKeyHash {
         std::size_t h = static_cast<std::size_t>(k.figure);
         for (std::uint64_t v : {std::uint64_t(k.width), std::uint64_t(k.height), std::uint64_t(k.roundW),
                                 std::uint64_t(k.roundH), std::uint64_t(k.penWidth), std::uint64_t(k.pen),
-                                std::uint64_t(k.brush)}) {
+                                std::uint64_t(k.brush), std::uint64_t(k.deviceWidth), std::uint64_t(k.deviceHeight)}) {
             h = h * 1000003u ^ static_cast<std::size_t>(v);
         }
         return h;
@@ -96,12 +99,17 @@ void FigurePath(cairo_t* cr, const FigureKey& k, double inset) {
 
 FigureImage RenderFigure(const FigureKey& k) {
     FigureImage image;
-    image.width = k.width;
-    image.height = k.height;
-    image.argb.assign(static_cast<std::size_t>(k.width) * k.height, 0);
+    image.width = k.deviceWidth;
+    image.height = k.deviceHeight;
+    image.argb.assign(static_cast<std::size_t>(image.width) * image.height, 0);
     SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(image.argb.data()),
-                                                           CAIRO_FORMAT_ARGB32, k.width, k.height, k.width * 4));
+                                                           CAIRO_FORMAT_ARGB32, image.width, image.height,
+                                                           image.width * 4));
     CairoPtr cr(cairo_create(surface.get()));
+    // Layout measures, drawn over the device pixels the box covers.
+    if (image.width != k.width || image.height != k.height) {
+        cairo_scale(cr.get(), static_cast<double>(image.width) / k.width, static_cast<double>(image.height) / k.height);
+    }
     // The pen's figure first, then the brush's inside it: the outline is the ring between.
     SetSource(cr.get(), k.pen);
     FigurePath(cr.get(), k, 0);
@@ -159,21 +167,25 @@ void Painter::Impl::Blend(const FigureImage& image, int left, int top) {
 
 void Painter::DrawRect(const TRect& box, TColor pen, int penWidth, TColor brush) {
     const TRect b = impl_->ToFrame(box);
-    if (b.Empty() || b.Intersect(impl_->state.clip).Empty()) return;
+    const DisplayScale& scale = impl_->scale;
+    const TRect d = scale.ToDevice(b);
+    if (b.Empty() || d.Intersect(impl_->state.clip).Empty()) return;
     const int t = std::max(1, penWidth);
     const std::uint32_t penPixel = Pixel(pen);
     if (2 * t >= b.Width || 2 * t >= b.Height) {
-        impl_->Fill(b, penPixel);
+        impl_->Fill(d, penPixel);
         return;
     }
-    impl_->Fill({b.Left, b.Top, b.Width, t}, penPixel);
-    impl_->Fill({b.Left, Edge(b.Bottom() - t), b.Width, t}, penPixel);
+    // The pen's edges in device pixels: t layout pixels in from each side.
+    const int innerTop = scale.ToDevice(std::int64_t{b.Top} + t), innerBottom = scale.ToDevice(b.Bottom() - t);
+    const int innerLeft = scale.ToDevice(std::int64_t{b.Left} + t), innerRight = scale.ToDevice(b.Right() - t);
+    impl_->Fill({d.Left, d.Top, d.Width, innerTop - d.Top}, penPixel);
+    impl_->Fill({d.Left, innerBottom, d.Width, Edge(d.Bottom() - innerBottom)}, penPixel);
     // The rows between: pen, brush, pen, in one pass per row.
-    const TRect middle = TRect{b.Left, b.Top + t, b.Width, b.Height - 2 * t}.Intersect(impl_->state.clip);
+    const TRect middle = TRect{d.Left, innerTop, d.Width, innerBottom - innerTop}.Intersect(impl_->state.clip);
     if (middle.Empty()) return;
     impl_->BeginDirect();
     const std::uint32_t brushPixel = Pixel(brush);
-    const int innerLeft = Edge(std::int64_t{b.Left} + t), innerRight = Edge(b.Right() - t);
     const int middleRight = Edge(middle.Right());
     for (int y = middle.Top; y < middle.Bottom(); ++y) {
         std::uint32_t* row = impl_->Row(y);
@@ -188,18 +200,19 @@ void Painter::DrawRect(const TRect& box, TColor pen, int penWidth, TColor brush)
 }
 
 void Painter::DrawRoundRect(const TRect& box, int roundW, int roundH, TColor pen, int penWidth, TColor brush) {
-    const TRect b = impl_->ToFrame(box);
-    if (b.Empty() || b.Intersect(impl_->state.clip).Empty()) return;
-    const FigureKey key{Figure::RoundRect, b.Width, b.Height, std::max(0, roundW), std::max(0, roundH),
-                        penWidth, Pixel(pen), Pixel(brush)};
-    impl_->Blend(FigureCache::Get().Image(key), b.Left, b.Top);
+    const TRect d = impl_->ToDevice(box);
+    if (box.Empty() || d.Intersect(impl_->state.clip).Empty()) return;
+    const FigureKey key{Figure::RoundRect, box.Width,  box.Height, std::max(0, roundW), std::max(0, roundH),
+                        penWidth,          Pixel(pen), Pixel(brush), d.Width,          d.Height};
+    impl_->Blend(FigureCache::Get().Image(key), d.Left, d.Top);
 }
 
 void Painter::DrawEllipse(const TRect& box, TColor pen, int penWidth, TColor brush) {
-    const TRect b = impl_->ToFrame(box);
-    if (b.Empty() || b.Intersect(impl_->state.clip).Empty()) return;
-    const FigureKey key{Figure::Ellipse, b.Width, b.Height, 0, 0, penWidth, Pixel(pen), Pixel(brush)};
-    impl_->Blend(FigureCache::Get().Image(key), b.Left, b.Top);
+    const TRect d = impl_->ToDevice(box);
+    if (box.Empty() || d.Intersect(impl_->state.clip).Empty()) return;
+    const FigureKey key{Figure::Ellipse, box.Width,  box.Height,   0,       0,
+                        penWidth,        Pixel(pen), Pixel(brush), d.Width, d.Height};
+    impl_->Blend(FigureCache::Get().Image(key), d.Left, d.Top);
 }
 
 void Painter::DrawEdge(const TRect& box, EdgeStyle style) {
@@ -226,11 +239,17 @@ void Painter::DrawFocusRect(const TRect& box) {
     const TRect b = impl_->ToFrame(box);
     if (b.Empty()) return;
     impl_->BeginDirect();
+    // Layout pixel (x, y): the device pixels it covers, inside the clip.
     const auto invert = [this](int x, int y) {
-        if (impl_->state.clip.Contains(x, y)) impl_->Row(y)[x] ^= 0x00FFFFFF;
+        const TRect& deviceClip = impl_->state.clip;
+        const TRect pixels = impl_->scale.ToDevice(TRect{x, y, 1, 1}).Intersect(deviceClip);
+        for (int row = pixels.Top; row < pixels.Bottom(); ++row) {
+            std::uint32_t* p = impl_->Row(row);
+            for (int col = pixels.Left; col < pixels.Right(); ++col) p[col] ^= 0x00FFFFFF;
+        }
     };
     // Every second pixel from the corner, walked only as far as the clip reaches.
-    const TRect& clip = impl_->state.clip;
+    const TRect clip = impl_->scale.LayoutCovering(impl_->state.clip);
     const int right = Edge(std::min(b.Right(), clip.Right())), bottom = Edge(std::min(b.Bottom() - 1, clip.Bottom()));
     const int farX = Edge(b.Right() - 1), farY = Edge(b.Bottom() - 1);
     const auto firstFrom = [](std::int64_t start, int clipStart) {
@@ -253,7 +272,8 @@ void Painter::DrawLine(int x0, int y0, int x1, int y1, TColor color) {
     y0 += impl_->state.dy;
     y1 += impl_->state.dy;
     if (x0 == x1 || y0 == y1) {
-        impl_->Fill({std::min(x0, x1), std::min(y0, y1), std::abs(x1 - x0) + 1, std::abs(y1 - y0) + 1}, pixel);
+        const TRect line{std::min(x0, x1), std::min(y0, y1), std::abs(x1 - x0) + 1, std::abs(y1 - y0) + 1};
+        impl_->Fill(impl_->scale.ToDevice(line), pixel);
         return;
     }
     impl_->BeginDirect();

@@ -267,6 +267,9 @@ void Painter::Impl::RenderText(const TextLayout& text, int x, int y, const TRect
     cairo_rectangle(c, clip.Left, clip.Top, clip.Width, clip.Height);
     cairo_clip(c);
     SetSource(c, pixel);
+    // The glyphs keep their layout places and are drawn from their outlines at
+    // the device's density, so they are as sharp as text made for it.
+    if (!scale.IsOne()) cairo_scale(c, scale.Factor(), scale.Factor());
     cairo_move_to(c, x, y);
     pango_cairo_show_layout(c, text.layout.get());
     cairo_restore(c);
@@ -275,7 +278,7 @@ void Painter::Impl::RenderText(const TextLayout& text, int x, int y, const TRect
 void Painter::DrawText(const TRect& box, std::string_view cp1252, const TFont& font, const TextOptions& opts,
                        TColor colorOverride) {
     const TRect b = impl_->ToFrame(box);
-    const TRect clip = b.Intersect(impl_->state.clip);
+    const TRect clip = impl_->scale.ToDevice(b).Intersect(impl_->state.clip);
     if (clip.Empty() || cp1252.empty()) return;
     const int wrapWidth = opts.wordWrap ? box.Width : -1;
     const TextLayout& text = TextEngine::Get().Layout(cp1252, font, opts.showAccelChar, wrapWidth, opts.alignment);

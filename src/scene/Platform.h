@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "scene/DisplayScale.h"
 #include "scene/Types.h"
 
 namespace scene {
@@ -40,7 +41,7 @@ struct InputEvent {
     EventKind kind = EventKind::MouseMove;
     int window = 0;             // id of the top-level window the event belongs to
     double timeMs = 0;          // on the platform clock
-    int x = 0, y = 0;           // pointer, client coordinates of that window
+    int x = 0, y = 0;           // pointer, client coordinates of that window in device pixels
     TMouseButton button = TMouseButton::mbLeft;
     int key = kUnknown;
     unsigned mods = 0;          // KeyMod bits held at the time
@@ -53,6 +54,7 @@ struct FrameBuffer {
     int width = 0, height = 0, stride = 0;
 };
 
+// Places and sizes in device pixels: the toolkit scales the layout's own.
 struct WindowOptions {
     std::string title;
     int left = 0, top = 0;          // outer top-left corner on the screen; < 0 lets the platform centre it
@@ -109,6 +111,9 @@ public:
     // posted work runs. It never calls into the windowing system.
     virtual void Wake() = 0;
 
+    // How large new windows present the layout: the device pixels of a layout
+    // pixel. Windows, frames and pointer positions are in device pixels.
+    virtual DisplayScale PresentationScale() { return {}; }
     virtual std::unique_ptr<PlatformWindow> CreateWindow(const WindowOptions& options) = 0;
 
     virtual std::string ClipboardText() = 0;

@@ -15,6 +15,10 @@
 // window still open) or kTopDialog (the newest dialog still open), resolved when
 // the event is taken; an event whose window does not exist then keeps id 0.
 //
+// Scale. Windows present at PresentationScale(), 1 unless SetPresentationScale()
+// says otherwise: their frames, pixels and scripted pointer positions are in
+// device pixels, DevicePoint() turns a layout position into one.
+//
 // Audio. OpenAudio() returns an output of AudioFormatUsed() (22050 Hz mono by
 // default). While it is open, every advance of the clock calls its render
 // callback synchronously, in blocks of kAudioBlockFrames frames, for every whole
@@ -68,6 +72,7 @@ public:
     double NowMs() override { return nowMs_; }
     bool WaitEvent(scene::InputEvent& out, double deadlineMs) override;
     void Wake() override { woken_ = true; }
+    scene::DisplayScale PresentationScale() override { return scale_; }
     std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowOptions& options) override;
     std::string ClipboardText() override { return clipboard_; }
     void SetClipboardText(const std::string& utf8) override { clipboard_ = utf8; }
@@ -108,6 +113,11 @@ public:
     std::function<void()> WhenIdle;
 
     // ---- Windows ----
+    // For windows made from now on.
+    void SetPresentationScale(scene::DisplayScale scale) { scale_ = scale; }
+    // The first device pixel of a layout position, where a pointer hits what
+    // lies at that layout position.
+    int DevicePoint(int layout) const { return scale_.ToDevice(layout); }
     // When set and true for the options asked for, CreateWindow fails as a
     // platform out of windows would, with std::runtime_error.
     std::function<bool(const scene::WindowOptions&)> RefuseWindow;
@@ -140,6 +150,7 @@ private:
 
     double nowMs_ = 0;
     double scriptMs_ = 0;
+    scene::DisplayScale scale_;
     std::atomic<bool> woken_{false};
     bool inIdleHook_ = false;
     std::deque<scene::InputEvent> queue_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sdl/SdlAudio.h"
+#include "platform/sdl/SdlDisplayScale.h"
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SdlHandles.h"
 #include "platform/sdl/SdlWindow.h"
@@ -61,6 +62,7 @@ public:
     double NowMs() override;
     bool WaitEvent(scene::InputEvent& out, double deadlineMs) override;
     void Wake() override;
+    scene::DisplayScale PresentationScale() override { return scale_; }
     std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowOptions& options) override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& utf8) override;
@@ -75,6 +77,7 @@ private:
     void CreateCursors();
 
     SdlVideo video_;
+    scene::DisplayScale scale_ = DesktopDisplayScale();
     Uint64 start_ = SDL_GetPerformanceCounter();
     double ticksPerMs_ = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
     std::mutex wakeMutex_;
