@@ -70,8 +70,10 @@ public:
     std::unique_ptr<layout::TForm1> form;
     std::vector<std::string> started;   // program files "Try again!" started
 
-    // Every error box is answered with OK as soon as the loop is idle.
-    GameHarness() {
+    // Every error box is answered with OK as soon as the loop is idle. The
+    // window presents at scale; pointer positions are then device pixels.
+    explicit GameHarness(scene::DisplayScale scale = {}) {
+        platform.SetPresentationScale(scale);
         platform.WhenIdle = [this] {
             if (platform.TopDialogId() != 0 && !answered_) {
                 answered_ = true;

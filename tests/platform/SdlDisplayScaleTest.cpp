@@ -1,0 +1,55 @@
+// Where the presentation scale comes from: the game's own variable, then the
+// desktop's settings in order, each rounded to a quarter step within 1 to 4.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/sdl/SdlDisplayScale.h"
+
+namespace platform_test {
+namespace {
+
+using Dpi = std::optional<double>;
+
+TEST(SdlDisplayScale, FirstSourceThatSaysAnythingDecides) {
+    const struct {
+        const char* swoopy;
+        const char* gdk;
+        Dpi xft, display;
+        double expected;
+        bool dpiAsked;
+    } cases[] = {
+        {"2", "3", 144, 200, 2, false},
+        {"1.5", nullptr, {}, {}, 1.5, false},
+        {" 1.3 ", nullptr, {}, {}, 1.25, false},
+        {"9", nullptr, {}, {}, 4, false},
+        {"0.5", nullptr, {}, {}, 1, false},
+        {"abc", "2", 144, {}, 2, false},      // not a number: the desktop decides
+        {"0", nullptr, 144, {}, 1.5, true},   // nor is a factor of 0
+        {"", nullptr, {}, 192, 2, true},
+        {"2x", nullptr, {}, {}, 1, true},
+        {nullptr, "2", 96, {}, 2, false},
+        {nullptr, nullptr, 192, 96, 2, true},
+        {nullptr, nullptr, 120, {}, 1.25, true},
+        {nullptr, nullptr, 0, 282, 3, true},  // a 4K laptop screen
+        {nullptr, nullptr, {}, 100, 1, true},  // Xvfb's own
+        {nullptr, nullptr, {}, {}, 1, true},
+    };
+    for (const auto& c : cases) {
+        int asked = 0;
+        platform::ScaleSources sources;
+        sources.swoopyScale = c.swoopy;
+        sources.gdkScale = c.gdk;
+        sources.xftDpi = [&] { ++asked; return c.xft; };
+        sources.displayDpi = [&] { ++asked; return c.display; };
+        const std::string what = std::string("SWOOPY_SCALE ") + (c.swoopy ? c.swoopy : "unset") + ", GDK_SCALE " +
+                                 (c.gdk ? c.gdk : "unset") + ", Xft.dpi " +
+                                 (c.xft ? std::to_string(*c.xft) : "unset");
+        EXPECT_EQ(platform::ChooseDisplayScale(sources).Factor(), c.expected) << what;
+        EXPECT_EQ(asked > 0, c.dpiAsked) << what;
+    }
+}
+
+}  // namespace
+}  // namespace platform_test
