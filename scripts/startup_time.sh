@@ -27,6 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 ensure_display
+# The probe looks at a layout pixel: the game presents at scale 1 whatever the desktop's density.
+export SWOOPY_SCALE=1
 
 sounds="$root/assets"
 if [ -n "${STARTUP_SOUND_RATE:-}" ]; then

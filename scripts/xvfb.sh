@@ -10,7 +10,8 @@ ensure_display() {
   # scripts started side by side never share or race for a display number.
   local numfile
   numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>&1 &
+  # Large enough for the game's window at presentation scale 2.
+  Xvfb -displayfd 3 -screen 0 2800x1600x24 -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 1 200); do [ -s "$numfile" ] && break; sleep 0.05; done
   export DISPLAY=":$(tr -dc 0-9 <"$numfile")"

@@ -2,7 +2,7 @@
 # real pointer and keyboard input, then look at what it shows.
 #
 #   . "$(dirname "$0")/lib.sh"
-#   e2e_ensure_display                      # Xvfb of our own when $DISPLAY is unusable
+#   e2e_ensure_display [MIN_W MIN_H]        # Xvfb of our own when $DISPLAY is unusable or smaller
 #   e2e_start "$folder" "$program"          # working folder, program, its arguments
 #   wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "no window"
 #   e2e_click "$wid" 100 200
@@ -13,6 +13,11 @@
 # Coordinates are client coordinates of the window given. Sourcing this file
 # installs an EXIT trap (e2e_cleanup) that stops the program and the Xvfb it
 # started and removes the scratch folder; set E2E_KEEP=1 to keep the folder.
+#
+# The game runs at presentation scale 1, whatever the desktop's density, so
+# that window coordinates are layout pixels; a test of another scale sets
+# SWOOPY_SCALE after sourcing this file.
+export SWOOPY_SCALE=1
 
 E2E_PID=""          # the program started by e2e_start
 E2E_EXIT=""         # its exit code once e2e_wait_exit saw it end
@@ -30,16 +35,24 @@ e2e_workdir() {
   echo "$E2E_WORK"
 }
 
-# Starts Xvfb on a free display number unless $DISPLAY already answers.
+# e2e_ensure_display [MIN_WIDTH MIN_HEIGHT]: starts Xvfb on a free display
+# number unless $DISPLAY already answers with a screen at least that large.
 e2e_ensure_display() {
-  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local need_w=${1:-0} need_h=${2:-0} info w h
+  if [ -n "${DISPLAY:-}" ] && info=$(xdpyinfo 2>/dev/null); then
+    IFS=x read -r w h < <(awk '/dimensions:/ { print $2; exit }' <<<"$info")
+    if [ "${w:-0}" -ge "$need_w" ] && [ "${h:-0}" -ge "$need_h" ]; then return 0; fi
+  fi
+  # Our own server holds the game's window at presentation scale 2 as well.
+  [ "$need_w" -ge 2800 ] || need_w=2800
+  [ "$need_h" -ge 1600 ] || need_h=1600
   # -noreset: by default the server resets whenever its last client leaves, and a
   # program that connects during the reset fails to open the display.
   # The server picks a free display itself and names it once it listens, so
   # scripts started side by side never share or race for a display number.
   local numfile i
   numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${need_w}x${need_h}x24" -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   for i in $(seq 1 200); do
     if [ -s "$numfile" ]; then

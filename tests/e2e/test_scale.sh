@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The game at presentation scale 2: a window twice the layout's size in each
+# direction, at twice the layout's place, that starts a game from a click on
+# Start's place on the screen.
+#   test_scale.sh PROGRAM ASSETS
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+program=$(realpath "${1:?usage: test_scale.sh PROGRAM ASSETS}")
+assets=${2:?usage: test_scale.sh PROGRAM ASSETS}
+# The window reaches x 2602 and y 1438 on the screen.
+e2e_ensure_display 2700 1500 || e2e_fail "no X display large enough"
+run="$(e2e_workdir)/run"
+mkdir -p "$run"
+cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$run/" || e2e_fail "cannot copy the game's files from $assets"
+
+export SWOOPY_SCALE=2
+e2e_start "$run" "$program"
+wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
+# Layout pixel (850, 480) of the introduction panel is device pixel (1700, 960).
+got=$(e2e_wait_pixel "$wid" 1700 960 "#FFFFFF" 10) || e2e_fail "the start screen was not drawn: pixel 1700,960 is $got"
+
+read -r x y w h < <(e2e_geometry "$wid")
+e2e_expect_eq "client area size" "2218 1214" "$w $h"
+e2e_expect_eq "client area's place on the screen" "384 224" "$x $y"
+hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
+e2e_expect_eq "fixed size" "2218 by 1214" "$(sed -n 's/.*maximum size: //p' <<<"$hints")"
+
+# Name field at layout (780, 140), Start at layout (785, 176): twice that on the screen.
+e2e_click "$wid" 1560 280
+e2e_type "$wid" "Zed"
+shot="$(e2e_workdir)/typed.png"
+e2e_screenshot "$wid" "$shot"
+e2e_expect_eq "introduction panel before Start" "#FFFFFF" "$(e2e_pixel "$shot" 900 600)"
+e2e_click "$wid" 1570 352
+got=$(e2e_wait_pixel_change "$wid" 900 600 "#FFFFFF" 10) ||
+  e2e_expect_eq "a click on Start's device place: introduction panel" "gone" "still there (pixel 900,600 is $got)"
+
+e2e_close "$wid" || e2e_fail "could not send the close request"
+e2e_wait_exit 10
+e2e_expect_eq "exit code after closing the window" 0 "$?"
+e2e_finish
