@@ -1,8 +1,10 @@
 // Composing the window: a full frame of the playing screen, and a frame in which
-// only the nine movers moved, composed over the region they marked.
+// only the nine movers moved, composed over the region they marked; each at
+// presentation scale 1 and 2 (the argument).
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -49,7 +51,8 @@ struct Mover {
 // The playing screen: tiles, movers, the three panel pictures and the texts.
 class PlayScreen {
 public:
-    PlayScreen() {
+    explicit PlayScreen(DisplayScale scale) {
+        platform_.SetPresentationScale(scale);
         form_.ClientWidth = kClientWidth;
         form_.ClientHeight = kClientHeight;
         form_.Color = clSilver;
@@ -58,28 +61,32 @@ public:
         MakePictures();
         MakeLabels();
         form_.LoadAll();
-        frame_.assign(static_cast<std::size_t>(kClientWidth) * kClientHeight, 0);
+        form_.Show();
         // Pictures are decoded at the first drawing, not in the measured frames.
-        ComposeAll();
         form_.Repaint();
     }
 
-    void ComposeAll() { form_.Compose(Frame(), form_.ClientRect()); }
+    void ComposeAll() { form_.Compose(form_.Window()->Frame(), form_.ClientRect()); }
 
-    // Moves the movers a step (back and forth, so they stay in view) and composes
-    // what that marked.
+    // Moves the movers a step (back and forth, so they stay in view) and repaints
+    // what that marked: composed, and presented to the headless window, which
+    // only notes the rectangles.
     void MoveAndCompose() {
         step_ = -step_;
         for (TShape* m : movers_) m->SetBounds(m->Left() + step_, m->Top() + step_, m->Width(), m->Height());
-        for (const TRect& r : form_.DirtyRegion()) form_.Compose(Frame(), r);
-        form_.Repaint();   // no window: only forgets the marked region
+        form_.Repaint();
+        platform_.Window(form_.WindowId()).presented.clear();
     }
 
+    // Device pixels of a movement frame.
     long long MarkedPixels() {
         step_ = -step_;
         for (TShape* m : movers_) m->SetBounds(m->Left() + step_, m->Top() + step_, m->Width(), m->Height());
         long long n = 0;
-        for (const TRect& r : form_.DirtyRegion()) n += static_cast<long long>(r.Width) * r.Height;
+        for (const TRect& r : form_.DirtyRegion()) {
+            const TRect device = form_.Scale().Outward(r);
+            n += static_cast<long long>(device.Width) * device.Height;
+        }
         form_.Repaint();
         return n;
     }
@@ -87,10 +94,6 @@ public:
     std::size_t Elements() const { return form_.Stacking().size(); }
 
 private:
-    FrameBuffer Frame() {
-        return {reinterpret_cast<std::uint8_t*>(frame_.data()), kClientWidth, kClientHeight, kClientWidth * 4};
-    }
-
     void MakeTiles() {
         for (int row = 0; row < 8; ++row) {
             for (int col = 0; col < 14; ++col) {
@@ -174,28 +177,30 @@ private:
     std::vector<std::unique_ptr<TImage>> images_;
     std::vector<std::unique_ptr<TLabel>> labels_;
     std::vector<TShape*> movers_;
-    std::vector<std::uint32_t> frame_;
     int step_ = 3;
 };
 
-PlayScreen& Screen() {
-    static PlayScreen screen;
-    return screen;
+// The screen at presentation scale `factor`.
+PlayScreen& Screen(int factor) {
+    static std::map<int, std::unique_ptr<PlayScreen>> screens;
+    auto& screen = screens[factor];
+    if (!screen) screen = std::make_unique<PlayScreen>(DisplayScale::FromFactor(factor));
+    return *screen;
 }
 
 void BM_FullFrame(benchmark::State& state) {
-    PlayScreen& screen = Screen();
+    PlayScreen& screen = Screen(static_cast<int>(state.range(0)));
     for (auto _ : state) screen.ComposeAll();
     state.counters["elements"] = static_cast<double>(screen.Elements());
 }
-BENCHMARK(BM_FullFrame)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_FullFrame)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 void BM_MoversOnly(benchmark::State& state) {
-    PlayScreen& screen = Screen();
+    PlayScreen& screen = Screen(static_cast<int>(state.range(0)));
     for (auto _ : state) screen.MoveAndCompose();
     state.counters["marked_px"] = static_cast<double>(screen.MarkedPixels());
 }
-BENCHMARK(BM_MoversOnly)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_MoversOnly)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 // What putting a composed frame on the screen costs through the SDL backend:
 // a movement frame (nine mover-sized rectangles changed, as at every movement
-// tick) and a whole frame (after an expose). Needs an X display, e.g. Xvfb;
-// without one both benchmarks are skipped with SDL's reason.
+// tick) and a whole frame (after an expose), each at presentation scale 1 and 2
+// (the argument), in a window of the layout's size times the scale. Needs an X
+// display, e.g. Xvfb; without one the benchmarks are skipped with SDL's reason.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/sdl/SdlPlatform.h"
+#include "scene/DisplayScale.h"
 
 namespace {
 
@@ -19,36 +21,40 @@ constexpr int kHeight = 607;
 struct Screen {
     std::unique_ptr<scene::Platform> platform;
     std::unique_ptr<scene::PlatformWindow> window;   // destroyed before its platform
+    int quarters = 0;                                // the window's scale
+    std::string failure;
 };
 
-// One window for every benchmark; nullptr when there is no display.
-Screen* OpenScreen(benchmark::State& state) {
+// One window at a time, so no other covers it; nullptr when there is no display.
+scene::PlatformWindow* OpenWindow(benchmark::State& state, scene::DisplayScale scale) {
     static Screen screen;
-    static std::string failure;
-    if (!screen.window && failure.empty()) {
+    if (screen.quarters != scale.Quarters() && screen.failure.empty()) {
         try {
-            screen.platform = platform::CreateSdlPlatform();
+            screen.window.reset();
+            if (!screen.platform) screen.platform = platform::CreateSdlPlatform();
             scene::WindowOptions options;
             options.title = "present_bench";
             options.left = 0;
             options.top = 0;
-            options.clientWidth = kWidth;
-            options.clientHeight = kHeight;
+            const scene::TRect client = scale.ToDevice(scene::TRect{0, 0, kWidth, kHeight});
+            options.clientWidth = client.Width;
+            options.clientHeight = client.Height;
             screen.window = screen.platform->CreateWindow(options);
             screen.window->Show();
+            screen.quarters = scale.Quarters();
         } catch (const std::exception& e) {
-            failure = e.what();
+            screen.failure = e.what();
         }
     }
     if (!screen.window) {
-        state.SkipWithError(failure.c_str());
+        state.SkipWithError(screen.failure.c_str());
         return nullptr;
     }
     // Whatever the server sent while the window appeared is not part of the cost.
     scene::InputEvent ignored;
     while (screen.platform->WaitEvent(ignored, 0)) {
     }
-    return &screen;
+    return screen.window.get();
 }
 
 // A frame with content, so the server has real pixels to copy.
@@ -59,30 +65,36 @@ void PaintStripes(const scene::FrameBuffer& f) {
     }
 }
 
+scene::DisplayScale ScaleOf(const benchmark::State& state) {
+    return scene::DisplayScale::FromFactor(static_cast<double>(state.range(0)));
+}
+
 void BM_PresentMovementFrame(benchmark::State& state) {
-    Screen* screen = OpenScreen(state);
-    if (screen == nullptr) return;
-    PaintStripes(screen->window->Frame());
+    const scene::DisplayScale scale = ScaleOf(state);
+    scene::PlatformWindow* window = OpenWindow(state, scale);
+    if (window == nullptr) return;
+    PaintStripes(window->Frame());
     std::vector<scene::TRect> changed;
-    for (int i = 0; i < 9; ++i) changed.push_back({40 + 95 * i, 30 + 50 * i, 65, 65});
+    for (int i = 0; i < 9; ++i) changed.push_back(scale.Outward({40 + 95 * i, 30 + 50 * i, 65, 65}));
     for (auto _ : state) {
-        screen->window->Frame();
-        screen->window->Present(changed);
+        window->Frame();
+        window->Present(changed);
     }
 }
-BENCHMARK(BM_PresentMovementFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PresentMovementFrame)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_PresentFullFrame(benchmark::State& state) {
-    Screen* screen = OpenScreen(state);
-    if (screen == nullptr) return;
-    PaintStripes(screen->window->Frame());
-    const std::vector<scene::TRect> whole{{0, 0, kWidth, kHeight}};
+    const scene::DisplayScale scale = ScaleOf(state);
+    scene::PlatformWindow* window = OpenWindow(state, scale);
+    if (window == nullptr) return;
+    PaintStripes(window->Frame());
+    const std::vector<scene::TRect> whole{scale.ToDevice(scene::TRect{0, 0, kWidth, kHeight})};
     for (auto _ : state) {
-        screen->window->Frame();
-        screen->window->Present(whole);
+        window->Frame();
+        window->Present(whole);
     }
 }
-BENCHMARK(BM_PresentFullFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PresentFullFrame)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
