@@ -37,7 +37,6 @@ public:
     int ClientWidth() const { return width_; }
     int ClientHeight() const { return height_; }
     TRect OkButtonRect() const { return okButton_; }
-    DisplayScale Scale() const { return scale_; }
 
 private:
     void Paint(Painter& painter) const;

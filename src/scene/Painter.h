@@ -7,8 +7,8 @@
 // layout pixel as the block of device pixels it covers, so they are exact to the
 // pixel and cheap; round figures and text go through Cairo and Pango at the
 // device's density and are anti-aliased. Text is laid out at the layout's own
-// density, so it measures the same at every scale. Shapes are drawn in PainterShapes.cpp, text in
-// PainterText.cpp, pictures in PainterPictures.cpp.
+// density, so it measures the same at every scale. Shapes are drawn in
+// PainterShapes.cpp, text in PainterText.cpp, pictures in PainterPictures.cpp.
 #pragma once
 
 #include <memory>

@@ -39,7 +39,8 @@ std::optional<double> AskDpi(const std::function<std::optional<double>()>& sourc
 // Xft.dpi as the desktop left it in the X server's resources.
 std::optional<double> XftDpi() {
 #ifdef SWOOPY_HAVE_XLIB
-    if (std::strcmp(SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "", "x11") != 0) return std::nullopt;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "x11") != 0) return std::nullopt;
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return std::nullopt;
     std::optional<double> dpi = PositiveNumber(XGetDefault(display, "Xft", "dpi"));
