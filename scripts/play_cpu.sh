@@ -37,6 +37,8 @@ cleanup() {
 }
 trap cleanup EXIT
 ensure_display
+# The clicks below are layout pixels: the game presents at scale 1 whatever the desktop's density.
+export SWOOPY_SCALE=1
 
 cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
 (cd "$work" && exec "$program") >"$work/out.txt" 2>&1 &
