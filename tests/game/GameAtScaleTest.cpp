@@ -1,9 +1,11 @@
-// One scripted game at presentation scales 1, 1.5 and 2: the window is the
-// layout times the factor, and the same pointer path in layout pixels, given
-// in each factor's device pixels, plays exactly the same game.
+// One whole game at presentation scales 1, 1.5 and 2: the window is the layout
+// times the factor, and a player who aims at layout places, given in each
+// factor's device pixels, plays exactly the same game and leaves the same
+// high-score file.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -19,8 +21,8 @@ using gametest::PlayFolder;
 struct Outcome {
     std::string state;    // every field of GameState
     std::string scores;   // the high-score file's bytes
-    int hits = 0;
     int clientWidth = 0, clientHeight = 0;
+    int shopClicks = 0, bonusClicks = 0;
 };
 
 std::string Describe(const game::GameState& s) {
@@ -32,6 +34,62 @@ std::string Describe(const game::GameState& s) {
     return out.str();
 }
 
+// The middle of e lies where nothing covers the playfield.
+bool InOpenField(const scene::SceneElement& e) {
+    const int x = e.Left() + e.Width() / 2, y = e.Top() + e.Height() / 2;
+    const bool underTopBar = x >= 296 && x < 601 && y < 73;
+    return e.Visible() && x >= 0 && x < 885 && y >= 0 && y < 506 && !underTopBar;
+}
+
+// A player looking at the window every 20 ms: the bonus pictures in order while
+// a round runs, an offer when the coins allow it, otherwise the pointer onto a
+// black square or the green circle in the open playfield.
+class Player {
+public:
+    Player(GameHarness& game, layout::TForm1& form) : game_(game), f_(form) {}
+
+    void Step(int step) {
+        const int money = f_.State.money;
+        if (scene::TImage* picture = NextBonusPicture()) {
+            if (step % 8 == 0) Click(*picture, bonusClicks);
+        } else if (f_.Label4.Visible() && money >= 50) {
+            Click(f_.Label4, shopClicks);
+        } else if (f_.Label5.Visible() && money >= 80 && f_.State.lives < 2) {
+            Click(f_.Label5, shopClicks);
+        } else if (f_.Label2.Visible() && money >= 30 && f_.State.timeLeft < 10) {
+            Click(f_.Label2, shopClicks);
+        } else if (f_.Label3.Visible() && money >= 20 && f_.State.hits > 100) {
+            Click(f_.Label3, shopClicks);
+        } else {
+            for (scene::TShape* e : {&f_.zround1, &f_.Zvierkant1, &f_.zvierkant2, &f_.zvierkant3, &f_.zvierkant4}) {
+                if (!InOpenField(*e)) continue;
+                game_.platform.MouseMove(Device(Middle(*e).first), Device(Middle(*e).second));
+                break;
+            }
+        }
+    }
+
+    int shopClicks = 0, bonusClicks = 0;
+
+private:
+    scene::TImage* NextBonusPicture() const {
+        for (scene::TImage* p : {&f_.BONUS1, &f_.Bonus2, &f_.Bonus3, &f_.Bonus4, &f_.Bonus5})
+            if (p->Visible()) return p;
+        return nullptr;
+    }
+    static std::pair<int, int> Middle(const scene::SceneElement& e) {
+        return {e.Left() + e.Width() / 2, e.Top() + e.Height() / 2};
+    }
+    int Device(int layout) const { return game_.platform.DevicePoint(layout); }
+    void Click(const scene::SceneElement& e, int& count) {
+        game_.platform.Click(Device(Middle(e).first), Device(Middle(e).second));
+        ++count;
+    }
+
+    GameHarness& game_;
+    layout::TForm1& f_;
+};
+
 Outcome PlayAt(double factor) {
     PlayFolder folder;
     GameHarness game(scene::DisplayScale::FromFactor(factor));
@@ -40,27 +98,23 @@ Outcome PlayAt(double factor) {
     game::SetPerformanceCounter([&game] { return static_cast<std::uint64_t>(game.platform.NowMs() * 1000); });
     auto& form = game.Start();
     auto& p = game.platform;
-    const auto device = [&p](int layout) { return p.DevicePoint(layout); };
-
-    p.Click(device(780), device(140));
+    p.Click(p.DevicePoint(780), p.DevicePoint(140));
     p.Type("Zed");
     p.ScriptAfter(100);
-    p.Click(device(785), device(176));
-    // The pointer sweeps the playfield in a fixed figure, now and then offering
-    // the coins to the shop's four offers.
-    const int offers[][2] = {{1000, 165}, {1000, 253}, {1000, 333}, {1000, 413}};
-    for (int i = 0; i < 4000; ++i) {
-        p.ScriptAfter(20);
-        p.MouseMove(device(15 + (i * 37) % 860), device(15 + (i * 53) % 480));
-        if (i % 200 == 199) p.Click(device(offers[i / 200 % 4][0]), device(offers[i / 200 % 4][1]));
+    p.Click(p.DevicePoint(785), p.DevicePoint(176));
+    game.app.RunFor(200);
+
+    Player player(game, form);
+    for (int step = 0; step < 10000 && !form.witeinde.Visible(); ++step) {
+        player.Step(step);
+        game.app.RunFor(20);
     }
-    game.app.RunFor(90000);
+    game.app.RunFor(1000);
 
     std::ifstream scores("scores.txt", std::ios::binary);
-    Outcome out{Describe(form.State), std::string(std::istreambuf_iterator<char>(scores), {}), form.State.hits};
     const auto& window = p.Window(game.MainWindow());
-    out.clientWidth = window.options.clientWidth;
-    out.clientHeight = window.options.clientHeight;
+    Outcome out{Describe(form.State), std::string(std::istreambuf_iterator<char>(scores), {}),
+                window.options.clientWidth, window.options.clientHeight, player.shopClicks, player.bonusClicks};
     game::SetPerformanceCounter({});
     return out;
 }
@@ -69,13 +123,16 @@ TEST(GameAtScale, SameGameAndHighScoresAtEveryFactor) {
     const Outcome one = PlayAt(1);
     EXPECT_EQ(one.clientWidth, 1109);
     EXPECT_EQ(one.clientHeight, 607);
-    EXPECT_GT(one.hits, 20) << "the script should touch black squares: " << one.state;
+    EXPECT_GT(one.shopClicks, 10) << one.state;
+    EXPECT_EQ(one.bonusClicks, 5) << "one bonus round, its five pictures clicked: " << one.state;
+    EXPECT_NE(one.scores, "100      Anna\r\n") << "the game should have ended and entered its score";
     for (const double factor : {1.5, 2.0}) {
         const Outcome scaled = PlayAt(factor);
         EXPECT_EQ(scaled.clientWidth, factor == 2 ? 2218 : 1664) << "at " << factor;
         EXPECT_EQ(scaled.clientHeight, factor == 2 ? 1214 : 911) << "at " << factor;
         EXPECT_EQ(scaled.state, one.state) << "at " << factor;
         EXPECT_EQ(scaled.scores, one.scores) << "at " << factor;
+        EXPECT_EQ(scaled.shopClicks, one.shopClicks) << "at " << factor;
     }
 }
 
