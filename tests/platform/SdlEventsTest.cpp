@@ -186,14 +186,18 @@ TEST_F(SdlEvents, QuitAsksTheOldestOpenWindowToClose) {
     EXPECT_EQ(e.window, second);
 }
 
-TEST_F(SdlEvents, EventsAreDatedOnThePlatformClock) {
+// Without the display's socket to sleep on, the date is the last moment the
+// queue was seen empty: never later than the event's arrival.
+TEST_F(SdlEvents, EventsAreDatedOnThePlatformClockBetweenTheLastEmptyLookAndTheirTaking) {
     const int id = OpenWindow().Id();
-    const double before = platform->NowMs();
+    const double emptyAt = platform->NowMs();
+    ASSERT_TRUE(QueueEmpty());
+    const double pushedAt = platform->NowMs();
     PushMotion(id, 1, 1);
     const scene::InputEvent e = Next();
     const double after = platform->NowMs();
-    // SDL dates its events in whole milliseconds.
-    EXPECT_GE(e.timeMs, before - 1.0);
+    EXPECT_GE(e.timeMs, emptyAt);
+    EXPECT_LE(e.timeMs, pushedAt);
     EXPECT_LE(e.timeMs, after);
 }
 

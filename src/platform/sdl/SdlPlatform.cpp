@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/sdl/DisplayWait.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlDisplayScale.h"
 #include "platform/sdl/SdlEvents.h"
@@ -80,9 +78,10 @@ private:
     scene::DisplayScale scale_ = DesktopDisplayScale();
     Uint64 start_ = SDL_GetPerformanceCounter();
     double ticksPerMs_ = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
-    std::mutex wakeMutex_;
-    std::condition_variable wakeUp_;
-    bool woken_ = false;   // under wakeMutex_
+    DisplayWait wait_;
+    // When the events SDL hands out next arrived, as closely as we know: the
+    // moment a sleep ended on input, else the last moment SDL was seen empty.
+    double arrivedMs_ = 0;
     std::array<SdlCursorHandle, 5> cursors_;   // indexed by scene::TCursor
     SDL_Cursor* shown_ = nullptr;
     std::vector<int> windows_;                 // open windows, oldest first
@@ -114,7 +113,11 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     while (NextSdlEvent(ev, deadlineMs)) {
         if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
         const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front()};
-        if (TranslateEvent(ev, ctx, out)) return true;
+        if (TranslateEvent(ev, ctx, out)) {
+            // SDL dates events in whole milliseconds, when it takes them in.
+            out.timeMs = arrivedMs_;
+            return true;
+        }
     }
     return false;
 }
@@ -123,30 +126,35 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
 // event it queues (the close request among them) sends that window a wake-up over
 // a second X connection; when the window is destroyed before the server gets to
 // it, Xlib ends the program on the BadWindow error. So SDL is only polled, and
-// between polls the loop sleeps here, a beat at most, or until Wake().
+// between polls the loop sleeps on the display connection, a beat at most (SDL
+// keeps sources of its own, the input method's among them), or until Wake().
 bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
     for (;;) {
+        const double looked = NowMs();
         if (SDL_PollEvent(&ev) == 1) return true;
+        arrivedMs_ = looked;
         const double now = NowMs();
         if (!(deadlineMs > now)) return false;
-        std::unique_lock lock(wakeMutex_);
-        if (std::exchange(woken_, false)) return false;
+        if (wait_.TakeWake()) return false;
         const double slice = std::min(deadlineMs - now, scene::kClockBeatMs);
-        wakeUp_.wait_for(lock, std::chrono::duration<double, std::milli>(slice), [this] { return woken_; });
-        if (std::exchange(woken_, false)) return false;
+        const DisplayWait::Woke woke = wait_.Sleep(slice);
+        // A sleep on the socket that ended without input saw nothing arrive;
+        // a sleep without the socket knows nothing of when input came.
+        if (woke == DisplayWait::Woke::Input || wait_.WatchesDisplay()) arrivedMs_ = NowMs();
+        if (woke == DisplayWait::Woke::Wake) {
+            wait_.TakeWake();
+            return false;
+        }
     }
 }
 
 void SdlPlatform::Wake() {
-    {
-        const std::lock_guard lock(wakeMutex_);
-        woken_ = true;
-    }
-    wakeUp_.notify_one();
+    wait_.Wake();
 }
 
 std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::WindowOptions& options) {
     auto window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), options);
+    wait_.WatchDisplayOf(SDL_GetWindowFromID(static_cast<Uint32>(window->Id())));
     windows_.push_back(window->Id());
     return window;
 }

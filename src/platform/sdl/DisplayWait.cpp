@@ -1,0 +1,113 @@
+#include "platform/sdl/DisplayWait.h"
+
+#include <SDL_syswm.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
+#include <wayland-client.h>
+#endif
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+#include <stdexcept>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+timespec Timespec(double ms) {
+    if (!(ms > 0)) return {0, 0};
+    const double whole = std::floor(ms / 1000.0);
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(whole);
+    ts.tv_nsec = static_cast<long>((ms - whole * 1000.0) * 1e6);
+    if (ts.tv_nsec >= 1000000000L) ts.tv_nsec = 999999999L;
+    return ts;
+}
+
+}  // namespace
+
+DisplayWait::DisplayWait() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (wakeFd_ < 0) throw std::runtime_error(std::string("Cannot make the loop's wake-up: ") + std::strerror(errno));
+}
+
+DisplayWait::~DisplayWait() {
+    ::close(wakeFd_);
+}
+
+void DisplayWait::WatchDisplayOf(SDL_Window* window) {
+    if (fd_ >= 0 || window == nullptr) return;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE) return;
+    switch (info.subsystem) {
+#if defined(SWOOPY_WAIT_X11) && defined(SDL_VIDEO_DRIVER_X11)
+        case SDL_SYSWM_X11:
+            driver_ = Driver::X11;
+            display_ = info.info.x11.display;
+            fd_ = ConnectionNumber(info.info.x11.display);
+            break;
+#endif
+#if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
+        case SDL_SYSWM_WAYLAND:
+            driver_ = Driver::Wayland;
+            display_ = info.info.wl.display;
+            fd_ = wl_display_get_fd(info.info.wl.display);
+            break;
+#endif
+        default: break;
+    }
+}
+
+DisplayWait::Woke DisplayWait::Sleep(double timeoutMs) {
+    bool waylandRead = false;
+#if defined(SWOOPY_WAIT_X11) && defined(SDL_VIDEO_DRIVER_X11)
+    // A reply read on the way (a present waits for one) may have brought events
+    // along into Xlib's queue; the socket no longer shows them.
+    if (driver_ == Driver::X11 && XEventsQueued(static_cast<Display*>(display_), QueuedAlready) > 0) {
+        return Woke::Input;
+    }
+#endif
+#if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
+    if (driver_ == Driver::Wayland) {
+        auto* display = static_cast<wl_display*>(display_);
+        // Events already read but not dispatched make prepare_read refuse.
+        if (wl_display_prepare_read(display) != 0) return Woke::Input;
+        waylandRead = true;
+        wl_display_flush(display);
+    }
+#endif
+    pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
+    const nfds_t count = fd_ >= 0 ? 2 : 1;
+    const timespec timeout = Timespec(timeoutMs);
+    int ready = ::ppoll(fds, count, &timeout, nullptr);
+    if (ready < 0) ready = 0;   // a signal: the caller looks again
+#if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
+    // SDL reads the socket itself when it is polled next.
+    if (waylandRead) wl_display_cancel_read(static_cast<wl_display*>(display_));
+#else
+    (void)waylandRead;
+#endif
+    if (ready == 0) return Woke::Deadline;
+    // Input first: the wake-up stays pending for the next wait.
+    if (count > 1 && fds[1].revents != 0) return Woke::Input;
+    return Woke::Wake;
+}
+
+void DisplayWait::Wake() {
+    const std::uint64_t one = 1;
+    // A full counter already means "woken"; nothing else can go wrong here.
+    [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+}
+
+bool DisplayWait::TakeWake() {
+    std::uint64_t count = 0;
+    return ::read(wakeFd_, &count, sizeof count) == static_cast<ssize_t>(sizeof count) && count > 0;
+}
+
+}  // namespace platform

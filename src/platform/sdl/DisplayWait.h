@@ -1,0 +1,47 @@
+// How the loop sleeps between polls of SDL. It never waits inside SDL (see
+// SdlPlatform.cpp); instead it sleeps on the display connection's socket and on
+// an eventfd that Wake() writes, so input and posted work end the sleep at once.
+// Video drivers whose connection we cannot reach sleep on the eventfd alone,
+// and their input waits for the end of the sleep (a beat at most).
+#pragma once
+
+#include <SDL.h>
+
+namespace platform {
+
+class DisplayWait {
+public:
+    enum class Woke { Input, Wake, Deadline };
+
+    // Throws std::runtime_error when the eventfd cannot be made.
+    DisplayWait();
+    ~DisplayWait();
+    DisplayWait(const DisplayWait&) = delete;
+    DisplayWait& operator=(const DisplayWait&) = delete;
+
+    // Finds the display connection behind the window's video driver (X11 or
+    // Wayland); once found it serves every later window of the same driver.
+    void WatchDisplayOf(SDL_Window* window);
+    bool WatchesDisplay() const { return fd_ >= 0; }
+
+    // Sleeps until the connection has input, Wake() is called or timeoutMs pass;
+    // input is reported before a wake-up that came with it, which stays pending.
+    // The caller has just polled SDL empty. Events that the connection's library
+    // already read off the socket (with a reply, say) end the sleep at once.
+    Woke Sleep(double timeoutMs);
+
+    // Thread-safe; never touches the windowing system.
+    void Wake();
+    // Takes a pending wake-up, if there is one.
+    bool TakeWake();
+
+private:
+    enum class Driver { None, X11, Wayland };
+
+    int wakeFd_ = -1;
+    int fd_ = -1;
+    Driver driver_ = Driver::None;
+    void* display_ = nullptr;   // Display* or wl_display*, owned by SDL
+};
+
+}  // namespace platform
