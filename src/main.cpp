@@ -1,5 +1,6 @@
 // Program entry: make the window from its layout, run the event loop, end.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -21,6 +22,14 @@ int main() {
         return 1;
     }
     scene::Application app(*platform, game::RunningProgramPath());
+    // For measuring: a line per presented frame (scene/FrameTrace.h).
+    if (const char* trace = std::getenv("SWOOPY_TRACE"); trace != nullptr && *trace != '\0') {
+        try {
+            app.TraceFrames(trace);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "swoopy: %s\n", e.what());
+        }
+    }
     try {
         app::EnterPlayFolder(app.ProgramPath());
     } catch (const std::exception& e) {

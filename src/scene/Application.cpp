@@ -11,6 +11,7 @@
 #include "scene/Cp1252.h"
 #include "scene/ErrorBox.h"
 #include "scene/Form.h"
+#include "scene/FrameTrace.h"
 #include "scene/TTimer.h"
 
 namespace scene {
@@ -84,7 +85,7 @@ Application::Pass Application::RunPass(double deadlineMs)
     if (RunPosted() || RunInput() || RunRepaint() || RunDueTimer())
         return Pass::Worked;
     if (mainForm_ && !openBox_)
-        Guard([this] { mainForm_->IdleCheck(); });
+        Timed([this] { Guard([this] { mainForm_->IdleCheck(); }); });
     // What idle work marked is painted, and work posted meanwhile is run, before
     // the loop waits: neither may sit until the next event.
     if (HasPosted() || RunRepaint())
@@ -107,7 +108,7 @@ bool Application::RunPosted()
         fn = std::move(posted_.front());
         posted_.pop_front();
     }
-    Guard(fn);
+    Timed([&fn, this] { Guard(fn); });
     return true;
 }
 
@@ -130,7 +131,10 @@ bool Application::RunRepaint()
 {
     bool worked = false;
     if (mainForm_ && mainForm_->NeedsRepaint()) {
-        Guard([this] { mainForm_->Repaint(); });
+        Form::RepaintCost cost;
+        Guard([this, &cost] { cost = mainForm_->Repaint(); });
+        if (trace_)
+            trace_->FramePresented(platform_.NowMs(), cost.composeMs, cost.presentMs);
         worked = true;
     }
     if (openBox_ && openBox_->NeedsRepaint()) {
@@ -152,7 +156,9 @@ bool Application::RunDueTimer()
     // One tick however late: the missed periods are dropped and the beat goes on.
     const double period = TTimer::PeriodMs(next->interval_);
     next->dueMs_ += (std::floor((now - next->dueMs_) / period) + 1) * period;
-    Guard([next] { next->Tick(); });
+    Timed([this, next] { Guard([next] { next->Tick(); }); });
+    if (trace_)
+        trace_->TickRan();
     return true;
 }
 
@@ -179,7 +185,27 @@ void Application::Dispatch(const InputEvent& ev)
             form->InvalidateAll();
         return;
     }
-    Guard([form, &ev] { form->HandleInput(ev); });
+    const std::uint64_t marksBefore = form->Marks();
+    Timed([this, form, &ev] { Guard([form, &ev] { form->HandleInput(ev); }); });
+    if (trace_)
+        trace_->InputHandled(ev.kind, ev.timeMs, form->Marks() != marksBefore);
+}
+
+template <typename Fn>
+void Application::Timed(const Fn& fn)
+{
+    if (!trace_) {
+        fn();
+        return;
+    }
+    const double start = platform_.NowMs();
+    fn();
+    trace_->HandlerRan(platform_.NowMs() - start);
+}
+
+void Application::TraceFrames(const std::string& path)
+{
+    trace_ = std::make_unique<FrameTrace>(path);
 }
 
 void Application::Post(std::function<void()> fn)

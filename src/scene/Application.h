@@ -18,6 +18,7 @@ namespace scene {
 class Form;
 class TTimer;
 class ErrorBox;
+class FrameTrace;
 
 class Application {
 public:
@@ -48,6 +49,10 @@ public:
     bool Terminated() const { return terminated_; }
     Form* MainForm() const { return mainForm_; }
     void SetMainForm(Form* f) { mainForm_ = f; }
+
+    // Writes the frame trace (FrameTrace.h) to path from now on; throws
+    // std::runtime_error when the file cannot be made.
+    void TraceFrames(const std::string& path);
 
     // Thread-safe: queues fn to run on the loop thread, ahead of input.
     void Post(std::function<void()> fn);
@@ -93,6 +98,9 @@ private:
     void ShowBox(const std::string& caption, const std::string& text);
     void ReportWithoutBox(const std::string& caption, const std::string& text, const std::string& why) const;
     void CancelCapture();
+    // Runs fn and, while tracing, counts its time as handler time.
+    template <typename Fn>
+    void Timed(const Fn& fn);
 
     Platform& platform_;
     std::string programPath_;
@@ -109,6 +117,8 @@ private:
     ErrorBox* openBox_ = nullptr;
     std::deque<std::string> heldErrors_;
     std::vector<ShownBox> shownBoxes_;
+
+    std::unique_ptr<FrameTrace> trace_;
 };
 
 }  // namespace scene

@@ -3,6 +3,7 @@
 // live by concern: FormStacking.cpp, FormPointer.cpp, FormKeyboard.cpp.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -87,8 +88,14 @@ public:
     bool NeedsRepaint() const { return !dirty_.empty(); }
     // The marked region, as a few rectangles inside the client area.
     const std::vector<TRect>& DirtyRegion() const { return dirty_; }
-    // Composes the marked region and presents it, in device pixels rounded outwards.
-    void Repaint();
+    // How often handlers marked part of the window; tells which input had an effect.
+    std::uint64_t Marks() const { return marks_; }
+    // Composes the marked region and presents it, in device pixels rounded
+    // outwards; says how long each step took.
+    struct RepaintCost {
+        double composeMs = 0, presentMs = 0;
+    };
+    RepaintCost Repaint();
     // Composes everything that meets clip (layout pixels) into frame (device
     // pixels at Scale()): the background, the visible graphic elements bottom
     // up, then the visible windowed ones, over every device pixel that clip
@@ -146,6 +153,7 @@ private:
     std::vector<TTimer*> timers_;
     std::vector<std::unique_ptr<TShape>> madeShapes_;
     std::vector<TRect> dirty_;
+    std::uint64_t marks_ = 0;
     std::unique_ptr<PlatformWindow> window_;
     DisplayScale scale_;
     bool loaded_ = false;

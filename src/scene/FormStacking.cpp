@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "scene/Form.h"
+
+#include "scene/Application.h"
 #include "scene/Painter.h"
 #include "scene/TShape.h"
 #include "scene/TWinControl.h"
@@ -73,6 +75,7 @@ void Form::InvalidateRect(const TRect& r)
     TRect add = r.Intersect(ClientRect());
     if (add.Empty())
         return;
+    ++marks_;
     for (bool merged = true; merged;) {
         merged = false;
         for (auto it = dirty_.begin(); it != dirty_.end(); ++it) {
@@ -97,17 +100,19 @@ void Form::InvalidateRect(const TRect& r)
 
 void Form::InvalidateAll()
 {
+    ++marks_;
     dirty_.assign(1, ClientRect());
     if (ClientRect().Empty())
         dirty_.clear();
 }
 
-void Form::Repaint()
+Form::RepaintCost Form::Repaint()
 {
     std::vector<TRect> region;
     region.swap(dirty_);
     if (!window_ || region.empty())
-        return;
+        return {};
+    const double start = app_.NowMs();
     const FrameBuffer frame = window_->Frame();
     std::vector<TRect> changed;
     changed.reserve(region.size());
@@ -115,7 +120,9 @@ void Form::Repaint()
         Compose(frame, r);
         changed.push_back(scale_.Outward(r));
     }
+    const double composed = app_.NowMs();
     window_->Present(changed);
+    return {composed - start, app_.NowMs() - composed};
 }
 
 void Form::Compose(const FrameBuffer& frame, const TRect& clip)
