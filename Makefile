@@ -3,7 +3,7 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 CMAKEOPTS ?=
 
-.PHONY: run test build deps configure bench package screenshots clean
+.PHONY: run test build deps configure bench package screenshots fuzz soak clean
 
 run: build
 	cd $(BUILD)/play && ../swoopy
@@ -22,6 +22,18 @@ deps:
 
 bench: build
 	bash scripts/bench.sh $(BUILD)
+
+# libFuzzer on the text-file reader, the score entries and the sound files, each
+# for FUZZ_SECONDS; a build of its own with clang and the sanitizers.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_CXX     ?= clang++-14
+FUZZ_CC      ?= clang-14
+fuzz: deps
+	@[ -f $(FUZZ_BUILD)/CMakeCache.txt ] || CC=$(FUZZ_CC) CXX=$(FUZZ_CXX) cmake -S . -B $(FUZZ_BUILD) \
+		-DSWOOPY_FUZZ=ON -DSWOOPY_BENCH=OFF $(CMAKEOPTS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The Debian package, in $(BUILD)/.
 package: build
