@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "scene/Form.h"
-
 #include "scene/Application.h"
+#include "scene/Form.h"
 #include "scene/Painter.h"
 #include "scene/TShape.h"
 #include "scene/TWinControl.h"

@@ -53,20 +53,29 @@ struct DisplayText {
     std::vector<std::pair<int, int>> underlines;
 };
 
+// Control bytes other than the tab and the line ends show as their pictures
+// (U+2400 on: a NUL as "NUL" in small letters, and so on): Pango would end the
+// text at a NUL and draw the others as boxes of hex digits.
+char32_t Shown(unsigned char c) {
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return 0x2400 + c;
+    if (c == 0x7F) return 0x2421;
+    return Cp1252ToUnicode(c);
+}
+
 DisplayText ToDisplay(std::string_view cp1252, bool showAccelChar) {
     DisplayText out;
     out.utf8.reserve(cp1252.size());
     for (std::size_t i = 0; i < cp1252.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(cp1252[i]);
         if (!showAccelChar || c != '&') {
-            AppendUtf8(out.utf8, Cp1252ToUnicode(c));
+            AppendUtf8(out.utf8, Shown(c));
             continue;
         }
         if (i + 1 >= cp1252.size()) break;   // a lone "&" at the end shows nothing
         ++i;
         const unsigned char next = static_cast<unsigned char>(cp1252[i]);
         const int start = static_cast<int>(out.utf8.size());
-        AppendUtf8(out.utf8, Cp1252ToUnicode(next));
+        AppendUtf8(out.utf8, Shown(next));
         if (next != '&') out.underlines.emplace_back(start, static_cast<int>(out.utf8.size()));
     }
     return out;
@@ -241,7 +250,7 @@ int Utf8Index(std::string_view cp1252, int index) {
     std::string one;
     for (int i = 0; i < index && i < static_cast<int>(cp1252.size()); ++i) {
         one.clear();
-        AppendUtf8(one, Cp1252ToUnicode(static_cast<unsigned char>(cp1252[static_cast<std::size_t>(i)])));
+        AppendUtf8(one, Shown(static_cast<unsigned char>(cp1252[static_cast<std::size_t>(i)])));
         out += static_cast<int>(one.size());
     }
     return out;
@@ -253,7 +262,7 @@ int Cp1252Index(std::string_view cp1252, int utf8Index) {
     for (int i = 0; i < static_cast<int>(cp1252.size()); ++i) {
         if (bytes >= utf8Index) return i;
         one.clear();
-        AppendUtf8(one, Cp1252ToUnicode(static_cast<unsigned char>(cp1252[static_cast<std::size_t>(i)])));
+        AppendUtf8(one, Shown(static_cast<unsigned char>(cp1252[static_cast<std::size_t>(i)])));
         bytes += static_cast<int>(one.size());
     }
     return static_cast<int>(cp1252.size());

@@ -1,6 +1,7 @@
 #include "scene/TMemo.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "scene/Cp1252.h"
@@ -20,6 +21,14 @@ std::string Printable(std::string cp1252) {
         return b < 0x20 || b == 0x7F;
     });
     return cp1252;
+}
+
+// The part of a line the panel can show. A character is at least a pixel wide,
+// so a row of the panel holds at most `width` of them; a megabyte line is then
+// laid out only as far as the rows of the panel reach, not to its end.
+std::string_view ShownPart(const std::string& line, int width, int rows) {
+    const std::size_t most = static_cast<std::size_t>(std::max(1, width)) * static_cast<std::size_t>(std::max(1, rows));
+    return std::string_view(line).substr(0, most);
 }
 
 }  // namespace
@@ -142,16 +151,18 @@ void TMemo::Paint(Painter& painter) {
     options.showAccelChar = false;
     options.wordWrap = true;
     const int width = TextWidth();
+    const int rowHeight = std::max(1, MeasureText({}, Font(), false).height);
     int y = kBorder;
     for (std::size_t i = 0; i < lines_.size() && y < inner.Bottom(); ++i) {
-        const TextSize size = MeasureText(lines_[i], Font(), false, width);
+        const std::string_view line = ShownPart(lines_[i], width, (inner.Bottom() - y) / rowHeight + 1);
+        const TextSize size = MeasureText(line, Font(), false, width);
         const TRect box{kBorder + kMargin, y, width, size.height};
-        if (static_cast<int>(i) == caretLine_ && Focused()) {
-            const CaretPlace caret = CaretPlaceIn(lines_[i], Font(), caretCol_, width);
+        if (static_cast<int>(i) == caretLine_ && Focused() && caretCol_ <= static_cast<int>(line.size())) {
+            const CaretPlace caret = CaretPlaceIn(line, Font(), caretCol_, width);
             painter.DrawLine(box.Left + caret.x, y + caret.y, box.Left + caret.x, y + caret.y + caret.height - 1,
                              clBlack);
         }
-        painter.DrawText(box, lines_[i], Font(), options);
+        painter.DrawText(box, line, Font(), options);
         y += size.height;
     }
     if (lines_.empty() && Focused()) {

@@ -172,3 +172,24 @@ TEST_F(MemoTest, WrappingALineWithoutSpacesCostsInProportionToItsLength) {
     EXPECT_LE(wrapped.width, width);
     EXPECT_GT(wrapped.height, 100 * MeasureText("x", memo.Font(), false).height);
 }
+
+// Whatever a file holds reaches the panel: control bytes as their pictures, and a
+// NUL cuts nothing off; a megabyte line shows as its first rows do and costs no more.
+TEST_F(MemoTest, BinaryBytesShowAndAMegabyteLineShowsItsFirstRows) {
+    form.SetFocus(nullptr);
+    auto inkOf = [this](const std::string& line) {
+        memo.SetLines({line});
+        return Compose().Count({12, 12, 196, 146}, Dark);
+    };
+    const int ab = inkOf("ab");
+    EXPECT_GT(inkOf(std::string("ab\0", 3)), ab) << "the NUL shows";
+    EXPECT_GT(inkOf(std::string("ab\0WWW", 6)), inkOf(std::string("ab\0", 3))) << "what follows the NUL shows";
+    EXPECT_GT(inkOf("ab\x01\x1A\x7F"), ab);
+
+    std::string huge;
+    for (int i = 0; huge.size() < 1000000; ++i) huge += "word" + std::to_string(i % 10) + " ";
+    memo.SetLines({huge});
+    const TestFrame all = Compose();
+    memo.SetLines({huge.substr(0, 4000)});
+    EXPECT_TRUE(Compose().SameAs(all)) << "expected the megabyte line to show as its first 4000 bytes do";
+}
