@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # How long the game takes to start: from exec to its first frame on the screen
 # (the start screen's introduction panel drawn), over several runs, each in a
-# fresh scratch working folder with the game's files. Prints every run, then
-# the median, the fastest and the slowest, and fails when the median is above
-# the limit.
+# fresh scratch working folder with the game's files. Each run also times the
+# floor, tools/sdl_floor: a bare SDL program that opens a window of the game's
+# size and presents one frame filled by a memset. Prints every run, then the
+# medians, the fastest and the slowest, and fails when the game's median is
+# above the limit or more than the allowed multiple of the floor's.
 #   scripts/startup_time.sh [BUILD] [RUNS]     (defaults: build, 10)
 #   STARTUP_LIMIT_MS=200                       the median allowed
+#   STARTUP_FLOOR_RATIO=1.5                    the game's median over the floor's allowed
 #   STARTUP_SOUND_RATE=44100                   the six sounds made stereo at this
 #                                              rate first (sox), as a player's own
 #                                              files might be: start-up then
@@ -15,9 +18,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build}")
 runs=${2:-10}
 limit=${STARTUP_LIMIT_MS:-200}
+ratio_limit=${STARTUP_FLOOR_RATIO:-1.5}
 
-cmake --build "$build" -j2 --target swoopy first_frame_probe >/dev/null ||
-  { echo "startup_time: cannot build swoopy and first_frame_probe in $build" >&2; exit 2; }
+cmake --build "$build" -j2 --target swoopy first_frame_probe sdl_floor >/dev/null ||
+  { echo "startup_time: cannot build swoopy, first_frame_probe and sdl_floor in $build" >&2; exit 2; }
 
 . "$root/scripts/xvfb.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
@@ -43,6 +47,7 @@ fi
 
 frames=()
 maps=()
+floors=()
 for i in $(seq 1 "$runs"); do
   folder="$work/run$i"
   mkdir -p "$folder"
@@ -52,9 +57,14 @@ for i in $(seq 1 "$runs"); do
     { echo "startup_time: run $i: no first frame" >&2; exit 1; }
   map=$(sed -n 's/.*map_ms=\([0-9.]*\).*/\1/p' <<<"$line")
   frame=$(sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$line")
-  printf 'run %2d: window shown after %6.1f ms, first frame after %6.1f ms\n' "$i" "$map" "$frame"
+  # The floor's whole window is white in its one frame.
+  floor_line=$(cd "$folder" && "$build/first_frame_probe" -t "SDL floor" -x 850 -y 480 -c FFFFFF -s 10 -- "$build/sdl_floor") ||
+    { echo "startup_time: run $i: no first frame from the floor" >&2; exit 1; }
+  floor=$(sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$floor_line")
+  printf 'run %2d: window shown after %6.1f ms, first frame after %6.1f ms; floor %6.1f ms\n' "$i" "$map" "$frame" "$floor"
   maps+=("$map")
   frames+=("$frame")
+  floors+=("$floor")
 done
 
 # stats NUMBERS...: "median fastest slowest".
@@ -68,10 +78,19 @@ stats() {
 }
 read -r map_median map_low map_high < <(stats "${maps[@]}")
 read -r median low high < <(stats "${frames[@]}")
+read -r floor_median floor_low floor_high < <(stats "${floors[@]}")
+ratio=$(awk -v g="$median" -v f="$floor_median" 'BEGIN { printf "%.2f", g / f }')
 echo "window shown: median $map_median ms (fastest $map_low, slowest $map_high) over $runs runs"
 echo "first frame:  median $median ms (fastest $low, slowest $high) over $runs runs"
+echo "floor:        median $floor_median ms (fastest $floor_low, slowest $floor_high); the game takes $ratio times the floor"
+status=0
 if awk -v m="$median" -v l="$limit" 'BEGIN { exit !(m > l) }'; then
   echo "startup_time: the median first frame, $median ms, is above the limit of $limit ms" >&2
-  exit 1
+  status=1
 fi
-echo "within the limit of $limit ms"
+if awk -v r="$ratio" -v l="$ratio_limit" 'BEGIN { exit !(r > l) }'; then
+  echo "startup_time: the game takes $ratio times the floor's start, above the allowed $ratio_limit" >&2
+  status=1
+fi
+[ "$status" -eq 0 ] && echo "within the limits of $limit ms and $ratio_limit times the floor"
+exit $status

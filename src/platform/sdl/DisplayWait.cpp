@@ -8,17 +8,47 @@
 #include <wayland-client.h>
 #endif
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace platform {
 
 namespace {
+
+// What the signal handler may touch: the wake-up of the platform that catches.
+std::atomic<int> signalWakeFd{-1};
+std::atomic<bool> quitSignalled{false};
+
+struct CaughtSignal {
+    int number;
+    bool caught = false;
+    struct sigaction previous {};
+};
+CaughtSignal quitSignals[] = {{SIGINT}, {SIGTERM}};
+
+void OnQuitSignal(int) {
+    quitSignalled = true;
+    const std::uint64_t one = 1;
+    const int fd = signalWakeFd.load();
+    if (fd >= 0) [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
+}
+
+// Installs the handler unless the signal is ignored (as under nohup).
+void Catch(CaughtSignal& s) {
+    if (::sigaction(s.number, nullptr, &s.previous) != 0 || s.previous.sa_handler == SIG_IGN) return;
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    s.caught = ::sigaction(s.number, &action, nullptr) == 0;
+}
 
 timespec Timespec(double ms) {
     if (!(ms > 0)) return {0, 0};
@@ -37,7 +67,24 @@ DisplayWait::DisplayWait() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
 }
 
 DisplayWait::~DisplayWait() {
+    if (catching_) {
+        for (CaughtSignal& sig : quitSignals) {
+            if (std::exchange(sig.caught, false)) ::sigaction(sig.number, &sig.previous, nullptr);
+        }
+        signalWakeFd = -1;
+    }
     ::close(wakeFd_);
+}
+
+void DisplayWait::CatchQuitSignals() {
+    if (catching_) return;
+    catching_ = true;
+    signalWakeFd = wakeFd_;
+    for (CaughtSignal& sig : quitSignals) Catch(sig);
+}
+
+bool DisplayWait::TakeQuitSignal() {
+    return quitSignalled.exchange(false);
 }
 
 void DisplayWait::WatchDisplayOf(SDL_Window* window) {
@@ -85,7 +132,7 @@ DisplayWait::Woke DisplayWait::Sleep(double timeoutMs) {
     pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
     const nfds_t count = fd_ >= 0 ? 2 : 1;
     const timespec timeout = Timespec(timeoutMs);
-    int ready = ::ppoll(fds, count, &timeout, nullptr);
+    int ready = ::ppoll(fds, count, std::isinf(timeoutMs) ? nullptr : &timeout, nullptr);
     if (ready < 0) ready = 0;   // a signal: the caller looks again
 #if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
     // SDL reads the socket itself when it is polled next.

@@ -2,7 +2,7 @@
 // SdlPlatform.cpp); instead it sleeps on the display connection's socket and on
 // an eventfd that Wake() writes, so input and posted work end the sleep at once.
 // Video drivers whose connection we cannot reach sleep on the eventfd alone,
-// and their input waits for the end of the sleep (a beat at most).
+// and their input waits for the end of the sleep (the caller keeps it to a beat).
 #pragma once
 
 #include <SDL.h>
@@ -24,7 +24,8 @@ public:
     void WatchDisplayOf(SDL_Window* window);
     bool WatchesDisplay() const { return fd_ >= 0; }
 
-    // Sleeps until the connection has input, Wake() is called or timeoutMs pass;
+    // Sleeps until the connection has input, Wake() is called, a signal comes
+    // or timeoutMs pass (an infinite timeout waits for the others);
     // input is reported before a wake-up that came with it, which stays pending.
     // The caller has just polled SDL empty. Events that the connection's library
     // already read off the socket (with a reply, say) end the sleep at once.
@@ -35,10 +36,19 @@ public:
     // Takes a pending wake-up, if there is one.
     bool TakeWake();
 
+    // SIGINT and SIGTERM, unless ignored, end the sleep and are kept for
+    // TakeQuitSignal; SDL's own handlers, which only set a flag for its next
+    // poll, must be off (SDL_HINT_NO_SIGNAL_HANDLERS), or a sleep without a
+    // deadline would never see them. The previous handlers return on destruction.
+    void CatchQuitSignals();
+    // True once for every time a quit signal came since the last call.
+    bool TakeQuitSignal();
+
 private:
     enum class Driver { None, X11, Wayland };
 
     int wakeFd_ = -1;
+    bool catching_ = false;
     int fd_ = -1;
     Driver driver_ = Driver::None;
     void* display_ = nullptr;   // Display* or wl_display*, owned by SDL

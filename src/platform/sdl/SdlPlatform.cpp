@@ -32,6 +32,9 @@ public:
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
         // Closing the window is the window's close request alone, not a second one from SDL_QUIT.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        // SIGINT and SIGTERM are caught by the loop's own wait (DisplayWait), which
+        // SDL's handlers would leave asleep.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         // A poll must see every queued event; SDL's sentinel would end it early.
         SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) Fail(SDL_GetError());
@@ -89,6 +92,7 @@ private:
 };
 
 SdlPlatform::SdlPlatform() {
+    wait_.CatchQuitSignals();
     // Text input starts off and follows the windows' requests.
     SDL_StopTextInput();
     CreateCursors();
@@ -126,17 +130,27 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
 // event it queues (the close request among them) sends that window a wake-up over
 // a second X connection; when the window is destroyed before the server gets to
 // it, Xlib ends the program on the BadWindow error. So SDL is only polled, and
-// between polls the loop sleeps on the display connection, a beat at most (SDL
-// keeps sources of its own, the input method's among them), or until Wake().
+// between polls the loop sleeps on the display connection until the deadline
+// or Wake(). A signal that SDL turns into a quit ends the sleep too.
 bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
     for (;;) {
+        if (wait_.TakeQuitSignal()) {
+            // Queued from this thread, as SDL itself would on its next poll.
+            SDL_Event quit{};
+            quit.type = SDL_QUIT;
+            SDL_PushEvent(&quit);
+        }
         const double looked = NowMs();
         if (SDL_PollEvent(&ev) == 1) return true;
         arrivedMs_ = looked;
         const double now = NowMs();
         if (!(deadlineMs > now)) return false;
         if (wait_.TakeWake()) return false;
-        const double slice = std::min(deadlineMs - now, scene::kClockBeatMs);
+        // The input method reaches SDL over a bus of its own, not the display's
+        // socket: while text is typed, and without the socket, SDL is polled
+        // every beat. Otherwise the loop sleeps until it has work.
+        const bool pollEveryBeat = !wait_.WatchesDisplay() || textInputUsers_ > 0;
+        const double slice = pollEveryBeat ? std::min(deadlineMs - now, scene::kClockBeatMs) : deadlineMs - now;
         const DisplayWait::Woke woke = wait_.Sleep(slice);
         // A sleep on the socket that ended without input saw nothing arrive;
         // a sleep without the socket knows nothing of when input came.

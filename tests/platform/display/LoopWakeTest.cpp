@@ -11,10 +11,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "platform/sdl/SdlPlatform.h"
 #include "scene/Application.h"
@@ -133,6 +136,25 @@ TEST_F(LoopWake, WorkPostedWhileTheLoopSleepsRunsWithinABeat) {
     EXPECT_LT(*std::max_element(delays.begin(), delays.end()), scene::kClockBeatMs);
     EXPECT_LT(Median(delays), 2.0) << "expected posted work to run within 2 ms, got " << Median(delays)
                                    << " ms in the median";
+}
+
+// With no timer armed and no text typed the loop sleeps until its deadline; a
+// SIGTERM sent to the process, whichever thread takes it, ends the sleep as the
+// window's close request.
+TEST_F(LoopWake, AQuitSignalEndsTheSleepAsTheCloseRequest) {
+    std::thread sender([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(::getpid(), SIGTERM);
+    });
+    scene::InputEvent ev;
+    bool closed = false;
+    const double start = platform->NowMs();
+    while (!closed && platform->NowMs() < start + kFar) {
+        if (platform->WaitEvent(ev, start + kFar)) closed = ev.kind == scene::EventKind::CloseRequest;
+    }
+    sender.join();
+    EXPECT_TRUE(closed) << "expected the close request before the deadline";
+    EXPECT_EQ(ev.window, window->Id());
 }
 
 }  // namespace

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# What the game costs while it waits on its start screen: the processor time of
+# the whole process (every thread, the sound mixer's included) over SECONDS, as a
+# share of one core, beside the same figure for the floor, tools/sdl_floor (a
+# bare SDL program that presents one frame and waits). Nothing touches either
+# window while it is measured. Fails when the game is above the limit.
+#   scripts/idle_cpu.sh [BUILD] [SECONDS]     (defaults: build, 30)
+#   IDLE_CPU_LIMIT=0.3                        the game's share allowed, in percent
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-build}")
+seconds=${2:-30}
+limit=${IDLE_CPU_LIMIT:-0.3}
+
+cmake --build "$build" -j2 --target swoopy sdl_floor >/dev/null ||
+  { echo "idle_cpu: cannot build swoopy and sdl_floor in $build" >&2; exit 2; }
+
+. "$root/scripts/xvfb.sh"
+work=$(mktemp -d "${TMPDIR:-/tmp}/idlecpu.XXXXXX")
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  stop_display
+  rm -rf "$work"
+}
+trap cleanup EXIT
+ensure_display
+cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
+
+# cpu_ns PID: nanoseconds on a processor of every thread of the process so far.
+cpu_ns() {
+  local sum=0 t ns
+  for t in /proc/"$1"/task/*/schedstat; do
+    read -r ns _ <"$t" 2>/dev/null && sum=$((sum + ns))
+  done
+  echo "$sum"
+}
+
+# measure TITLE PROGRAM: starts it, waits for its window and a second of quiet,
+# then prints its share of one core over the measured seconds.
+measure() {
+  local title=$1 program=$2 wid="" before after t0 t1
+  (cd "$work" && exec "$program") >"$work/out.txt" 2>&1 &
+  pid=$!
+  for _ in $(seq 1 100); do
+    wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && break
+    sleep 0.1
+  done
+  [ -n "$wid" ] || { echo "idle_cpu: no window from $program" >&2; exit 1; }
+  sleep 1
+  before=$(cpu_ns "$pid")
+  t0=$(date +%s%N)
+  sleep "$seconds"
+  after=$(cpu_ns "$pid")
+  t1=$(date +%s%N)
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  pid=""
+  awk -v c=$((after - before)) -v t=$((t1 - t0)) 'BEGIN { printf "%.3f", 100 * c / t }'
+}
+
+game=$(measure "Swoopy!" "$build/swoopy")
+floor=$(measure "SDL floor" "$build/sdl_floor")
+echo "start screen, idle for $seconds s: the game $game % of one core, the floor $floor %"
+if awk -v s="$game" -v l="$limit" 'BEGIN { exit !(s > l) }'; then
+  echo "idle_cpu: $game % is above the limit of $limit %" >&2
+  exit 1
+fi
+echo "within the limit of $limit %"
