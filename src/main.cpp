@@ -1,6 +1,5 @@
 // Program entry: make the window from its layout, run the event loop, end.
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -9,6 +8,7 @@
 #include "layout/TForm1.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "scene/Application.h"
+#include "scene/FrameTrace.h"
 #include "sound/SoundChannel.h"
 #include "sound/SoundService.h"
 
@@ -22,14 +22,8 @@ int main() {
         return 1;
     }
     scene::Application app(*platform, game::RunningProgramPath());
-    // For measuring: a line per presented frame (scene/FrameTrace.h).
-    if (const char* trace = std::getenv("SWOOPY_TRACE"); trace != nullptr && *trace != '\0') {
-        try {
-            app.TraceFrames(trace);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "swoopy: %s\n", e.what());
-        }
-    }
+    // For measuring: a line per presented frame.
+    scene::TraceFramesAsAsked(app);
     try {
         app::EnterPlayFolder(app.ProgramPath());
     } catch (const std::exception& e) {

@@ -3,9 +3,12 @@
 // the heaviest field of movers the game has. Every ten seconds of play it prints
 // how many movement ticks ran, so that a busy machine that drops ticks (and
 // with them frames) shows. For measuring what play costs in a real X server
-// (scripts/play_cpu.sh); not shipped.
+// (scripts/play_cpu.sh, scripts/play_trace.sh); not shipped.
+// PLAY_PROBE_LIVES=N starts the game with N lives, so a pointer that roams the
+// playfield plays on to the end of the clock; SWOOPY_TRACE works as in the game.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -13,17 +16,20 @@
 #include "layout/TForm1.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "scene/Application.h"
+#include "scene/FrameTrace.h"
 #include "sound/SoundService.h"
 
 int main() {
     try {
         const std::unique_ptr<scene::Platform> platform = platform::CreateSdlPlatform();
         scene::Application app(*platform, game::RunningProgramPath());
+        scene::TraceFramesAsAsked(app);
         sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); });
         auto form = std::make_unique<layout::TForm1>(app, sounds);
         form->LoadAll();
         app.Guard([&] { form->OnCreate(*form); });
         form->State.hits = 16;
+        if (const char* lives = std::getenv("PLAY_PROBE_LIVES")) form->State.lives = std::atoi(lives);
         using Clock = std::chrono::steady_clock;
         int ticks = 0;
         Clock::time_point since{};

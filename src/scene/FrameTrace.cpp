@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+
+#include "scene/Application.h"
 
 namespace scene {
 
@@ -27,6 +30,16 @@ const char* KindName(EventKind kind) {
 }
 
 }  // namespace
+
+void TraceFramesAsAsked(Application& app) {
+    const char* path = std::getenv("SWOOPY_TRACE");
+    if (path == nullptr || *path == '\0') return;
+    try {
+        app.TraceFrames(path);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", Application::FileNameOf(app.ProgramPath()).c_str(), e.what());
+    }
+}
 
 FrameTrace::FrameTrace(const std::string& path) : file_(std::fopen(path.c_str(), "w")) {
     if (!file_) throw std::runtime_error("cannot write the frame trace " + path + ": " + std::strerror(errno));

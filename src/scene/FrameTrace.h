@@ -30,6 +30,12 @@
 
 namespace scene {
 
+class Application;
+
+// Starts the trace into the file SWOOPY_TRACE names, if it names one; a file
+// that cannot be made is reported on standard error and the program goes on.
+void TraceFramesAsAsked(Application& app);
+
 class FrameTrace {
 public:
     // Throws std::runtime_error naming the file and the reason.
