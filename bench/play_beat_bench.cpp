@@ -1,0 +1,99 @@
+// What one beat of play costs in the game's own window: the movement, check and
+// offers ticks of TForm1 with all nine movers in play, then the repaint of what
+// they marked (composed, and presented through SDL or kept in memory). The game
+// is started as the player starts it, with sixteen black squares counted as
+// touched so that the first check tick puts every mover in play; the clock is
+// never ticked, so the game never ends. 64 beats make a second of play.
+//
+// BM_PlayBeatRealWindow needs an X display (e.g. Xvfb); without one it is
+// skipped with SDL's reason. BM_PlayBeatHeadless is the same work without the
+// way to the screen.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "layout/TForm1.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "scene/Application.h"
+#include "sound/SoundService.h"
+
+namespace {
+
+class PlayRig {
+public:
+    explicit PlayRig(std::unique_ptr<scene::Platform> platform) : platform_(std::move(platform)) {
+        if (chdir(SWOOPY_ASSETS_DIR) != 0) throw std::runtime_error("cannot enter " SWOOPY_ASSETS_DIR);
+        form_ = std::make_unique<layout::TForm1>(app_, sounds_);
+        form_->LoadAll();
+        form_->OnCreate(*form_);
+        app_.SetMainForm(form_.get());
+        form_->Show();
+        form_->State.hits = 16;
+        form_->Button1Click(form_->Button1);
+        for (scene::TTimer* t : {&form_->Timer1, &form_->Timer2, &form_->Timer3, &form_->Timer4})
+            t->SetEnabled(false);
+        for (int i = 0; i < 64; ++i) Beat();   // every mover in play, every picture decoded
+    }
+
+    // The three fast ticks in the loop's order, then the repaint.
+    void Beat() {
+        form_->Timer2Timer(form_->Timer2);
+        form_->Timer3Timer(form_->Timer3);
+        form_->Timer4Timer(form_->Timer4);
+        form_->Repaint();
+    }
+
+    int MoversShown() const {
+        const scene::TShape* movers[] = {&form_->Zvierkant1, &form_->zvierkant2, &form_->zvierkant3,
+                                         &form_->zvierkant4, &form_->Rvierkant1, &form_->rvierkant2,
+                                         &form_->rvierkant3, &form_->rvierkant4, &form_->zround1};
+        int n = 0;
+        for (const scene::TShape* e : movers) n += e->Visible();
+        return n;
+    }
+
+private:
+    std::unique_ptr<scene::Platform> platform_;
+    scene::Application app_{*platform_, "/opt/games/swoopy"};
+    sound::SoundService sounds_{*platform_, [this](std::function<void()> fn) { app_.Post(std::move(fn)); }};
+    std::unique_ptr<layout::TForm1> form_;
+};
+
+void RunBeats(benchmark::State& state, PlayRig& rig) {
+    for (auto _ : state) rig.Beat();
+    state.counters["movers"] = rig.MoversShown();
+}
+
+void BM_PlayBeatRealWindow(benchmark::State& state) {
+    static std::unique_ptr<PlayRig> rig;
+    static std::string failure;
+    if (!rig && failure.empty()) {
+        try {
+            rig = std::make_unique<PlayRig>(platform::CreateSdlPlatform());
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    }
+    if (!rig) {
+        state.SkipWithError(failure.c_str());
+        return;
+    }
+    RunBeats(state, *rig);
+}
+BENCHMARK(BM_PlayBeatRealWindow)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+void BM_PlayBeatHeadless(benchmark::State& state) {
+    static PlayRig rig(std::make_unique<platform::HeadlessPlatform>());
+    RunBeats(state, rig);
+}
+BENCHMARK(BM_PlayBeatHeadless)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
