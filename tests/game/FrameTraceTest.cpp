@@ -4,7 +4,8 @@
 
 #include <cmath>
 #include <fstream>
-#include <regex>
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,25 +30,54 @@ struct TracedFrame {
     double handlers = 0, compose = 0, present = 0;
 };
 
+// "123", or "12.345" with exactly three decimals.
+bool IsCount(const std::string& v) {
+    return !v.empty() && v.find_first_not_of("0123456789") == std::string::npos;
+}
+bool IsMs(const std::string& v) {
+    const std::size_t dot = v.find('.');
+    return dot != std::string::npos && IsCount(v.substr(0, dot)) && v.size() == dot + 4 && IsCount(v.substr(dot + 1));
+}
+
+std::vector<std::string> Split(const std::string& s, char by) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = s.find(by, start)) != std::string::npos; start = at + 1) parts.push_back(s.substr(start, at - start));
+    parts.push_back(s.substr(start));
+    return parts;
+}
+
 // Parses one line; fails the test when it is malformed.
 TracedFrame Parse(const std::string& line) {
-    static const std::regex form(
-        R"(frame=(\d+) beat=(\d+) at=(\d+\.\d{3}) ticks=(\d+) input=(-|[a-z]+/\d+\.\d{3}/(?:shown|none)(?:,[a-z]+/\d+\.\d{3}/(?:shown|none))*) handlers=(\d+\.\d{3}) compose=(\d+\.\d{3}) present=(\d+\.\d{3}))");
-    std::smatch m;
+    static const char* const names[] = {"frame", "beat", "at", "ticks", "input", "handlers", "compose", "present"};
+    const std::vector<std::string> fields = Split(line, ' ');
     TracedFrame f;
-    EXPECT_TRUE(std::regex_match(line, m, form)) << "expected a trace line, got \"" << line << "\"";
-    if (m.empty()) return f;
-    f.frame = std::stol(m[1]);
-    f.beat = std::stol(m[2]);
-    f.at = std::stod(m[3]);
-    f.ticks = std::stoi(m[4]);
-    f.handlers = std::stod(m[6]);
-    f.compose = std::stod(m[7]);
-    f.present = std::stod(m[8]);
-    static const std::regex one(R"(([a-z]+)/(\d+\.\d{3})/(shown|none))");
-    const std::string list = m[5];
-    for (std::sregex_iterator it(list.begin(), list.end(), one), end; it != end; ++it)
-        f.inputs.push_back({(*it)[1], std::stod((*it)[2]), (*it)[3]});
+    std::vector<std::string> values;
+    for (std::size_t i = 0; i < fields.size() && i < std::size(names); ++i) {
+        const std::string name = std::string(names[i]) + "=";
+        EXPECT_EQ(fields[i].rfind(name, 0), 0u) << "expected " << name << " in \"" << line << "\"";
+        values.push_back(fields[i].substr(std::min(name.size(), fields[i].size())));
+    }
+    EXPECT_EQ(fields.size(), std::size(names)) << "in \"" << line << "\"";
+    if (values.size() != std::size(names)) return f;
+    for (int i : {0, 1, 3}) EXPECT_TRUE(IsCount(values[i])) << names[i] << " in \"" << line << "\"";
+    for (int i : {2, 5, 6, 7}) EXPECT_TRUE(IsMs(values[i])) << names[i] << " in \"" << line << "\"";
+    f.frame = std::stol(values[0]);
+    f.beat = std::stol(values[1]);
+    f.at = std::stod(values[2]);
+    f.ticks = std::stoi(values[3]);
+    f.handlers = std::stod(values[5]);
+    f.compose = std::stod(values[6]);
+    f.present = std::stod(values[7]);
+    if (values[4] == "-") return f;
+    for (const std::string& one : Split(values[4], ',')) {
+        const std::vector<std::string> parts = Split(one, '/');
+        const bool wellFormed = parts.size() == 3 && !parts[0].empty() &&
+                                parts[0].find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos &&
+                                IsMs(parts[1]) && (parts[2] == "shown" || parts[2] == "none");
+        EXPECT_TRUE(wellFormed) << "expected kind/age/effect, got \"" << one << "\"";
+        if (wellFormed) f.inputs.push_back({parts[0], std::stod(parts[1]), parts[2]});
+    }
     return f;
 }
 
