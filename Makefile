@@ -35,6 +35,15 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Thousands of whole headless games under the address and undefined-behaviour
+# sanitizers (SOAK_GAMES of them), in a build of their own; `make test` plays a few.
+SOAK_BUILD ?= build-asan
+SOAK_GAMES ?= 2000
+soak: deps
+	@[ -f $(SOAK_BUILD)/CMakeCache.txt ] || cmake -S . -B $(SOAK_BUILD) -DSWOOPY_SANITIZE=ON -DSWOOPY_BENCH=OFF $(CMAKEOPTS)
+	cmake --build $(SOAK_BUILD) -j $(JOBS) --target game_tests
+	cd $(SOAK_BUILD)/tests && SWOOPY_SOAK_GAMES=$(SOAK_GAMES) ./game_tests --gtest_filter='SoakTest.*'
+
 # The Debian package, in $(BUILD)/.
 package: build
 	cd $(BUILD) && cpack -G DEB
