@@ -76,7 +76,7 @@ sweeper=""
 kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
 pid=""
 
-echo "peak resident memory: ${peak:-?} MB"
+echo "peak resident memory: ${peak:-?} MB ($(grep -o 'bonus ticks: [0-9]*' "$work/out.txt" || echo 'bonus ticks: ?'))"
 report=$(FROM_MS=$(awk -v s="$started" 'BEGIN { print s + 2000 }') bash "$root/scripts/trace_stats.sh" "$work/trace.txt")
 echo "$report"
 p99() { sed -n "s/^$1 *median *[0-9.]* ms, 99th *\\([0-9.]*\\) ms.*/\\1/p" <<<"$report"; }

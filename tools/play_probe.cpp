@@ -6,6 +6,7 @@
 // (scripts/play_cpu.sh, scripts/play_trace.sh); not shipped.
 // PLAY_PROBE_LIVES=N starts the game with N lives, so a pointer that roams the
 // playfield plays on to the end of the clock; SWOOPY_TRACE works as in the game.
+// At its end it prints how often the bonus timer ticked (0: no bonus round).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -45,7 +46,13 @@ int main() {
                 since = now;
             }
         });
+        int bonusTicks = 0;
+        form->Timer5.SetOnTimer([&](scene::TTimer& timer) {
+            ++bonusTicks;
+            form->Timer5Timer(timer);
+        });
         app.Run(*form);
+        std::printf("bonus ticks: %d\n", bonusTicks);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "play_probe: %s\n", e.what());
         return 1;
