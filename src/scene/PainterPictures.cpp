@@ -1,7 +1,7 @@
-// Pictures: opaque, scaled nearest-neighbour to their box's device pixels,
-// always from the decoded pixels. Those stay with the picture; the scaled copy
-// for the size last drawn is kept beside them, so a repaint at the same size
-// only copies.
+// Pictures: opaque, scaled nearest-neighbour to their box's device pixels from
+// pixels decoded at the smallest eighth of the full size that still covers it.
+// Those stay with the picture; the scaled copy for the size last drawn is kept
+// beside them, so a repaint at the same size only copies.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -28,8 +28,9 @@ const ScaledPicture& ScaledFor(Picture& picture, int width, int height) {
     }
     if (scaled->width == width && scaled->height == height && !scaled->pixels.empty()) return *scaled;
 
-    const std::vector<std::uint32_t>& src = picture.Pixels();
-    const int sw = picture.Width(), sh = picture.Height();
+    const Picture::Decoding decoded = picture.PixelsForSize(width, height);
+    const std::vector<std::uint32_t>& src = decoded.pixels;
+    const int sw = decoded.width, sh = decoded.height;
     std::vector<int> columns(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x) {
         columns[static_cast<std::size_t>(x)] =

@@ -1,5 +1,6 @@
 #include "scene/Picture.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -52,8 +53,14 @@ bool ReadHeaderInto(const std::uint8_t* data, std::size_t size, int& width, int&
     return true;
 }
 
-// Decodes into out, which the caller has sized to width * height.
-bool DecodeInto(const std::uint8_t* data, std::size_t size, std::uint32_t* out, int width, int height,
+// A side scaled by eighths as libjpeg scales it: rounded up.
+int ScaledSide(int side, int eighths) {
+    return static_cast<int>((static_cast<long long>(side) * eighths + 7) / 8);
+}
+
+// Decodes at eighths/8 of the full size into out, which the caller has sized to
+// width * height of that scale.
+bool DecodeInto(const std::uint8_t* data, std::size_t size, int eighths, std::uint32_t* out, int width, int height,
                 ErrorManager& err) {
     jpeg_decompress_struct cinfo{};
     InstallErrors(cinfo, err);
@@ -66,6 +73,8 @@ bool DecodeInto(const std::uint8_t* data, std::size_t size, std::uint32_t* out, 
     jpeg_read_header(&cinfo, TRUE);
     // Blue, green, red, pad in memory: the little-endian 0x00RRGGBB words drawing uses.
     cinfo.out_color_space = JCS_EXT_BGRX;
+    cinfo.scale_num = static_cast<unsigned>(eighths);
+    cinfo.scale_denom = 8;
     jpeg_start_decompress(&cinfo);
     if (static_cast<int>(cinfo.output_width) != width || static_cast<int>(cinfo.output_height) != height) {
         std::snprintf(err.message, sizeof err.message, "picture size changed while decoding");
@@ -104,16 +113,30 @@ void Picture::ReadHeader() {
 }
 
 const std::vector<std::uint32_t>& Picture::Pixels() {
-    if (decoded_) return pixels_;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) * height_);
+    if (decodedWidth_ != width_ || decodedHeight_ != height_ || pixels_.empty()) Decode(8);
+    return pixels_;
+}
+
+Picture::Decoding Picture::PixelsForSize(int width, int height) {
+    if (pixels_.empty() || decodedWidth_ < std::min(width, width_) || decodedHeight_ < std::min(height, height_)) {
+        int eighths = 1;
+        while (eighths < 8 && (ScaledSide(width_, eighths) < width || ScaledSide(height_, eighths) < height)) ++eighths;
+        Decode(eighths);
+    }
+    return {pixels_, decodedWidth_, decodedHeight_};
+}
+
+void Picture::Decode(int eighths) {
+    const int w = ScaledSide(width_, eighths), h = ScaledSide(height_, eighths);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
     ErrorManager err{};
-    if (!DecodeInto(data_, size_, pixels.data(), width_, height_, err)) {
+    if (!DecodeInto(data_, size_, eighths, pixels.data(), w, h, err)) {
         throw PictureError(std::string("bad JPEG picture: ") + err.message);
     }
     for (std::uint32_t& p : pixels) p &= 0x00FFFFFF;
     pixels_ = std::move(pixels);
-    decoded_ = true;
-    return pixels_;
+    decodedWidth_ = w;
+    decodedHeight_ = h;
 }
 
 namespace {

@@ -28,10 +28,20 @@ public:
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    bool Decoded() const { return decoded_; }
+    bool Decoded() const { return !pixels_.empty(); }
     // 0x00RRGGBB, rows top down, Width() pixels each; decoded on the first call.
     // Throws PictureError when the data is damaged.
     const std::vector<std::uint32_t>& Pixels();
+
+    // The pixels at a size of at least width x height, for drawing that size or
+    // smaller: the decoder scales in the JPEG's own frequency domain, by an
+    // eighth at a time, so a large picture drawn small costs a fraction of its
+    // full decode and memory. Kept until a larger size is asked for.
+    struct Decoding {
+        const std::vector<std::uint32_t>& pixels;
+        int width, height;
+    };
+    Decoding PixelsForSize(int width, int height);
 
     // Drawing keeps its own handle to the decoded pixels here.
     std::shared_ptr<void> cache;
@@ -42,8 +52,10 @@ private:
     std::vector<std::uint8_t> owned_;
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
+    void Decode(int eighths);
+
     int width_ = 0, height_ = 0;
-    bool decoded_ = false;
+    int decodedWidth_ = 0, decodedHeight_ = 0;   // of pixels_, which may be scaled down
     std::vector<std::uint32_t> pixels_;
 };
 

@@ -212,3 +212,22 @@ TEST_F(ImageTest, DecodedOnlyWhenFirstDrawn) {
     EXPECT_FALSE(hidden->Decoded()) << "a hidden picture is not drawn";
     EXPECT_FALSE(outside->Decoded()) << "nor one outside the window";
 }
+
+// A picture drawn small is decoded small: at the smallest eighth of its size that
+// still covers the box, showing the same picture, and larger again when asked.
+TEST(Picture, DecodesOnlyAsLargeAsItIsDrawn) {
+    Picture pic(BlockJpeg(8, 8, 64, kDark, kLight));   // 512 x 512, blocks of 64
+    const Picture::Decoding small = pic.PixelsForSize(60, 60);
+    EXPECT_EQ(small.width, 64);
+    EXPECT_EQ(small.height, 64);
+    ASSERT_EQ(small.pixels.size(), 64u * 64u);
+    EXPECT_TRUE(Near(small.pixels[4 * 64 + 4], kDark)) << std::hex << small.pixels[4 * 64 + 4];
+    EXPECT_TRUE(Near(small.pixels[4 * 64 + 12], kLight)) << std::hex << small.pixels[4 * 64 + 12];
+    EXPECT_EQ(pic.PixelsForSize(30, 64).width, 64) << "a smaller box takes what is decoded";
+
+    const Picture::Decoding wider = pic.PixelsForSize(200, 100);
+    EXPECT_EQ(wider.width, 256);
+    EXPECT_EQ(wider.height, 256);
+    EXPECT_EQ(pic.PixelsForSize(2000, 2000).width, 512) << "never beyond the full size";
+    EXPECT_EQ(pic.Pixels().size(), 512u * 512u);
+}
