@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A played minute in a real X server, traced frame by frame: play_probe (the game
-# with every mover in play) is started with SWOOPY_TRACE and PLAY_PROBE_LIVES=1000;
+# with every mover in play) is started with SWOOPY_TRACE, PLAY_PROBE_LIVES=1000
+# and PLAY_PROBE_MONEY=60 (enough for a bonus round);
 # a name is typed and Start clicked as a player does; then the pointer roams the
 # playfield in sweeps, a move every 10 ms, touching the movers that cross its
-# path, and every two seconds clicks where the bonus offer shows. When the clock
+# path, and every two seconds clicks where the bonus offer shows, so the game
+# holds a bonus round (the probe's bonus ticks say so). When the clock
 # has run out (or after SECONDS), the figures of scripts/trace_stats.sh are
 # printed for the frames from two seconds after Start on, with the process's
 # peak resident memory. Fails when a goal is missed: the 99th percentile of the
@@ -32,7 +34,7 @@ trap cleanup EXIT
 ensure_display
 
 cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
-(cd "$work" && SWOOPY_TRACE="$work/trace.txt" PLAY_PROBE_LIVES=1000 exec "$build/play_probe") >"$work/out.txt" 2>&1 &
+(cd "$work" && SWOOPY_TRACE="$work/trace.txt" PLAY_PROBE_LIVES=1000 PLAY_PROBE_MONEY=60 exec "$build/play_probe") >"$work/out.txt" 2>&1 &
 pid=$!
 
 wid=""

@@ -5,7 +5,9 @@
 // with them frames) shows. For measuring what play costs in a real X server
 // (scripts/play_cpu.sh, scripts/play_trace.sh); not shipped.
 // PLAY_PROBE_LIVES=N starts the game with N lives, so a pointer that roams the
-// playfield plays on to the end of the clock; SWOOPY_TRACE works as in the game.
+// playfield plays on to the end of the clock; PLAY_PROBE_MONEY=N starts it with
+// N coins, so the shop's offers show from the first offers tick; SWOOPY_TRACE
+// works as in the game.
 // At its end it prints how often the bonus timer ticked (0: no bonus round).
 #include <chrono>
 #include <cstdio>
@@ -31,6 +33,7 @@ int main() {
         app.Guard([&] { form->OnCreate(*form); });
         form->State.hits = 16;
         if (const char* lives = std::getenv("PLAY_PROBE_LIVES")) form->State.lives = std::atoi(lives);
+        if (const char* money = std::getenv("PLAY_PROBE_MONEY")) form->State.money = std::atoi(money);
         using Clock = std::chrono::steady_clock;
         int ticks = 0;
         Clock::time_point since{};
