@@ -89,10 +89,23 @@ void SortScoresDescending(ScoreTable& table) {
 
 std::string ShownLine(const ScoreEntry& entry) { return std::to_string(entry.score) + "  " + entry.name; }
 
+// The score and its name field as one line of the file. A name field reads back
+// as itself only when it starts with a byte that ends the score's token and that
+// the line reader keeps: a blank or a control character other than CR, LF and
+// Ctrl-Z. The game's own entries start with six spaces; a field read from a
+// damaged file may not (a lone CR after the score is dropped on reading, a score
+// token cut at its 32nd character leaves the rest to the name). Such a field
+// gets a space in front, or the file would no longer read, or would end there.
+std::string StoredLine(const ScoreEntry& e) {
+    const bool keepsApart = e.name.empty() || (IsSeparator(static_cast<unsigned char>(e.name[0])) &&
+                                              e.name[0] != '\r' && e.name[0] != '\n' && e.name[0] != '\x1A');
+    return std::to_string(e.score) + (keepsApart ? "" : " ") + e.name;
+}
+
 void WriteScoreTable(const std::string& path, const ScoreTable& table) {
     std::vector<std::string> lines;
     lines.reserve(table.size());
-    for (const ScoreEntry& e : table) lines.push_back(std::to_string(e.score) + e.name);
+    for (const ScoreEntry& e : table) lines.push_back(StoredLine(e));
     WriteTextFile(path, lines);
 }
 

@@ -51,7 +51,9 @@ void SortScoresDescending(ScoreTable& table);
 // The line the end screen shows: score, two spaces, name field.
 std::string ShownLine(const ScoreEntry& entry);
 
-// Writes the ten lines, place 1 first, without ever leaving the file cut short.
+// Writes the ten lines, place 1 first, without ever leaving the file cut short;
+// a name field that would not read back apart from its score (only a damaged
+// file gives one) is written with a space in front.
 void WriteScoreTable(const std::string& path, const ScoreTable& table);
 
 }  // namespace game
