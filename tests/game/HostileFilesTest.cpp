@@ -1,12 +1,18 @@
 // Whatever a player leaves in the game's folder: intro files with megabyte lines,
 // binary bytes, NULs, Ctrl-Z inside lines, "&" and accented letters reach the
-// introduction panel as read, by the text-file rules, without an error box.
+// introduction panel as read, by the text-file rules, without an error box; score
+// files of the same kinds end a game by the high-score rules, and what the game
+// writes back always reads again as the table it showed.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "game/GameHarness.h"
+#include "game/HighScores.h"
 
 namespace {
 
@@ -67,6 +73,74 @@ TEST(HostileFilesTest, IntroFilesReachThePanelAsReadWithoutAnErrorBox) {
         game.app.RunFor(100);
         EXPECT_FALSE(f.Memo1.Visible());
         EXPECT_EQ(f.Label6.Caption(), "\xE9&xEnter a name") << "typed before the text, where the click left the caret";
+    }
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct ScoreCase {
+    const char* what;
+    std::string bytes;
+    const char* box;            // the error box, or "" for the end screen
+    std::string firstShown;     // the end screen's first line of the table
+    std::string firstStored;    // the rewritten file's first line
+};
+
+std::vector<ScoreCase> ScoreCases() {
+    using namespace std::string_literals;
+    const std::string mega = MegabyteLine('M');
+    std::string megaFile;
+    for (int i = 10; i >= 1; --i) megaFile += std::to_string(100 * i) + "      " + mega + "\r\n";
+    const std::string zeros31(31, '0');
+    return {
+        {"megabyte names", megaFile, "", "1000        " + mega, "1000      " + mega},
+        {"binary bytes, NULs and Ctrl-Z inside names", "900      N\0L\x01\xFF\x1A!\r\n800      b\r\n"s, "",
+         "900        N\0L\x01\xFF\x1A!"s, "900      N\0L\x01\xFF\x1A!"s},
+        {"ampersands and accented letters", "900      &Tom && J\xE9r\xF4me\r\n", "",
+         "900        &Tom && J\xE9r\xF4me", "900      &Tom && J\xE9r\xF4me"},
+        {"a lone CR after the score", "900\rAnn\r\n800      Bob\r\n", "", "900  Ann", "900 Ann"},
+        {"a score token cut at its 32nd character", "+" + zeros31 + "900Ann\r\n", "", "61        &Eve",
+         "61      &Eve"},
+        {"a Ctrl-Z after a lone CR", "900\r\x1A" "Ann\r\n800      Bob\r\n", "", "900  \x1A" "Ann",
+         "900 \x1A" "Ann"},
+        {"binary bytes where the score goes", "\x01\x02\xFF\xFE junk\r\n", "Invalid numeric input.", "", ""},
+    };
+}
+
+TEST(HostileFilesTest, ScoreFilesEndTheGameByTheirRulesAndAreNeverLeftUnreadable) {
+    for (const ScoreCase& c : ScoreCases()) {
+        SCOPED_TRACE(c.what);
+        PlayFolder folder;
+        folder.Write("scores.txt", c.bytes);
+        GameHarness game;
+        auto& f = game.Start();
+        game.platform.Click(f.Edit1.Left() + 5, f.Edit1.Top() + 5);
+        game.platform.Key('a', scene::kmCtrl);
+        game.platform.Key(scene::kDelete);
+        game.platform.Type("&Eve");
+        game.platform.Key(scene::kReturn);
+        game.app.RunFor(10);
+        f.State.score = 61;
+        f.State.timeLeft = -1;
+        game.app.RunFor(40);
+
+        const std::string box = game.app.ShownBoxes().empty() ? "" : game.app.ShownBoxes()[0].text;
+        EXPECT_EQ(box, c.box);
+        const std::string after = ReadBytes(folder.Path() / "scores.txt");
+        if (!box.empty()) {
+            EXPECT_EQ(after, c.bytes) << "a file that cannot be read is left as it was";
+            continue;
+        }
+        ASSERT_EQ(f.Scoreseind.Lines().size(), 10u);
+        EXPECT_EQ(f.Scoreseind.Lines()[0], c.firstShown);
+        EXPECT_EQ(after.substr(0, after.find("\r\n")), c.firstStored);
+        // What was written reads back as the table the end screen showed.
+        const game::ScoreTable table = game::ReadScoreTable((folder.Path() / "scores.txt").string());
+        for (std::size_t i = 0; i < table.size(); ++i)
+            EXPECT_EQ(std::to_string(table[i].score), f.Scoreseind.Lines()[i].substr(0, f.Scoreseind.Lines()[i].find(' ')));
     }
 }
 
