@@ -1,0 +1,181 @@
+// Whole games, one after another, played by a seeded random player on the
+// virtual clock: pointer moves over the playfield, clicks on the shop's offers,
+// the bonus pictures and the sound label, until the end screen; then "Exit!".
+// Every game must end by its own rules with no error box, leave a high-score
+// file that reads back as ten entries, and the process must not grow.
+//
+// `make test` plays a few games. SWOOPY_SOAK_GAMES=N plays N (`make soak` runs
+// thousands under the address and undefined-behaviour sanitizers, whose leak
+// check runs at the end); from the hundredth game on, the heap in use between
+// games must stay within a megabyte of what it was then.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <malloc.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
+#include <unistd.h>
+#include <vector>
+
+#include "game/GameHarness.h"
+#include "game/HighScores.h"
+
+namespace {
+
+using gametest::GameHarness;
+using gametest::PlayFolder;
+
+constexpr int kShortGames = 6;
+constexpr int kSteadyFrom = 100;            // games before the memory has settled
+constexpr double kGrowthAllowedMb = 1.0;    // of the heap in use, from then on
+constexpr double kLongestGameMs = 30 * 60 * 1000.0;
+
+int GamesToPlay() {
+    const char* n = std::getenv("SWOOPY_SOAK_GAMES");
+    return n != nullptr && std::atoi(n) > 0 ? std::atoi(n) : kShortGames;
+}
+
+// What the program holds on the heap: flat when nothing leaks or piles up. The
+// resident size also keeps what the allocator has freed but not given back.
+double HeapInUseMb() {
+#if defined(__SANITIZE_ADDRESS__)
+    return static_cast<double>(__sanitizer_get_current_allocated_bytes()) / (1024.0 * 1024.0);
+#else
+    const struct mallinfo2 m = mallinfo2();
+    return static_cast<double>(m.uordblks + m.hblkhd) / (1024.0 * 1024.0);
+#endif
+}
+
+double ResidentMb() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// The middle of an element, in window coordinates.
+std::pair<int, int> Middle(const scene::SceneElement& e) {
+    return {e.Left() + e.Width() / 2, e.Top() + e.Height() / 2};
+}
+
+class RandomPlayer {
+public:
+    RandomPlayer(GameHarness& game, unsigned seed) : game_(game), f_(*game.form), rng_(seed) {}
+
+    void Start() {
+        auto& p = game_.platform;
+        p.Click(f_.Edit1.Left() + 5, f_.Edit1.Top() + 5);
+        // An empty name is typed and taken back: Start waits for a change of the field.
+        p.Type(Pick({"Ann", "&Bob", "Ren\xC3\xA9", "x", "Zo\xC3\xAB && Co"}));
+        if (Uniform(0, 4) == 0) p.Key(scene::kBackspace);
+        p.Click(Middle(f_.Button1).first, Middle(f_.Button1).second);
+        game_.app.RunFor(0);
+    }
+
+    // One move of the player, then some virtual time.
+    void Act() {
+        const int roll = Uniform(0, 99);
+        if (roll < 35) {
+            MoveOntoOneOf({&f_.Zvierkant1, &f_.zvierkant2, &f_.zvierkant3, &f_.zvierkant4, &f_.zround1});
+        } else if (roll < 70) {
+            game_.platform.MouseMove(Uniform(0, 887), Uniform(0, 511));
+        } else if (roll < 82) {
+            // The bonus offer is the one a player saves up for.
+            if (f_.Label4.Visible() && Uniform(0, 1) == 0)
+                ClickOneOf({&f_.Label4});
+            else if (Uniform(0, 2) == 0)
+                ClickOneOf({&f_.Label2, &f_.Label3, &f_.Label4, &f_.Label5});
+        } else if (roll < 94) {
+            ClickOneOf({&f_.BONUS1, &f_.Bonus2, &f_.Bonus3, &f_.Bonus4, &f_.Bonus5});
+        } else if (roll < 97) {
+            ClickOneOf({&f_.Label6});
+        } else {
+            game_.platform.MouseMove(Uniform(886, 1108), Uniform(0, 606));
+        }
+        game_.app.RunFor(Uniform(5, 250));
+    }
+
+private:
+    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+    std::string Pick(std::vector<std::string> v) { return v[static_cast<std::size_t>(Uniform(0, static_cast<int>(v.size()) - 1))]; }
+
+    // After coins: onto a shown black square or the circle, where it is now.
+    void MoveOntoOneOf(std::vector<scene::SceneElement*> elements) {
+        std::erase_if(elements, [](const scene::SceneElement* e) { return !e->Visible(); });
+        if (elements.empty()) return;
+        const auto [x, y] = Middle(*elements[static_cast<std::size_t>(Uniform(0, static_cast<int>(elements.size()) - 1))]);
+        game_.platform.MouseMove(std::clamp(x, 0, 887), std::clamp(y, 0, 511));
+    }
+
+    // Clicks a shown one, if any is shown; a quick second click now and then.
+    void ClickOneOf(std::vector<scene::SceneElement*> elements) {
+        std::erase_if(elements, [](const scene::SceneElement* e) { return !e->Visible(); });
+        if (elements.empty()) return;
+        const auto [x, y] = Middle(*elements[static_cast<std::size_t>(Uniform(0, static_cast<int>(elements.size()) - 1))]);
+        game_.platform.Click(x, y);
+        if (Uniform(0, 9) == 0) {
+            game_.platform.ScriptAfter(Uniform(20, 400));
+            game_.platform.Click(x, y);
+        }
+    }
+
+    GameHarness& game_;
+    layout::TForm1& f_;
+    std::mt19937 rng_;
+};
+
+TEST(SoakTest, WholeGamesEndByTheirRulesAndNeitherFilesNorMemoryWear) {
+    const int games = GamesToPlay();
+    PlayFolder folder;
+    double settledMb = 0, largestAfterMb = 0, largestResidentMb = 0;
+    int byTime = 0, bonusRounds = 0;
+    double virtualMs = 0;
+    for (int g = 1; g <= games; ++g) {
+        SCOPED_TRACE("game " + std::to_string(g));
+        {
+            GameHarness game;
+            auto& f = game.Start();
+            RandomPlayer player(game, static_cast<unsigned>(g));
+            player.Start();
+            const double start = game.app.NowMs(), end = start + kLongestGameMs;
+            bool inBonus = false;
+            while (!f.tryagain.Visible() && game.app.NowMs() < end) {
+                player.Act();
+                if (f.Timer5.Enabled() && !inBonus) ++bonusRounds;
+                inBonus = f.Timer5.Enabled();
+            }
+            virtualMs += game.app.NowMs() - start;
+            byTime += f.State.lives >= 0;
+            ASSERT_TRUE(f.tryagain.Visible()) << "expected the end screen within half an hour of play";
+            ASSERT_TRUE(game.app.ShownBoxes().empty()) << "expected no error box, got \""
+                                                       << game.app.ShownBoxes().front().text << "\"";
+            EXPECT_TRUE(f.State.lives < 0 || f.State.timeLeft < 0) << "the game ended by its rules";
+            ASSERT_EQ(f.Scoreseind.Lines().size(), 10u);
+            const auto [x, y] = Middle(f.closeall);
+            game.platform.Click(x, y);
+            game.app.RunFor(100);
+            ASSERT_TRUE(game.app.Terminated()) << "\"Exit!\" ends the program";
+        }
+        const game::ScoreTable table = game::ReadScoreTable(game::kScoresFile);
+        EXPECT_TRUE(std::is_sorted(table.begin(), table.end(),
+                                   [](const auto& a, const auto& b) { return a.score > b.score; }));
+        if (g == kSteadyFrom) settledMb = HeapInUseMb();
+        if (g > kSteadyFrom) largestAfterMb = std::max(largestAfterMb, HeapInUseMb());
+        largestResidentMb = std::max(largestResidentMb, ResidentMb());
+    }
+    std::printf("soak: %d games over %.0f s of play, %d ended by time, %d bonus rounds\n", games, virtualMs / 1000,
+                byTime, bonusRounds);
+    if (games > kSteadyFrom) {
+        EXPECT_LE(largestAfterMb, settledMb + kGrowthAllowedMb)
+            << "expected the heap in use to stay near " << settledMb << " MB from game " << kSteadyFrom
+            << " on, got " << largestAfterMb << " MB";
+        std::printf("soak: %.1f MB of heap in use between games at game %d, at most %.1f MB after; "
+                    "at most %.1f MB resident\n", settledMb, kSteadyFrom, largestAfterMb, largestResidentMb);
+    }
+}
+
+}  // namespace
