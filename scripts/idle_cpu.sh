@@ -25,6 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 ensure_display
+# Figures at the layout's own size, whatever the desktop's density; the clicks are layout pixels.
+export SWOOPY_SCALE=1
 cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
 
 # cpu_ns PID: nanoseconds on a processor of every thread of the process so far.

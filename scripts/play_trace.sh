@@ -32,6 +32,8 @@ cleanup() {
 }
 trap cleanup EXIT
 ensure_display
+# Figures at the layout's own size, whatever the desktop's density; the clicks are layout pixels.
+export SWOOPY_SCALE=1
 
 cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
 (cd "$work" && SWOOPY_TRACE="$work/trace.txt" PLAY_PROBE_LIVES=1000 PLAY_PROBE_MONEY=60 exec "$build/play_probe") >"$work/out.txt" 2>&1 &
