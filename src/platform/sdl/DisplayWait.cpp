@@ -8,6 +8,7 @@
 #include <wayland-client.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -35,10 +36,12 @@ struct CaughtSignal {
 CaughtSignal quitSignals[] = {{SIGINT}, {SIGTERM}};
 
 void OnQuitSignal(int) {
+    const int savedErrno = errno;
     quitSignalled = true;
     const std::uint64_t one = 1;
     const int fd = signalWakeFd.load();
     if (fd >= 0) [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
+    errno = savedErrno;
 }
 
 // Installs the handler unless the signal is ignored (as under nohup).
@@ -50,8 +53,12 @@ void Catch(CaughtSignal& s) {
     s.caught = ::sigaction(s.number, &action, nullptr) == 0;
 }
 
+// A day is as good as for ever: the sleep is looked at again when it ends.
+constexpr double kLongestSleepMs = 24 * 3600 * 1000.0;
+
 timespec Timespec(double ms) {
     if (!(ms > 0)) return {0, 0};
+    ms = std::min(ms, kLongestSleepMs);
     const double whole = std::floor(ms / 1000.0);
     timespec ts{};
     ts.tv_sec = static_cast<time_t>(whole);
@@ -132,7 +139,7 @@ DisplayWait::Woke DisplayWait::Sleep(double timeoutMs) {
     pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
     const nfds_t count = fd_ >= 0 ? 2 : 1;
     const timespec timeout = Timespec(timeoutMs);
-    int ready = ::ppoll(fds, count, std::isinf(timeoutMs) ? nullptr : &timeout, nullptr);
+    int ready = ::ppoll(fds, count, &timeout, nullptr);
     if (ready < 0) ready = 0;   // a signal: the caller looks again
 #if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
     // SDL reads the socket itself when it is polled next.

@@ -25,7 +25,7 @@ public:
     bool WatchesDisplay() const { return fd_ >= 0; }
 
     // Sleeps until the connection has input, Wake() is called, a signal comes
-    // or timeoutMs pass (an infinite timeout waits for the others);
+    // or timeoutMs pass (a day at most, however long the timeout);
     // input is reported before a wake-up that came with it, which stays pending.
     // The caller has just polled SDL empty. Events that the connection's library
     // already read off the socket (with a reply, say) end the sleep at once.
