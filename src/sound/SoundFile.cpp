@@ -46,17 +46,10 @@ struct SndFileCloser {
 };
 using SndFile = std::unique_ptr<SNDFILE, SndFileCloser>;
 
-// The file's own samples, already folded down when the output has fewer channels.
-struct Decoded {
-    int sampleRate = 0;
-    int channels = 0;
-    std::vector<float> samples;
-};
-
 // Opened here rather than by libsndfile so that the reason for a failure is the
 // system's own, and so that a folder, a pipe or an empty file never reaches the
 // decoder (a pipe would block the start).
-Descriptor OpenForReading(const std::string& path, off_t& size) {
+Descriptor OpenForReading(const std::string& path, off_t& size, FileStamp& stamp) {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.Get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR) throw SoundFileError("file not found");
@@ -68,6 +61,7 @@ Descriptor OpenForReading(const std::string& path, off_t& size) {
     if (!S_ISREG(st.st_mode)) throw SoundFileError("not a regular file");
     if (st.st_size == 0) throw SoundFileError("the file is empty");
     size = st.st_size;
+    stamp = StampOf(st);
     return fd;
 }
 
@@ -139,12 +133,18 @@ void Sanitise(float* samples, std::size_t count) {
 }
 
 // Reads block by block, so a header that claims a huge length costs nothing
-// until the samples are really there.
-Decoded ReadSamples(SNDFILE* file, const SF_INFO& info, int outChannels) {
-    Decoded d;
+// until the samples are really there. Room is made at once for the length the
+// header declares, as far as a file of this size can hold it (no format packs
+// more than two samples into a byte), so the samples are copied only once.
+// Channels beyond maxChannels are folded down block by block, so a file of many
+// channels never takes more memory than its folded samples.
+void ReadSamples(SNDFILE* file, const SF_INFO& info, off_t fileSize, int maxChannels, DecodedSound& d) {
     d.sampleRate = info.samplerate;
-    d.channels = std::min(info.channels, outChannels);
+    d.fileChannels = info.channels;
+    d.channels = std::min(info.channels, maxChannels);
     const sf_count_t maxFrames = static_cast<sf_count_t>(kMaxSoundSeconds) * info.samplerate;
+    const sf_count_t expected = std::min({info.frames, maxFrames, 2 * static_cast<sf_count_t>(fileSize) / info.channels});
+    if (expected > 0) d.samples.reserve(static_cast<std::size_t>(expected * d.channels));
     std::vector<float> block(static_cast<std::size_t>(kReadFrames * info.channels));
     sf_count_t total = 0;
     for (;;) {
@@ -152,26 +152,19 @@ Decoded ReadSamples(SNDFILE* file, const SF_INFO& info, int outChannels) {
         if (got <= 0) break;
         total += got;
         if (total > maxFrames) throw SoundFileError("longer than " + std::to_string(kMaxSoundSeconds / 60) + " minutes");
-        std::vector<float> part(block.begin(), block.begin() + got * info.channels);
-        Sanitise(part.data(), part.size());
-        part = MapChannels(std::move(part), info.channels, d.channels);
-        d.samples.insert(d.samples.end(), part.begin(), part.end());
+        const std::size_t count = static_cast<std::size_t>(got * info.channels);
+        Sanitise(block.data(), count);
+        if (d.channels == info.channels) {
+            d.samples.insert(d.samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count));
+        } else {
+            const std::vector<float> folded =
+                MapChannels(std::vector<float>(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count)),
+                            info.channels, d.channels);
+            d.samples.insert(d.samples.end(), folded.begin(), folded.end());
+        }
     }
     if (sf_error(file) != SF_ERR_NO_ERROR) throw SoundFileError(std::string("damaged sound data (") + sf_strerror(file) + ")");
     if (total == 0) throw SoundFileError("no sound data: the data chunk is empty");
-    return d;
-}
-
-Decoded Decode(const std::string& path, int outChannels) {
-    off_t size = 0;
-    const Descriptor fd = OpenForReading(path, size);
-    CheckRiffWave(fd.Get());
-    SF_INFO info{};
-    const SndFile file(sf_open_fd(fd.Get(), SFM_READ, &info, SF_FALSE));
-    if (!file) throw SoundFileError(sf_error_number(sf_error(nullptr)));
-    CheckFormat(info);
-    CheckComplete(file.get(), size);
-    return ReadSamples(file.get(), info, outChannels);
 }
 
 // The length is fixed here, not left to the converter, so that it is the same
@@ -201,11 +194,39 @@ std::vector<float> Resample(std::vector<float> in, int channels, int fromRate, i
 
 }  // namespace
 
-std::vector<float> LoadSound(const std::string& path, const scene::AudioFormat& format) {
+FileStamp StampOf(const struct stat& st) {
+    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+            static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+            static_cast<long long>(st.st_mtim.tv_nsec)};
+}
+
+bool SameFile(const std::string& path, const FileStamp& stamp) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && StampOf(st) == stamp;
+}
+
+DecodedSound DecodeSoundFile(const std::string& path, int maxChannels) {
+    DecodedSound d;
+    off_t size = 0;
+    const Descriptor fd = OpenForReading(path, size, d.stamp);
+    CheckRiffWave(fd.Get());
+    SF_INFO info{};
+    const SndFile file(sf_open_fd(fd.Get(), SFM_READ, &info, SF_FALSE));
+    if (!file) throw SoundFileError(sf_error_number(sf_error(nullptr)));
+    CheckFormat(info);
+    CheckComplete(file.get(), size);
+    ReadSamples(file.get(), info, size, std::max(1, maxChannels), d);
+    return d;
+}
+
+std::vector<float> ConvertSound(DecodedSound d, const scene::AudioFormat& format) {
     const int outChannels = std::max(1, format.channels);
-    Decoded d = Decode(path, outChannels);
     std::vector<float> samples = Resample(std::move(d.samples), d.channels, d.sampleRate, format.sampleRate);
     return MapChannels(std::move(samples), d.channels, outChannels);
+}
+
+std::vector<float> LoadSound(const std::string& path, const scene::AudioFormat& format) {
+    return ConvertSound(DecodeSoundFile(path, format.channels), format);
 }
 
 }  // namespace sound

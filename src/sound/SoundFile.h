@@ -6,6 +6,8 @@
 // cut off or not a sound is refused with the reason. Nothing here knows SDL.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,6 +23,32 @@ public:
 
 // The longest sound taken; a longer one would hold hundreds of megabytes.
 constexpr int kMaxSoundSeconds = 10 * 60;
+
+// Which file was read: a file replaced or rewritten since has another stamp.
+struct FileStamp {
+    unsigned long long device = 0, inode = 0;
+    long long size = 0, modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const struct stat& st);
+// Whether path is still the file that was stamped.
+bool SameFile(const std::string& path, const FileStamp& stamp);
+
+// A file's own samples, interleaved, at its own rate; its channels folded down
+// to at most the number asked for.
+struct DecodedSound {
+    int sampleRate = 0;
+    int fileChannels = 0;   // in the file
+    int channels = 0;       // in samples
+    std::vector<float> samples;
+    FileStamp stamp;
+};
+
+// The two halves of LoadSound: reading and checking the file, which needs
+// nothing of the output and so can run ahead on another thread, and bringing
+// the samples to the output's format.
+DecodedSound DecodeSoundFile(const std::string& path, int maxChannels);
+std::vector<float> ConvertSound(DecodedSound sound, const scene::AudioFormat& format);
 
 // Interleaved samples of whole frames at format's rate and channel count. Mono
 // spreads to every output channel, several channels fold to mono by averaging,

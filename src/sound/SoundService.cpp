@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <map>
 #include <new>
+#include <optional>
 
 #include "sound/Mixer.h"
 #include "sound/SoundChannel.h"
 #include "sound/SoundFile.h"
+#include "sound/SoundPrefetch.h"
 
 namespace sound {
 
@@ -22,8 +24,9 @@ std::string NativePath(const std::string& fileName) {
     return path;
 }
 
-SoundService::SoundService(scene::Platform& platform, PostFn post)
+SoundService::SoundService(scene::Platform& platform, PostFn post, SoundPrefetch* prefetch)
     : post_(std::move(post)),
+      prefetch_(prefetch),
       registry_(std::make_shared<Registry>()),
       mixer_(std::make_unique<Mixer>(1, [this](Mixer::VoiceId id, NotifyValue v) { Post(id, v); })) {
     Mixer* mixer = mixer_.get();
@@ -46,7 +49,13 @@ DeviceHandle SoundService::Open(const std::string& fileName, SoundChannel& owner
     errorText.clear();
     std::vector<float> samples;
     try {
-        samples = LoadSound(NativePath(fileName), format_);
+        const std::string path = NativePath(fileName);
+        std::optional<DecodedSound> ahead = prefetch_ ? prefetch_->Take(path) : std::nullopt;
+        // Read ahead before the output was open: usable when folded to the channels it has.
+        if (ahead && ahead->channels == std::min(ahead->fileChannels, std::max(1, format_.channels)))
+            samples = ConvertSound(std::move(*ahead), format_);
+        else
+            samples = LoadSound(path, format_);
     } catch (const SoundFileError& e) {
         errorText = "Cannot open sound file \"" + fileName + "\": " + e.what();
         return 0;

@@ -14,6 +14,7 @@
 namespace sound {
 
 class SoundChannel;
+class SoundPrefetch;
 class Mixer;
 
 // A device handle: one open file of one channel; 0 is no handle.
@@ -31,8 +32,9 @@ public:
     using PostFn = std::function<void(std::function<void()>)>;
     // post queues work on the event loop's thread (Application::Post) and must be
     // thread-safe. The audio output is opened here and kept for the service's life.
-    // The service must outlive its channels.
-    SoundService(scene::Platform& platform, PostFn post);
+    // The service must outlive its channels. Files read ahead are taken from
+    // prefetch, which must outlive the service.
+    SoundService(scene::Platform& platform, PostFn post, SoundPrefetch* prefetch = nullptr);
     ~SoundService();
     SoundService(const SoundService&) = delete;
     SoundService& operator=(const SoundService&) = delete;
@@ -60,6 +62,7 @@ private:
     static void Deliver(SoundChannel& channel, NotifyValue outcome);
 
     PostFn post_;
+    SoundPrefetch* prefetch_;
     std::shared_ptr<Registry> registry_;
     std::unique_ptr<Mixer> mixer_;
     std::unique_ptr<scene::AudioOut> out_;   // last: stopped before the mixer goes
