@@ -1,7 +1,11 @@
 // Program entry: make the window from its layout, run the event loop, end.
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <thread>
 
 #include "app/PlayFolder.h"
 #include "game/Process.h"
@@ -10,9 +14,36 @@
 #include "scene/Application.h"
 #include "scene/FrameTrace.h"
 #include "sound/SoundChannel.h"
+#include "sound/SoundPrefetch.h"
 #include "sound/SoundService.h"
 
+namespace {
+
+// Work done ahead on a thread of its own is only a head start: whatever fails
+// there is done again, and reported, where it is needed.
+std::jthread Ahead(std::function<void()> work) {
+    return std::jthread([work = std::move(work)] {
+        try {
+            work();
+        } catch (const std::exception&) {
+        }
+    });
+}
+
+}  // namespace
+
 int main() {
+    const std::string programPath = game::RunningProgramPath();
+    std::string folderError;
+    try {
+        app::EnterPlayFolder(programPath);
+    } catch (const std::exception& e) {
+        folderError = e.what();   // shown once there is a display to show it on
+    }
+
+    // Opened while the program has a single thread: the display library reads
+    // the keyboard's compose table a character at a time, and with a second
+    // thread every one of those reads takes a lock (half as slow again).
     std::unique_ptr<scene::Platform> platform;
     try {
         platform = platform::CreateSdlPlatform();
@@ -21,16 +52,24 @@ int main() {
         std::fprintf(stderr, "swoopy: %s\n", e.what());
         return 1;
     }
-    scene::Application app(*platform, game::RunningProgramPath());
+    // While the audio output opens and the window is made, other threads read
+    // the sounds and prepare the first frame's text and pictures.
+    std::optional<sound::SoundPrefetch> prefetch;
+    if (folderError.empty()) prefetch.emplace(layout::TForm1::SoundFiles(), scene::AudioFormat{}.channels);
+    std::jthread text = Ahead(layout::TForm1::PrepareText);
+    std::jthread pictures = Ahead(layout::TForm1::DecodeShownPictures);
+
+    scene::Application app(*platform, programPath);
     // For measuring: a line per presented frame.
     scene::TraceFramesAsAsked(app);
-    try {
-        app::EnterPlayFolder(app.ProgramPath());
-    } catch (const std::exception& e) {
-        app.ShowStartupError("EInOutError", e.what());
+    sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); },
+                               prefetch ? &*prefetch : nullptr);
+    // Text is the preparing thread's until it is done.
+    text.join();
+    if (!folderError.empty()) {
+        app.ShowStartupError("EInOutError", folderError);
         return 1;
     }
-    sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); });
 
     std::unique_ptr<layout::TForm1> form;
     try {
@@ -48,6 +87,8 @@ int main() {
     app.Guard([&] {
         if (form->OnCreate) form->OnCreate(*form);
     });
+    // Pictures first shown later (the bonus round's) are decoded once the start screen is up.
+    form->DecodePicturesAhead();
     app.Run(*form);
     form.reset();
     return 0;

@@ -54,6 +54,7 @@ int main() {
             ++bonusTicks;
             form->Timer5Timer(timer);
         });
+        form->DecodePicturesAhead();   // as the game does
         app.Run(*form);
         std::printf("bonus ticks: %d\n", bonusTicks);
     } catch (const std::exception& e) {

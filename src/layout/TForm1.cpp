@@ -1,11 +1,20 @@
 #include "layout/TForm1.h"
 
+#include <cstdint>
+#include <stdexcept>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "layout/Pictures.h"
 #include "scene/Application.h"
+#include "scene/Painter.h"
 #include "scene/Picture.h"
+#include "sound/SoundService.h"
 
 namespace layout {
 
@@ -178,6 +187,27 @@ TFont LayoutFont(int height, unsigned style, TColor color, int charset) {
     return TFont{"Trebuchet MS", height, style, color, charset};
 }
 
+// The layout's pictures, made once for the program: every window of the layout
+// shows the same pixels, decoded once, and they can be decoded before any
+// window exists.
+std::shared_ptr<Picture> LayoutPicture(const char* name) {
+    static std::mutex mutex;
+    static std::map<std::string, std::shared_ptr<Picture>> made;
+    const std::lock_guard<std::mutex> lock(mutex);
+    std::shared_ptr<Picture>& picture = made[name];
+    if (!picture) {
+        const EmbeddedJpeg jpeg = PictureData(name);
+        picture = std::make_shared<Picture>(jpeg.data, jpeg.size);
+    }
+    return picture;
+}
+
+const ElementRow& RowOf(const char* name) {
+    for (const ElementRow& row : kElements)
+        if (std::string_view(row.name) == name) return row;
+    throw std::logic_error(std::string("no layout row for ") + name);
+}
+
 template <typename T>
 T& As(TForm1& form, const char* name) {
     return dynamic_cast<T&>(*form.FindElement(name));
@@ -191,6 +221,38 @@ TForm1::TForm1(Application& app, sound::SoundService& sounds) : Form(app, "Form1
 }
 
 TForm1::~TForm1() = default;
+
+std::vector<std::string> TForm1::SoundFiles() {
+    std::vector<std::string> paths;
+    for (const auto& row : kChannels) paths.push_back(sound::NativePath(row.fileName));
+    return paths;
+}
+
+void TForm1::PrepareText() {
+    // Every caption measured and drawn once in its font: the faces load, the
+    // captions are shaped and their glyphs rendered.
+    constexpr int kScratchWidth = 400, kScratchHeight = 80;
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(kScratchWidth) * kScratchHeight * 4);
+    Painter painter(FrameBuffer{scratch.data(), kScratchWidth, kScratchHeight, kScratchWidth * 4});
+    const TRect box{0, 0, kScratchWidth, kScratchHeight};
+    auto warm = [&](const char* text, const TFont& font, TAlignment alignment) {
+        MeasureText(text, font, true);
+        TextOptions options;
+        options.alignment = alignment;
+        painter.DrawText(box, text, font, options);
+    };
+    for (const auto& row : kLabels)
+        warm(row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment);
+    for (const auto& row : kControls)
+        warm(row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify);
+}
+
+void TForm1::DecodeShownPictures() {
+    for (const auto& row : kPictures) {
+        const ElementRow& element = RowOf(row.name);
+        if (element.visible) LayoutPicture(row.name)->DecodeAhead(element.width, element.height);
+    }
+}
 
 SceneElement* TForm1::FindElement(const std::string& name) const {
     for (SceneElement* e : Stacking())
@@ -231,8 +293,7 @@ void TForm1::ApplyLayout() {
     }
     for (const auto& row : kPictures) {
         auto& image = As<TImage>(*this, row.name);
-        const EmbeddedJpeg jpeg = PictureData(row.name);
-        image.SetPicture(std::make_shared<Picture>(jpeg.data, jpeg.size));
+        image.SetPicture(LayoutPicture(row.name));
         image.SetStretch(true);
         image.SetCursor(row.cursor);
     }

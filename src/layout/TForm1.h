@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "game/GameState.h"
 #include "layout/TMediaPlayer.h"
@@ -33,6 +34,17 @@ public:
     ~TForm1() override;
 
     SceneElement* FindElement(const std::string& name) const;
+
+    // The sound files the channels open, as they name them.
+    static std::vector<std::string> SoundFiles();
+    // Work the first frame needs that can be done on other threads before the
+    // window is made. The captions' faces loaded, the captions shaped and their
+    // glyphs rendered: this fills the toolkit's text caches, so no other text may
+    // be measured or drawn until it has returned.
+    static void PrepareText();
+    // The pictures the first frame shows, decoded at their size in the layout;
+    // a draw that needs one meanwhile waits for it.
+    static void DecodeShownPictures();
 
     sound::SoundService& Sounds;   // first, so the channels below can use it
     game::GameState State;

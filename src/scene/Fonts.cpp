@@ -1,4 +1,5 @@
 #include "scene/Fonts.h"
+#include "scene/FontMap.h"
 
 #include <pango/pangocairo.h>
 #include <hb-ot.h>
@@ -43,8 +44,7 @@ struct MetricsDeleter {
 };
 
 PangoContext* MeasuringContext() {
-    static std::unique_ptr<PangoContext, GObjectDeleter> context(
-        pango_font_map_create_context(pango_cairo_font_map_get_default()));
+    static std::unique_ptr<PangoContext, GObjectDeleter> context(pango_font_map_create_context(SharedFontMap()));
     return context.get();
 }
 
@@ -60,7 +60,7 @@ FaceShape MeasureFace(const std::string& family, int weight, bool italic) {
 
     FaceShape shape;
     std::unique_ptr<PangoFont, GObjectDeleter> font(
-        pango_font_map_load_font(pango_cairo_font_map_get_default(), MeasuringContext(), desc.get()));
+        pango_font_map_load_font(SharedFontMap(), MeasuringContext(), desc.get()));
     if (!font) return shape;
 
     std::unique_ptr<PangoFontMetrics, MetricsDeleter> metrics(pango_font_get_metrics(font.get(), nullptr));
@@ -144,6 +144,11 @@ const MatchedFont& Lookup(const TFont& font) {
 }
 
 }  // namespace
+
+PangoFontMap* SharedFontMap() {
+    static PangoFontMap* const map = pango_cairo_font_map_new();
+    return map;
+}
 
 std::string StandInFamily(const std::string& face) {
     const std::string name = (face == "Default") ? std::string("MS Sans Serif") : face;

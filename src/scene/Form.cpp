@@ -36,6 +36,8 @@ Form::Form(Application& app, std::string name) : app_(app), name_(std::move(name
 
 Form::~Form()
 {
+    stopDecodingAhead_ = true;
+    WaitForPicturesAhead();
     // Run-time shapes unregister while the lists still exist.
     madeShapes_.clear();
     if (app_.MainForm() == this)

@@ -3,10 +3,12 @@
 // live by concern: FormStacking.cpp, FormPointer.cpp, FormKeyboard.cpp.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "scene/Platform.h"
@@ -101,6 +103,13 @@ public:
     // up, then the visible windowed ones, over every device pixel that clip
     // touches. Used by Repaint, benchmarks and tests.
     void Compose(const FrameBuffer& frame, const TRect& clip);
+    // Once the next frame is presented, decodes every picture of the window's
+    // images that is not decoded yet, the shown ones first, on a thread of its
+    // own at the size each is drawn: a picture first shown later then shows
+    // without a decode on the loop thread.
+    void DecodePicturesAhead();
+    // Waits until that decoding has ended.
+    void WaitForPicturesAhead();
 
     // Input for this window, from the event loop; pointer positions in device pixels.
     void HandleInput(const InputEvent& ev);
@@ -144,6 +153,13 @@ private:
     void PointerLeft();
     void Forget(SceneElement& e);
     void InvalidateDefaultButtons();
+    void StartDecodingAhead();
+    // Whether e is shown and paints every layout pixel of area opaquely.
+    bool Covers(const SceneElement* e, const TRect& area) const;
+    // The i-th element in painting order: graphic ones bottom up, then windowed ones.
+    SceneElement* PaintedAt(std::size_t i) const;
+    // Painting index of the topmost element that covers area; the count when none does.
+    std::size_t TopmostCovering(const TRect& area) const;
 
     Application& app_;
     std::string name_;
@@ -172,6 +188,9 @@ private:
     bool surfacePressed_ = false;           // the last press may start a double click
     bool cursorShown_ = false;
     TCursor shownCursor_ = TCursor::crDefault;
+    bool decodeAheadAsked_ = false;
+    std::atomic<bool> stopDecodingAhead_{false};
+    std::thread decodingAhead_;
 };
 
 }  // namespace scene

@@ -2,10 +2,14 @@
 // composing frames from the background and the visible elements bottom up.
 #include <algorithm>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "scene/Application.h"
 #include "scene/Form.h"
 #include "scene/Painter.h"
+#include "scene/Picture.h"
+#include "scene/TImage.h"
 #include "scene/TShape.h"
 #include "scene/TWinControl.h"
 
@@ -121,7 +125,81 @@ Form::RepaintCost Form::Repaint()
     }
     const double composed = app_.NowMs();
     window_->Present(changed);
-    return {composed - start, app_.NowMs() - composed};
+    const RepaintCost cost{composed - start, app_.NowMs() - composed};
+    if (decodeAheadAsked_ && !decodingAhead_.joinable())
+        StartDecodingAhead();
+    return cost;
+}
+
+void Form::DecodePicturesAhead()
+{
+    decodeAheadAsked_ = true;
+}
+
+void Form::WaitForPicturesAhead()
+{
+    if (decodingAhead_.joinable())
+        decodingAhead_.join();
+}
+
+void Form::StartDecodingAhead()
+{
+    struct Job {
+        std::shared_ptr<Picture> picture;
+        int width, height;
+    };
+    std::vector<Job> shown, hidden;
+    for (SceneElement* e : stacking_) {
+        const auto* image = dynamic_cast<const TImage*>(e);
+        if (!image || !image->SharedPicture() || image->SharedPicture()->Decoded())
+            continue;
+        const TRect dest = image->DestRect();
+        const TRect device = scale_.ToDevice({e->Left() + dest.Left, e->Top() + dest.Top, dest.Width, dest.Height});
+        if (device.Empty())
+            continue;
+        (e->Visible() ? shown : hidden).push_back({image->SharedPicture(), device.Width, device.Height});
+    }
+    shown.insert(shown.end(), hidden.begin(), hidden.end());
+    // The thread keeps its own hold on the pictures: the elements may go first.
+    decodingAhead_ = std::thread([jobs = std::move(shown), this] {
+        for (const Job& job : jobs) {
+            if (stopDecodingAhead_)
+                break;
+            job.picture->DecodeAhead(job.width, job.height);
+        }
+    });
+}
+
+bool Form::Covers(const SceneElement* e, const TRect& area) const
+{
+    if (!e || !e->Visible())
+        return false;
+    TRect cover = e->OpaqueRect();
+    cover.Left += e->Left();
+    cover.Top += e->Top();
+    // Between scales an edge may fall inside a device pixel, which is then blended
+    // with what lies below: only the layout pixels inside the edges count.
+    if (!scale_.IsOne()) {
+        ++cover.Left;
+        ++cover.Top;
+        cover.Width -= 2;
+        cover.Height -= 2;
+    }
+    return !cover.Empty() && cover.Intersect(area) == area;
+}
+
+SceneElement* Form::PaintedAt(std::size_t i) const
+{
+    return i < stacking_.size() ? stacking_[i] : windowed_[i - stacking_.size()];
+}
+
+std::size_t Form::TopmostCovering(const TRect& area) const
+{
+    const std::size_t count = stacking_.size() + windowed_.size();
+    for (std::size_t i = count; i-- > 0;)
+        if (Covers(PaintedAt(i), area))
+            return i;
+    return count;
 }
 
 void Form::Compose(const FrameBuffer& frame, const TRect& clip)
@@ -134,12 +212,17 @@ void Form::Compose(const FrameBuffer& frame, const TRect& clip)
     const TRect area = scale_.LayoutCovering(device);
     Painter painter(frame, scale_);
     painter.ClipDeviceRect(device);
-    painter.FillRect(area, Color);
-    for (SceneElement* e : stacking_)
+    // What lies wholly under an opaque element is never seen, so painting starts
+    // at the topmost one that covers the area (the bonus round's grey field over
+    // the playfield, the introduction panel over everything below it).
+    const std::size_t count = stacking_.size() + windowed_.size();
+    const std::size_t top = TopmostCovering(area);
+    if (top == count)
+        painter.FillRect(area, Color);
+    for (std::size_t i = top == count ? 0 : top; i < count; ++i) {
+        SceneElement* e = PaintedAt(i);
         if (e->Visible())
             PaintElement(painter, *e, area);
-    for (TWinControl* c : windowed_)
-        if (c->Visible())
-            PaintElement(painter, *c, area);
+    }
 }
 }  // namespace scene

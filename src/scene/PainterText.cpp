@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scene/Cp1252.h"
+#include "scene/FontMap.h"
 #include "scene/Fonts.h"
 #include "scene/Painter.h"
 #include "scene/PainterImpl.h"
@@ -115,7 +116,7 @@ private:
         std::list<std::string>::iterator place;
     };
 
-    TextEngine() : context_(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
+    TextEngine() : context_(pango_font_map_create_context(SharedFontMap())) {
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
         cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);

@@ -112,18 +112,38 @@ void Picture::ReadHeader() {
     }
 }
 
+bool Picture::Decoded() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return !pixels_.empty();
+}
+
 const std::vector<std::uint32_t>& Picture::Pixels() {
+    const std::lock_guard<std::mutex> lock(mutex_);
     if (decodedWidth_ != width_ || decodedHeight_ != height_ || pixels_.empty()) Decode(8);
     return pixels_;
 }
 
+int Picture::EighthsFor(int width, int height) const {
+    int eighths = 1;
+    while (eighths < 8 && (ScaledSide(width_, eighths) < width || ScaledSide(height_, eighths) < height)) ++eighths;
+    return eighths;
+}
+
 Picture::Decoding Picture::PixelsForSize(int width, int height) {
-    if (pixels_.empty() || decodedWidth_ < std::min(width, width_) || decodedHeight_ < std::min(height, height_)) {
-        int eighths = 1;
-        while (eighths < 8 && (ScaledSide(width_, eighths) < width || ScaledSide(height_, eighths) < height)) ++eighths;
-        Decode(eighths);
-    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (pixels_.empty() || decodedWidth_ < std::min(width, width_) || decodedHeight_ < std::min(height, height_))
+        Decode(EighthsFor(width, height));
     return {pixels_, decodedWidth_, decodedHeight_};
+}
+
+void Picture::DecodeAhead(int width, int height) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!pixels_.empty()) return;
+    try {
+        Decode(EighthsFor(width, height));
+    } catch (const PictureError&) {
+        // The draw decodes again and reports it where it is shown.
+    }
 }
 
 void Picture::Decode(int eighths) {

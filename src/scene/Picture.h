@@ -1,10 +1,12 @@
 // A JPEG picture: the header is read when the picture is made, the pixels are
-// decoded the first time they are needed and kept from then on.
+// decoded the first time they are needed, or ahead of that on another thread,
+// and kept from then on.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
 
@@ -28,7 +30,7 @@ public:
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    bool Decoded() const { return !pixels_.empty(); }
+    bool Decoded() const;
     // 0x00RRGGBB, rows top down, Width() pixels each; decoded on the first call.
     // Throws PictureError when the data is damaged.
     const std::vector<std::uint32_t>& Pixels();
@@ -43,6 +45,12 @@ public:
     };
     Decoding PixelsForSize(int width, int height);
 
+    // Decodes what PixelsForSize(width, height) will need, from any thread, when
+    // nothing is decoded yet; pixels already there are never replaced from here.
+    // A draw that needs them meanwhile waits for them rather than decoding them
+    // twice. Damaged data is left for the draw to report.
+    void DecodeAhead(int width, int height);
+
     // Drawing keeps its own handle to the decoded pixels here.
     std::shared_ptr<void> cache;
 
@@ -53,8 +61,11 @@ private:
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
     void Decode(int eighths);
+    int EighthsFor(int width, int height) const;
 
     int width_ = 0, height_ = 0;
+    // Guards the decoded pixels against a decode ahead on another thread.
+    mutable std::mutex mutex_;
     int decodedWidth_ = 0, decodedHeight_ = 0;   // of pixels_, which may be scaled down
     std::vector<std::uint32_t> pixels_;
 };

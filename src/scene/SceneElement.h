@@ -65,6 +65,9 @@ public:
     ElementFamily Family() const { return family_; }
     // Draws in the element's own coordinates; the caller has translated and clipped.
     virtual void Paint(Painter& painter) = 0;
+    // The part of the element, in its own coordinates, that its painting covers
+    // in opaque colour whatever lies below; empty when there is none for sure.
+    virtual TRect OpaqueRect() const { return {}; }
     // The load step, once every element of the layout exists.
     virtual void Loaded() {}
 

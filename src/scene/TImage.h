@@ -14,8 +14,11 @@ public:
 
     bool IsWindowed() const override { return false; }
     void Paint(Painter& painter) override;
+    // Pictures are opaque where they land.
+    TRect OpaqueRect() const override { return DestRect().Intersect({0, 0, Width(), Height()}); }
 
     Picture* GetPicture() const { return picture_.get(); }
+    const std::shared_ptr<Picture>& SharedPicture() const { return picture_; }
     void SetPicture(std::shared_ptr<Picture> p);
     bool Stretch() const { return stretch_; }
     void SetStretch(bool s);

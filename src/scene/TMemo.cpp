@@ -139,6 +139,8 @@ bool TMemo::KeyDown(int key, unsigned mods) {
 
 int TMemo::TextWidth() const { return std::max(1, Width() - 2 * (kBorder + kMargin)); }
 
+TRect TMemo::OpaqueRect() const { return {kBorder, kBorder, Width() - 2 * kBorder, Height() - 2 * kBorder}; }
+
 void TMemo::Paint(Painter& painter) {
     const TRect outer{0, 0, Width(), Height()};
     painter.DrawEdge(outer, EdgeStyle::Sunken);

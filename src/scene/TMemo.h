@@ -13,6 +13,8 @@ public:
     TMemo(Form& owner, std::string name = {});
 
     void Paint(Painter& painter) override;
+    // Inside its edge, the panel is filled edge to edge.
+    TRect OpaqueRect() const override;
     bool KeyDown(int key, unsigned mods) override;
     void TextInput(const std::string& utf8) override;
     bool WantsReturn() const override { return true; }

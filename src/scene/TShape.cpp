@@ -62,6 +62,11 @@ int TShape::CornerSize() const {
     return std::min(box.Width, box.Height) / 4;
 }
 
+TRect TShape::OpaqueRect() const {
+    const bool square = shape_ == TShapeType::stRectangle || shape_ == TShapeType::stSquare;
+    return square ? FigureBox() : TRect{};
+}
+
 void TShape::Paint(Painter& painter) {
     const TRect box = FigureBox();
     if (box.Empty()) return;

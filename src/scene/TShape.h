@@ -17,6 +17,8 @@ public:
 
     bool IsWindowed() const override { return false; }
     void Paint(Painter& painter) override;
+    // Rectangles and squares are filled edge to edge.
+    TRect OpaqueRect() const override;
 
     TShapeType Shape() const { return shape_; }
     void SetShape(TShapeType s);

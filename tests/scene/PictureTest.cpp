@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #include "FormSupport.h"
 #include "PaintSupport.h"
@@ -211,6 +212,50 @@ TEST_F(ImageTest, DecodedOnlyWhenFirstDrawn) {
     EXPECT_TRUE(shown->Decoded());
     EXPECT_FALSE(hidden->Decoded()) << "a hidden picture is not drawn";
     EXPECT_FALSE(outside->Decoded()) << "nor one outside the window";
+}
+
+// Asked to, a window decodes every picture it has not drawn yet once its first
+// frame is up, on a thread of its own, at the size each will be drawn; drawing
+// one later finds its pixels there, and a draw that comes while one is being
+// decoded waits for it rather than decoding it again.
+TEST_F(ImageTest, PicturesAheadAreDecodedAfterTheFirstFrameAtTheirDrawnSize) {
+    auto shown = Blocks(8, 8, 64), hidden = Blocks(8, 8, 64), second = Blocks(8, 8, 64);
+    image.SetPicture(shown);
+    TImage later(form), also(form);
+    later.SetPicture(hidden);
+    later.SetBounds(10, 10, 60, 60);
+    later.SetStretch(true);
+    later.SetVisible(false);
+    also.SetPicture(second);
+    also.SetVisible(false);
+    form.DecodePicturesAhead();
+    EXPECT_FALSE(hidden->Decoded()) << "nothing before the first frame";
+    Start();
+    form.WaitForPicturesAhead();
+    ASSERT_TRUE(hidden->Decoded());
+    ASSERT_TRUE(second->Decoded());
+    const Picture::Decoding ahead = hidden->PixelsForSize(60, 60);
+    EXPECT_EQ(ahead.width, 64) << "an eighth of 512 covers the 60 pixels it is drawn at";
+    const std::uint32_t* pixels = ahead.pixels.data();
+    later.SetVisible(true);
+    const TestFrame f = Compose();
+    EXPECT_EQ(hidden->PixelsForSize(60, 60).pixels.data(), pixels) << "drawn from what was decoded ahead";
+    EXPECT_TRUE(Near(f.At(12, 12), kDark));
+    EXPECT_TRUE(Near(f.At(12 + 8, 12), kLight));
+}
+
+TEST(Picture, ADrawDuringADecodeAheadWaitsForItsPixels) {
+    for (int round = 0; round < 20; ++round) {
+        Picture pic(BlockJpeg(8, 8, 64, kDark, kLight));
+        std::thread ahead([&pic] { pic.DecodeAhead(100, 100); });
+        const Picture::Decoding drawn = pic.PixelsForSize(100, 100);
+        ahead.join();
+        ASSERT_EQ(drawn.width, 128);
+        ASSERT_EQ(drawn.pixels.size(), 128u * 128u);
+        EXPECT_TRUE(Near(drawn.pixels[8 * 128 + 8], kDark));
+        EXPECT_TRUE(Near(drawn.pixels[8 * 128 + 24], kLight));
+        EXPECT_EQ(pic.PixelsForSize(100, 100).pixels.data(), drawn.pixels.data()) << "decoded once";
+    }
 }
 
 // A picture drawn small is decoded small: at the smallest eighth of its size that

@@ -4,6 +4,7 @@
 
 #include "Harness.h"
 #include "scene/TButton.h"
+#include "scene/TMemo.h"
 #include "scene/TShape.h"
 
 namespace {
@@ -150,3 +151,65 @@ TEST(DirtyRegion, NearbyMarksMergeAndScatteredOnesStaySeparate)
 }
 
 }  // namespace
+
+// Whatever lies wholly under an opaque element is not painted at all. A filled
+// rectangle, a picture or a text panel over the marked area hides what lies
+// below; a round figure, a hidden cover or an area reaching past the cover does
+// not, and between scales the cover's own edge pixels do not count.
+TEST(Covering, WhatAnOpaqueElementHidesIsNotPainted)
+{
+    struct Case {
+        const char* what;
+        double scale;
+        TShapeType shape;
+        bool shown;
+        TRect marked;
+        bool belowPainted;
+    };
+    const Case cases[] = {
+        {"rectangle over the area", 1, TShapeType::stRectangle, true, {20, 20, 20, 20}, false},
+        {"the rectangle exactly", 1, TShapeType::stRectangle, true, {0, 0, 100, 100}, false},
+        {"area reaching past it", 1, TShapeType::stRectangle, true, {90, 90, 30, 30}, true},
+        {"round rectangle", 1, TShapeType::stRoundRect, true, {20, 20, 20, 20}, true},
+        {"circle", 1, TShapeType::stCircle, true, {48, 48, 4, 4}, true},
+        {"hidden cover", 1, TShapeType::stRectangle, false, {20, 20, 20, 20}, true},
+        {"between scales, inside", 1.5, TShapeType::stRectangle, true, {20, 20, 20, 20}, false},
+        {"between scales, to its edge", 1.5, TShapeType::stRectangle, true, {0, 0, 100, 100}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scenetest::Harness h;
+        h.platform.SetPresentationScale(DisplayScale::FromFactor(c.scale));
+        Probe below(h.form, "below", {0, 0, 150, 150}, clRed);
+        TShape cover(h.form, "cover");
+        cover.SetBounds(0, 0, 100, 100);
+        cover.SetShape(c.shape);
+        cover.SetBrushColor(clBlue);
+        cover.SetVisible(c.shown);
+        h.Start();
+        below.paints = 0;
+        h.form.InvalidateRect(c.marked);
+        h.app.RunFor(0);
+        EXPECT_EQ(below.paints > 0, c.belowPainted);
+        const int x = h.form.Scale().ToDevice(c.marked.Left + 2);
+        const int y = h.form.Scale().ToDevice(c.marked.Top + 2);
+        EXPECT_EQ(h.Pixel(x, y), RgbOf(c.shown ? clBlue : clRed));
+    }
+}
+
+TEST(Covering, ATextPanelHidesTheGraphicElementsBelowIt)
+{
+    scenetest::Harness h;
+    Probe below(h.form, "below", {10, 10, 50, 50}, clRed);
+    TMemo panel(h.form, "panel");
+    panel.SetBounds(0, 0, 120, 120);
+    h.Start();
+    below.paints = 0;
+    h.form.InvalidateRect({20, 20, 20, 20});
+    h.app.RunFor(0);
+    EXPECT_EQ(below.paints, 0);
+    EXPECT_EQ(h.Pixel(30, 30), RgbOf(clWindow));
+    h.form.InvalidateRect({0, 0, 30, 30});   // reaches the panel's edge
+    h.app.RunFor(0);
+    EXPECT_EQ(below.paints, 1);
+}
