@@ -59,12 +59,7 @@ bool PlaceWithoutReplacing(const fs::path& part, const fs::path& to) {
 bool CopyIfMissing(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     if (fs::exists(fs::symlink_status(to, ec))) return false;
-    // Built by appending: GCC 12's -Wrestrict misreads "." + std::string at -O3.
-    std::string partName = ".";
-    partName += to.filename().string();
-    partName += ".part-";
-    partName += std::to_string(::getpid());
-    const fs::path part = to.parent_path() / partName;
+    const fs::path part = to.parent_path() / ("." + to.filename().string() + ".part-" + std::to_string(::getpid()));
     bool placed = false;
     fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec);
     try {
