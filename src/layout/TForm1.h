@@ -45,6 +45,11 @@ public:
     // The pictures the first frame shows, decoded at their size in the layout;
     // a draw that needs one meanwhile waits for it.
     static void DecodeShownPictures();
+    // Once the window is up, renders the printable characters in every font of
+    // the layout, a few at a time whenever the loop is idle: the captions the
+    // game sets later (score, lives, time, money, the countdown) then show
+    // without rendering glyphs in the frame that first shows them.
+    void RenderGlyphsWhenIdle();
 
     sound::SoundService& Sounds;   // first, so the channels below can use it
     game::GameState State;

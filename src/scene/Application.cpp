@@ -88,7 +88,7 @@ Application::Pass Application::RunPass(double deadlineMs)
         Timed([this] { Guard([this] { mainForm_->IdleCheck(); }); });
     // What idle work marked is painted, and work posted meanwhile is run, before
     // the loop waits: neither may sit until the next event.
-    if (HasPosted() || RunRepaint())
+    if (HasPosted() || RunRepaint() || RunIdleWork())
         return Pass::Worked;
     const double until = std::min(deadlineMs, EarliestDueMs());
     InputEvent ev;
@@ -108,6 +108,21 @@ bool Application::RunPosted()
         fn = std::move(posted_.front());
         posted_.pop_front();
     }
+    Timed([&fn, this] { Guard(fn); });
+    return true;
+}
+
+void Application::PostWhenIdle(std::function<void()> fn)
+{
+    idleWork_.push_back(std::move(fn));
+}
+
+bool Application::RunIdleWork()
+{
+    if (idleWork_.empty() || openBox_ || terminated_)
+        return false;
+    const std::function<void()> fn = std::move(idleWork_.front());
+    idleWork_.pop_front();
     Timed([&fn, this] { Guard(fn); });
     return true;
 }

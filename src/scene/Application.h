@@ -56,6 +56,10 @@ public:
 
     // Thread-safe: queues fn to run on the loop thread, ahead of input.
     void Post(std::function<void()> fn);
+    // Loop thread: queues fn for when the loop has nothing else to do (no posted
+    // work, input, repaint or due timer, no error box), one per pass, so input
+    // waits at most for one of them. For work done ahead of need.
+    void PostWhenIdle(std::function<void()> fn);
 
     // Timers.
     void ArmTimer(TTimer& t);
@@ -92,6 +96,7 @@ private:
     bool RunInput();
     bool RunRepaint();
     bool RunDueTimer();
+    bool RunIdleWork();
     void WaitForWork(double deadlineMs);
     void Dispatch(const InputEvent& ev);
     double EarliestDueMs() const;
@@ -110,6 +115,8 @@ private:
 
     std::mutex postedMutex_;
     std::deque<std::function<void()>> posted_;
+
+    std::deque<std::function<void()>> idleWork_;
 
     std::vector<TTimer*> armed_;
     int timerLimit_ = 256;

@@ -268,3 +268,24 @@ TEST(LayoutTest, SoundStripsLieBelowTheClientAreaAndTakeTheFirstFocus) {
 }
 
 }  // namespace
+
+// Rendering the layout's glyphs ahead happens off screen, in idle steps that
+// leave the window exactly as it was and the game running on its beat.
+TEST(LayoutTest, GlyphsRenderedAheadLeaveTheWindowAsItWas) {
+    PlayFolder folder;
+    for (const double factor : {1.0, 1.5}) {
+        GameHarness game(scene::DisplayScale::FromFactor(factor));
+        auto& f = game.Start();
+        std::vector<scene::Rgb> before;
+        const int w = f.Scale().ToDevice(f.ClientWidth), h = f.Scale().ToDevice(f.ClientHeight);
+        for (int y = 0; y < h; y += 7)
+            for (int x = 0; x < w; x += 7) before.push_back(game.Pixel(x, y));
+        f.RenderGlyphsWhenIdle();
+        game.app.RunFor(0);
+        EXPECT_FALSE(f.NeedsRepaint());
+        std::vector<scene::Rgb> after;
+        for (int y = 0; y < h; y += 7)
+            for (int x = 0; x < w; x += 7) after.push_back(game.Pixel(x, y));
+        EXPECT_TRUE(before == after) << "at scale " << factor;
+    }
+}

@@ -37,6 +37,41 @@ TEST_F(Loop, InputComesBeforeADueTickAndPostedWorkBeforeInput)
     EXPECT_EQ(log.Text(), "posted move");
 }
 
+// Work queued for idle time waits for everything else: posted work, input, the
+// repaint and due ticks come first, and input arriving between two idle steps is
+// handled before the next step.
+TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue)
+{
+    EventLog log;
+    Probe pad(form, "pad", {0, 0, 100, 100});
+    pad.OnMouseMove = [&](SceneElement&, TShiftState, int, int) { log.Add("move"); };
+    TTimer t(form, "t");
+    t.SetInterval(1);
+    t.SetOnTimer([&](TTimer&) { log.Add("tick"); });
+    Start();
+    app.RunFor(15.625 - platform.NowMs());   // up to the first tick
+    log.Clear();
+    app.PostWhenIdle([&] {
+        log.Add("idle1");
+        platform.MouseMove(12, 10);   // arrives while the step runs
+    });
+    app.PostWhenIdle([&] { log.Add("idle2"); });
+    app.Post([&] { log.Add("posted"); });
+    platform.MouseMove(10, 10);
+    app.RunFor(0);
+    EXPECT_EQ(log.Text(), "posted move idle1 move idle2");
+
+    log.Clear();
+    app.PostWhenIdle([&] { log.Add("idle3"); });
+    app.RunFor(15.625);
+    EXPECT_EQ(log.Text(), "idle3 tick") << "nothing was due before the step";
+    log.Clear();
+    pad.SetLeft(1);   // a repaint is due
+    app.PostWhenIdle([&] { log.Add(form.NeedsRepaint() ? "idle before the repaint" : "idle4"); });
+    app.RunFor(0);
+    EXPECT_EQ(log.Text(), "idle4");
+}
+
 TEST_F(Loop, EveryTickIsOnScreenBeforeTheNextOne)
 {
     Probe mover(form, "mover", {0, 0, 20, 20});
