@@ -25,7 +25,7 @@ std::jthread Ahead(std::function<void()> work) {
     return std::jthread([work = std::move(work)] {
         try {
             work();
-        } catch (const std::exception&) {
+        } catch (...) {
         }
     });
 }
@@ -87,7 +87,10 @@ int main() {
     app.Guard([&] {
         if (form->OnCreate) form->OnCreate(*form);
     });
-    // Pictures first shown later (the bonus round's) are decoded once the start screen is up.
+    app.SetMainForm(form.get());
+    form->Show();
+    // Pictures first shown later (the bonus round's) are decoded once the start
+    // screen is up, and the glyphs of later captions rendered when the loop is idle.
     form->DecodePicturesAhead();
     form->RenderGlyphsWhenIdle();
     app.Run(*form);

@@ -57,6 +57,8 @@ int main() {
             ++bonusTicks;
             form->Timer5Timer(timer);
         });
+        app.SetMainForm(form.get());
+        form->Show();
         form->DecodePicturesAhead();   // as the game does
         form->RenderGlyphsWhenIdle();
         app.Run(*form);

@@ -258,12 +258,12 @@ void TForm1::RenderGlyphsWhenIdle() {
     for (const auto& row : kControls) add(LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET));
     // A dozen glyphs a step: well under a millisecond even in the largest font.
     constexpr int kGlyphsPerStep = 12;
+    const DisplayScale scale = Scale();
     for (const TFont& font : fonts) {
         for (int first = ' '; first <= '~'; first += kGlyphsPerStep) {
             std::string chars;
             for (int c = first; c <= '~' && c < first + kGlyphsPerStep; ++c) chars += static_cast<char>(c);
-            App().PostWhenIdle([this, font, chars] {
-                const DisplayScale scale = Scale();
+            App().PostWhenIdle([scale, font, chars] {
                 const TextSize size = MeasureText(chars, font, false);
                 const int width = scale.ToDevice(size.width + 2), height = scale.ToDevice(size.height + 2);
                 std::vector<std::uint8_t> scratch(static_cast<std::size_t>(width) * height * 4);

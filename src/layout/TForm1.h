@@ -45,10 +45,11 @@ public:
     // The pictures the first frame shows, decoded at their size in the layout;
     // a draw that needs one meanwhile waits for it.
     static void DecodeShownPictures();
-    // Once the window is up, renders the printable characters in every font of
-    // the layout, a few at a time whenever the loop is idle: the captions the
-    // game sets later (score, lives, time, money, the countdown) then show
-    // without rendering glyphs in the frame that first shows them.
+    // Renders the printable characters in every font of the layout at the shown
+    // window's scale, off screen, a few at a time whenever the loop is idle: the
+    // captions the game sets later (score, lives, time, money, the countdown)
+    // then show without rendering glyphs in the frame that first shows them.
+    // The steps hold nothing of the window, which may go first.
     void RenderGlyphsWhenIdle();
 
     sound::SoundService& Sounds;   // first, so the channels below can use it
