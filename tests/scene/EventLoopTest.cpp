@@ -16,14 +16,23 @@ using scenetest::RgbOf;
 
 class Loop : public ::testing::Test, public Harness {};
 
+// A pad that logs the pointer's moves over it and a timer on the beat that logs its ticks.
+struct MovesAndTicks {
+    explicit MovesAndTicks(Form& form) : pad(form, "pad", {0, 0, 100, 100}), t(form, "t")
+    {
+        pad.OnMouseMove = [this](SceneElement&, TShiftState, int, int) { log.Add("move"); };
+        t.SetInterval(1);
+        t.SetOnTimer([this](TTimer&) { log.Add("tick"); });
+    }
+    EventLog log;
+    Probe pad;
+    TTimer t;
+};
+
 TEST_F(Loop, InputComesBeforeADueTickAndPostedWorkBeforeInput)
 {
-    EventLog log;
-    Probe pad(form, "pad", {0, 0, 100, 100});
-    pad.OnMouseMove = [&](SceneElement&, TShiftState, int, int) { log.Add("move"); };
-    TTimer t(form, "t");
-    t.SetInterval(1);
-    t.SetOnTimer([&](TTimer&) { log.Add("tick"); });
+    MovesAndTicks m(form);
+    EventLog& log = m.log;
     Start();
     platform.ScriptAt(15.625);   // the move arrives when the tick falls due
     platform.MouseMove(10, 10);
@@ -42,12 +51,8 @@ TEST_F(Loop, InputComesBeforeADueTickAndPostedWorkBeforeInput)
 // handled before the next step.
 TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue)
 {
-    EventLog log;
-    Probe pad(form, "pad", {0, 0, 100, 100});
-    pad.OnMouseMove = [&](SceneElement&, TShiftState, int, int) { log.Add("move"); };
-    TTimer t(form, "t");
-    t.SetInterval(1);
-    t.SetOnTimer([&](TTimer&) { log.Add("tick"); });
+    MovesAndTicks m(form);
+    EventLog& log = m.log;
     Start();
     app.RunFor(15.625 - platform.NowMs());   // up to the first tick
     log.Clear();
@@ -66,7 +71,7 @@ TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue)
     app.RunFor(15.625);
     EXPECT_EQ(log.Text(), "idle3 tick") << "nothing was due before the step";
     log.Clear();
-    pad.SetLeft(1);   // a repaint is due
+    m.pad.SetLeft(1);   // a repaint is due
     app.PostWhenIdle([&] { log.Add(form.NeedsRepaint() ? "idle before the repaint" : "idle4"); });
     app.RunFor(0);
     EXPECT_EQ(log.Text(), "idle4");
