@@ -1,10 +1,10 @@
 #include "layout/TForm1.h"
 
 #include <cstdint>
-#include <stdexcept>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
