@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "RealWindow.h"
 #include "layout/TForm1.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -71,20 +72,7 @@ void RunBeats(benchmark::State& state, PlayRig& rig) {
 }
 
 void BM_PlayBeatRealWindow(benchmark::State& state) {
-    static std::unique_ptr<PlayRig> rig;
-    static std::string failure;
-    if (!rig && failure.empty()) {
-        try {
-            rig = std::make_unique<PlayRig>(platform::CreateSdlPlatform());
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-    }
-    if (!rig) {
-        state.SkipWithError(failure.c_str());
-        return;
-    }
-    RunBeats(state, *rig);
+    if (PlayRig* rig = RealWindowRig<PlayRig>(state)) RunBeats(state, *rig);
 }
 BENCHMARK(BM_PlayBeatRealWindow)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "RealWindow.h"
 #include "layout/TForm1.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -95,20 +96,7 @@ void RunTouches(benchmark::State& state, TouchRig& rig) {
 }
 
 void BM_TouchRealWindow(benchmark::State& state) {
-    static std::unique_ptr<TouchRig> rig;
-    static std::string failure;
-    if (!rig && failure.empty()) {
-        try {
-            rig = std::make_unique<TouchRig>(platform::CreateSdlPlatform());
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-    }
-    if (!rig) {
-        state.SkipWithError(failure.c_str());
-        return;
-    }
-    RunTouches(state, *rig);
+    if (TouchRig* rig = RealWindowRig<TouchRig>(state)) RunTouches(state, *rig);
 }
 BENCHMARK(BM_TouchRealWindow)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 
