@@ -25,37 +25,16 @@ cmake --build "$build" -j2 --target "$name" >/dev/null ||
   { echo "play_cpu: cannot build $name in $build" >&2; exit 2; }
 program="$build/$name"
 
-. "$root/scripts/xvfb.sh"
-work=$(mktemp -d "${TMPDIR:-/tmp}/playcpu.XXXXXX")
-pid=""
+. "$root/scripts/play_session.sh"
 sweeper=""
 cleanup() {
   [ -n "$sweeper" ] && kill "$sweeper" 2>/dev/null
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  stop_display
-  [ "${PLAY_CPU_KEEP:-0}" = 1 ] && echo "kept $work" || rm -rf "$work"
+  play_session_close "${PLAY_CPU_KEEP:-0}"
 }
 trap cleanup EXIT
-ensure_display
-# The clicks below are layout pixels: the game presents at scale 1 whatever the desktop's density.
-export SWOOPY_SCALE=1
-
-cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
-(cd "$work" && exec "$program") >"$work/out.txt" 2>&1 &
-pid=$!
-
-wid=""
-for _ in $(seq 1 100); do
-  wid=$(xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null | head -n 1)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-[ -n "$wid" ] || { echo "play_cpu: no game window" >&2; exit 1; }
-sleep 0.5
-xdotool mousemove --window "$wid" 780 140 click 1
-xdotool windowfocus "$wid" 2>/dev/null
-xdotool type --delay 30 "Bench"
-xdotool mousemove --window "$wid" 785 176 click 1
+play_session_open playcpu
+play_session_start "$program"
+play_session_enter "Bench" || { echo "play_cpu: no game window" >&2; exit 1; }
 sleep 1
 
 # The sweep: one xdotool process moving the pointer every 20 ms along the bottom bar.

@@ -20,37 +20,16 @@ seconds=${2:-75}
 cmake --build "$build" -j2 --target play_probe >/dev/null ||
   { echo "play_trace: cannot build play_probe in $build" >&2; exit 2; }
 
-. "$root/scripts/xvfb.sh"
-work=$(mktemp -d "${TMPDIR:-/tmp}/playtrace.XXXXXX")
-pid=""
+. "$root/scripts/play_session.sh"
 sweeper=""
 cleanup() {
   [ -n "$sweeper" ] && kill "$sweeper" 2>/dev/null
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  stop_display
-  [ "${PLAY_TRACE_KEEP:-0}" = 1 ] && echo "kept $work" || rm -rf "$work"
+  play_session_close "${PLAY_TRACE_KEEP:-0}"
 }
 trap cleanup EXIT
-ensure_display
-# Figures at the layout's own size, whatever the desktop's density; the clicks are layout pixels.
-export SWOOPY_SCALE=1
-
-cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
-(cd "$work" && SWOOPY_TRACE="$work/trace.txt" PLAY_PROBE_LIVES=1000 PLAY_PROBE_MONEY=60 exec "$build/play_probe") >"$work/out.txt" 2>&1 &
-pid=$!
-
-wid=""
-for _ in $(seq 1 100); do
-  wid=$(xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null | head -n 1)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-[ -n "$wid" ] || { echo "play_trace: no game window" >&2; exit 1; }
-sleep 0.5
-xdotool mousemove --window "$wid" 780 140 click 1
-xdotool windowfocus "$wid" 2>/dev/null
-xdotool type --delay 30 "Trace"
-xdotool mousemove --window "$wid" 785 176 click 1
+play_session_open playtrace
+SWOOPY_TRACE="$work/trace.txt" PLAY_PROBE_LIVES=1000 PLAY_PROBE_MONEY=60 play_session_start "$build/play_probe"
+play_session_enter "Trace" || { echo "play_trace: no game window" >&2; exit 1; }
 started=$(awk 'END { split($3, t, "="); print t[2] }' "$work/trace.txt")
 
 # The sweep: rows across the playfield, one xdotool process for the whole run.

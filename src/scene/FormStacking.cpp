@@ -174,6 +174,10 @@ bool Form::Covers(const SceneElement* e, const TRect& area) const
 {
     if (!e || !e->Visible())
         return false;
+    // Most elements are far smaller than the area: their bounds tell at once.
+    const TRect& b = e->BoundsRect();
+    if (area.Left < b.Left || area.Top < b.Top || area.Right() > b.Right() || area.Bottom() > b.Bottom())
+        return false;
     TRect cover = e->OpaqueRect();
     cover.Left += e->Left();
     cover.Top += e->Top();
