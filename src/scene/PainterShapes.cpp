@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "scene/Painter.h"
@@ -24,6 +25,9 @@ using painter_detail::SurfacePtr;
 struct painter_detail::FigureImage {
     int width = 0, height = 0;
     std::vector<std::uint32_t> argb;   // premultiplied
+    // Per row, the first run of fully opaque pixels [first, end): a round
+    // figure's inside, copied without blending. Empty when the row has none.
+    std::vector<std::pair<int, int>> solid;
 };
 
 namespace {
@@ -118,6 +122,15 @@ FigureImage RenderFigure(const FigureKey& k) {
     FigurePath(cr.get(), k, std::max(1, k.penWidth));
     cairo_fill(cr.get());
     cairo_surface_flush(surface.get());
+    image.solid.resize(static_cast<std::size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint32_t* row = image.argb.data() + static_cast<std::size_t>(y) * image.width;
+        int first = 0;
+        while (first < image.width && (row[first] >> 24) != 255) ++first;
+        int end = first;
+        while (end < image.width && (row[end] >> 24) == 255) ++end;
+        image.solid[static_cast<std::size_t>(y)] = {first, end};
+    }
     return image;
 }
 
@@ -140,28 +153,44 @@ private:
 
 }  // namespace
 
+namespace {
+
+void BlendRun(const std::uint32_t* src, std::uint32_t* dst, int count) {
+    for (int x = 0; x < count; ++x) {
+        const std::uint32_t s = src[x];
+        const std::uint32_t a = s >> 24;
+        if (a == 255) {
+            dst[x] = s & 0x00FFFFFF;
+        } else if (a != 0) {
+            const std::uint32_t d = dst[x], keep = 255 - a;
+            std::uint32_t out = 0;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const std::uint32_t channel = ((s >> shift) & 0xFF) + (((d >> shift) & 0xFF) * keep + 127) / 255;
+                out |= std::min<std::uint32_t>(channel, 255) << shift;
+            }
+            dst[x] = out;
+        }
+    }
+}
+
+}  // namespace
+
 void Painter::Impl::Blend(const FigureImage& image, int left, int top) {
     const TRect c = TRect{left, top, image.width, image.height}.Intersect(state.clip);
     if (c.Empty()) return;
     BeginDirect();
+    const int right = static_cast<int>(c.Right());   // within the frame
     for (int y = c.Top; y < c.Bottom(); ++y) {
+        // Image columns from the clip's left edge on; frame columns in dst.
         const std::uint32_t* src = image.argb.data() + static_cast<std::size_t>(y - top) * image.width + (c.Left - left);
         std::uint32_t* dst = Row(y) + c.Left;
-        for (int x = 0; x < c.Width; ++x) {
-            const std::uint32_t s = src[x];
-            const std::uint32_t a = s >> 24;
-            if (a == 255) {
-                dst[x] = s & 0x00FFFFFF;
-            } else if (a != 0) {
-                const std::uint32_t d = dst[x], keep = 255 - a;
-                std::uint32_t out = 0;
-                for (int shift = 0; shift < 24; shift += 8) {
-                    const std::uint32_t channel = ((s >> shift) & 0xFF) + (((d >> shift) & 0xFF) * keep + 127) / 255;
-                    out |= std::min<std::uint32_t>(channel, 255) << shift;
-                }
-                dst[x] = out;
-            }
-        }
+        // Blended edges either side of the opaque inside, which is only copied.
+        const auto [first, end] = image.solid[static_cast<std::size_t>(y - top)];
+        const int solidFrom = std::clamp(left + first, c.Left, right) - c.Left;
+        const int solidTo = std::clamp(left + end, c.Left + solidFrom, right) - c.Left;
+        BlendRun(src, dst, solidFrom);
+        for (int x = solidFrom; x < solidTo; ++x) dst[x] = src[x] & 0x00FFFFFF;
+        BlendRun(src + solidTo, dst + solidTo, right - c.Left - solidTo);
     }
 }
 
