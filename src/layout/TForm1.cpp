@@ -202,6 +202,17 @@ std::shared_ptr<Picture> LayoutPicture(const char* name) {
     return picture;
 }
 
+// Draws text into a scratch frame of its own size at scale: the face loads and
+// the glyphs are rendered into the caches the window's own drawing uses.
+void RenderOffscreen(std::string_view text, const TFont& font, const TextOptions& options, DisplayScale scale) {
+    const TextSize size = MeasureText(text, font, options.showAccelChar);
+    const TRect box{0, 0, size.width + 2, size.height + 2};
+    const int width = scale.ToDevice(box.Width), height = scale.ToDevice(box.Height);
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(width) * height * 4);
+    Painter painter(FrameBuffer{scratch.data(), width, height, width * 4}, scale);
+    painter.DrawText(box, text, font, options);
+}
+
 const ElementRow& RowOf(const char* name) {
     for (const ElementRow& row : kElements)
         if (std::string_view(row.name) == name) return row;
@@ -229,22 +240,20 @@ std::vector<std::string> TForm1::SoundFiles() {
 }
 
 void TForm1::PrepareText() {
-    // Every caption measured and drawn once in its font: the faces load, the
-    // captions are shaped and their glyphs rendered.
-    constexpr int kScratchWidth = 400, kScratchHeight = 80;
-    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(kScratchWidth) * kScratchHeight * 4);
-    Painter painter(FrameBuffer{scratch.data(), kScratchWidth, kScratchHeight, kScratchWidth * 4});
-    const TRect box{0, 0, kScratchWidth, kScratchHeight};
-    auto warm = [&](const char* text, const TFont& font, TAlignment alignment) {
-        MeasureText(text, font, true);
+    // Every caption measured in its font, as the window's load measures it (the
+    // faces load, the captions are shaped); the shown ones drawn as well.
+    auto prepare = [](const char* name, const char* text, const TFont& font, TAlignment alignment) {
         TextOptions options;
         options.alignment = alignment;
-        painter.DrawText(box, text, font, options);
+        if (RowOf(name).visible)
+            RenderOffscreen(text, font, options, {});
+        else
+            MeasureText(text, font, options.showAccelChar);
     };
     for (const auto& row : kLabels)
-        warm(row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment);
+        prepare(row.name, row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment);
     for (const auto& row : kControls)
-        warm(row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify);
+        prepare(row.name, row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify);
 }
 
 void TForm1::RenderGlyphsWhenIdle() {
@@ -264,13 +273,9 @@ void TForm1::RenderGlyphsWhenIdle() {
             std::string chars;
             for (int c = first; c <= '~' && c < first + kGlyphsPerStep; ++c) chars += static_cast<char>(c);
             App().PostWhenIdle([scale, font, chars] {
-                const TextSize size = MeasureText(chars, font, false);
-                const int width = scale.ToDevice(size.width + 2), height = scale.ToDevice(size.height + 2);
-                std::vector<std::uint8_t> scratch(static_cast<std::size_t>(width) * height * 4);
-                Painter painter(FrameBuffer{scratch.data(), width, height, width * 4}, scale);
                 TextOptions options;
                 options.showAccelChar = false;
-                painter.DrawText({0, 0, size.width + 2, size.height + 2}, chars, font, options);
+                RenderOffscreen(chars, font, options, scale);
             });
         }
     }

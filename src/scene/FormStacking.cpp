@@ -172,7 +172,7 @@ void Form::StartDecodingAhead()
 
 bool Form::Covers(const SceneElement* e, const TRect& area) const
 {
-    if (!e || !e->Visible())
+    if (!e->Visible())
         return false;
     // Most elements are far smaller than the area: their bounds tell at once.
     const TRect& b = e->BoundsRect();

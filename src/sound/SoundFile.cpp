@@ -46,6 +46,12 @@ struct SndFileCloser {
 };
 using SndFile = std::unique_ptr<SNDFILE, SndFileCloser>;
 
+FileStamp StampOf(const struct stat& st) {
+    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+            static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+            static_cast<long long>(st.st_mtim.tv_nsec)};
+}
+
 // Opened here rather than by libsndfile so that the reason for a failure is the
 // system's own, and so that a folder, a pipe or an empty file never reaches the
 // decoder (a pipe would block the start).
@@ -193,12 +199,6 @@ std::vector<float> Resample(std::vector<float> in, int channels, int fromRate, i
 }
 
 }  // namespace
-
-FileStamp StampOf(const struct stat& st) {
-    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
-            static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
-            static_cast<long long>(st.st_mtim.tv_nsec)};
-}
 
 bool SameFile(const std::string& path, const FileStamp& stamp) {
     struct stat st {};

@@ -6,8 +6,6 @@
 // cut off or not a sound is refused with the reason. Nothing here knows SDL.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,7 +28,6 @@ struct FileStamp {
     long long size = 0, modifiedSeconds = 0, modifiedNanoseconds = 0;
     bool operator==(const FileStamp&) const = default;
 };
-FileStamp StampOf(const struct stat& st);
 // Whether path is still the file that was stamped.
 bool SameFile(const std::string& path, const FileStamp& stamp);
 
