@@ -154,12 +154,10 @@ private:
     void Forget(SceneElement& e);
     void InvalidateDefaultButtons();
     void StartDecodingAhead();
-    // Whether e is shown and paints every layout pixel of area opaquely.
-    bool Covers(const SceneElement* e, const TRect& area) const;
+    // The layout pixels e paints opaquely, in the window's layout pixels; empty when hidden.
+    TRect CoverOf(const SceneElement& e) const;
     // The i-th element in painting order: graphic ones bottom up, then windowed ones.
     SceneElement* PaintedAt(std::size_t i) const;
-    // Painting index of the topmost element that covers area; the count when none does.
-    std::size_t TopmostCovering(const TRect& area) const;
 
     Application& app_;
     std::string name_;

@@ -32,6 +32,29 @@ bool WorthMerging(const TRect& a, const TRect& b)
     return Area(a.Union(b)) <= Area(a) + Area(b) + kMergeSlackPixels;
 }
 
+// Takes cut out of every rectangle of parts, leaving at most four bands of each.
+void CutOut(std::vector<TRect>& parts, const TRect& cut)
+{
+    const std::size_t before = parts.size();
+    for (std::size_t i = 0; i < before; ++i) {
+        const TRect r = parts[i];
+        const TRect in = r.Intersect(cut);
+        if (in.Empty())
+            continue;
+        parts[i] = {};
+        const int inRight = static_cast<int>(in.Right()), inBottom = static_cast<int>(in.Bottom());
+        if (in.Top > r.Top)
+            parts.push_back({r.Left, r.Top, r.Width, in.Top - r.Top});
+        if (inBottom < r.Bottom())
+            parts.push_back({r.Left, inBottom, r.Width, static_cast<int>(r.Bottom() - inBottom)});
+        if (in.Left > r.Left)
+            parts.push_back({r.Left, in.Top, in.Left - r.Left, in.Height});
+        if (inRight < r.Right())
+            parts.push_back({inRight, in.Top, static_cast<int>(r.Right() - inRight), in.Height});
+    }
+    std::erase_if(parts, [](const TRect& r) { return r.Empty(); });
+}
+
 void PaintElement(Painter& painter, SceneElement& e, const TRect& area)
 {
     const TRect& b = e.BoundsRect();
@@ -170,17 +193,13 @@ void Form::StartDecodingAhead()
     });
 }
 
-bool Form::Covers(const SceneElement* e, const TRect& area) const
+TRect Form::CoverOf(const SceneElement& e) const
 {
-    if (!e->Visible())
-        return false;
-    // Most elements are far smaller than the area: their bounds tell at once.
-    const TRect& b = e->BoundsRect();
-    if (area.Left < b.Left || area.Top < b.Top || area.Right() > b.Right() || area.Bottom() > b.Bottom())
-        return false;
-    TRect cover = e->OpaqueRect();
-    cover.Left += e->Left();
-    cover.Top += e->Top();
+    if (!e.Visible())
+        return {};
+    TRect cover = e.OpaqueRect();
+    cover.Left += e.Left();
+    cover.Top += e.Top();
     // Between scales an edge may fall inside a device pixel, which is then blended
     // with what lies below: only the layout pixels inside the edges count.
     if (!scale_.IsOne()) {
@@ -189,21 +208,12 @@ bool Form::Covers(const SceneElement* e, const TRect& area) const
         cover.Width -= 2;
         cover.Height -= 2;
     }
-    return !cover.Empty() && cover.Intersect(area) == area;
+    return cover.Empty() ? TRect{} : cover;
 }
 
 SceneElement* Form::PaintedAt(std::size_t i) const
 {
     return i < stacking_.size() ? stacking_[i] : windowed_[i - stacking_.size()];
-}
-
-std::size_t Form::TopmostCovering(const TRect& area) const
-{
-    const std::size_t count = stacking_.size() + windowed_.size();
-    for (std::size_t i = count; i-- > 0;)
-        if (Covers(PaintedAt(i), area))
-            return i;
-    return count;
 }
 
 void Form::Compose(const FrameBuffer& frame, const TRect& clip)
@@ -218,12 +228,29 @@ void Form::Compose(const FrameBuffer& frame, const TRect& clip)
     painter.ClipDeviceRect(device);
     // What lies wholly under an opaque element is never seen, so painting starts
     // at the topmost one that covers the area (the bonus round's grey field over
-    // the playfield, the introduction panel over everything below it).
+    // the playfield, the introduction panel over everything below it). Else the
+    // window's colour is filled in only where no opaque element lies (around
+    // the playfield's tiles, not under them).
     const std::size_t count = stacking_.size() + windowed_.size();
-    const std::size_t top = TopmostCovering(area);
-    if (top == count)
-        painter.FillRect(area, Color);
-    for (std::size_t i = top == count ? 0 : top; i < count; ++i) {
+    std::size_t first = 0;
+    std::vector<TRect> bare{area};
+    for (std::size_t i = count; i-- > 0;) {
+        const SceneElement& e = *PaintedAt(i);
+        // Most elements lie elsewhere: their bounds tell at once.
+        if (!e.Visible() || e.BoundsRect().Intersect(area).Empty())
+            continue;
+        const TRect cover = CoverOf(e);
+        if (cover.Intersect(area) == area) {
+            first = i;
+            bare.clear();
+            break;
+        }
+        if (!cover.Empty())
+            CutOut(bare, cover);
+    }
+    for (const TRect& r : bare)
+        painter.FillRect(r, Color);
+    for (std::size_t i = first; i < count; ++i) {
         SceneElement* e = PaintedAt(i);
         if (e->Visible())
             PaintElement(painter, *e, area);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "scene/Painter.h"
@@ -42,7 +43,22 @@ inline int Edge(std::int64_t v) {
 
 inline TRect Offset(const TRect& r, int dx, int dy) { return {r.Left + dx, r.Top + dy, r.Width, r.Height}; }
 
-struct FigureImage;   // PainterShapes.cpp
+// A premultiplied image blended into the frame: a round figure drawn once per
+// size and colours, a text drawn once per colour and place. Colour and coverage
+// are kept apart so that a fully covered run is a plain copy.
+struct BlendImage {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> rgb;   // premultiplied, the top byte clear as in the frame
+    std::vector<std::uint8_t> alpha;
+    // Per row, the first run of fully covered pixels [first, end): a round
+    // figure's inside. Empty when the row has none.
+    std::vector<std::pair<int, int>> solid;
+
+    // From premultiplied ARGB32 pixels, `stride` pixels a row.
+    static BlendImage FromArgb(const std::uint32_t* argb, int stride, int width, int height);
+    std::size_t Bytes() const { return rgb.size() * 5 + solid.size() * sizeof(solid[0]); }
+};
+
 struct TextLayout;    // PainterText.cpp
 
 }  // namespace painter_detail
@@ -110,8 +126,8 @@ struct Painter::Impl {
         }
     }
 
-    // A premultiplied figure image blended in at device pixel (left, top).
-    void Blend(const painter_detail::FigureImage& image, int left, int top);
+    // A premultiplied image blended in at device pixel (left, top).
+    void Blend(const painter_detail::BlendImage& image, int left, int top);
 
     // One layout pixel at (x, y) of the frame.
     void Plot(int x, int y, std::uint32_t pixel) {
@@ -123,8 +139,10 @@ struct Painter::Impl {
     }
 
     // Text laid out in layout pixels with its origin at layout point (x, y) of the
-    // frame, drawn at the device's density within clip (device pixels).
-    void RenderText(const painter_detail::TextLayout& text, int x, int y, const TRect& clip, std::uint32_t pixel);
+    // frame, drawn at the device's density inside box, within clip (both device
+    // pixels, clip inside box).
+    void RenderText(painter_detail::TextLayout& text, int x, int y, const TRect& box, const TRect& clip,
+                    std::uint32_t pixel);
 };
 
 }  // namespace scene

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <unordered_map>
 #include <utility>
@@ -17,18 +18,34 @@ namespace scene {
 
 using painter_detail::CairoPtr;
 using painter_detail::Edge;
-using painter_detail::FigureImage;
+using painter_detail::BlendImage;
 using painter_detail::Pixel;
 using painter_detail::SetSource;
 using painter_detail::SurfacePtr;
 
-struct painter_detail::FigureImage {
-    int width = 0, height = 0;
-    std::vector<std::uint32_t> argb;   // premultiplied
-    // Per row, the first run of fully opaque pixels [first, end): a round
-    // figure's inside, copied without blending. Empty when the row has none.
-    std::vector<std::pair<int, int>> solid;
-};
+BlendImage BlendImage::FromArgb(const std::uint32_t* argb, int stride, int width, int height) {
+    BlendImage image;
+    image.width = width;
+    image.height = height;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    image.rgb.resize(count);
+    image.alpha.resize(count);
+    image.solid.resize(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* row = argb + static_cast<std::ptrdiff_t>(y) * stride;
+        const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        for (int x = 0; x < width; ++x) {
+            image.rgb[at + static_cast<std::size_t>(x)] = row[x] & 0x00FFFFFF;
+            image.alpha[at + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(row[x] >> 24);
+        }
+        int first = 0;
+        while (first < width && (row[first] >> 24) != 255) ++first;
+        int end = first;
+        while (end < width && (row[end] >> 24) == 255) ++end;
+        image.solid[static_cast<std::size_t>(y)] = {first, end};
+    }
+    return image;
+}
 
 namespace {
 
@@ -101,18 +118,15 @@ void FigurePath(cairo_t* cr, const FigureKey& k, double inset) {
     }
 }
 
-FigureImage RenderFigure(const FigureKey& k) {
-    FigureImage image;
-    image.width = k.deviceWidth;
-    image.height = k.deviceHeight;
-    image.argb.assign(static_cast<std::size_t>(image.width) * image.height, 0);
-    SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(image.argb.data()),
-                                                           CAIRO_FORMAT_ARGB32, image.width, image.height,
-                                                           image.width * 4));
+BlendImage RenderFigure(const FigureKey& k) {
+    const int width = k.deviceWidth, height = k.deviceHeight;
+    std::vector<std::uint32_t> argb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(argb.data()),
+                                                           CAIRO_FORMAT_ARGB32, width, height, width * 4));
     CairoPtr cr(cairo_create(surface.get()));
     // Layout measures, drawn over the device pixels the box covers.
-    if (image.width != k.width || image.height != k.height) {
-        cairo_scale(cr.get(), static_cast<double>(image.width) / k.width, static_cast<double>(image.height) / k.height);
+    if (width != k.width || height != k.height) {
+        cairo_scale(cr.get(), static_cast<double>(width) / k.width, static_cast<double>(height) / k.height);
     }
     // The pen's figure first, then the brush's inside it: the outline is the ring between.
     SetSource(cr.get(), k.pen);
@@ -122,16 +136,7 @@ FigureImage RenderFigure(const FigureKey& k) {
     FigurePath(cr.get(), k, std::max(1, k.penWidth));
     cairo_fill(cr.get());
     cairo_surface_flush(surface.get());
-    image.solid.resize(static_cast<std::size_t>(image.height));
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint32_t* row = image.argb.data() + static_cast<std::size_t>(y) * image.width;
-        int first = 0;
-        while (first < image.width && (row[first] >> 24) != 255) ++first;
-        int end = first;
-        while (end < image.width && (row[end] >> 24) == 255) ++end;
-        image.solid[static_cast<std::size_t>(y)] = {first, end};
-    }
-    return image;
+    return BlendImage::FromArgb(argb.data(), width, width, height);
 }
 
 class FigureCache {
@@ -140,7 +145,7 @@ public:
         static FigureCache cache;
         return cache;
     }
-    const FigureImage& Image(const FigureKey& k) {
+    const BlendImage& Image(const FigureKey& k) {
         auto it = images_.find(k);
         if (it != images_.end()) return it->second;
         if (images_.size() >= 256) images_.clear();
@@ -148,21 +153,20 @@ public:
     }
 
 private:
-    std::unordered_map<FigureKey, FigureImage, FigureKeyHash> images_;
+    std::unordered_map<FigureKey, BlendImage, FigureKeyHash> images_;
 };
 
 }  // namespace
 
 namespace {
 
-void BlendRun(const std::uint32_t* src, std::uint32_t* dst, int count) {
+void BlendRun(const std::uint32_t* rgb, const std::uint8_t* alpha, std::uint32_t* dst, int count) {
     for (int x = 0; x < count; ++x) {
-        const std::uint32_t s = src[x];
-        const std::uint32_t a = s >> 24;
+        const std::uint32_t a = alpha[x];
         if (a == 255) {
-            dst[x] = s & 0x00FFFFFF;
+            dst[x] = rgb[x];
         } else if (a != 0) {
-            const std::uint32_t d = dst[x], keep = 255 - a;
+            const std::uint32_t s = rgb[x], d = dst[x], keep = 255 - a;
             std::uint32_t out = 0;
             for (int shift = 0; shift < 24; shift += 8) {
                 const std::uint32_t channel = ((s >> shift) & 0xFF) + (((d >> shift) & 0xFF) * keep + 127) / 255;
@@ -175,22 +179,25 @@ void BlendRun(const std::uint32_t* src, std::uint32_t* dst, int count) {
 
 }  // namespace
 
-void Painter::Impl::Blend(const FigureImage& image, int left, int top) {
+void Painter::Impl::Blend(const BlendImage& image, int left, int top) {
     const TRect c = TRect{left, top, image.width, image.height}.Intersect(state.clip);
     if (c.Empty()) return;
     BeginDirect();
     const int right = static_cast<int>(c.Right());   // within the frame
     for (int y = c.Top; y < c.Bottom(); ++y) {
         // Image columns from the clip's left edge on; frame columns in dst.
-        const std::uint32_t* src = image.argb.data() + static_cast<std::size_t>(y - top) * image.width + (c.Left - left);
+        const std::size_t at = static_cast<std::size_t>(y - top) * static_cast<std::size_t>(image.width) +
+                               static_cast<std::size_t>(c.Left - left);
+        const std::uint32_t* rgb = image.rgb.data() + at;
+        const std::uint8_t* alpha = image.alpha.data() + at;
         std::uint32_t* dst = Row(y) + c.Left;
-        // Blended edges either side of the opaque inside, which is only copied.
+        // Blended edges either side of the fully covered inside, which is only copied.
         const auto [first, end] = image.solid[static_cast<std::size_t>(y - top)];
         const int solidFrom = std::clamp(left + first, c.Left, right) - c.Left;
         const int solidTo = std::clamp(left + end, c.Left + solidFrom, right) - c.Left;
-        BlendRun(src, dst, solidFrom);
-        for (int x = solidFrom; x < solidTo; ++x) dst[x] = src[x] & 0x00FFFFFF;
-        BlendRun(src + solidTo, dst + solidTo, right - c.Left - solidTo);
+        BlendRun(rgb, alpha, dst, solidFrom);
+        std::memcpy(dst + solidFrom, rgb + solidFrom, static_cast<std::size_t>(solidTo - solidFrom) * 4);
+        BlendRun(rgb + solidTo, alpha + solidTo, dst + solidTo, right - c.Left - solidTo);
     }
 }
 

@@ -3,9 +3,11 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <list>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "scene/Cp1252.h"
@@ -16,8 +18,11 @@
 
 namespace scene {
 
+using painter_detail::BlendImage;
+using painter_detail::CairoPtr;
 using painter_detail::Pixel;
 using painter_detail::SetSource;
+using painter_detail::SurfacePtr;
 using painter_detail::TextLayout;
 
 namespace {
@@ -38,11 +43,28 @@ using LayoutPtr = std::unique_ptr<PangoLayout, GObjectDeleter>;
 
 }  // namespace
 
+// A text drawn in one colour at one place of its box, at one density: the
+// origin is the layout's, in device pixels from the box's corner.
+struct TextImageKey {
+    std::uint32_t pixel;
+    double factor, originX, originY;
+    int boxWidth, boxHeight;
+    bool operator==(const TextImageKey&) const = default;
+};
+
+struct TextImage {
+    TextImageKey key;
+    int left = 0, top = 0;   // the image's place in the box: its ink, cut to the box
+    BlendImage image;
+};
+
 // Built once per distinct text and font and kept, since the same fifteen labels
-// are drawn in every frame.
+// are drawn in every frame; so are its last few drawings, since movers pass
+// under the labels and each pass draws them again.
 struct painter_detail::TextLayout {
     LayoutPtr layout;
     int x = 0, y = 0, width = 0, height = 0;   // logical extents in pixels
+    std::vector<TextImage> images;             // oldest first
 };
 
 namespace {
@@ -90,8 +112,8 @@ public:
     }
 
     // wrapWidth < 0: no wrapping.
-    const TextLayout& Layout(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth,
-                             TAlignment alignment) {
+    TextLayout& Layout(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth,
+                       TAlignment alignment) {
         key_.clear();
         AppendKey(font, showAccelChar, wrapWidth, alignment);
         key_.append(cp1252);
@@ -108,8 +130,30 @@ public:
         return cache_.emplace(key_, std::move(entry)).first->second.text;
     }
 
+    // The text drawn as key says, kept with its layout; null when its box is too
+    // large to keep, and then it is drawn straight into the frame.
+    const TextImage* Image(TextLayout& text, const TextImageKey& key) {
+        for (const TextImage& image : text.images)
+            if (image.key == key) return &image;
+        if (static_cast<long long>(key.boxWidth) * key.boxHeight > kMaxImagePixels) return nullptr;
+        if (text.images.size() >= kImagesPerText) {
+            imageBytes_ -= text.images.front().image.Bytes();
+            text.images.erase(text.images.begin());
+        }
+        TextImage made = DrawImage(text, key);
+        if (imageBytes_ + made.image.Bytes() > kImageBudget) DropImages();
+        imageBytes_ += made.image.Bytes();
+        text.images.push_back(std::move(made));
+        return &text.images.back();
+    }
+
 private:
     static constexpr std::size_t kCapacity = 512;
+    // A text panel's line or a label is far smaller; the budget holds every
+    // caption of the game many times over.
+    static constexpr long long kMaxImagePixels = 1 << 20;
+    static constexpr std::size_t kImagesPerText = 4;
+    static constexpr std::size_t kImageBudget = 16u << 20;
 
     struct Entry {
         TextLayout text;
@@ -142,9 +186,55 @@ private:
     void Evict() {
         // Drop the older half at once so eviction stays rare.
         while (cache_.size() > kCapacity / 2) {
-            cache_.erase(order_.back());
+            const auto it = cache_.find(order_.back());
+            for (const TextImage& image : it->second.text.images) imageBytes_ -= image.image.Bytes();
+            cache_.erase(it);
             order_.pop_back();
         }
+    }
+
+    void DropImages() {
+        for (auto& [key, entry] : cache_) entry.text.images.clear();
+        imageBytes_ = 0;
+    }
+
+    // Drawn with Cairo into a transparent image of the box, as it would be into
+    // the frame (the same glyph places to the device pixel), then cut to its ink.
+    static TextImage DrawImage(const TextLayout& text, const TextImageKey& key) {
+        TextImage out;
+        out.key = key;
+        const int width = key.boxWidth, height = key.boxHeight;
+        if (width <= 0 || height <= 0) return out;
+        std::vector<std::uint32_t> argb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+        {
+            SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(argb.data()),
+                                                                   CAIRO_FORMAT_ARGB32, width, height, width * 4));
+            CairoPtr cr(cairo_create(surface.get()));
+            SetSource(cr.get(), key.pixel);
+            cairo_translate(cr.get(), key.originX, key.originY);
+            if (key.factor != 1) cairo_scale(cr.get(), key.factor, key.factor);
+            cairo_move_to(cr.get(), 0, 0);
+            pango_cairo_show_layout(cr.get(), text.layout.get());
+            cairo_surface_flush(surface.get());
+        }
+        int left = width, right = 0, top = height, bottom = 0;
+        for (int y = 0; y < height; ++y) {
+            const std::uint32_t* row = argb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            for (int x = 0; x < width; ++x) {
+                if (row[x] == 0) continue;
+                left = std::min(left, x);
+                right = std::max(right, x + 1);
+                top = std::min(top, y);
+                bottom = y + 1;
+            }
+        }
+        if (left >= right) return out;   // no ink: spaces only
+        out.left = left;
+        out.top = top;
+        out.image = BlendImage::FromArgb(argb.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width) +
+                                             static_cast<std::size_t>(left),
+                                         width, right - left, bottom - top);
+        return out;
     }
 
     TextLayout Build(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth,
@@ -243,6 +333,7 @@ private:
     std::unordered_map<std::string, Entry> cache_;
     std::list<std::string> order_;   // most recently used first
     std::string key_;
+    std::size_t imageBytes_ = 0;
 };
 
 // Byte index in UTF-8 of byte index `index` of a Windows-1252 text, and back.
@@ -271,7 +362,18 @@ int Cp1252Index(std::string_view cp1252, int utf8Index) {
 
 }  // namespace
 
-void Painter::Impl::RenderText(const TextLayout& text, int x, int y, const TRect& clip, std::uint32_t pixel) {
+void Painter::Impl::RenderText(TextLayout& text, int x, int y, const TRect& box, const TRect& clip,
+                               std::uint32_t pixel) {
+    const double factor = scale.Factor();
+    const TextImageKey key{pixel, factor, factor * x - box.Left, factor * y - box.Top, box.Width, box.Height};
+    if (const TextImage* image = TextEngine::Get().Image(text, key)) {
+        // The image lies inside the box; the clip cuts it further.
+        const TRect outer = state.clip;
+        state.clip = clip;
+        Blend(image->image, box.Left + image->left, box.Top + image->top);
+        state.clip = outer;
+        return;
+    }
     cairo_t* c = BeginCairo();
     cairo_save(c);
     cairo_rectangle(c, clip.Left, clip.Top, clip.Width, clip.Height);
@@ -279,7 +381,7 @@ void Painter::Impl::RenderText(const TextLayout& text, int x, int y, const TRect
     SetSource(c, pixel);
     // The glyphs keep their layout places and are drawn from their outlines at
     // the device's density, so they are as sharp as text made for it.
-    if (!scale.IsOne()) cairo_scale(c, scale.Factor(), scale.Factor());
+    if (!scale.IsOne()) cairo_scale(c, factor, factor);
     cairo_move_to(c, x, y);
     pango_cairo_show_layout(c, text.layout.get());
     cairo_restore(c);
@@ -288,10 +390,11 @@ void Painter::Impl::RenderText(const TextLayout& text, int x, int y, const TRect
 void Painter::DrawText(const TRect& box, std::string_view cp1252, const TFont& font, const TextOptions& opts,
                        TColor colorOverride) {
     const TRect b = impl_->ToFrame(box);
-    const TRect clip = impl_->scale.ToDevice(b).Intersect(impl_->state.clip);
+    const TRect device = impl_->scale.ToDevice(b);
+    const TRect clip = device.Intersect(impl_->state.clip);
     if (clip.Empty() || cp1252.empty()) return;
     const int wrapWidth = opts.wordWrap ? box.Width : -1;
-    const TextLayout& text = TextEngine::Get().Layout(cp1252, font, opts.showAccelChar, wrapWidth, opts.alignment);
+    TextLayout& text = TextEngine::Get().Layout(cp1252, font, opts.showAccelChar, wrapWidth, opts.alignment);
 
     int x = b.Left;
     if (!opts.wordWrap) {
@@ -304,11 +407,11 @@ void Painter::DrawText(const TRect& box, std::string_view cp1252, const TFont& f
     if (opts.layout == TTextLayout::tlBottom) y += b.Height - text.height;
 
     if (opts.look == TextLook::Greyed) {
-        impl_->RenderText(text, x + 1, y + 1, clip, Pixel(clBtnHighlight));
-        impl_->RenderText(text, x, y, clip, Pixel(clBtnShadow));
+        impl_->RenderText(text, x + 1, y + 1, device, clip, Pixel(clBtnHighlight));
+        impl_->RenderText(text, x, y, device, clip, Pixel(clBtnShadow));
         return;
     }
-    impl_->RenderText(text, x, y, clip, Pixel(colorOverride == kNoColor ? font.Color : colorOverride));
+    impl_->RenderText(text, x, y, device, clip, Pixel(colorOverride == kNoColor ? font.Color : colorOverride));
 }
 
 TextSize MeasureText(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth) {

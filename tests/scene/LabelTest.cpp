@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "FormSupport.h"
 #include "scene/Painter.h"
 #include "scene/TLabel.h"
@@ -216,4 +219,74 @@ TEST_F(LabelTest, WordWrapBreaksBetweenWordsInsideTheWidth) {
     label.SetAutoSize(true);
     EXPECT_LE(label.Width(), 70);
     EXPECT_GE(label.Height(), 3 * lineHeight);
+}
+
+namespace {
+
+int ChannelDifference(std::uint32_t a, std::uint32_t b) {
+    int most = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+    return most;
+}
+
+}  // namespace
+
+// A text is drawn into an image once and blended in afterwards, but a box too
+// large to keep is drawn straight into the frame: both must give the same pixels
+// (one step of rounding apart where two glyphs' ink overlaps, as the underline
+// and a descender), over a ground that is not flat, at every density, drawn
+// whole, cut by a clip, and drawn again.
+TEST(TextDrawing, KeptImagesMatchTextDrawnStraight) {
+    const TFont font = [] {
+        TFont f = TrebuchetBold(-19, static_cast<TColor>(0x602010));
+        f.Style |= fsUnderline;
+        return f;
+    }();
+    const std::string text = "Time 30 $ & g\xE9";
+    const TRect small{13, 7, 160, 30};
+    const TRect huge{13, 7, 1100, 1000};   // over a million layout pixels: never kept
+    const auto ground = [](TestFrame& f) {
+        for (int y = 0; y < f.Height(); ++y)
+            for (int x = 0; x < f.Width(); ++x)
+                if ((x / 3 + y / 2) % 2) f.Set(x, y, 0x40A0E0);
+    };
+    for (const double factor : {1.0, 1.5, 2.0}) {
+        const DisplayScale scale = DisplayScale::FromFactor(factor);
+        const int width = scale.ToDevice(1120), height = scale.ToDevice(1010);
+        for (const TextLook look : {TextLook::Normal, TextLook::Greyed}) {
+            SCOPED_TRACE(testing::Message() << "factor " << factor << (look == TextLook::Greyed ? " greyed" : ""));
+            TextOptions options;
+            options.look = look;
+            TestFrame straight(width, height, clWhite), kept(width, height, clWhite), again(width, height, clWhite),
+                cut(width, height, clWhite);
+            for (TestFrame* f : {&straight, &kept, &again, &cut}) ground(*f);
+            const TestFrame bare = kept;
+            Painter(straight.Buffer(), scale).DrawText(huge, text, font, options);
+            Painter(kept.Buffer(), scale).DrawText(small, text, font, options);
+            Painter(again.Buffer(), scale).DrawText(small, text, font, options);
+            const TRect half{small.Left + 41, small.Top, 60, small.Height};
+            {
+                Painter painter(cut.Buffer(), scale);
+                painter.ClipRect(half);
+                painter.DrawText(small, text, font, options);
+            }
+            const TRect box = scale.ToDevice(small), clip = scale.ToDevice(half);
+            int ink = 0, differ = 0, outside = 0, cutDiffers = 0;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const bool inBox = box.Contains(x, y);
+                    if (inBox && kept.At(x, y) != bare.At(x, y)) ++ink;
+                    if (inBox) differ = std::max(differ, ChannelDifference(kept.At(x, y), straight.At(x, y)));
+                    if (!inBox && kept.At(x, y) != bare.At(x, y)) ++outside;
+                    if (cut.At(x, y) != (clip.Contains(x, y) ? kept : bare).At(x, y)) ++cutDiffers;
+                }
+            }
+            EXPECT_GT(ink, 200);
+            EXPECT_LE(differ, 1);
+            EXPECT_EQ(outside, 0);
+            EXPECT_EQ(cutDiffers, 0);
+            EXPECT_TRUE(again.SameAs(kept));
+        }
+    }
 }

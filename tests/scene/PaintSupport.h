@@ -24,6 +24,7 @@ public:
         return {reinterpret_cast<std::uint8_t*>(pixels_.data()), width_, height_, width_ * 4};
     }
     std::uint32_t At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFF; }
+    void Set(int x, int y, std::uint32_t pixel) { pixels_[static_cast<std::size_t>(y) * width_ + x] = pixel; }
     int Width() const { return width_; }
     int Height() const { return height_; }
 

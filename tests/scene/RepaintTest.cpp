@@ -213,3 +213,31 @@ TEST(Covering, ATextPanelHidesTheGraphicElementsBelowIt)
     h.app.RunFor(0);
     EXPECT_EQ(below.paints, 1);
 }
+
+// With no single cover, the window's colour is filled in only where no opaque
+// element lies: a shape hidden across two tiles and the gap between them leaves
+// the gap in the window's colour and the tiles whole, at scale 1 and between scales.
+TEST(Covering, TheWindowColourFillsOnlyTheGapsBetweenCovers)
+{
+    for (const double scale : {1.0, 1.5}) {
+        SCOPED_TRACE(scale);
+        scenetest::Harness h;
+        h.platform.SetPresentationScale(DisplayScale::FromFactor(scale));
+        TShape left(h.form, "left"), right(h.form, "right"), across(h.form, "across");
+        left.SetBounds(0, 0, 50, 100);
+        left.SetBrushColor(clBlue);
+        right.SetBounds(60, 0, 50, 100);
+        right.SetBrushColor(clLime);
+        across.SetBounds(30, 40, 50, 20);
+        across.SetBrushColor(clRed);
+        h.Start();
+        across.SetVisible(false);
+        h.app.RunFor(0);
+        const DisplayScale& s = h.form.Scale();
+        EXPECT_EQ(h.Pixel(s.ToDevice(40), s.ToDevice(50)), RgbOf(clBlue));
+        EXPECT_EQ(h.Pixel(s.ToDevice(55), s.ToDevice(50)), RgbOf(h.form.Color));
+        EXPECT_EQ(h.Pixel(s.ToDevice(51), s.ToDevice(41)), RgbOf(h.form.Color));
+        EXPECT_EQ(h.Pixel(s.ToDevice(59), s.ToDevice(59)) , RgbOf(h.form.Color));
+        EXPECT_EQ(h.Pixel(s.ToDevice(70), s.ToDevice(50)), RgbOf(clLime));
+    }
+}
