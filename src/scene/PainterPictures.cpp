@@ -1,7 +1,8 @@
 // Pictures: opaque, scaled nearest-neighbour to their box's device pixels from
 // pixels decoded at the smallest eighth of the full size that still covers it.
 // Those stay with the picture; the scaled copy for the size last drawn is kept
-// beside them, so a repaint at the same size only copies.
+// beside them, so a repaint at the same size only copies. A picture decoded at
+// its box's size is copied from the decoded pixels themselves.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -20,7 +21,7 @@ struct ScaledPicture {
     std::vector<std::uint32_t> pixels;
 };
 
-const ScaledPicture& ScaledFor(Picture& picture, int width, int height) {
+const ScaledPicture& ScaledFor(Picture& picture, const Picture::Decoding& decoded, int width, int height) {
     auto scaled = std::static_pointer_cast<ScaledPicture>(picture.cache);
     if (!scaled) {
         scaled = std::make_shared<ScaledPicture>();
@@ -28,7 +29,6 @@ const ScaledPicture& ScaledFor(Picture& picture, int width, int height) {
     }
     if (scaled->width == width && scaled->height == height && !scaled->pixels.empty()) return *scaled;
 
-    const Picture::Decoding decoded = picture.PixelsForSize(width, height);
     const std::vector<std::uint32_t>& src = decoded.pixels;
     const int sw = decoded.width, sh = decoded.height;
     std::vector<int> columns(static_cast<std::size_t>(width));
@@ -59,10 +59,17 @@ void Painter::DrawPicture(const TRect& box, Picture& picture, PictureFit fit) {
     const TRect b = impl_->ToDevice(layoutBox);
     const TRect c = b.Intersect(impl_->state.clip);
     if (c.Empty()) return;
-    const ScaledPicture& scaled = ScaledFor(picture, b.Width, b.Height);
+    // The decoded pixels stay put while we draw: only a draw replaces them.
+    const Picture::Decoding decoded = picture.PixelsForSize(b.Width, b.Height);
+    const std::uint32_t* pixels = decoded.pixels.data();
+    if (decoded.width != b.Width || decoded.height != b.Height) {
+        pixels = ScaledFor(picture, decoded, b.Width, b.Height).pixels.data();
+    } else {
+        picture.cache.reset();   // no scaled copy needed at this size
+    }
     impl_->BeginDirect();
     for (int y = c.Top; y < c.Bottom(); ++y) {
-        const std::uint32_t* src = scaled.pixels.data() + static_cast<std::size_t>(y - b.Top) * scaled.width + (c.Left - b.Left);
+        const std::uint32_t* src = pixels + static_cast<std::size_t>(y - b.Top) * b.Width + (c.Left - b.Left);
         std::memcpy(impl_->Row(y) + c.Left, src, static_cast<std::size_t>(c.Width) * 4);
     }
 }

@@ -3,6 +3,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <list>
 #include <string>
@@ -64,6 +65,7 @@ struct TextImage {
 struct painter_detail::TextLayout {
     LayoutPtr layout;
     int x = 0, y = 0, width = 0, height = 0;   // logical extents in pixels
+    PangoRectangle ink{};                      // in Pango units
     std::vector<TextImage> images;             // oldest first
 };
 
@@ -132,6 +134,12 @@ public:
 
     // The text drawn as key says, kept with its layout; null when its box is too
     // large to keep, and then it is drawn straight into the frame.
+    // The text drawn as key says, kept with its layout; null when its box is too
+    // large to keep, and then it is drawn straight into the frame. Even a text
+    // drawn once goes through its image, so that it looks the same to the last
+    // bit in every frame: where two strokes overlap (an underline and a
+    // descender, two lines of a panel), blending them in one image rounds
+    // otherwise than drawing them one after the other.
     const TextImage* Image(TextLayout& text, const TextImageKey& key) {
         for (const TextImage& image : text.images)
             if (image.key == key) return &image;
@@ -198,12 +206,22 @@ private:
         imageBytes_ = 0;
     }
 
-    // Drawn with Cairo into a transparent image of the box, as it would be into
-    // the frame (the same glyph places to the device pixel), then cut to its ink.
+    // Drawn with Cairo into a transparent image, as it would be into the frame
+    // (the same glyph places to the device pixel), then cut to its ink. The
+    // image first covers the layout's ink with a margin for the device's
+    // hinting and smoothing, within the box.
     static TextImage DrawImage(const TextLayout& text, const TextImageKey& key) {
         TextImage out;
         out.key = key;
-        const int width = key.boxWidth, height = key.boxHeight;
+        const double scale = key.factor / PANGO_SCALE;
+        const int margin = 2 + static_cast<int>(std::ceil(key.factor));
+        const auto edge = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
+        const int inkLeft = edge(std::floor(key.originX + scale * text.ink.x)) - margin;
+        const int inkTop = edge(std::floor(key.originY + scale * text.ink.y)) - margin;
+        const int inkRight = edge(std::ceil(key.originX + scale * (text.ink.x + text.ink.width))) + margin;
+        const int inkBottom = edge(std::ceil(key.originY + scale * (text.ink.y + text.ink.height))) + margin;
+        const int left0 = std::max(0, inkLeft), top0 = std::max(0, inkTop);
+        const int width = std::min(key.boxWidth, inkRight) - left0, height = std::min(key.boxHeight, inkBottom) - top0;
         if (width <= 0 || height <= 0) return out;
         std::vector<std::uint32_t> argb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
         {
@@ -211,7 +229,7 @@ private:
                                                                    CAIRO_FORMAT_ARGB32, width, height, width * 4));
             CairoPtr cr(cairo_create(surface.get()));
             SetSource(cr.get(), key.pixel);
-            cairo_translate(cr.get(), key.originX, key.originY);
+            cairo_translate(cr.get(), key.originX - left0, key.originY - top0);
             if (key.factor != 1) cairo_scale(cr.get(), key.factor, key.factor);
             cairo_move_to(cr.get(), 0, 0);
             pango_cairo_show_layout(cr.get(), text.layout.get());
@@ -229,8 +247,8 @@ private:
             }
         }
         if (left >= right) return out;   // no ink: spaces only
-        out.left = left;
-        out.top = top;
+        out.left = left0 + left;
+        out.top = top0 + top;
         out.image = BlendImage::FromArgb(argb.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width) +
                                              static_cast<std::size_t>(left),
                                          width, right - left, bottom - top);
@@ -287,6 +305,7 @@ private:
         pango_layout_set_text(layout, text.utf8.data(), static_cast<int>(text.utf8.size()));
 
         PangoRectangle logical{};
+        pango_layout_get_extents(layout, &out.ink, nullptr);
         pango_layout_get_pixel_extents(layout, nullptr, &logical);
         out.x = logical.x;
         out.y = logical.y;
