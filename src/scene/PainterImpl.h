@@ -128,6 +128,8 @@ struct Painter::Impl {
 
     // A premultiplied image blended in at device pixel (left, top).
     void Blend(const painter_detail::BlendImage& image, int left, int top);
+    // The same for width x height premultiplied ARGB32 pixels, to the same bit.
+    void BlendArgb(const std::uint32_t* argb, int width, int height, int left, int top);
 
     // One layout pixel at (x, y) of the frame.
     void Plot(int x, int y, std::uint32_t pixel) {

@@ -62,11 +62,8 @@ void Painter::DrawPicture(const TRect& box, Picture& picture, PictureFit fit) {
     // The decoded pixels stay put while we draw: only a draw replaces them.
     const Picture::Decoding decoded = picture.PixelsForSize(b.Width, b.Height);
     const std::uint32_t* pixels = decoded.pixels.data();
-    if (decoded.width != b.Width || decoded.height != b.Height) {
+    if (decoded.width != b.Width || decoded.height != b.Height)
         pixels = ScaledFor(picture, decoded, b.Width, b.Height).pixels.data();
-    } else {
-        picture.cache.reset();   // no scaled copy needed at this size
-    }
     impl_->BeginDirect();
     for (int y = c.Top; y < c.Bottom(); ++y) {
         const std::uint32_t* src = pixels + static_cast<std::size_t>(y - b.Top) * b.Width + (c.Left - b.Left);

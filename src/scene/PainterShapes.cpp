@@ -160,21 +160,21 @@ private:
 
 namespace {
 
-void BlendRun(const std::uint32_t* rgb, const std::uint8_t* alpha, std::uint32_t* dst, int count) {
-    for (int x = 0; x < count; ++x) {
-        const std::uint32_t a = alpha[x];
-        if (a == 255) {
-            dst[x] = rgb[x];
-        } else if (a != 0) {
-            const std::uint32_t s = rgb[x], d = dst[x], keep = 255 - a;
-            std::uint32_t out = 0;
-            for (int shift = 0; shift < 24; shift += 8) {
-                const std::uint32_t channel = ((s >> shift) & 0xFF) + (((d >> shift) & 0xFF) * keep + 127) / 255;
-                out |= std::min<std::uint32_t>(channel, 255) << shift;
-            }
-            dst[x] = out;
-        }
+// A premultiplied colour s with coverage a over the frame's pixel d.
+inline std::uint32_t Over(std::uint32_t s, std::uint32_t a, std::uint32_t d) {
+    if (a == 255) return s;
+    if (a == 0) return d;
+    const std::uint32_t keep = 255 - a;
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const std::uint32_t channel = ((s >> shift) & 0xFF) + (((d >> shift) & 0xFF) * keep + 127) / 255;
+        out |= std::min<std::uint32_t>(channel, 255) << shift;
     }
+    return out;
+}
+
+void BlendRun(const std::uint32_t* rgb, const std::uint8_t* alpha, std::uint32_t* dst, int count) {
+    for (int x = 0; x < count; ++x) dst[x] = Over(rgb[x], alpha[x], dst[x]);
 }
 
 }  // namespace
@@ -198,6 +198,17 @@ void Painter::Impl::Blend(const BlendImage& image, int left, int top) {
         BlendRun(rgb, alpha, dst, solidFrom);
         std::memcpy(dst + solidFrom, rgb + solidFrom, static_cast<std::size_t>(solidTo - solidFrom) * 4);
         BlendRun(rgb + solidTo, alpha + solidTo, dst + solidTo, right - c.Left - solidTo);
+    }
+}
+
+void Painter::Impl::BlendArgb(const std::uint32_t* argb, int width, int height, int left, int top) {
+    const TRect c = TRect{left, top, width, height}.Intersect(state.clip);
+    if (c.Empty()) return;
+    BeginDirect();
+    for (int y = c.Top; y < c.Bottom(); ++y) {
+        const std::uint32_t* src = argb + static_cast<std::ptrdiff_t>(y - top) * width + (c.Left - left);
+        std::uint32_t* dst = Row(y) + c.Left;
+        for (int x = 0; x < c.Width; ++x) dst[x] = Over(src[x] & 0x00FFFFFF, src[x] >> 24, dst[x]);
     }
 }
 

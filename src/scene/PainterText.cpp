@@ -55,7 +55,8 @@ struct TextImageKey {
 
 struct TextImage {
     TextImageKey key;
-    int left = 0, top = 0;   // the image's place in the box: its ink, cut to the box
+    bool made = false;       // false: drawn there once, from the scratch image
+    int left = 0, top = 0;   // the image's place in the box: around its ink, cut to the box
     BlendImage image;
 };
 
@@ -132,27 +133,75 @@ public:
         return cache_.emplace(key_, std::move(entry)).first->second.text;
     }
 
-    // The text drawn as key says, kept with its layout; null when its box is too
-    // large to keep, and then it is drawn straight into the frame.
-    // The text drawn as key says, kept with its layout; null when its box is too
-    // large to keep, and then it is drawn straight into the frame. Even a text
-    // drawn once goes through its image, so that it looks the same to the last
-    // bit in every frame: where two strokes overlap (an underline and a
-    // descender, two lines of a panel), blending them in one image rounds
-    // otherwise than drawing them one after the other.
-    const TextImage* Image(TextLayout& text, const TextImageKey& key) {
-        for (const TextImage& image : text.images)
-            if (image.key == key) return &image;
-        if (static_cast<long long>(key.boxWidth) * key.boxHeight > kMaxImagePixels) return nullptr;
+    // Texts too large to keep are drawn straight into the frame.
+    static bool Keepable(const TextImageKey& key) {
+        return static_cast<long long>(key.boxWidth) * key.boxHeight <= kMaxImagePixels;
+    }
+
+    // The text's image for key, made when the text is drawn there a second time
+    // (most texts are drawn once); null before. A first drawing goes through
+    // Scratch() and is blended in to the same bit as the image will be: where two
+    // strokes overlap (an underline and a descender, two lines of a panel), an
+    // image rounds otherwise than drawing them one after the other into the
+    // frame, and a text must look the same in every frame.
+    const TextImage* Kept(TextLayout& text, const TextImageKey& key) {
+        for (TextImage& image : text.images) {
+            if (!(image.key == key)) continue;
+            if (!image.made) {
+                const Drawn drawn = Scratch(text, key);
+                image.left = drawn.left;
+                image.top = drawn.top;
+                image.image = BlendImage::FromArgb(drawn.argb, drawn.width, drawn.width, drawn.height);
+                image.made = true;
+                imageBytes_ += image.image.Bytes();   // over the budget, all go at the next new drawing
+            }
+            return &image;
+        }
+        if (imageBytes_ > kImageBudget) DropImages();
         if (text.images.size() >= kImagesPerText) {
             imageBytes_ -= text.images.front().image.Bytes();
             text.images.erase(text.images.begin());
         }
-        TextImage made = DrawImage(text, key);
-        if (imageBytes_ + made.image.Bytes() > kImageBudget) DropImages();
-        imageBytes_ += made.image.Bytes();
-        text.images.push_back(std::move(made));
-        return &text.images.back();
+        TextImage seen;
+        seen.key = key;
+        text.images.push_back(std::move(seen));
+        return nullptr;
+    }
+
+    // The text drawn as key says into a transparent scratch image, as it would
+    // be into the frame (the same glyph places to the device pixel). The image
+    // covers the layout's ink with a margin for the device's hinting and
+    // smoothing, within the box; it holds until the next drawing.
+    struct Drawn {
+        const std::uint32_t* argb;
+        int left, top, width, height;   // in the box
+    };
+    Drawn Scratch(const TextLayout& text, const TextImageKey& key) {
+        const double scale = key.factor / PANGO_SCALE;
+        const int margin = 2 + static_cast<int>(std::ceil(key.factor));
+        const auto edge = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
+        const int inkLeft = edge(std::floor(key.originX + scale * text.ink.x)) - margin;
+        const int inkTop = edge(std::floor(key.originY + scale * text.ink.y)) - margin;
+        const int inkRight = edge(std::ceil(key.originX + scale * (text.ink.x + text.ink.width))) + margin;
+        const int inkBottom = edge(std::ceil(key.originY + scale * (text.ink.y + text.ink.height))) + margin;
+        Drawn out{nullptr, std::max(0, inkLeft), std::max(0, inkTop), 0, 0};
+        out.width = std::max(0, std::min(key.boxWidth, inkRight) - out.left);
+        out.height = std::max(0, std::min(key.boxHeight, inkBottom) - out.top);
+        const std::size_t count = static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height);
+        if (scratch_.size() < count) scratch_.resize(count);
+        std::fill_n(scratch_.begin(), count, 0u);
+        out.argb = scratch_.data();
+        if (count == 0) return out;
+        SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(scratch_.data()),
+                                                               CAIRO_FORMAT_ARGB32, out.width, out.height, out.width * 4));
+        CairoPtr cr(cairo_create(surface.get()));
+        SetSource(cr.get(), key.pixel);
+        cairo_translate(cr.get(), key.originX - out.left, key.originY - out.top);
+        if (key.factor != 1) cairo_scale(cr.get(), key.factor, key.factor);
+        cairo_move_to(cr.get(), 0, 0);
+        pango_cairo_show_layout(cr.get(), text.layout.get());
+        cairo_surface_flush(surface.get());
+        return out;
     }
 
 private:
@@ -204,55 +253,6 @@ private:
     void DropImages() {
         for (auto& [key, entry] : cache_) entry.text.images.clear();
         imageBytes_ = 0;
-    }
-
-    // Drawn with Cairo into a transparent image, as it would be into the frame
-    // (the same glyph places to the device pixel), then cut to its ink. The
-    // image first covers the layout's ink with a margin for the device's
-    // hinting and smoothing, within the box.
-    static TextImage DrawImage(const TextLayout& text, const TextImageKey& key) {
-        TextImage out;
-        out.key = key;
-        const double scale = key.factor / PANGO_SCALE;
-        const int margin = 2 + static_cast<int>(std::ceil(key.factor));
-        const auto edge = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
-        const int inkLeft = edge(std::floor(key.originX + scale * text.ink.x)) - margin;
-        const int inkTop = edge(std::floor(key.originY + scale * text.ink.y)) - margin;
-        const int inkRight = edge(std::ceil(key.originX + scale * (text.ink.x + text.ink.width))) + margin;
-        const int inkBottom = edge(std::ceil(key.originY + scale * (text.ink.y + text.ink.height))) + margin;
-        const int left0 = std::max(0, inkLeft), top0 = std::max(0, inkTop);
-        const int width = std::min(key.boxWidth, inkRight) - left0, height = std::min(key.boxHeight, inkBottom) - top0;
-        if (width <= 0 || height <= 0) return out;
-        std::vector<std::uint32_t> argb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-        {
-            SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(argb.data()),
-                                                                   CAIRO_FORMAT_ARGB32, width, height, width * 4));
-            CairoPtr cr(cairo_create(surface.get()));
-            SetSource(cr.get(), key.pixel);
-            cairo_translate(cr.get(), key.originX - left0, key.originY - top0);
-            if (key.factor != 1) cairo_scale(cr.get(), key.factor, key.factor);
-            cairo_move_to(cr.get(), 0, 0);
-            pango_cairo_show_layout(cr.get(), text.layout.get());
-            cairo_surface_flush(surface.get());
-        }
-        int left = width, right = 0, top = height, bottom = 0;
-        for (int y = 0; y < height; ++y) {
-            const std::uint32_t* row = argb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-            for (int x = 0; x < width; ++x) {
-                if (row[x] == 0) continue;
-                left = std::min(left, x);
-                right = std::max(right, x + 1);
-                top = std::min(top, y);
-                bottom = y + 1;
-            }
-        }
-        if (left >= right) return out;   // no ink: spaces only
-        out.left = left0 + left;
-        out.top = top0 + top;
-        out.image = BlendImage::FromArgb(argb.data() + static_cast<std::size_t>(top) * static_cast<std::size_t>(width) +
-                                             static_cast<std::size_t>(left),
-                                         width, right - left, bottom - top);
-        return out;
     }
 
     TextLayout Build(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth,
@@ -353,6 +353,7 @@ private:
     std::list<std::string> order_;   // most recently used first
     std::string key_;
     std::size_t imageBytes_ = 0;
+    std::vector<std::uint32_t> scratch_;
 };
 
 // Byte index in UTF-8 of byte index `index` of a Windows-1252 text, and back.
@@ -385,11 +386,17 @@ void Painter::Impl::RenderText(TextLayout& text, int x, int y, const TRect& box,
                                std::uint32_t pixel) {
     const double factor = scale.Factor();
     const TextImageKey key{pixel, factor, factor * x - box.Left, factor * y - box.Top, box.Width, box.Height};
-    if (const TextImage* image = TextEngine::Get().Image(text, key)) {
+    TextEngine& engine = TextEngine::Get();
+    if (TextEngine::Keepable(key)) {
         // The image lies inside the box; the clip cuts it further.
         const TRect outer = state.clip;
         state.clip = clip;
-        Blend(image->image, box.Left + image->left, box.Top + image->top);
+        if (const TextImage* image = engine.Kept(text, key)) {
+            Blend(image->image, box.Left + image->left, box.Top + image->top);
+        } else {
+            const auto drawn = engine.Scratch(text, key);
+            BlendArgb(drawn.argb, drawn.width, drawn.height, box.Left + drawn.left, box.Top + drawn.top);
+        }
         state.clip = outer;
         return;
     }

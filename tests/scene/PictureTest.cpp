@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "FormSupport.h"
 #include "PaintSupport.h"
@@ -124,6 +125,32 @@ TEST(PictureDrawing, DecodedOnceAtFirstDrawAndRescaledOnResize) {
     EXPECT_TRUE(Near(frame.At(4, 25), kDark));
     EXPECT_TRUE(Near(frame.At(5, 25), kLight));
     EXPECT_TRUE(Near(frame.At(20, 10), kLight)) << "outside the new box the old drawing stays";
+}
+
+// One picture shown at its own size in one place and stretched to two sizes in
+// others (a picture is shared by the windows that show it): each drawing,
+// clipped or not, is what a picture of its own would draw there, however they
+// alternate.
+TEST(PictureDrawing, OnePictureAtTwoSizesDrawsEachRight) {
+    const std::vector<std::uint8_t> jpeg = BlockJpeg(3, 2, 8, kDark, kLight);   // 24 x 16
+    Picture shared(jpeg.data(), jpeg.size());
+    const TRect natural{3, 5, 24, 16}, stretched{40, 2, 37, 29}, wider{5, 22, 30, 15};
+    const TRect clips[] = {{0, 0, 80, 40}, {10, 8, 50, 20}};
+    for (int round = 0; round < 3; ++round) {
+        for (const TRect& box : {natural, stretched, wider}) {
+            for (const TRect& clip : clips) {
+                SCOPED_TRACE(testing::Message() << "round " << round << ", box at " << box.Left << ", clip at " << clip.Left);
+                Picture own(jpeg.data(), jpeg.size());
+                TestFrame got(80, 40, clRed), want(80, 40, clRed);
+                for (auto [frame, picture] : {std::pair{&got, &shared}, std::pair{&want, &own}}) {
+                    Painter painter(frame->Buffer());
+                    painter.ClipRect(clip);
+                    painter.DrawPicture(box, *picture);
+                }
+                EXPECT_TRUE(got.SameAs(want));
+            }
+        }
+    }
 }
 
 TEST(PictureDrawing, NaturalSizeAndClipping) {
