@@ -44,11 +44,7 @@ measure() {
   local title=$1 program=$2 wid="" before after t0 t1
   (cd "$work" && exec "$program") >"$work/out.txt" 2>&1 &
   pid=$!
-  for _ in $(seq 1 100); do
-    wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
+  wid=$(window_named "$title")
   [ -n "$wid" ] || { echo "idle_cpu: no window from $program" >&2; exit 1; }
   sleep 1
   before=$(cpu_ns "$pid")

@@ -93,12 +93,7 @@ if [ "${PLAY_CPU_FLOOR:-1}" = 1 ]; then
   kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   (cd "$work" && exec "$build/sdl_floor" --beat) >/dev/null 2>&1 &
   pid=$!
-  floor_wid=""
-  for _ in $(seq 1 100); do
-    floor_wid=$(xdotool search --onlyvisible --name '^SDL floor$' 2>/dev/null | head -n 1)
-    [ -n "$floor_wid" ] && break
-    sleep 0.1
-  done
+  floor_wid=$(window_named "SDL floor")
   [ -n "$floor_wid" ] || { echo "play_cpu: no window from sdl_floor" >&2; exit 1; }
   sleep 1
   sweep "$floor_wid"

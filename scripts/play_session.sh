@@ -33,11 +33,7 @@ play_session_start() {
 }
 
 play_session_enter() {
-  for _ in $(seq 1 100); do
-    wid=$(xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null | head -n 1)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
+  wid=$(window_named "Swoopy!")
   [ -n "$wid" ] || return 1
   sleep 0.5
   xdotool mousemove --window "$wid" 780 140 click 1

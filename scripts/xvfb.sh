@@ -1,5 +1,7 @@
 # Sourced by the scripts that need an X server: without a usable display
-# ensure_display starts one Xvfb, and stop_display stops it again.
+# ensure_display starts one Xvfb, and stop_display stops it again;
+# window_named TITLE waits up to 10 s for a shown window of that exact title and
+# prints its id (nothing when none came).
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
@@ -21,4 +23,14 @@ ensure_display() {
 stop_display() {
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   XVFB_PID=""
+}
+
+window_named() {
+  local id=""
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
 }
