@@ -153,11 +153,11 @@ public:
                 image.top = drawn.top;
                 image.image = BlendImage::FromArgb(drawn.argb, drawn.width, drawn.width, drawn.height);
                 image.made = true;
-                imageBytes_ += image.image.Bytes();   // over the budget, all go at the next new drawing
+                imageBytes_ += image.image.Bytes();   // over the budget: trimmed at the next new drawing
             }
             return &image;
         }
-        if (imageBytes_ > kImageBudget) DropImages();
+        if (imageBytes_ > kImageBudget) DropOldImages();
         if (text.images.size() >= kImagesPerText) {
             imageBytes_ -= text.images.front().image.Bytes();
             text.images.erase(text.images.begin());
@@ -206,11 +206,13 @@ public:
 
 private:
     static constexpr std::size_t kCapacity = 512;
-    // A text panel's line or a label is far smaller; the budget holds every
-    // caption of the game many times over.
+    // A text panel's line or a label is far smaller.
     static constexpr long long kMaxImagePixels = 1 << 20;
     static constexpr std::size_t kImagesPerText = 4;
-    static constexpr std::size_t kImageBudget = 16u << 20;
+    // A few dozen labels' images. The labels that stay (the lives, the score
+    // line) are drawn again and again while a changing count leaves a new text
+    // every second, so the images of the texts drawn least recently go first.
+    static constexpr std::size_t kImageBudget = 1u << 20;
 
     struct Entry {
         TextLayout text;
@@ -250,9 +252,13 @@ private:
         }
     }
 
-    void DropImages() {
-        for (auto& [key, entry] : cache_) entry.text.images.clear();
-        imageBytes_ = 0;
+    // Down to half the budget, so that trimming stays rare.
+    void DropOldImages() {
+        for (auto it = order_.rbegin(); it != order_.rend() && imageBytes_ > kImageBudget / 2; ++it) {
+            std::vector<TextImage>& images = cache_.find(*it)->second.text.images;
+            for (const TextImage& image : images) imageBytes_ -= image.image.Bytes();
+            images.clear();
+        }
     }
 
     TextLayout Build(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth,

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "FormSupport.h"
 #include "scene/Painter.h"
@@ -289,4 +291,29 @@ TEST(TextDrawing, KeptImagesMatchTextDrawnStraight) {
             EXPECT_TRUE(again.SameAs(kept));
         }
     }
+}
+
+// Kept images make room for newer ones (a changing count leaves a new text every
+// second): a text drawn after hundreds of others, each drawn twice, looks as it
+// did at first, and so does each of the others.
+TEST(TextDrawing, ATextLooksTheSameAfterManyOthers) {
+    const TFont font = TrebuchetBold(-37);
+    const TRect box{4, 4, 300, 50};
+    const auto draw = [&](const std::string& text) {
+        TestFrame frame(310, 60, clWhite);
+        Painter painter(frame.Buffer());
+        painter.DrawText(box, text, font, TextOptions{});
+        return frame;
+    };
+    const TestFrame first = draw("Lives: 3");
+    ASSERT_TRUE(draw("Lives: 3").SameAs(first));
+    std::vector<TestFrame> scores;
+    for (int i = 0; i < 400; ++i) {
+        const std::string score = "Score: " + std::to_string(1000 + i);
+        scores.push_back(draw(score));
+        EXPECT_TRUE(draw(score).SameAs(scores.back())) << score;
+    }
+    EXPECT_TRUE(draw("Lives: 3").SameAs(first));
+    EXPECT_TRUE(draw("Score: 1000").SameAs(scores.front()));
+    EXPECT_GT(first.CountNot({0, 0, 310, 60}, painttest::Px(clWhite)), 100);
 }
