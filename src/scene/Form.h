@@ -154,7 +154,7 @@ private:
     void Forget(SceneElement& e);
     void InvalidateDefaultButtons();
     void StartDecodingAhead();
-    // The layout pixels e paints opaquely, in the window's layout pixels; empty when hidden.
+    // The layout pixels e paints opaquely when shown, in the window's layout pixels.
     TRect CoverOf(const SceneElement& e) const;
     // The i-th element in painting order: graphic ones bottom up, then windowed ones.
     SceneElement* PaintedAt(std::size_t i) const;
@@ -186,6 +186,7 @@ private:
     bool surfacePressed_ = false;           // the last press may start a double click
     bool cursorShown_ = false;
     TCursor shownCursor_ = TCursor::crDefault;
+    std::vector<TRect> bareParts_;          // Compose's: kept so that no frame allocates it
     bool decodeAheadAsked_ = false;
     std::atomic<bool> stopDecodingAhead_{false};
     std::thread decodingAhead_;

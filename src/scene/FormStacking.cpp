@@ -195,8 +195,6 @@ void Form::StartDecodingAhead()
 
 TRect Form::CoverOf(const SceneElement& e) const
 {
-    if (!e.Visible())
-        return {};
     TRect cover = e.OpaqueRect();
     cover.Left += e.Left();
     cover.Top += e.Top();
@@ -233,7 +231,8 @@ void Form::Compose(const FrameBuffer& frame, const TRect& clip)
     // the playfield's tiles, not under them).
     const std::size_t count = stacking_.size() + windowed_.size();
     std::size_t first = 0;
-    std::vector<TRect> bare{area};
+    std::vector<TRect>& bare = bareParts_;
+    bare.assign(1, area);
     for (std::size_t i = count; i-- > 0;) {
         const SceneElement& e = *PaintedAt(i);
         // Most elements lie elsewhere: their bounds tell at once.

@@ -54,8 +54,9 @@ struct BlendImage {
     // figure's inside. Empty when the row has none.
     std::vector<std::pair<int, int>> solid;
 
-    // From premultiplied ARGB32 pixels, `stride` pixels a row.
-    static BlendImage FromArgb(const std::uint32_t* argb, int stride, int width, int height);
+    // Becomes width x height premultiplied ARGB32 pixels, `stride` pixels a row
+    // (keeping its room).
+    void Assign(const std::uint32_t* argb, int stride, int width, int height);
     std::size_t Bytes() const { return rgb.size() * 5 + solid.size() * sizeof(solid[0]); }
 };
 
@@ -128,8 +129,6 @@ struct Painter::Impl {
 
     // A premultiplied image blended in at device pixel (left, top).
     void Blend(const painter_detail::BlendImage& image, int left, int top);
-    // The same for width x height premultiplied ARGB32 pixels, to the same bit.
-    void BlendArgb(const std::uint32_t* argb, int width, int height, int left, int top);
 
     // One layout pixel at (x, y) of the frame.
     void Plot(int x, int y, std::uint32_t pixel) {

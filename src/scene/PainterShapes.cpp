@@ -23,28 +23,26 @@ using painter_detail::Pixel;
 using painter_detail::SetSource;
 using painter_detail::SurfacePtr;
 
-BlendImage BlendImage::FromArgb(const std::uint32_t* argb, int stride, int width, int height) {
-    BlendImage image;
-    image.width = width;
-    image.height = height;
-    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    image.rgb.resize(count);
-    image.alpha.resize(count);
-    image.solid.resize(static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
+void BlendImage::Assign(const std::uint32_t* argb, int stride, int w, int h) {
+    width = w;
+    height = h;
+    const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    rgb.resize(count);
+    alpha.resize(count);
+    solid.resize(static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y) {
         const std::uint32_t* row = argb + static_cast<std::ptrdiff_t>(y) * stride;
-        const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        for (int x = 0; x < width; ++x) {
-            image.rgb[at + static_cast<std::size_t>(x)] = row[x] & 0x00FFFFFF;
-            image.alpha[at + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(row[x] >> 24);
+        const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+        for (int x = 0; x < w; ++x) {
+            rgb[at + static_cast<std::size_t>(x)] = row[x] & 0x00FFFFFF;
+            alpha[at + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(row[x] >> 24);
         }
         int first = 0;
-        while (first < width && (row[first] >> 24) != 255) ++first;
+        while (first < w && (row[first] >> 24) != 255) ++first;
         int end = first;
-        while (end < width && (row[end] >> 24) == 255) ++end;
-        image.solid[static_cast<std::size_t>(y)] = {first, end};
+        while (end < w && (row[end] >> 24) == 255) ++end;
+        solid[static_cast<std::size_t>(y)] = {first, end};
     }
-    return image;
 }
 
 namespace {
@@ -136,7 +134,9 @@ BlendImage RenderFigure(const FigureKey& k) {
     FigurePath(cr.get(), k, std::max(1, k.penWidth));
     cairo_fill(cr.get());
     cairo_surface_flush(surface.get());
-    return BlendImage::FromArgb(argb.data(), width, width, height);
+    BlendImage image;
+    image.Assign(argb.data(), width, width, height);
+    return image;
 }
 
 class FigureCache {
@@ -198,17 +198,6 @@ void Painter::Impl::Blend(const BlendImage& image, int left, int top) {
         BlendRun(rgb, alpha, dst, solidFrom);
         std::memcpy(dst + solidFrom, rgb + solidFrom, static_cast<std::size_t>(solidTo - solidFrom) * 4);
         BlendRun(rgb + solidTo, alpha + solidTo, dst + solidTo, right - c.Left - solidTo);
-    }
-}
-
-void Painter::Impl::BlendArgb(const std::uint32_t* argb, int width, int height, int left, int top) {
-    const TRect c = TRect{left, top, width, height}.Intersect(state.clip);
-    if (c.Empty()) return;
-    BeginDirect();
-    for (int y = c.Top; y < c.Bottom(); ++y) {
-        const std::uint32_t* src = argb + static_cast<std::ptrdiff_t>(y - top) * width + (c.Left - left);
-        std::uint32_t* dst = Row(y) + c.Left;
-        for (int x = 0; x < c.Width; ++x) dst[x] = Over(src[x] & 0x00FFFFFF, src[x] >> 24, dst[x]);
     }
 }
 

@@ -148,10 +148,7 @@ public:
         for (TextImage& image : text.images) {
             if (!(image.key == key)) continue;
             if (!image.made) {
-                const Drawn drawn = Scratch(text, key);
-                image.left = drawn.left;
-                image.top = drawn.top;
-                image.image = BlendImage::FromArgb(drawn.argb, drawn.width, drawn.width, drawn.height);
+                image = Scratch(text, key);
                 image.made = true;
                 imageBytes_ += image.image.Bytes();   // over the budget: trimmed at the next new drawing
             }
@@ -168,15 +165,11 @@ public:
         return nullptr;
     }
 
-    // The text drawn as key says into a transparent scratch image, as it would
-    // be into the frame (the same glyph places to the device pixel). The image
-    // covers the layout's ink with a margin for the device's hinting and
-    // smoothing, within the box; it holds until the next drawing.
-    struct Drawn {
-        const std::uint32_t* argb;
-        int left, top, width, height;   // in the box
-    };
-    Drawn Scratch(const TextLayout& text, const TextImageKey& key) {
+    // The text drawn as key says, as it would be into the frame (the same glyph
+    // places to the device pixel): an image covering the layout's ink with a
+    // margin for the device's hinting and smoothing, within the box. It is the
+    // engine's scratch, good until the next drawing.
+    const TextImage& Scratch(const TextLayout& text, const TextImageKey& key) {
         const double scale = key.factor / PANGO_SCALE;
         const int margin = 2 + static_cast<int>(std::ceil(key.factor));
         const auto edge = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
@@ -184,24 +177,26 @@ public:
         const int inkTop = edge(std::floor(key.originY + scale * text.ink.y)) - margin;
         const int inkRight = edge(std::ceil(key.originX + scale * (text.ink.x + text.ink.width))) + margin;
         const int inkBottom = edge(std::ceil(key.originY + scale * (text.ink.y + text.ink.height))) + margin;
-        Drawn out{nullptr, std::max(0, inkLeft), std::max(0, inkTop), 0, 0};
-        out.width = std::max(0, std::min(key.boxWidth, inkRight) - out.left);
-        out.height = std::max(0, std::min(key.boxHeight, inkBottom) - out.top);
-        const std::size_t count = static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height);
-        if (scratch_.size() < count) scratch_.resize(count);
-        std::fill_n(scratch_.begin(), count, 0u);
-        out.argb = scratch_.data();
-        if (count == 0) return out;
-        SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(scratch_.data()),
-                                                               CAIRO_FORMAT_ARGB32, out.width, out.height, out.width * 4));
-        CairoPtr cr(cairo_create(surface.get()));
-        SetSource(cr.get(), key.pixel);
-        cairo_translate(cr.get(), key.originX - out.left, key.originY - out.top);
-        if (key.factor != 1) cairo_scale(cr.get(), key.factor, key.factor);
-        cairo_move_to(cr.get(), 0, 0);
-        pango_cairo_show_layout(cr.get(), text.layout.get());
-        cairo_surface_flush(surface.get());
-        return out;
+        scratch_.key = key;
+        scratch_.left = std::max(0, inkLeft);
+        scratch_.top = std::max(0, inkTop);
+        const int width = std::max(0, std::min(key.boxWidth, inkRight) - scratch_.left);
+        const int height = std::max(0, std::min(key.boxHeight, inkBottom) - scratch_.top);
+        const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        scratchArgb_.assign(count, 0u);
+        if (count > 0) {
+            SurfacePtr surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(scratchArgb_.data()),
+                                                                   CAIRO_FORMAT_ARGB32, width, height, width * 4));
+            CairoPtr cr(cairo_create(surface.get()));
+            SetSource(cr.get(), key.pixel);
+            cairo_translate(cr.get(), key.originX - scratch_.left, key.originY - scratch_.top);
+            if (key.factor != 1) cairo_scale(cr.get(), key.factor, key.factor);
+            cairo_move_to(cr.get(), 0, 0);
+            pango_cairo_show_layout(cr.get(), text.layout.get());
+            cairo_surface_flush(surface.get());
+        }
+        scratch_.image.Assign(scratchArgb_.data(), width, width, height);
+        return scratch_;
     }
 
 private:
@@ -359,7 +354,9 @@ private:
     std::list<std::string> order_;   // most recently used first
     std::string key_;
     std::size_t imageBytes_ = 0;
-    std::vector<std::uint32_t> scratch_;
+    // Both keep their room from one drawing to the next.
+    std::vector<std::uint32_t> scratchArgb_;
+    TextImage scratch_;
 };
 
 // Byte index in UTF-8 of byte index `index` of a Windows-1252 text, and back.
@@ -397,12 +394,9 @@ void Painter::Impl::RenderText(TextLayout& text, int x, int y, const TRect& box,
         // The image lies inside the box; the clip cuts it further.
         const TRect outer = state.clip;
         state.clip = clip;
-        if (const TextImage* image = engine.Kept(text, key)) {
-            Blend(image->image, box.Left + image->left, box.Top + image->top);
-        } else {
-            const auto drawn = engine.Scratch(text, key);
-            BlendArgb(drawn.argb, drawn.width, drawn.height, box.Left + drawn.left, box.Top + drawn.top);
-        }
+        const TextImage* kept = engine.Kept(text, key);
+        const TextImage& image = kept ? *kept : engine.Scratch(text, key);
+        Blend(image.image, box.Left + image.left, box.Top + image.top);
         state.clip = outer;
         return;
     }
