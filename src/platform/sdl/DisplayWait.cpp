@@ -153,6 +153,17 @@ DisplayWait::Woke DisplayWait::Sleep(double timeoutMs) {
     return Woke::Wake;
 }
 
+bool DisplayWait::MayHaveInput() {
+#if defined(SWOOPY_WAIT_X11) && defined(SDL_VIDEO_DRIVER_X11)
+    if (driver_ == Driver::X11) {
+        if (XEventsQueued(static_cast<Display*>(display_), QueuedAlready) > 0) return true;
+        pollfd fd{fd_, POLLIN, 0};
+        return ::poll(&fd, 1, 0) != 0;
+    }
+#endif
+    return true;
+}
+
 void DisplayWait::Wake() {
     const std::uint64_t one = 1;
     // A full counter already means "woken"; nothing else can go wrong here.

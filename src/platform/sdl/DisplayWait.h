@@ -31,6 +31,11 @@ public:
     // already read off the socket (with a reply, say) end the sleep at once.
     Woke Sleep(double timeoutMs);
 
+    // False only when it is known that nothing has come over the connection
+    // since SDL last read it: Xlib holds no event and the socket has no bytes.
+    // Always true for drivers whose connection we cannot look at.
+    bool MayHaveInput();
+
     // Thread-safe; never touches the windowing system.
     void Wake();
     // Takes a pending wake-up, if there is one.

@@ -75,6 +75,7 @@ private:
     void WindowClosed(int id) override;
 
     bool NextSdlEvent(SDL_Event& ev, double deadlineMs);
+    bool PollSdl(SDL_Event& ev);
     void CreateCursors();
 
     SdlVideo video_;
@@ -85,6 +86,7 @@ private:
     // When the events SDL hands out next arrived, as closely as we know: the
     // moment a sleep ended on input, else the last moment SDL was seen empty.
     double arrivedMs_ = 0;
+    double polledMs_ = -1e9;                   // when SDL last read the connection
     std::array<SdlCursorHandle, 5> cursors_;   // indexed by scene::TCursor
     SDL_Cursor* shown_ = nullptr;
     std::vector<int> windows_;                 // open windows, oldest first
@@ -141,7 +143,7 @@ bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
             SDL_PushEvent(&quit);
         }
         const double looked = NowMs();
-        if (SDL_PollEvent(&ev) == 1) return true;
+        if (PollSdl(ev)) return true;
         arrivedMs_ = looked;
         const double now = NowMs();
         if (!(deadlineMs > now)) return false;
@@ -160,6 +162,22 @@ bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
             return false;
         }
     }
+}
+
+// Every poll of SDL reads the display's socket a dozen times over, mostly to
+// find it empty, and the loop looks for input several times a beat (before each
+// tick and repaint). So SDL is polled only when it may have something: an event
+// it queued itself, bytes on the socket or events Xlib read with a reply. Once a
+// beat it is polled all the same for what it does on time alone (a focus change
+// it holds back), and always while text is typed (the input method's bus).
+bool SdlPlatform::PollSdl(SDL_Event& ev) {
+    const double now = NowMs();
+    if (textInputUsers_ == 0 && now - polledMs_ < scene::kClockBeatMs &&
+        SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_FALSE && !wait_.MayHaveInput()) {
+        return false;
+    }
+    polledMs_ = now;
+    return SDL_PollEvent(&ev) == 1;
 }
 
 void SdlPlatform::Wake() {

@@ -138,6 +138,31 @@ TEST_F(LoopWake, WorkPostedWhileTheLoopSleepsRunsWithinABeat) {
                                    << " ms in the median";
 }
 
+// Input that comes while the loop is busy, not asleep, is taken by the next
+// look that does not wait: whether it is still on the socket or was read into
+// Xlib's queue along with the reply a present waits for.
+TEST_F(LoopWake, InputThatCameWhileTheLoopWorkedIsTakenWithoutWaiting) {
+    for (int i = 0; i < 20; ++i) {
+        const bool readWithAReply = i % 2 == 1;
+        Drain();
+        MovePointer(40 + i, 50 + i);
+        XSync(injector.get(), False);
+        if (readWithAReply) window->Present({{0, 0, 10, 10}});
+        // Looks that never wait, for well under a beat: a loop that only saw
+        // the move at its next beat would be late by up to 15 ms.
+        scene::InputEvent ev;
+        bool moved = false;
+        const double start = platform->NowMs();
+        while (!moved && platform->NowMs() < start + 5) {
+            if (platform->WaitEvent(ev, platform->NowMs())) moved = ev.kind == scene::EventKind::MouseMove;
+        }
+        ASSERT_TRUE(moved) << "round " << i << (readWithAReply ? " (after a present)" : " (on the socket)")
+                           << ": the pointer move was not taken";
+        EXPECT_EQ(ev.x, 40 + i);
+        EXPECT_EQ(ev.y, 50 + i);
+    }
+}
+
 // With no timer armed and no text typed the loop sleeps until its deadline; a
 // SIGTERM sent to the process, whichever thread takes it, ends the sleep as the
 // window's close request.
