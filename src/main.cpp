@@ -56,8 +56,9 @@ int main() {
     // the sounds and prepare the first frame's text and pictures.
     std::optional<sound::SoundPrefetch> prefetch;
     if (folderError.empty()) prefetch.emplace(layout::TForm1::SoundFiles(), scene::AudioFormat{}.channels);
-    std::jthread text = Ahead(layout::TForm1::PrepareText);
-    std::jthread pictures = Ahead(layout::TForm1::DecodeShownPictures);
+    const scene::DisplayScale scale = platform->PresentationScale();
+    std::jthread text = Ahead([scale] { layout::TForm1::PrepareText(scale); });
+    std::jthread pictures = Ahead([scale] { layout::TForm1::DecodeShownPictures(scale); });
 
     scene::Application app(*platform, programPath);
     // For measuring: a line per presented frame.

@@ -239,14 +239,14 @@ std::vector<std::string> TForm1::SoundFiles() {
     return paths;
 }
 
-void TForm1::PrepareText() {
+void TForm1::PrepareText(DisplayScale scale) {
     // Every caption measured in its font, as the window's load measures it (the
     // faces load, the captions are shaped); the shown ones drawn as well.
-    auto prepare = [](const char* name, const char* text, const TFont& font, TAlignment alignment) {
+    auto prepare = [scale](const char* name, const char* text, const TFont& font, TAlignment alignment) {
         TextOptions options;
         options.alignment = alignment;
         if (RowOf(name).visible)
-            RenderOffscreen(text, font, options, {});
+            RenderOffscreen(text, font, options, scale);
         else
             MeasureText(text, font, options.showAccelChar);
     };
@@ -281,10 +281,12 @@ void TForm1::RenderGlyphsWhenIdle() {
     }
 }
 
-void TForm1::DecodeShownPictures() {
+void TForm1::DecodeShownPictures(DisplayScale scale) {
+    // The layout's pictures are all stretched to their boxes.
     for (const auto& row : kPictures) {
-        const ElementRow& element = RowOf(row.name);
-        if (element.visible) LayoutPicture(row.name)->DecodeAhead(element.width, element.height);
+        const ElementRow& e = RowOf(row.name);
+        const TRect device = scale.ToDevice(TRect{e.left, e.top, e.width, e.height});
+        if (e.visible) LayoutPicture(row.name)->DecodeAhead(device.Width, device.Height);
     }
 }
 

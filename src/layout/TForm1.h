@@ -40,11 +40,12 @@ public:
     // Work the first frame needs that can be done on other threads before the
     // window is made. The captions' faces loaded, the captions shaped and their
     // glyphs rendered: this fills the toolkit's text caches, so no other text may
-    // be measured or drawn until it has returned.
-    static void PrepareText();
-    // The pictures the first frame shows, decoded at their size in the layout;
-    // a draw that needs one meanwhile waits for it.
-    static void DecodeShownPictures();
+    // be measured or drawn until it has returned. Glyphs are rendered for the
+    // window's presentation scale.
+    static void PrepareText(scene::DisplayScale scale);
+    // The pictures the first frame shows, decoded and scaled to their boxes'
+    // device pixels; a draw that needs one meanwhile waits for it.
+    static void DecodeShownPictures(scene::DisplayScale scale);
     // Renders the printable characters in every font of the layout at the shown
     // window's scale, off screen, a few at a time whenever the loop is idle: the
     // captions the game sets later (score, lives, time, money, the countdown)

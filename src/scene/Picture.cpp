@@ -117,6 +117,14 @@ bool Picture::Decoded() const {
     return !pixels_.empty();
 }
 
+bool Picture::ReadyAt(int width, int height) const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (pixels_.empty()) return false;
+    if (decodedWidth_ == width && decodedHeight_ == height) return true;
+    return scaledWidth_ == width && scaledHeight_ == height && !scaled_.empty() &&
+           decodedWidth_ >= std::min(width, width_) && decodedHeight_ >= std::min(height, height_);
+}
+
 const std::vector<std::uint32_t>& Picture::Pixels() {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (decodedWidth_ != width_ || decodedHeight_ != height_ || pixels_.empty()) Decode(8);
@@ -136,14 +144,41 @@ Picture::Decoding Picture::PixelsForSize(int width, int height) {
     return {pixels_, decodedWidth_, decodedHeight_};
 }
 
+Picture::Decoding Picture::PixelsAt(int width, int height) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (pixels_.empty() || decodedWidth_ < std::min(width, width_) || decodedHeight_ < std::min(height, height_))
+        Decode(EighthsFor(width, height));
+    if (decodedWidth_ == width && decodedHeight_ == height) return {pixels_, width, height};
+    if (scaledWidth_ != width || scaledHeight_ != height || scaled_.empty()) Scale(width, height);
+    return {scaled_, width, height};
+}
+
 void Picture::DecodeAhead(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!pixels_.empty()) return;
     try {
-        Decode(EighthsFor(width, height));
+        if (pixels_.empty()) Decode(EighthsFor(width, height));
+        if (scaled_.empty() && (decodedWidth_ != width || decodedHeight_ != height)) Scale(width, height);
     } catch (const PictureError&) {
         // The draw decodes again and reports it where it is shown.
     }
+}
+
+void Picture::Scale(int width, int height) {
+    const int sw = decodedWidth_, sh = decodedHeight_;
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        columns[static_cast<std::size_t>(x)] =
+            static_cast<int>((static_cast<std::int64_t>(2 * x + 1) * sw) / (2 * static_cast<std::int64_t>(width)));
+    }
+    scaled_.resize(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const int sy = static_cast<int>((static_cast<std::int64_t>(2 * y + 1) * sh) / (2 * static_cast<std::int64_t>(height)));
+        const std::uint32_t* srow = pixels_.data() + static_cast<std::size_t>(sy) * sw;
+        std::uint32_t* drow = scaled_.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) drow[x] = srow[columns[static_cast<std::size_t>(x)]];
+    }
+    scaledWidth_ = width;
+    scaledHeight_ = height;
 }
 
 void Picture::Decode(int eighths) {
@@ -157,6 +192,9 @@ void Picture::Decode(int eighths) {
     pixels_ = std::move(pixels);
     decodedWidth_ = w;
     decodedHeight_ = h;
+    // A copy made from the pixels this replaces would no longer match them.
+    scaled_.clear();
+    scaledWidth_ = scaledHeight_ = 0;
 }
 
 namespace {

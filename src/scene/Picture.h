@@ -31,6 +31,9 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Decoded() const;
+    // Whether PixelsAt(width, height) has its pixels at hand, with nothing to
+    // decode or scale.
+    bool ReadyAt(int width, int height) const;
     // 0x00RRGGBB, rows top down, Width() pixels each; decoded on the first call.
     // Throws PictureError when the data is damaged.
     const std::vector<std::uint32_t>& Pixels();
@@ -44,15 +47,17 @@ public:
         int width, height;
     };
     Decoding PixelsForSize(int width, int height);
+    // The pixels at exactly width x height, for drawing: the decoded pixels when
+    // they are that size, else a nearest-neighbour copy of them, kept until
+    // another size is drawn. Stays valid until the next call for another size.
+    Decoding PixelsAt(int width, int height);
 
-    // Decodes what PixelsForSize(width, height) will need, from any thread, when
-    // nothing is decoded yet; pixels already there are never replaced from here.
-    // A draw that needs them meanwhile waits for them rather than decoding them
-    // twice. Damaged data is left for the draw to report.
+    // Does what PixelsAt(width, height) will need, from any thread: decodes when
+    // nothing is decoded yet and makes the copy at that size when there is none;
+    // neither is ever replaced from here. A draw that needs them meanwhile waits
+    // for them rather than doing them twice. Damaged data is left for the draw
+    // to report.
     void DecodeAhead(int width, int height);
-
-    // Drawing keeps its own handle to the decoded pixels here.
-    std::shared_ptr<void> cache;
 
 private:
     void ReadHeader();
@@ -61,6 +66,7 @@ private:
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
     void Decode(int eighths);
+    void Scale(int width, int height);
     int EighthsFor(int width, int height) const;
 
     int width_ = 0, height_ = 0;
@@ -68,6 +74,8 @@ private:
     mutable std::mutex mutex_;
     int decodedWidth_ = 0, decodedHeight_ = 0;   // of pixels_, which may be scaled down
     std::vector<std::uint32_t> pixels_;
+    int scaledWidth_ = 0, scaledHeight_ = 0;     // of scaled_, made from pixels_
+    std::vector<std::uint32_t> scaled_;
 };
 
 // Baseline JPEG of 0x00RRGGBB pixels, three components; used to make pictures.

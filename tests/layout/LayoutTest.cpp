@@ -187,7 +187,8 @@ TEST(LayoutTest, PicturesAreSharedByTheWindowsAndTheShownOnesDecodeAhead) {
     const Expect pictures[] = {{&f.MenuRechts, &g.MenuRechts, 600, 1200}, {&f.Livesbar, &g.Livesbar, 1600, 500},
                                {&f.Image5, &g.Image5, 1600, 300},         {&f.BONUS1, &g.BONUS1, 1000, 1000},
                                {&f.Bonus5, &g.Bonus5, 1000, 1000},         {&f.Finale, &g.Finale, 343, 480}};
-    layout::TForm1::DecodeShownPictures();
+    const scene::DisplayScale scale = scene::DisplayScale::FromFactor(1.5);
+    layout::TForm1::DecodeShownPictures(scale);
     for (const auto& p : pictures) {
         SCOPED_TRACE(p.image->Name());
         ASSERT_NE(p.image->GetPicture(), nullptr);
@@ -196,7 +197,9 @@ TEST(LayoutTest, PicturesAreSharedByTheWindowsAndTheShownOnesDecodeAhead) {
         EXPECT_EQ(p.image->GetPicture()->Height(), p.height);
         EXPECT_TRUE(p.image->Stretch());
         if (p.image->Visible()) {
-            EXPECT_TRUE(p.image->GetPicture()->Decoded()) << "shown at the start";
+            const scene::TRect device = scale.ToDevice(p.image->BoundsRect());
+            EXPECT_TRUE(p.image->GetPicture()->ReadyAt(device.Width, device.Height))
+                << "shown at the start: ready at its box's size at scale 1.5";
         }
     }
 }

@@ -261,12 +261,12 @@ TEST_F(ImageTest, PicturesAheadAreDecodedAfterTheFirstFrameAtTheirDrawnSize) {
     form.WaitForPicturesAhead();
     ASSERT_TRUE(hidden->Decoded());
     ASSERT_TRUE(second->Decoded());
-    const Picture::Decoding ahead = hidden->PixelsForSize(60, 60);
-    EXPECT_EQ(ahead.width, 64) << "an eighth of 512 covers the 60 pixels it is drawn at";
-    const std::uint32_t* pixels = ahead.pixels.data();
+    EXPECT_EQ(hidden->PixelsForSize(60, 60).width, 64) << "an eighth of 512 covers the 60 pixels it is drawn at";
+    EXPECT_TRUE(hidden->ReadyAt(60, 60)) << "scaled ahead to the 60 pixels it is drawn at";
+    const std::uint32_t* pixels = hidden->PixelsAt(60, 60).pixels.data();
     later.SetVisible(true);
     const TestFrame f = Compose();
-    EXPECT_EQ(hidden->PixelsForSize(60, 60).pixels.data(), pixels) << "drawn from what was decoded ahead";
+    EXPECT_EQ(hidden->PixelsAt(60, 60).pixels.data(), pixels) << "drawn from the copy scaled ahead";
     EXPECT_TRUE(Near(f.At(12, 12), kDark));
     EXPECT_TRUE(Near(f.At(12 + 8, 12), kLight));
 }
@@ -275,13 +275,17 @@ TEST(Picture, ADrawDuringADecodeAheadWaitsForItsPixels) {
     for (int round = 0; round < 20; ++round) {
         Picture pic(BlockJpeg(8, 8, 64, kDark, kLight));
         std::thread ahead([&pic] { pic.DecodeAhead(100, 100); });
-        const Picture::Decoding drawn = pic.PixelsForSize(100, 100);
+        // 128 pixels decoded (a quarter of 512), scaled to the 100 drawn.
+        const Picture::Decoding drawn = pic.PixelsAt(100, 100);
         ahead.join();
-        ASSERT_EQ(drawn.width, 128);
-        ASSERT_EQ(drawn.pixels.size(), 128u * 128u);
-        EXPECT_TRUE(Near(drawn.pixels[8 * 128 + 8], kDark));
-        EXPECT_TRUE(Near(drawn.pixels[8 * 128 + 24], kLight));
-        EXPECT_EQ(pic.PixelsForSize(100, 100).pixels.data(), drawn.pixels.data()) << "decoded once";
+        EXPECT_TRUE(pic.ReadyAt(100, 100));
+        EXPECT_FALSE(pic.ReadyAt(120, 120)) << "another size is scaled when it is drawn";
+        ASSERT_EQ(drawn.width, 100);
+        ASSERT_EQ(drawn.pixels.size(), 100u * 100u);
+        EXPECT_TRUE(Near(drawn.pixels[6 * 100 + 6], kDark));
+        EXPECT_TRUE(Near(drawn.pixels[6 * 100 + 19], kLight));
+        EXPECT_EQ(pic.PixelsForSize(100, 100).width, 128) << "decoded once, at the eighth that covers the box";
+        EXPECT_EQ(pic.PixelsAt(100, 100).pixels.data(), drawn.pixels.data()) << "scaled once";
     }
 }
 
