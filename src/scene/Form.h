@@ -186,7 +186,14 @@ private:
     bool surfacePressed_ = false;           // the last press may start a double click
     bool cursorShown_ = false;
     TCursor shownCursor_ = TCursor::crDefault;
-    std::vector<TRect> bareParts_;          // Compose's: kept so that no frame allocates it
+    // Compose's, kept so that no frame allocates them: the parts of the area no
+    // opaque element covers, and each shown element's parts.
+    struct Shown {
+        std::size_t index, begin, end;
+    };
+    std::vector<TRect> bareParts_;
+    std::vector<TRect> shownParts_;
+    std::vector<Shown> shown_;
     bool decodeAheadAsked_ = false;
     std::atomic<bool> stopDecodingAhead_{false};
     std::thread decodingAhead_;

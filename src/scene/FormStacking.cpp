@@ -21,6 +21,8 @@ namespace {
 constexpr std::size_t kMaxDirtyRects = 24;
 // Two marked rectangles merge when their bounding box wastes at most this many pixels.
 constexpr long long kMergeSlackPixels = 1024;
+// An element shown through more pieces than this is painted once over their bounding box.
+constexpr std::size_t kMaxShownParts = 8;
 
 long long Area(const TRect& r)
 {
@@ -224,35 +226,59 @@ void Form::Compose(const FrameBuffer& frame, const TRect& clip)
     const TRect area = scale_.LayoutCovering(device);
     Painter painter(frame, scale_);
     painter.ClipDeviceRect(device);
-    // What lies wholly under an opaque element is never seen, so painting starts
-    // at the topmost one that covers the area (the bonus round's grey field over
-    // the playfield, the introduction panel over everything below it). Else the
-    // window's colour is filled in only where no opaque element lies (around
-    // the playfield's tiles, not under them).
+    // Top down, each element is given the parts of the area that no opaque
+    // element above it hides: the tiles under a moving square are not painted
+    // only to be painted over, nor is anything under the introduction panel.
+    // What no opaque element covers at all gets the window's colour.
     const std::size_t count = stacking_.size() + windowed_.size();
-    std::size_t first = 0;
-    std::vector<TRect>& bare = bareParts_;
-    bare.assign(1, area);
-    for (std::size_t i = count; i-- > 0;) {
+    std::vector<TRect>& open = bareParts_;
+    std::vector<TRect>& parts = shownParts_;
+    std::vector<Shown>& shown = shown_;
+    open.assign(1, area);
+    parts.clear();
+    shown.clear();
+    for (std::size_t i = count; i-- > 0 && !open.empty();) {
         const SceneElement& e = *PaintedAt(i);
-        // Most elements lie elsewhere: their bounds tell at once.
-        if (!e.Visible() || e.BoundsRect().Intersect(area).Empty())
+        if (!e.Visible())
             continue;
-        const TRect cover = CoverOf(e);
-        if (cover.Intersect(area) == area) {
-            first = i;
-            bare.clear();
-            break;
+        // Most elements lie elsewhere: their bounds tell at once.
+        const TRect bounds = e.BoundsRect().Intersect(area);
+        if (bounds.Empty())
+            continue;
+        const std::size_t begin = parts.size();
+        TRect all;
+        for (const TRect& r : open) {
+            const TRect part = r.Intersect(bounds);
+            if (part.Empty())
+                continue;
+            parts.push_back(part);
+            all = all.Union(part);
         }
+        if (parts.size() == begin)
+            continue;   // wholly hidden
+        // Torn into many pieces, the element is painted once over all of them:
+        // more than it shows, which whatever lies above paints over again.
+        if (parts.size() - begin > kMaxShownParts) {
+            parts.resize(begin);
+            parts.push_back(all);
+        }
+        shown.push_back({i, begin, parts.size()});
+        const TRect cover = CoverOf(e);
         if (!cover.Empty())
-            CutOut(bare, cover);
+            CutOut(open, cover);
     }
-    for (const TRect& r : bare)
+    for (const TRect& r : open)
         painter.FillRect(r, Color);
-    for (std::size_t i = first; i < count; ++i) {
-        SceneElement* e = PaintedAt(i);
-        if (e->Visible())
-            PaintElement(painter, *e, area);
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+        SceneElement& e = *PaintedAt(it->index);
+        for (std::size_t p = it->begin; p < it->end; ++p) {
+            // Each device pixel goes with the one layout pixel it lies in, so the
+            // parts' pixels never overlap: a smoothed edge is blended once.
+            painter.Save();
+            painter.ClipRect(parts[p]);
+            PaintElement(painter, e, parts[p]);
+            painter.Restore();
+        }
     }
 }
 }  // namespace scene

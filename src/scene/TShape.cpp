@@ -1,6 +1,7 @@
 #include "scene/TShape.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "scene/Painter.h"
@@ -22,6 +23,17 @@ TRect PenBox(int width, int height, int pen) {
         --h;
     }
     return {pen / 2, pen / 2, w, h};
+}
+
+// The part of box that arcs of radii rx and ry in its corners leave whole: the
+// rectangle whose corners meet the arcs halfway round, one pixel further in for
+// the arcs' smoothed edge.
+TRect Inscribed(const TRect& box, double rx, double ry) {
+    const double inward = 1 - std::sqrt(0.5);
+    const int dx = static_cast<int>(std::ceil(rx * inward)) + 1;
+    const int dy = static_cast<int>(std::ceil(ry * inward)) + 1;
+    const TRect r{box.Left + dx, box.Top + dy, box.Width - 2 * dx, box.Height - 2 * dy};
+    return r.Empty() ? TRect{} : r;
 }
 
 }  // namespace
@@ -63,8 +75,19 @@ int TShape::CornerSize() const {
 }
 
 TRect TShape::OpaqueRect() const {
-    const bool square = shape_ == TShapeType::stRectangle || shape_ == TShapeType::stSquare;
-    return square ? FigureBox() : TRect{};
+    const TRect box = FigureBox();
+    switch (shape_) {
+        case TShapeType::stRectangle:
+        case TShapeType::stSquare:
+            return box;
+        case TShapeType::stRoundRect:
+        case TShapeType::stRoundSquare:
+            return Inscribed(box, CornerSize() / 2.0, CornerSize() / 2.0);
+        case TShapeType::stEllipse:
+        case TShapeType::stCircle:
+            return Inscribed(box, box.Width / 2.0, box.Height / 2.0);
+    }
+    return {};
 }
 
 void TShape::Paint(Painter& painter) {

@@ -60,7 +60,8 @@ private:
     std::vector<std::string> lines_;
 };
 
-// A plain graphic element that fills its rectangle and counts its paints.
+// A plain graphic element that fills its rectangle and counts its paints; it
+// notes whether its watched point (its own pixels) was ever let through.
 class Probe : public scene::SceneElement {
 public:
     Probe(scene::Form& owner, std::string name, scene::TRect r, scene::TColor color = scene::clRed)
@@ -72,9 +73,13 @@ public:
     void Paint(scene::Painter& painter) override
     {
         ++paints;
+        if (painter.Visible(watch))
+            watchedPainted = true;
         painter.FillRect({0, 0, Width(), Height()}, color_);
     }
     int paints = 0;
+    scene::TRect watch{0, 0, 1, 1};
+    bool watchedPainted = false;
 
 private:
     scene::TColor color_;
