@@ -17,6 +17,7 @@
 namespace scene {
 
 class Application;
+class Painter;
 class SceneElement;
 class TWinControl;
 class TButton;
@@ -156,6 +157,7 @@ private:
     void StartDecodingAhead();
     // The layout pixels e paints opaquely when shown, in the window's layout pixels.
     TRect CoverOf(const SceneElement& e) const;
+    void Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip);
     // The i-th element in painting order: graphic ones bottom up, then windowed ones.
     SceneElement* PaintedAt(std::size_t i) const;
 

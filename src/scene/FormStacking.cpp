@@ -144,9 +144,12 @@ Form::RepaintCost Form::Repaint()
     const FrameBuffer frame = window_->Frame();
     std::vector<TRect> changed;
     changed.reserve(region.size());
-    for (const TRect& r : region) {
-        Compose(frame, r);
-        changed.push_back(scale_.Outward(r));
+    {
+        Painter painter(frame, scale_);   // one for the frame: its state is set up once
+        for (const TRect& r : region) {
+            Compose(painter, frame, r);
+            changed.push_back(scale_.Outward(r));
+        }
     }
     const double composed = app_.NowMs();
     window_->Present(changed);
@@ -218,13 +221,19 @@ SceneElement* Form::PaintedAt(std::size_t i) const
 
 void Form::Compose(const FrameBuffer& frame, const TRect& clip)
 {
+    Painter painter(frame, scale_);
+    Compose(painter, frame, clip);
+}
+
+void Form::Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip)
+{
     const TRect device = scale_.Outward(clip.Intersect(ClientRect())).Intersect({0, 0, frame.width, frame.height});
     if (device.Empty())
         return;
     // Rounded outwards, the device pixels may reach into the layout pixels
     // beside clip: whatever lies there is drawn too, so no pixel goes stale.
     const TRect area = scale_.LayoutCovering(device);
-    Painter painter(frame, scale_);
+    painter.Save();
     painter.ClipDeviceRect(device);
     // Top down, each element is given the parts of the area that no opaque
     // element above it hides: the tiles under a moving square are not painted
@@ -280,5 +289,6 @@ void Form::Compose(const FrameBuffer& frame, const TRect& clip)
             painter.Restore();
         }
     }
+    painter.Restore();
 }
 }  // namespace scene
