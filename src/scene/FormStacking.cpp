@@ -57,14 +57,14 @@ void CutOut(std::vector<TRect>& parts, const TRect& cut)
     std::erase_if(parts, [](const TRect& r) { return r.Empty(); });
 }
 
-void PaintElement(Painter& painter, SceneElement& e, const TRect& area)
+// Paints e where it shows in part (layout pixels, inside e's bounds). Each
+// device pixel goes with the one layout pixel it lies in, so neighbouring parts'
+// pixels never overlap: a smoothed edge is blended once.
+void PaintElement(Painter& painter, SceneElement& e, const TRect& part)
 {
-    const TRect& b = e.BoundsRect();
-    if (b.Intersect(area).Empty())
-        return;
     painter.Save();
-    painter.Translate(b.Left, b.Top);
-    painter.ClipRect({0, 0, b.Width, b.Height});
+    painter.ClipRect(part);
+    painter.Translate(e.Left(), e.Top());
     e.Paint(painter);
     painter.Restore();
 }
@@ -255,21 +255,27 @@ void Form::Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip
         if (bounds.Empty())
             continue;
         const std::size_t begin = parts.size();
-        TRect all;
-        for (const TRect& r : open) {
-            const TRect part = r.Intersect(bounds);
-            if (part.Empty())
-                continue;
-            parts.push_back(part);
-            all = all.Union(part);
-        }
-        if (parts.size() == begin)
-            continue;   // wholly hidden
-        // Torn into many pieces, the element is painted once over all of them:
-        // more than it shows, which whatever lies above paints over again.
-        if (parts.size() - begin > kMaxShownParts) {
-            parts.resize(begin);
-            parts.push_back(all);
+        // Where the uncovered area is in many pieces (a whole frame cut up by the
+        // tiles), finding each element's would cost more than it saves: it is
+        // painted over its bounds, as are elements torn into many pieces. What it
+        // paints beyond what it shows, whatever lies above paints over again.
+        if (open.size() > kMaxShownParts) {
+            parts.push_back(bounds);
+        } else {
+            TRect all;
+            for (const TRect& r : open) {
+                const TRect part = r.Intersect(bounds);
+                if (part.Empty())
+                    continue;
+                parts.push_back(part);
+                all = all.Union(part);
+            }
+            if (parts.size() == begin)
+                continue;   // wholly hidden
+            if (parts.size() - begin > kMaxShownParts) {
+                parts.resize(begin);
+                parts.push_back(all);
+            }
         }
         shown.push_back({i, begin, parts.size()});
         const TRect cover = CoverOf(e);
@@ -280,14 +286,8 @@ void Form::Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip
         painter.FillRect(r, Color);
     for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
         SceneElement& e = *PaintedAt(it->index);
-        for (std::size_t p = it->begin; p < it->end; ++p) {
-            // Each device pixel goes with the one layout pixel it lies in, so the
-            // parts' pixels never overlap: a smoothed edge is blended once.
-            painter.Save();
-            painter.ClipRect(parts[p]);
+        for (std::size_t p = it->begin; p < it->end; ++p)
             PaintElement(painter, e, parts[p]);
-            painter.Restore();
-        }
     }
     painter.Restore();
 }
