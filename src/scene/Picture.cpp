@@ -119,10 +119,15 @@ bool Picture::Decoded() const {
 
 bool Picture::ReadyAt(int width, int height) const {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (pixels_.empty()) return false;
-    if (decodedWidth_ == width && decodedHeight_ == height) return true;
-    return scaledWidth_ == width && scaledHeight_ == height && !scaled_.empty() &&
-           decodedWidth_ >= std::min(width, width_) && decodedHeight_ >= std::min(height, height_);
+    return DecodedFor(width, height) && ((decodedWidth_ == width && decodedHeight_ == height) || ScaledTo(width, height));
+}
+
+bool Picture::DecodedFor(int width, int height) const {
+    return !pixels_.empty() && decodedWidth_ >= std::min(width, width_) && decodedHeight_ >= std::min(height, height_);
+}
+
+bool Picture::ScaledTo(int width, int height) const {
+    return !scaled_.empty() && scaledWidth_ == width && scaledHeight_ == height;
 }
 
 const std::vector<std::uint32_t>& Picture::Pixels() {
@@ -139,17 +144,15 @@ int Picture::EighthsFor(int width, int height) const {
 
 Picture::Decoding Picture::PixelsForSize(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (pixels_.empty() || decodedWidth_ < std::min(width, width_) || decodedHeight_ < std::min(height, height_))
-        Decode(EighthsFor(width, height));
+    if (!DecodedFor(width, height)) Decode(EighthsFor(width, height));
     return {pixels_, decodedWidth_, decodedHeight_};
 }
 
 Picture::Decoding Picture::PixelsAt(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (pixels_.empty() || decodedWidth_ < std::min(width, width_) || decodedHeight_ < std::min(height, height_))
-        Decode(EighthsFor(width, height));
+    if (!DecodedFor(width, height)) Decode(EighthsFor(width, height));
     if (decodedWidth_ == width && decodedHeight_ == height) return {pixels_, width, height};
-    if (scaledWidth_ != width || scaledHeight_ != height || scaled_.empty()) Scale(width, height);
+    if (!ScaledTo(width, height)) Scale(width, height);
     return {scaled_, width, height};
 }
 
@@ -157,7 +160,9 @@ void Picture::DecodeAhead(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
     try {
         if (pixels_.empty()) Decode(EighthsFor(width, height));
-        if (scaled_.empty() && (decodedWidth_ != width || decodedHeight_ != height)) Scale(width, height);
+        // A copy from pixels too small for the size would be made again at the draw.
+        if (scaled_.empty() && DecodedFor(width, height) && (decodedWidth_ != width || decodedHeight_ != height))
+            Scale(width, height);
     } catch (const PictureError&) {
         // The draw decodes again and reports it where it is shown.
     }

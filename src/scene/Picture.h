@@ -38,10 +38,11 @@ public:
     // Throws PictureError when the data is damaged.
     const std::vector<std::uint32_t>& Pixels();
 
-    // The pixels at a size of at least width x height, for drawing that size or
-    // smaller: the decoder scales in the JPEG's own frequency domain, by an
-    // eighth at a time, so a large picture drawn small costs a fraction of its
-    // full decode and memory. Kept until a larger size is asked for.
+    // The decoded pixels, at a size of at least width x height, which PixelsAt
+    // copies from for drawing that size or smaller: the decoder scales in the
+    // JPEG's own frequency domain, by an eighth at a time, so a large picture
+    // drawn small costs a fraction of its full decode and memory. Kept until a
+    // larger size is asked for.
     struct Decoding {
         const std::vector<std::uint32_t>& pixels;
         int width, height;
@@ -67,6 +68,10 @@ private:
     std::size_t size_ = 0;
     void Decode(int eighths);
     void Scale(int width, int height);
+    // With the mutex held: whether the decoded pixels are enough for a box of
+    // width x height, and whether the scaled copy is that size.
+    bool DecodedFor(int width, int height) const;
+    bool ScaledTo(int width, int height) const;
     int EighthsFor(int width, int height) const;
 
     int width_ = 0, height_ = 0;
