@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Figures from a frame trace (SWOOPY_TRACE=FILE, described in src/scene/FrameTrace.h):
-#  - the interval between presented movement frames (frames that follow a timer
-#    tick), median, 99th percentile and largest;
+#  - the interval between presented movement frames (frames that follow a tick
+#    while the shortest armed timer period is a beat), median, 99th percentile
+#    and largest;
 #  - pointer-to-present: for each pointer event (move, press, release) whose
 #    handling changed the window, the time from its arrival to the end of the
 #    present that showed it, median, 99th percentile and largest;
@@ -32,8 +33,13 @@ frames=$(awk -v a="$from" -v b="$to" '{ split($3, t, "="); if (t[2] + 0 >= a && 
 [ -n "$frames" ] || { echo "trace_stats: no frames in $trace" >&2; exit 1; }
 echo "$(wc -l <<<"$frames") frames"
 
-awk '{ split($3, t, "="); split($4, k, "="); if (k[2] > 0) { if (seen) print t[2] - last; last = t[2]; seen = 1 } }' \
-  <<<"$frames" | stats "movement frame interval"
+# Movement frames are those a timer of the beat's period ticked for; a slower
+# shortest period (a paused game's bonus round, its end) breaks the run of them.
+awk -v beat=15.625 '{
+    split($3, t, "="); split($4, k, "="); split($5, p, "=")
+    if (p[2] == "-" || p[2] + 0 > beat) { seen = 0; next }
+    if (k[2] > 0) { if (seen) print t[2] - last; last = t[2]; seen = 1 }
+  }' <<<"$frames" | stats "movement frame interval"
 field input <<<"$frames" | tr ',' '\n' | awk -F/ '($1 == "move" || $1 == "down" || $1 == "up") && $3 == "shown" { print $2 }' |
   stats "pointer to present"
 field handlers <<<"$frames" | stats "handlers per frame"

@@ -149,7 +149,7 @@ bool Application::RunRepaint()
         Form::RepaintCost cost;
         Guard([this, &cost] { cost = mainForm_->Repaint(); });
         if (trace_)
-            trace_->FramePresented(platform_.NowMs(), cost.composeMs, cost.presentMs);
+            trace_->FramePresented(platform_.NowMs(), cost.composeMs, cost.presentMs, ShortestPeriodMs());
         worked = true;
     }
     if (openBox_ && openBox_->NeedsRepaint()) {
@@ -175,6 +175,17 @@ bool Application::RunDueTimer()
     if (trace_)
         trace_->TickRan();
     return true;
+}
+
+double Application::ShortestPeriodMs() const
+{
+    double shortest = 0;
+    for (const TTimer* t : armed_) {
+        const double period = TTimer::PeriodMs(t->interval_);
+        if (shortest == 0 || period < shortest)
+            shortest = period;
+    }
+    return shortest;
 }
 
 double Application::EarliestDueMs() const

@@ -100,6 +100,8 @@ private:
     void WaitForWork(double deadlineMs);
     void Dispatch(const InputEvent& ev);
     double EarliestDueMs() const;
+    // The shortest period among the armed timers, 0 when none is armed.
+    double ShortestPeriodMs() const;
     void ShowBox(const std::string& caption, const std::string& text);
     void ReportWithoutBox(const std::string& caption, const std::string& text, const std::string& why) const;
     void CancelCapture();

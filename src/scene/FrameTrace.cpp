@@ -49,7 +49,7 @@ void FrameTrace::InputHandled(EventKind kind, double arrivedMs, bool marked) {
     pending_.push_back({KindName(kind), arrivedMs, marked});
 }
 
-void FrameTrace::FramePresented(double atMs, double composeMs, double presentMs) {
+void FrameTrace::FramePresented(double atMs, double composeMs, double presentMs, double periodMs) {
     ++frames_;
     std::string inputs;
     for (const Input& in : pending_) {
@@ -59,8 +59,11 @@ void FrameTrace::FramePresented(double atMs, double composeMs, double presentMs)
         inputs += one;
     }
     const auto beat = static_cast<long long>(std::floor(atMs / kClockBeatMs));
-    std::fprintf(file_.get(), "frame=%lld beat=%lld at=%.3f ticks=%d input=%s handlers=%.3f compose=%.3f present=%.3f\n",
-                 frames_, beat, atMs, ticks_, inputs.empty() ? "-" : inputs.c_str(), handlersMs_, composeMs,
+    char period[32] = "-";
+    if (periodMs > 0) std::snprintf(period, sizeof period, "%.3f", periodMs);
+    std::fprintf(file_.get(),
+                 "frame=%lld beat=%lld at=%.3f ticks=%d period=%s input=%s handlers=%.3f compose=%.3f present=%.3f\n",
+                 frames_, beat, atMs, ticks_, period, inputs.empty() ? "-" : inputs.c_str(), handlersMs_, composeMs,
                  presentMs);
     std::fflush(file_.get());
     pending_.clear();

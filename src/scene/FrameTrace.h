@@ -5,6 +5,9 @@
 //   beat=B         the platform clock's beat (15.625 ms) the present ended in
 //   at=MS          the platform clock when the present ended
 //   ticks=N        timer ticks run since the previous frame
+//   period=MS      the shortest period of the timers armed when the present
+//                  ended, or "-" when none is: frames of a 1 ms timer come a
+//                  beat apart, those of a slower one (a paused game's) farther
 //   input=LIST     input events the window handled since the previous frame, as
 //                  kind/age/effect joined by ",", or "-" for none: kind is move,
 //                  down, up, key, keyup, text, close, focus, blur, expose or
@@ -45,7 +48,8 @@ public:
     void TickRan() { ++ticks_; }
     void InputHandled(EventKind kind, double arrivedMs, bool marked);
     // Writes the frame's line and starts the next frame's counts.
-    void FramePresented(double atMs, double composeMs, double presentMs);
+    // periodMs is 0 when no timer is armed.
+    void FramePresented(double atMs, double composeMs, double presentMs, double periodMs);
 
 private:
     struct FileCloser {

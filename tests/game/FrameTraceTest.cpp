@@ -26,6 +26,7 @@ struct TracedFrame {
     long frame = 0, beat = 0;
     double at = 0;
     int ticks = 0;
+    double period = 0;   // 0 for "-"
     std::vector<TracedInput> inputs;
     double handlers = 0, compose = 0, present = 0;
 };
@@ -49,7 +50,7 @@ std::vector<std::string> Split(const std::string& s, char by) {
 
 // Parses one line; fails the test when it is malformed.
 TracedFrame Parse(const std::string& line) {
-    static const char* const names[] = {"frame", "beat", "at", "ticks", "input", "handlers", "compose", "present"};
+    static const char* const names[] = {"frame", "beat", "at", "ticks", "period", "input", "handlers", "compose", "present"};
     const std::vector<std::string> fields = Split(line, ' ');
     TracedFrame f;
     std::vector<std::string> values;
@@ -61,16 +62,18 @@ TracedFrame Parse(const std::string& line) {
     EXPECT_EQ(fields.size(), std::size(names)) << "in \"" << line << "\"";
     if (values.size() != std::size(names)) return f;
     for (int i : {0, 1, 3}) EXPECT_TRUE(IsCount(values[i])) << names[i] << " in \"" << line << "\"";
-    for (int i : {2, 5, 6, 7}) EXPECT_TRUE(IsMs(values[i])) << names[i] << " in \"" << line << "\"";
+    for (int i : {2, 6, 7, 8}) EXPECT_TRUE(IsMs(values[i])) << names[i] << " in \"" << line << "\"";
+    EXPECT_TRUE(values[4] == "-" || IsMs(values[4])) << "period in \"" << line << "\"";
     f.frame = std::stol(values[0]);
     f.beat = std::stol(values[1]);
     f.at = std::stod(values[2]);
     f.ticks = std::stoi(values[3]);
-    f.handlers = std::stod(values[5]);
-    f.compose = std::stod(values[6]);
-    f.present = std::stod(values[7]);
-    if (values[4] == "-") return f;
-    for (const std::string& one : Split(values[4], ',')) {
+    if (values[4] != "-") f.period = std::stod(values[4]);
+    f.handlers = std::stod(values[6]);
+    f.compose = std::stod(values[7]);
+    f.present = std::stod(values[8]);
+    if (values[5] == "-") return f;
+    for (const std::string& one : Split(values[5], ',')) {
         const std::vector<std::string> parts = Split(one, '/');
         const bool wellFormed = parts.size() == 3 && !parts[0].empty() &&
                                 parts[0].find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos &&
@@ -96,6 +99,7 @@ TEST(FrameTraceTest, OneWellFormedLinePerPresentedFrameWithItsInputAndTicks) {
     p.ScriptAfter(20);
     p.Type("Ann");
     p.ScriptAfter(20);
+    const double startClickAt = p.ScriptTime();
     p.Click(f.Button1.Left() + 5, f.Button1.Top() + 5);
     game.app.RunFor(2000);
     const int presents = game.platform.Window(game.MainWindow()).presents;
@@ -117,6 +121,9 @@ TEST(FrameTraceTest, OneWellFormedLinePerPresentedFrameWithItsInputAndTicks) {
             EXPECT_GE(fr.at, frames[i - 1].at);
         }
         ticks += fr.ticks;
+        // Before Start nothing of the game is timed; from Start on its 1 ms
+        // timers tick every beat.
+        EXPECT_EQ(fr.period, fr.at < startClickAt ? 0.0 : scene::kClockBeatMs) << "frame " << fr.frame;
         for (const TracedInput& input : fr.inputs) {
             kinds.push_back(input.kind + "/" + input.effect);
             ages.push_back(input.age);
