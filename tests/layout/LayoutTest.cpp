@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -174,7 +176,9 @@ TEST(LayoutTest, LabelsMeasureThemselvesAtLoadUnlessFixed) {
 
 // The pictures are read once for the program: every window of the layout shows
 // the same ones, decoded once; the start screen's can be decoded before any window.
-TEST(LayoutTest, PicturesAreSharedByTheWindowsAndTheShownOnesDecodeAhead) {
+// Being the program's, they keep what earlier tests drew of them, which a decode
+// ahead never replaces: the check runs in a fresh process of this test alone.
+void CheckPicturesSharedAndDecodedAhead() {
     PlayFolder folder;
     GameHarness game, other;
     auto& f = game.Make();
@@ -189,19 +193,34 @@ TEST(LayoutTest, PicturesAreSharedByTheWindowsAndTheShownOnesDecodeAhead) {
                                {&f.Bonus5, &g.Bonus5, 1000, 1000},         {&f.Finale, &g.Finale, 343, 480}};
     const scene::DisplayScale scale = scene::DisplayScale::FromFactor(1.5);
     layout::TForm1::DecodeShownPictures(scale);
+    int faults = 0;
+    auto expect = [&faults](bool holds, const std::string& name, const char* what) {
+        if (holds) return;
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), what);
+        ++faults;
+    };
     for (const auto& p : pictures) {
-        SCOPED_TRACE(p.image->Name());
-        ASSERT_NE(p.image->GetPicture(), nullptr);
-        EXPECT_EQ(p.image->GetPicture(), p.twin->GetPicture());
-        EXPECT_EQ(p.image->GetPicture()->Width(), p.width);
-        EXPECT_EQ(p.image->GetPicture()->Height(), p.height);
-        EXPECT_TRUE(p.image->Stretch());
+        const std::string name = p.image->Name();
+        if (p.image->GetPicture() == nullptr) {
+            expect(false, name, "no picture");
+            continue;
+        }
+        expect(p.image->GetPicture() == p.twin->GetPicture(), name, "not the other window's picture");
+        expect(p.image->GetPicture()->Width() == p.width && p.image->GetPicture()->Height() == p.height, name,
+               "not the picture's size");
+        expect(p.image->Stretch(), name, "not stretched");
         if (p.image->Visible()) {
             const scene::TRect device = scale.ToDevice(p.image->BoundsRect());
-            EXPECT_TRUE(p.image->GetPicture()->ReadyAt(device.Width, device.Height))
-                << "shown at the start: ready at its box's size at scale 1.5";
+            expect(p.image->GetPicture()->ReadyAt(device.Width, device.Height), name,
+                   "shown at the start, yet not ready at its box's size at scale 1.5");
         }
     }
+    std::exit(faults == 0 ? 0 : 1);
+}
+
+TEST(LayoutTest, PicturesAreSharedByTheWindowsAndTheShownOnesDecodeAhead) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");   // a new run of the program, not a fork
+    EXPECT_EXIT(CheckPicturesSharedAndDecodedAhead(), testing::ExitedWithCode(0), "");
 }
 
 TEST(LayoutTest, WhatLiesOnTopTakesThePointer) {
