@@ -90,7 +90,7 @@ BENCHMARK(BM_PlayBeatHeadless)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 // buffer twice the size of a core's second-level cache.
 void BM_PlayBeatHeadlessColdCaches(benchmark::State& state) {
     static PlayRig rig(std::make_unique<platform::HeadlessPlatform>());
-    std::vector<std::uint64_t> other(8u << 20 >> 3, 1);
+    std::vector<std::uint64_t> other((8u << 20) / sizeof(std::uint64_t), 1);
     std::uint64_t sum = 0;
     for (auto _ : state) {
         for (std::size_t i = 0; i < other.size(); i += 8) sum += other[i]++;

@@ -28,8 +28,9 @@ int main() {
         scene::Application app(*platform, game::RunningProgramPath());
         scene::TraceFramesAsAsked(app);
         // The game's own start-up preparation, here on this thread: only play is measured.
-        layout::TForm1::PrepareText(platform->PresentationScale());
-        layout::TForm1::DecodeShownPictures(platform->PresentationScale());
+        const scene::DisplayScale scale = platform->PresentationScale();
+        layout::TForm1::PrepareText(scale);
+        layout::TForm1::DecodeShownPictures(scale);
         sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); });
         auto form = std::make_unique<layout::TForm1>(app, sounds);
         form->LoadAll();

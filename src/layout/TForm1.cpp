@@ -285,8 +285,9 @@ void TForm1::DecodeShownPictures(DisplayScale scale) {
     // The layout's pictures are all stretched to their boxes.
     for (const auto& row : kPictures) {
         const ElementRow& e = RowOf(row.name);
+        if (!e.visible) continue;
         const TRect device = scale.ToDevice(TRect{e.left, e.top, e.width, e.height});
-        if (e.visible) LayoutPicture(row.name)->DecodeAhead(device.Width, device.Height);
+        LayoutPicture(row.name)->DecodeAhead(device.Width, device.Height);
     }
 }
 

@@ -119,11 +119,15 @@ bool Picture::Decoded() const {
 
 bool Picture::ReadyAt(int width, int height) const {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return DecodedFor(width, height) && ((decodedWidth_ == width && decodedHeight_ == height) || ScaledTo(width, height));
+    return DecodedFor(width, height) && (DecodedAt(width, height) || ScaledTo(width, height));
 }
 
 bool Picture::DecodedFor(int width, int height) const {
     return !pixels_.empty() && decodedWidth_ >= std::min(width, width_) && decodedHeight_ >= std::min(height, height_);
+}
+
+bool Picture::DecodedAt(int width, int height) const {
+    return !pixels_.empty() && decodedWidth_ == width && decodedHeight_ == height;
 }
 
 bool Picture::ScaledTo(int width, int height) const {
@@ -151,7 +155,7 @@ Picture::Decoding Picture::PixelsForSize(int width, int height) {
 Picture::Decoding Picture::PixelsAt(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (!DecodedFor(width, height)) Decode(EighthsFor(width, height));
-    if (decodedWidth_ == width && decodedHeight_ == height) return {pixels_, width, height};
+    if (DecodedAt(width, height)) return {pixels_, width, height};
     if (!ScaledTo(width, height)) Scale(width, height);
     return {scaled_, width, height};
 }
@@ -161,7 +165,7 @@ void Picture::DecodeAhead(int width, int height) {
     try {
         if (pixels_.empty()) Decode(EighthsFor(width, height));
         // A copy from pixels too small for the size would be made again at the draw.
-        if (scaled_.empty() && DecodedFor(width, height) && (decodedWidth_ != width || decodedHeight_ != height))
+        if (scaled_.empty() && DecodedFor(width, height) && !DecodedAt(width, height))
             Scale(width, height);
     } catch (const PictureError&) {
         // The draw decodes again and reports it where it is shown.

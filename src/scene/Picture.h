@@ -69,8 +69,10 @@ private:
     void Decode(int eighths);
     void Scale(int width, int height);
     // With the mutex held: whether the decoded pixels are enough for a box of
-    // width x height, and whether the scaled copy is that size.
+    // width x height, whether they are that very size, and whether the scaled
+    // copy is.
     bool DecodedFor(int width, int height) const;
+    bool DecodedAt(int width, int height) const;
     bool ScaledTo(int width, int height) const;
     int EighthsFor(int width, int height) const;
 
