@@ -29,7 +29,6 @@ constexpr StandIn kStandIns[] = {
 struct FaceShape {
     double ascent = 0.9;
     double descent = 0.2;
-    double averageCharWidth = 0.5;
     std::string loadedFamily;
 };
 
@@ -48,26 +47,26 @@ PangoContext* MeasuringContext() {
     return context.get();
 }
 
-// Loads the face at 1000 pixels and reads its Windows cell (the OS/2 clipping
-// ascent and descent), falling back to Pango's own metrics for fonts without one.
-FaceShape MeasureFace(const std::string& family, int weight, bool italic) {
-    constexpr double kProbe = 1000;
+constexpr double kProbe = 1000;
+
+// The face at 1000 pixels, where whole-pixel rounding costs its proportions nothing.
+std::unique_ptr<PangoFont, GObjectDeleter> LoadProbe(const std::string& family, int weight, bool italic) {
     std::unique_ptr<PangoFontDescription, DescriptionDeleter> desc(pango_font_description_new());
     pango_font_description_set_family(desc.get(), family.c_str());
     pango_font_description_set_weight(desc.get(), static_cast<PangoWeight>(weight));
     pango_font_description_set_style(desc.get(), italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     pango_font_description_set_absolute_size(desc.get(), kProbe * PANGO_SCALE);
-
-    FaceShape shape;
-    std::unique_ptr<PangoFont, GObjectDeleter> font(
+    return std::unique_ptr<PangoFont, GObjectDeleter>(
         pango_font_map_load_font(SharedFontMap(), MeasuringContext(), desc.get()));
-    if (!font) return shape;
+}
 
-    std::unique_ptr<PangoFontMetrics, MetricsDeleter> metrics(pango_font_get_metrics(font.get(), nullptr));
-    const double unit = kProbe * PANGO_SCALE;
-    shape.ascent = pango_font_metrics_get_ascent(metrics.get()) / unit;
-    shape.descent = pango_font_metrics_get_descent(metrics.get()) / unit;
-    shape.averageCharWidth = pango_font_metrics_get_approximate_char_width(metrics.get()) / unit;
+// Reads the face's Windows cell (the OS/2 clipping ascent and descent), falling
+// back to Pango's own metrics for fonts without one. Pango's metrics shape a
+// sample text, a millisecond a face at start-up, so they are asked only then.
+FaceShape MeasureFace(const std::string& family, int weight, bool italic) {
+    FaceShape shape;
+    const auto font = LoadProbe(family, weight, italic);
+    if (!font) return shape;
 
     hb_font_t* hb = pango_font_get_hb_font(font.get());
     hb_position_t ascent = 0, descent = 0;
@@ -78,12 +77,25 @@ FaceShape MeasureFace(const std::string& family, int weight, bool italic) {
         ascent + descent > 0) {
         shape.ascent = static_cast<double>(ascent) / scaleY;
         shape.descent = static_cast<double>(std::abs(descent)) / scaleY;
+    } else {
+        std::unique_ptr<PangoFontMetrics, MetricsDeleter> metrics(pango_font_get_metrics(font.get(), nullptr));
+        const double unit = kProbe * PANGO_SCALE;
+        shape.ascent = pango_font_metrics_get_ascent(metrics.get()) / unit;
+        shape.descent = pango_font_metrics_get_descent(metrics.get()) / unit;
     }
 
     std::unique_ptr<PangoFontDescription, DescriptionDeleter> loaded(pango_font_describe(font.get()));
     const char* name = pango_font_description_get_family(loaded.get());
     shape.loadedFamily = name ? name : family;
     return shape;
+}
+
+// Pango's approximate character width per pixel of em; only tabs need it.
+double MeasureAverageCharWidth(const std::string& family, int weight, bool italic) {
+    const auto font = LoadProbe(family, weight, italic);
+    if (!font) return 0.5;
+    std::unique_ptr<PangoFontMetrics, MetricsDeleter> metrics(pango_font_get_metrics(font.get(), nullptr));
+    return pango_font_metrics_get_approximate_char_width(metrics.get()) / (kProbe * PANGO_SCALE);
 }
 
 using ShapeKey = std::tuple<std::string, int, bool>;
@@ -106,6 +118,7 @@ struct MatchedFont {
     FontFace face;
     FontMetrics metrics;
     std::string loadedFamily;
+    int averageCharWidth = 0;   // measured the first time a tab is laid out
 };
 
 MatchedFont Match(const TFont& font) {
@@ -131,11 +144,10 @@ MatchedFont Match(const TFont& font) {
     m.metrics.descent = static_cast<int>(std::lround(shape.descent * em));
     m.metrics.cellHeight = m.metrics.ascent + m.metrics.descent;
     m.metrics.internalLeading = m.metrics.cellHeight - static_cast<int>(std::lround(em));
-    m.metrics.averageCharWidth = std::max(1, static_cast<int>(std::lround(shape.averageCharWidth * em)));
     return m;
 }
 
-const MatchedFont& Lookup(const TFont& font) {
+MatchedFont& Lookup(const TFont& font) {
     static std::map<FontKey, MatchedFont> cache;
     const FontKey key = KeyOf(font);
     auto it = cache.find(key);
@@ -163,5 +175,14 @@ const FontFace& MatchFont(const TFont& font) { return Lookup(font).face; }
 const FontMetrics& MetricsOf(const TFont& font) { return Lookup(font).metrics; }
 
 std::string LoadedFamily(const TFont& font) { return Lookup(font).loadedFamily; }
+
+int AverageCharWidth(const TFont& font) {
+    MatchedFont& m = Lookup(font);
+    if (m.averageCharWidth == 0) {
+        const double perEm = MeasureAverageCharWidth(m.face.family, m.face.weight, m.face.italic);
+        m.averageCharWidth = std::max(1, static_cast<int>(std::lround(perEm * m.face.emPixels)));
+    }
+    return m.averageCharWidth;
+}
 
 }  // namespace scene

@@ -22,7 +22,6 @@ struct FontMetrics {
     int descent = 0;
     int cellHeight = 0;        // ascent + descent
     int internalLeading = 0;   // cellHeight - em
-    int averageCharWidth = 0;
 };
 
 // The family asked for when a font names `face`: "Default" means "MS Sans Serif";
@@ -34,6 +33,10 @@ const FontFace& MatchFont(const TFont& font);
 
 // Metrics of the matched face at its size, in whole pixels. Cached.
 const FontMetrics& MetricsOf(const TFont& font);
+
+// Pango's approximate character width of the matched face at its size, in whole
+// pixels: tabs stop at every eighth. Measured when first asked, then cached.
+int AverageCharWidth(const TFont& font);
 
 // The family fontconfig actually loads for a font record (for diagnostics and tests).
 std::string LoadedFamily(const TFont& font);

@@ -273,11 +273,13 @@ private:
         pango_layout_set_font_description(layout, desc.get());
 
         // Tabs stop at every eighth average character width.
-        const int tab = 8 * MetricsOf(font).averageCharWidth;
-        std::unique_ptr<PangoTabArray, TabArrayDeleter> tabs(pango_tab_array_new(2, TRUE));
-        pango_tab_array_set_tab(tabs.get(), 0, PANGO_TAB_LEFT, tab);
-        pango_tab_array_set_tab(tabs.get(), 1, PANGO_TAB_LEFT, 2 * tab);
-        pango_layout_set_tabs(layout, tabs.get());
+        if (text.utf8.find('\t') != std::string::npos) {
+            const int tab = 8 * AverageCharWidth(font);
+            std::unique_ptr<PangoTabArray, TabArrayDeleter> tabs(pango_tab_array_new(2, TRUE));
+            pango_tab_array_set_tab(tabs.get(), 0, PANGO_TAB_LEFT, tab);
+            pango_tab_array_set_tab(tabs.get(), 1, PANGO_TAB_LEFT, 2 * tab);
+            pango_layout_set_tabs(layout, tabs.get());
+        }
 
         switch (alignment) {
             case TAlignment::taLeftJustify: pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT); break;

@@ -98,7 +98,7 @@ TEST(TextMeasure, LineBreaksAndWrapping) {
 
 TEST(TextMeasure, TabsStopAtEveryEighthAverageCharacter) {
     const TFont f = Trebuchet(-16);
-    const int stop = 8 * MetricsOf(f).averageCharWidth;
+    const int stop = 8 * AverageCharWidth(f);
     const int x = MeasureText("x", f, false).width;
     EXPECT_EQ(MeasureText("\tx", f, false).width, stop + x);
     EXPECT_EQ(MeasureText("ab\tx", f, false).width, stop + x);
