@@ -61,8 +61,8 @@ std::unique_ptr<PangoFont, GObjectDeleter> LoadProbe(const std::string& family, 
 }
 
 // Reads the face's Windows cell (the OS/2 clipping ascent and descent), falling
-// back to Pango's own metrics for fonts without one. Pango's metrics shape a
-// sample text, a millisecond a face at start-up, so they are asked only then.
+// back to Pango's own metrics for fonts without one. Those shape a sample text
+// (a millisecond a face at start-up), so only such fonts ask for them.
 FaceShape MeasureFace(const std::string& family, int weight, bool italic) {
     FaceShape shape;
     const auto font = LoadProbe(family, weight, italic);
