@@ -29,6 +29,7 @@ constexpr StandIn kStandIns[] = {
 struct FaceShape {
     double ascent = 0.9;
     double descent = 0.2;
+    double averageCharWidth = 0;   // measured the first time a tab is laid out
     std::string loadedFamily;
 };
 
@@ -100,7 +101,7 @@ double MeasureAverageCharWidth(const std::string& family, int weight, bool itali
 
 using ShapeKey = std::tuple<std::string, int, bool>;
 
-const FaceShape& ShapeOf(const std::string& family, int weight, bool italic) {
+FaceShape& ShapeOf(const std::string& family, int weight, bool italic) {
     static std::map<ShapeKey, FaceShape> cache;
     const ShapeKey key{family, weight, italic};
     auto it = cache.find(key);
@@ -118,7 +119,6 @@ struct MatchedFont {
     FontFace face;
     FontMetrics metrics;
     std::string loadedFamily;
-    int averageCharWidth = 0;   // measured the first time a tab is laid out
 };
 
 MatchedFont Match(const TFont& font) {
@@ -147,7 +147,7 @@ MatchedFont Match(const TFont& font) {
     return m;
 }
 
-MatchedFont& Lookup(const TFont& font) {
+const MatchedFont& Lookup(const TFont& font) {
     static std::map<FontKey, MatchedFont> cache;
     const FontKey key = KeyOf(font);
     auto it = cache.find(key);
@@ -177,12 +177,11 @@ const FontMetrics& MetricsOf(const TFont& font) { return Lookup(font).metrics; }
 std::string LoadedFamily(const TFont& font) { return Lookup(font).loadedFamily; }
 
 int AverageCharWidth(const TFont& font) {
-    MatchedFont& m = Lookup(font);
-    if (m.averageCharWidth == 0) {
-        const double perEm = MeasureAverageCharWidth(m.face.family, m.face.weight, m.face.italic);
-        m.averageCharWidth = std::max(1, static_cast<int>(std::lround(perEm * m.face.emPixels)));
-    }
-    return m.averageCharWidth;
+    const FontFace& face = MatchFont(font);
+    FaceShape& shape = ShapeOf(face.family, face.weight, face.italic);
+    if (shape.averageCharWidth == 0)
+        shape.averageCharWidth = MeasureAverageCharWidth(face.family, face.weight, face.italic);
+    return std::max(1, static_cast<int>(std::lround(shape.averageCharWidth * face.emPixels)));
 }
 
 }  // namespace scene
