@@ -11,6 +11,7 @@
 // PainterShapes.cpp, text in PainterText.cpp, pictures in PainterPictures.cpp.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -87,6 +88,20 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// Readies a text that DrawText is about to draw in box (the frame's layout
+// pixels) at scale: laid out and drawn into the cache now, it costs no text work
+// when drawn. For counts whose next values are known; draws nothing.
+void PrepareText(const TRect& frameBox, std::string_view cp1252, const TFont& font, const TextOptions& opts,
+                 DisplayScale scale, TColor colorOverride = Painter::kNoColor);
+
+// The text library's share of text so far, its costly part: layouts made and
+// texts drawn through it (a kept text's image is blended in without it).
+struct TextWork {
+    std::size_t layouts = 0, drawings = 0;
+    bool operator==(const TextWork&) const = default;
+};
+TextWork TextWorkDone();
 
 // Measures text with the same fonts the painter uses; wrapWidth > 0 wraps at it.
 // An empty text measures as one space: a space wide, one line high.

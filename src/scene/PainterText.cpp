@@ -128,6 +128,7 @@ public:
         if (cache_.size() >= kCapacity) Evict();
         Entry entry;
         entry.text = Build(cp1252, font, showAccelChar, wrapWidth, alignment);
+        ++work_.layouts;
         order_.push_front(key_);
         entry.place = order_.begin();
         return cache_.emplace(key_, std::move(entry)).first->second.text;
@@ -165,6 +166,15 @@ public:
         return nullptr;
     }
 
+    TextWork Work() const { return work_; }
+    void CountDrawing() { ++work_.drawings; }
+
+    // The text's image for key made now, as a second drawing would make it.
+    void Prepare(TextLayout& text, const TextImageKey& key) {
+        if (!Keepable(key) || Kept(text, key)) return;
+        Kept(text, key);   // noted as drawn once just now: this call makes it
+    }
+
     // The text drawn as key says, as it would be into the frame (the same glyph
     // places to the device pixel): an image covering the layout's ink with a
     // margin for the device's hinting and smoothing, within the box. It is the
@@ -194,6 +204,7 @@ public:
             cairo_move_to(cr.get(), 0, 0);
             pango_cairo_show_layout(cr.get(), text.layout.get());
             cairo_surface_flush(surface.get());
+            ++work_.drawings;
         }
         scratch_.image.Assign(scratchArgb_.data(), width, width, height);
         return scratch_;
@@ -359,6 +370,7 @@ private:
     // Both keep their room from one drawing to the next.
     std::vector<std::uint32_t> scratchArgb_;
     TextImage scratch_;
+    TextWork work_;
 };
 
 // Byte index in UTF-8 of byte index `index` of a Windows-1252 text, and back.
@@ -385,12 +397,54 @@ int Cp1252Index(std::string_view cp1252, int utf8Index) {
     return static_cast<int>(cp1252.size());
 }
 
+// Text at layout point (x, y) of the frame, in device box at the scale's density.
+TextImageKey KeyOf(std::uint32_t pixel, double factor, int x, int y, const TRect& box) {
+    return {pixel, factor, factor * x - box.Left, factor * y - box.Top, box.Width, box.Height};
+}
+
+// Where DrawText puts a text in frame box b (layout pixels): its layout and origin.
+struct PlacedText {
+    TextLayout& text;
+    int x, y;
+};
+
+PlacedText Place(const TRect& b, std::string_view cp1252, const TFont& font, const TextOptions& opts) {
+    const int wrapWidth = opts.wordWrap ? b.Width : -1;
+    TextLayout& text = TextEngine::Get().Layout(cp1252, font, opts.showAccelChar, wrapWidth, opts.alignment);
+    int x = b.Left;
+    if (!opts.wordWrap) {
+        if (opts.alignment == TAlignment::taRightJustify) x += b.Width - text.width;
+        if (opts.alignment == TAlignment::taCenter) x += (b.Width - text.width) / 2;
+        x -= text.x;
+    }
+    int y = b.Top - text.y;
+    if (opts.layout == TTextLayout::tlCenter) y += (b.Height - text.height) / 2;
+    if (opts.layout == TTextLayout::tlBottom) y += b.Height - text.height;
+    return {text, x, y};
+}
+
+// The colours a text is drawn in, with their offsets: a greyed text is drawn twice.
+struct Stroke {
+    int dx, dy;
+    TColor color;
+};
+struct Strokes {
+    Stroke stroke[2];
+    int count;
+    const Stroke* begin() const { return stroke; }
+    const Stroke* end() const { return stroke + count; }
+};
+Strokes StrokesOf(const TFont& font, const TextOptions& opts, TColor colorOverride) {
+    if (opts.look == TextLook::Greyed) return {{{1, 1, clBtnHighlight}, {0, 0, clBtnShadow}}, 2};
+    return {{{0, 0, colorOverride == Painter::kNoColor ? font.Color : colorOverride}, {}}, 1};
+}
+
 }  // namespace
 
 void Painter::Impl::RenderText(TextLayout& text, int x, int y, const TRect& box, const TRect& clip,
                                std::uint32_t pixel) {
     const double factor = scale.Factor();
-    const TextImageKey key{pixel, factor, factor * x - box.Left, factor * y - box.Top, box.Width, box.Height};
+    const TextImageKey key = KeyOf(pixel, factor, x, y, box);
     TextEngine& engine = TextEngine::Get();
     if (TextEngine::Keepable(key)) {
         // The image lies inside the box; the clip cuts it further.
@@ -413,6 +467,7 @@ void Painter::Impl::RenderText(TextLayout& text, int x, int y, const TRect& box,
     cairo_move_to(c, x, y);
     pango_cairo_show_layout(c, text.layout.get());
     cairo_restore(c);
+    engine.CountDrawing();
 }
 
 void Painter::DrawText(const TRect& box, std::string_view cp1252, const TFont& font, const TextOptions& opts,
@@ -421,26 +476,24 @@ void Painter::DrawText(const TRect& box, std::string_view cp1252, const TFont& f
     const TRect device = impl_->scale.ToDevice(b);
     const TRect clip = device.Intersect(impl_->state.clip);
     if (clip.Empty() || cp1252.empty()) return;
-    const int wrapWidth = opts.wordWrap ? box.Width : -1;
-    TextLayout& text = TextEngine::Get().Layout(cp1252, font, opts.showAccelChar, wrapWidth, opts.alignment);
-
-    int x = b.Left;
-    if (!opts.wordWrap) {
-        if (opts.alignment == TAlignment::taRightJustify) x += b.Width - text.width;
-        if (opts.alignment == TAlignment::taCenter) x += (b.Width - text.width) / 2;
-        x -= text.x;
-    }
-    int y = b.Top - text.y;
-    if (opts.layout == TTextLayout::tlCenter) y += (b.Height - text.height) / 2;
-    if (opts.layout == TTextLayout::tlBottom) y += b.Height - text.height;
-
-    if (opts.look == TextLook::Greyed) {
-        impl_->RenderText(text, x + 1, y + 1, device, clip, Pixel(clBtnHighlight));
-        impl_->RenderText(text, x, y, device, clip, Pixel(clBtnShadow));
-        return;
-    }
-    impl_->RenderText(text, x, y, device, clip, Pixel(colorOverride == kNoColor ? font.Color : colorOverride));
+    const PlacedText placed = Place(b, cp1252, font, opts);
+    for (const Stroke& stroke : StrokesOf(font, opts, colorOverride))
+        impl_->RenderText(placed.text, placed.x + stroke.dx, placed.y + stroke.dy, device, clip, Pixel(stroke.color));
 }
+
+void PrepareText(const TRect& frameBox, std::string_view cp1252, const TFont& font, const TextOptions& opts,
+                 DisplayScale scale, TColor colorOverride) {
+    const TRect device = scale.ToDevice(frameBox);
+    if (device.Empty() || cp1252.empty()) return;
+    const PlacedText placed = Place(frameBox, cp1252, font, opts);
+    for (const Stroke& stroke : StrokesOf(font, opts, colorOverride)) {
+        const TextImageKey key =
+            KeyOf(Pixel(stroke.color), scale.Factor(), placed.x + stroke.dx, placed.y + stroke.dy, device);
+        TextEngine::Get().Prepare(placed.text, key);
+    }
+}
+
+TextWork TextWorkDone() { return TextEngine::Get().Work(); }
 
 TextSize MeasureText(std::string_view cp1252, const TFont& font, bool showAccelChar, int wrapWidth) {
     if (cp1252.empty()) cp1252 = " ";

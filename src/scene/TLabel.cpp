@@ -33,20 +33,34 @@ void TLabel::FontChanged() {
 
 void TLabel::Loaded() { AdjustSize(); }
 
-void TLabel::AdjustSize() {
-    if (!autoSize_) return;
-    const TextSize size = MeasureText(caption_, Font(), options_.showAccelChar, options_.wordWrap ? Width() : 0);
+TRect TLabel::BoundsFor(const std::string& text) const {
+    if (!autoSize_) return BoundsRect();
+    const TextSize size = MeasureText(text, Font(), options_.showAccelChar, options_.wordWrap ? Width() : 0);
     // A right-justified label grows to the left: its right edge stays.
     const int left = options_.alignment == TAlignment::taRightJustify ? Left() + Width() - size.width : Left();
-    SetBounds(left, Top(), size.width, size.height);
+    return {left, Top(), size.width, size.height};
+}
+
+void TLabel::AdjustSize() {
+    if (!autoSize_) return;
+    const TRect bounds = BoundsFor(caption_);
+    SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+}
+
+TextOptions TLabel::DrawnOptions() const {
+    TextOptions options = options_;
+    options.look = Enabled() ? TextLook::Normal : TextLook::Greyed;
+    return options;
 }
 
 void TLabel::Paint(Painter& painter) {
     const TRect box{0, 0, Width(), Height()};
     if (!transparent_) painter.FillRect(box, color_);
-    TextOptions options = options_;
-    options.look = Enabled() ? TextLook::Normal : TextLook::Greyed;
-    painter.DrawText(box, caption_, Font(), options);
+    painter.DrawText(box, caption_, Font(), DrawnOptions());
+}
+
+void TLabel::PrepareCaption(const std::string& text) const {
+    PrepareText(BoundsFor(text), text, Font(), DrawnOptions(), Owner().Scale());
 }
 
 }  // namespace scene

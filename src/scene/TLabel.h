@@ -18,6 +18,9 @@ public:
     // Captions hold Windows-1252 bytes.
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& text);
+    // Readies a caption the label is about to show, as it would show it now, so
+    // that showing it costs no text work then (see PrepareText).
+    void PrepareCaption(const std::string& text) const;
 
     TAlignment Alignment() const { return options_.alignment; }
     void SetAlignment(TAlignment a);
@@ -40,6 +43,9 @@ protected:
 private:
     // Takes the measured size of the text when AutoSize is on.
     void AdjustSize();
+    // The bounds the label takes for text, and the options it is drawn with.
+    TRect BoundsFor(const std::string& text) const;
+    TextOptions DrawnOptions() const;
     // Stores a changed option and redraws; the text may need measuring again.
     template <typename T>
     void Change(T& field, T value, bool remeasure);

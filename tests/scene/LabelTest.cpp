@@ -317,3 +317,44 @@ TEST(TextDrawing, ATextLooksTheSameAfterManyOthers) {
     EXPECT_TRUE(draw("Score: 1000").SameAs(scores.front()));
     EXPECT_GT(first.CountNot({0, 0, 310, 60}, painttest::Px(clWhite)), 100);
 }
+
+// A caption readied ahead shows without the text library, exactly as an unreadied
+// one shows the first time (drawn straight into the window): a label that sizes
+// itself leftwards and a greyed one, at two densities.
+TEST(LabelReadying, AReadiedCaptionShowsAsItWouldUnreadiedWithoutTextWork) {
+    int run = 0;
+    for (const double factor : {1.0, 1.5}) {
+        for (const bool greyed : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "factor " << factor << (greyed ? " greyed" : ""));
+            const std::string next = "Score: " + std::to_string(4711 + run++);
+            const auto shown = [&](bool readied) {
+                platform::HeadlessPlatform platform;
+                platform.SetPresentationScale(DisplayScale::FromFactor(factor));
+                Application app(platform, "/games/SWOOPY.EXE");
+                Form form(app, "Form1");
+                form.ClientWidth = 320;
+                form.ClientHeight = 80;
+                form.Color = clSilver;
+                TLabel label(form);
+                label.SetFont(TrebuchetBold(-32));
+                label.SetTransparent(true);
+                label.SetAlignment(TAlignment::taRightJustify);
+                label.SetBounds(101, 13, 150, 40);
+                label.SetEnabled(!greyed);
+                label.SetCaption("Score: 9");
+                form.LoadAll();
+                form.Show();
+                form.Repaint();
+                if (readied) label.PrepareCaption(next);
+                const TextWork before = TextWorkDone();
+                label.SetCaption(next);
+                form.Repaint();
+                EXPECT_EQ(TextWorkDone() == before, readied);
+                return platform.Window(platform.MainWindowId()).pixels;
+            };
+            const std::vector<std::uint32_t> drawn = shown(false), readied = shown(true);
+            EXPECT_EQ(readied, drawn);
+            EXPECT_GT(std::count_if(drawn.begin(), drawn.end(), [](std::uint32_t p) { return p != Px(clSilver); }), 100);
+        }
+    }
+}
