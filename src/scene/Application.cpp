@@ -112,16 +112,21 @@ bool Application::RunPosted()
     return true;
 }
 
-void Application::PostWhenIdle(std::function<void()> fn)
+void Application::PostWhenIdle(std::function<void()> fn, const void* owner)
 {
-    idleWork_.push_back(std::move(fn));
+    idleWork_.push_back({std::move(fn), owner});
+}
+
+void Application::DropIdleWork(const void* owner)
+{
+    std::erase_if(idleWork_, [owner](const IdleWork& w) { return w.owner == owner; });
 }
 
 bool Application::RunIdleWork()
 {
     if (idleWork_.empty() || openBox_ || terminated_)
         return false;
-    const std::function<void()> fn = std::move(idleWork_.front());
+    const std::function<void()> fn = std::move(idleWork_.front().fn);
     idleWork_.pop_front();
     Timed([&fn, this] { Guard(fn); });
     return true;

@@ -58,8 +58,10 @@ public:
     void Post(std::function<void()> fn);
     // Loop thread: queues fn for when the loop has nothing else to do (no posted
     // work, input, repaint or due timer, no error box), one per pass, so input
-    // waits at most for one of them. For work done ahead of need.
-    void PostWhenIdle(std::function<void()> fn);
+    // waits at most for one of them. For work done ahead of need. Work given an
+    // owner is dropped unrun by DropIdleWork(owner), as a form does when it goes.
+    void PostWhenIdle(std::function<void()> fn, const void* owner = nullptr);
+    void DropIdleWork(const void* owner);
 
     // Timers.
     void ArmTimer(TTimer& t);
@@ -118,7 +120,11 @@ private:
     std::mutex postedMutex_;
     std::deque<std::function<void()>> posted_;
 
-    std::deque<std::function<void()>> idleWork_;
+    struct IdleWork {
+        std::function<void()> fn;
+        const void* owner;
+    };
+    std::deque<IdleWork> idleWork_;
 
     std::vector<TTimer*> armed_;
     int timerLimit_ = 256;

@@ -38,6 +38,7 @@ Form::~Form()
 {
     stopDecodingAhead_ = true;
     WaitForPicturesAhead();
+    app_.DropIdleWork(this);
     // Run-time shapes unregister while the lists still exist.
     madeShapes_.clear();
     if (app_.MainForm() == this)

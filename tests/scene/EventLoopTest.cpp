@@ -77,6 +77,20 @@ TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue)
     EXPECT_EQ(log.Text(), "idle4");
 }
 
+// Idle work left by a form that has gone is dropped with it; other work stays.
+TEST_F(Loop, AFormThatGoesTakesItsIdleWorkWithIt)
+{
+    Start();
+    EventLog log;
+    {
+        Form other(app, "other");
+        app.PostWhenIdle([&] { log.Add("other's"); }, &other);
+        app.PostWhenIdle([&] { log.Add("the app's"); });
+    }
+    app.RunFor(0);
+    EXPECT_EQ(log.Text(), "the app's");
+}
+
 TEST_F(Loop, EveryTickIsOnScreenBeforeTheNextOne)
 {
     Probe mover(form, "mover", {0, 0, 20, 20});
