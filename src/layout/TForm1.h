@@ -175,6 +175,14 @@ private:
     void ShowScoreAndLives();
     void ShowMoney();
     void ShowMoverStage();
+    void ReadyClockCounts();
+
+    // The clock's counts whose captions are readied ahead, low to high; none at first.
+    struct ReadyCounts {
+        int low = 1, high = 0;
+        bool Holds(int n) const { return low <= n && n <= high; }
+    };
+    ReadyCounts timeReady, scoreReady;
 };
 
 // The tile field.

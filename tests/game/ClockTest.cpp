@@ -3,6 +3,8 @@
 #include <string>
 
 #include "game/PlayHarness.h"
+#include "scene/Painter.h"
+#include "scene/TLabel.h"
 
 namespace {
 
@@ -49,6 +51,31 @@ TEST(ClockTest, SixtyFirstZeroLastAPointASecondAndTheRedsOnceAtSecondEight) {
     EXPECT_EQ(f.Label7.Caption(), "Time:  0 s");
     EXPECT_EQ(f.State.timeLeft, -1);
     EXPECT_EQ(f.State.score, 61) << "one point a second and no touch: the pointer never moved";
+}
+
+// While the loop is idle after a clock second, the next eight times and scores
+// are laid out and drawn ahead (readying one again then costs no text work); a
+// score that leaves the run, as a catch's does, has the next second ready a new one.
+TEST(ClockTest, TheComingSecondsTimesAndScoresAreReadiedWhileIdle) {
+    PlayHarness play;
+    TForm1& f = play.f;
+    const auto ready = [](const scene::TLabel& label, const std::string& caption) {
+        const scene::TextWork before = scene::TextWorkDone();
+        label.PrepareCaption(caption);
+        return scene::TextWorkDone() == before;
+    };
+    play.Second();
+    EXPECT_EQ(f.Label7.Caption(), "Time:  60 s");
+    for (const char* time : {"Time:  59 s", "Time:  52 s"}) EXPECT_TRUE(ready(f.Label7, time)) << time;
+    for (const char* score : {"Score: 1", "Score: 8"}) EXPECT_TRUE(ready(f.FINALSCORE, score)) << score;
+    EXPECT_FALSE(ready(f.Label7, "Time:  51 s")) << "beyond the run";
+    EXPECT_FALSE(ready(f.FINALSCORE, "Score: 9")) << "beyond the run";
+
+    f.State.score += 43;   // the green circle's points
+    play.Second();
+    EXPECT_EQ(f.State.score, 45);
+    EXPECT_TRUE(ready(f.FINALSCORE, "Score: 52"));
+    EXPECT_TRUE(ready(f.Label7, "Time:  58 s")) << "the times' run still holds";
 }
 
 TEST(ClockTest, AStageOverridesTheRedsOfSecondEight) {
