@@ -1,5 +1,6 @@
 // The one-second clock, the status line under the playfield with the lives
 // counter above it, and the shop offers that the coins allow.
+#include <algorithm>
 #include <string>
 
 #include "layout/TForm1.h"
@@ -48,15 +49,17 @@ void TForm1::Timer1Timer(scene::TTimer& /*Sender*/) {
 // the next second readies a new one.
 void TForm1::ReadyClockCounts() {
     constexpr int kAhead = 8;
-    const int time = State.timeLeft;   // the next second shows it
+    const int time = State.timeLeft;   // the next second shows it; below zero the game is over
     const int score = State.score;     // shown at the next beat, then one more a second
+    if (time < 0) return;
     const bool readyTime = !timeReady.Holds(time);
     const bool readyScore = !scoreReady.Holds(score + 1);
-    if (readyTime) timeReady = {time - kAhead + 1, time};
+    if (readyTime) timeReady = {std::max(0, time - kAhead + 1), time};
     if (readyScore) scoreReady = {score, score + kAhead - 1};
     const scene::Form* owner = this;   // the form drops the steps when it goes
     for (int i = 0; i < kAhead; ++i) {
-        if (readyTime) App().PostWhenIdle([this, n = time - i] { Label7.PrepareCaption(TimeCaption(n)); }, owner);
+        if (readyTime && time - i >= 0)
+            App().PostWhenIdle([this, n = time - i] { Label7.PrepareCaption(TimeCaption(n)); }, owner);
         if (readyScore)
             App().PostWhenIdle([this, n = score + i] { FINALSCORE.PrepareCaption(ScoreCaption(n)); }, owner);
     }

@@ -76,6 +76,12 @@ TEST(ClockTest, TheComingSecondsTimesAndScoresAreReadiedWhileIdle) {
     EXPECT_EQ(f.State.score, 45);
     EXPECT_TRUE(ready(f.FINALSCORE, "Score: 52"));
     EXPECT_TRUE(ready(f.Label7, "Time:  58 s")) << "the times' run still holds";
+
+    // Nothing is readied below "Time:  0 s", the last second shown.
+    play.Second(55);
+    EXPECT_EQ(f.Label7.Caption(), "Time:  4 s");
+    EXPECT_TRUE(ready(f.Label7, "Time:  0 s"));
+    EXPECT_FALSE(ready(f.Label7, "Time:  -1 s"));
 }
 
 TEST(ClockTest, AStageOverridesTheRedsOfSecondEight) {
