@@ -23,7 +23,10 @@
 #   scripts/play_cpu.sh [BUILD] [SECONDS] [PROGRAM]   (defaults: build, 60, play_probe)
 #   PLAY_CPU_LIMIT=2       the share of one core allowed, in percent (the game's median)
 #   PLAY_CPU_ROUNDS=1      game-and-floor rounds, each SECONDS long a side
-#   PLAY_CPU_PERF=1        also records where the time goes with perf (adds its own cost)
+#   PLAY_CPU_PERF=1        also records where the time goes with perf, with call
+#                          graphs (adds its own cost): by library, the busiest
+#                          functions, and the share of samples in each part of the
+#                          game (a sample counts for every part on its stack)
 #   PLAY_CPU_FLOOR=0       skips the floor
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -83,7 +86,7 @@ measure_game() {
   start_ticks=$(ticks /proc/$pid/stat)
   start_time=$(date +%s.%N)
   if [ "${PLAY_CPU_PERF:-0}" = 1 ]; then
-    perf record -F 999 -p "$pid" -o "$work/perf.data" -- sleep "$seconds" >/dev/null 2>&1
+    perf record -F 3999 --call-graph dwarf,8192 -p "$pid" -o "$work/perf.data" -- sleep "$seconds" >/dev/null 2>&1
   else
     sleep "$seconds"
   fi
@@ -103,8 +106,25 @@ measure_game() {
   if [ "${PLAY_CPU_PERF:-0}" = 1 ]; then
     echo "where the samples fell, by library, then the busiest functions:"
     perf report -i "$work/perf.data" --sort dso --stdio 2>/dev/null | grep '%' | grep -v '^#' | head -12
-    perf report -i "$work/perf.data" --sort dso,symbol --stdio 2>/dev/null | grep '%' | grep -v '^#' |
-      cut -c1-110 | head -25
+    perf report -i "$work/perf.data" --no-children --sort dso,symbol --stdio -g none 2>/dev/null |
+      grep '%' | grep -v '^#' | cut -c1-110 | head -25
+    echo "the share of samples in each part of the game:"
+    perf script -i "$work/perf.data" -F ip,sym 2>/dev/null | awk '
+      BEGIN {
+        RS = ""
+        n = split("composing|Form::Compose;shapes|TShape::Paint;pictures|TImage::Paint;" \
+                  "labels|TLabel::Paint;readying captions|PrepareCaption;presenting|::Present;" \
+                  "timers|TTimer::Tick;input events|Application::Dispatch;waiting for events|WaitEvent;" \
+                  "mixing sound|Mixer::", parts, ";")
+      }
+      {
+        ++total
+        for (i = 1; i <= n; ++i) { split(parts[i], p, "|"); if (index($0, p[2])) ++hits[i] }
+      }
+      END {
+        for (i = 1; i <= n; ++i) { split(parts[i], p, "|"); printf "  %-20s %5.1f %%\n", p[1], 100 * hits[i] / total }
+        printf "  (%d samples)\n", total
+      }'
   fi
   stop_program
 }
