@@ -101,17 +101,27 @@ BENCHMARK(BM_PlayBeatHeadless)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 // In play the loop sleeps a beat between frames, and what else the machine ran
 // meanwhile has taken the caches: each beat is timed after a walk through a
 // buffer twice the size of a core's second-level cache.
+class ColdCaches {
+public:
+    // Seconds that work takes, run after the walk.
+    template <typename Work>
+    double Time(Work work) {
+        for (std::size_t i = 0; i < other_.size(); i += 8) sum_ += other_[i]++;
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    ~ColdCaches() { benchmark::DoNotOptimize(sum_); }
+
+private:
+    std::vector<std::uint64_t> other_ = std::vector<std::uint64_t>((8u << 20) / sizeof(std::uint64_t), 1);
+    std::uint64_t sum_ = 0;
+};
+
 void BM_PlayBeatHeadlessColdCaches(benchmark::State& state) {
     static PlayRig rig(std::make_unique<platform::HeadlessPlatform>());
-    std::vector<std::uint64_t> other((8u << 20) / sizeof(std::uint64_t), 1);
-    std::uint64_t sum = 0;
-    for (auto _ : state) {
-        for (std::size_t i = 0; i < other.size(); i += 8) sum += other[i]++;
-        const auto start = std::chrono::steady_clock::now();
-        rig.Beat();
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    benchmark::DoNotOptimize(sum);
+    ColdCaches cold;
+    for (auto _ : state) state.SetIterationTime(cold.Time([] { rig.Beat(); }));
     state.counters["movers"] = rig.MoversShown();
 }
 BENCHMARK(BM_PlayBeatHeadlessColdCaches)->Unit(benchmark::kMicrosecond)->UseManualTime()->MinTime(1.0);
@@ -122,22 +132,12 @@ BENCHMARK(BM_PlayBeatHeadlessColdCaches)->Unit(benchmark::kMicrosecond)->UseManu
 void BM_PlaySecondHeadlessColdCaches(benchmark::State& state) {
     static PlayRig rig(std::make_unique<platform::HeadlessPlatform>());
     rig.LongGame();
-    std::vector<std::uint64_t> other((8u << 20) / sizeof(std::uint64_t), 1);
-    std::uint64_t sum = 0;
+    ColdCaches cold;
     for (auto _ : state) {
-        double seconds = 0;
-        for (int beat = 0; beat < 64; ++beat) {
-            for (std::size_t i = 0; i < other.size(); i += 8) sum += other[i]++;
-            const auto start = std::chrono::steady_clock::now();
-            if (beat == 0)
-                rig.ClockBeat();
-            else
-                rig.Beat();
-            seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        }
+        double seconds = cold.Time([] { rig.ClockBeat(); });
+        for (int beat = 1; beat < 64; ++beat) seconds += cold.Time([] { rig.Beat(); });
         state.SetIterationTime(seconds);
     }
-    benchmark::DoNotOptimize(sum);
 }
 BENCHMARK(BM_PlaySecondHeadlessColdCaches)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(5.0);
 
