@@ -319,13 +319,25 @@ TEST(TextDrawing, ATextLooksTheSameAfterManyOthers) {
 }
 
 // A caption readied ahead shows without the text library, exactly as an unreadied
-// one shows the first time (drawn straight into the window): a label that sizes
-// itself leftwards and a greyed one, at two densities.
+// one shows the first time (drawn straight into the window): labels that size
+// themselves leftwards or to the right, a fixed one that centres its text, and a
+// greyed one, at two densities.
 TEST(LabelReadying, AReadiedCaptionShowsAsItWouldUnreadiedWithoutTextWork) {
+    struct Case {
+        TAlignment alignment;
+        bool autoSize, greyed;
+    };
+    constexpr Case kCases[] = {
+        {TAlignment::taRightJustify, true, false},
+        {TAlignment::taRightJustify, true, true},
+        {TAlignment::taLeftJustify, true, false},
+        {TAlignment::taCenter, false, false},
+    };
     int run = 0;
     for (const double factor : {1.0, 1.5}) {
-        for (const bool greyed : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "factor " << factor << (greyed ? " greyed" : ""));
+        for (const auto [alignment, autoSize, greyed] : kCases) {
+            SCOPED_TRACE(testing::Message() << "factor " << factor << ", alignment " << static_cast<int>(alignment)
+                                            << (autoSize ? ", sizing itself" : "") << (greyed ? ", greyed" : ""));
             const std::string next = "Score: " + std::to_string(4711 + run++);
             const auto shown = [&](bool readied) {
                 platform::HeadlessPlatform platform;
@@ -338,7 +350,8 @@ TEST(LabelReadying, AReadiedCaptionShowsAsItWouldUnreadiedWithoutTextWork) {
                 TLabel label(form);
                 label.SetFont(TrebuchetBold(-32));
                 label.SetTransparent(true);
-                label.SetAlignment(TAlignment::taRightJustify);
+                label.SetAutoSize(autoSize);
+                label.SetAlignment(alignment);
                 label.SetBounds(101, 13, 150, 40);
                 label.SetEnabled(!greyed);
                 label.SetCaption("Score: 9");
