@@ -241,8 +241,12 @@ std::vector<std::string> TForm1::SoundFiles() {
 
 void TForm1::PrepareText(DisplayScale scale) {
     // Every caption measured in its font, as the window's load measures it (the
-    // faces load, the captions are shaped); the shown ones drawn as well.
-    auto prepare = [scale](const char* name, const char* text, const TFont& font, TAlignment alignment) {
+    // faces load, the captions are shaped); the shown ones drawn as well. An
+    // empty caption of a fixed size is neither measured nor drawn until it
+    // changes: its font waits for the idle glyph rendering.
+    auto prepare = [scale](const char* name, const char* text, const TFont& font, TAlignment alignment,
+                           bool measuredAtLoad) {
+        if (*text == '\0' && !measuredAtLoad) return;
         TextOptions options;
         options.alignment = alignment;
         if (RowOf(name).visible)
@@ -251,9 +255,12 @@ void TForm1::PrepareText(DisplayScale scale) {
             MeasureText(text, font, options.showAccelChar);
     };
     for (const auto& row : kLabels)
-        prepare(row.name, row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment);
+        prepare(row.name, row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment,
+                row.autoSize);
+    // Text panels and fields measure a line in their font whenever they are drawn, empty or not.
     for (const auto& row : kControls)
-        prepare(row.name, row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify);
+        prepare(row.name, row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify,
+                true);
 }
 
 void TForm1::RenderGlyphsWhenIdle() {
