@@ -59,6 +59,8 @@ int main() {
     const scene::DisplayScale scale = platform->PresentationScale();
     std::jthread text = Ahead([scale] { layout::TForm1::PrepareText(scale); });
     std::jthread pictures = Ahead([scale] { layout::TForm1::DecodeShownPictures(scale); });
+    // Meanwhile this thread makes the window, hidden, and touches its frame.
+    if (folderError.empty()) platform->MakeWindowAhead(layout::TForm1::WindowOptionsAt(scale));
 
     scene::Application app(*platform, programPath);
     // For measuring: a line per presented frame.

@@ -25,6 +25,18 @@ namespace {
 constexpr bool kShown = true;
 constexpr bool kHidden = false;
 
+// The window: its caption, outer corner and client size.
+constexpr const char* kCaption = "Swoopy!";
+constexpr int kWindowLeft = 192, kWindowTop = 112;
+constexpr int kClientWidth = 1109, kClientHeight = 607;
+
+std::vector<std::uint32_t> LayoutIcon() {
+    std::vector<std::uint32_t> argb(32 * 32);
+    for (int i = 0; i < 32 * 32; ++i)
+        argb[i] = kIconMask[i] ? 0u : 0xFF000000u | kIconPalette[kIconIndices[i] & 15];
+    return argb;
+}
+
 // Bounds and visibility of every element, in creation order.
 struct ElementRow {
     const char* name;
@@ -306,18 +318,20 @@ SceneElement* TForm1::FindElement(const std::string& name) const {
     return nullptr;
 }
 
+WindowOptions TForm1::WindowOptionsAt(DisplayScale scale) {
+    return OptionsForWindow(kCaption, kWindowLeft, kWindowTop, kClientWidth, kClientHeight, LayoutIcon(), scale);
+}
+
 void TForm1::ApplyLayout() {
-    Caption = "Swoopy!";
-    ClientWidth = 1109;
-    ClientHeight = 607;
-    WindowLeft = 192;
-    WindowTop = 112;
+    Caption = kCaption;
+    ClientWidth = kClientWidth;
+    ClientHeight = kClientHeight;
+    WindowLeft = kWindowLeft;
+    WindowTop = kWindowTop;
     Color = clSilver;
     Cursor = TCursor::crHandPoint;
     Font = TFont{"MS Sans Serif", -11, 0, clWindowText, DEFAULT_CHARSET};
-    IconArgb.resize(32 * 32);
-    for (int i = 0; i < 32 * 32; ++i)
-        IconArgb[i] = kIconMask[i] ? 0u : 0xFF000000u | kIconPalette[kIconIndices[i] & 15];
+    IconArgb = LayoutIcon();
 
     for (const auto& row : kShapes) {
         auto& shape = As<TShape>(*this, row.name);

@@ -46,6 +46,8 @@ public:
     // The pictures the first frame shows, decoded and scaled to their boxes'
     // device pixels; a draw that needs one meanwhile waits for it.
     static void DecodeShownPictures(scene::DisplayScale scale);
+    // The window the form shows itself in at scale, for making it ahead.
+    static scene::WindowOptions WindowOptionsAt(scene::DisplayScale scale);
     // Renders the printable characters in every font of the layout at the shown
     // window's scale, off screen, a few at a time whenever the loop is idle: the
     // captions the game sets later (score, lives, time, money, the countdown)

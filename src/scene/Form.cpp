@@ -102,21 +102,29 @@ void Form::DoCreate()
         app_.Guard([this] { OnCreate(*this); });
 }
 
+WindowOptions Form::OptionsForWindow(const std::string& caption, int left, int top, int clientWidth,
+                                     int clientHeight, const std::vector<std::uint32_t>& iconArgb,
+                                     DisplayScale scale)
+{
+    WindowOptions options;
+    options.title = Cp1252ToUtf8(caption);
+    options.left = scale.ToDevice(left);
+    options.top = scale.ToDevice(top);
+    const TRect client = scale.ToDevice(TRect{0, 0, clientWidth, clientHeight});
+    options.clientWidth = client.Width;
+    options.clientHeight = client.Height;
+    options.iconArgb = iconArgb;
+    options.iconSize = iconArgb.size() == 32 * 32 ? 32 : 0;
+    return options;
+}
+
 void Form::Show()
 {
     if (window_)
         return;
     scale_ = app_.GetPlatform().PresentationScale();
-    WindowOptions options;
-    options.title = Cp1252ToUtf8(Caption);
-    options.left = scale_.ToDevice(WindowLeft);
-    options.top = scale_.ToDevice(WindowTop);
-    const TRect client = scale_.ToDevice(ClientRect());
-    options.clientWidth = client.Width;
-    options.clientHeight = client.Height;
-    options.iconArgb = IconArgb;
-    options.iconSize = IconArgb.size() == 32 * 32 ? 32 : 0;
-    window_ = app_.GetPlatform().CreateWindow(options);
+    window_ = app_.GetPlatform().CreateWindow(
+        OptionsForWindow(Caption, WindowLeft, WindowTop, ClientWidth, ClientHeight, IconArgb, scale_));
     window_->Show();
     cursorShown_ = false;
     if (!app_.MainForm())

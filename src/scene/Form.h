@@ -76,6 +76,11 @@ public:
     // Makes the platform window at the platform's presentation scale, shows it
     // and gives the first focus.
     void Show();
+    // What Show asks the platform for, from the form's caption, place, client
+    // size and icon in layout pixels, at the presentation scale.
+    static WindowOptions OptionsForWindow(const std::string& caption, int left, int top, int clientWidth,
+                                          int clientHeight, const std::vector<std::uint32_t>& iconArgb,
+                                          DisplayScale scale);
     // Ends the event loop; the window is destroyed with this object.
     void Close();
     bool Showing() const { return window_ != nullptr; }

@@ -63,6 +63,7 @@ struct WindowOptions {
     bool dialog = false;            // a modal box: no resize, takes the keyboard focus
     std::vector<std::uint32_t> iconArgb;   // optional icon, ARGB pixels
     int iconSize = 0;
+    bool operator==(const WindowOptions&) const = default;
 };
 
 class PlatformWindow {
@@ -115,6 +116,11 @@ public:
     // pixel. Windows, frames and pointer positions are in device pixels.
     virtual DisplayScale PresentationScale() { return {}; }
     virtual std::unique_ptr<PlatformWindow> CreateWindow(const WindowOptions& options) = 0;
+    // Makes, hidden, the window that a later CreateWindow with the same options
+    // hands over, and touches its frame's memory: done while the program readies
+    // other things, showing it later costs less. A failure here is left for
+    // CreateWindow to meet and report. A platform may make nothing ahead.
+    virtual void MakeWindowAhead(const WindowOptions& /*options*/) {}
 
     virtual std::string ClipboardText() = 0;
     virtual void SetClipboardText(const std::string& utf8) = 0;

@@ -133,6 +133,15 @@ TEST(LayoutTest, WindowProperties) {
     ASSERT_EQ(options.iconArgb.size(), 32u * 32u);
     EXPECT_EQ(f.Color, scene::clSilver);
     EXPECT_EQ(f.Cursor, TCursor::crHandPoint);
+
+    // The window made ahead at start-up is only used when it is the one the form asks for.
+    for (const double factor : {1.0, 1.5}) {
+        const scene::DisplayScale scale = scene::DisplayScale::FromFactor(factor);
+        GameHarness scaled(scale);
+        scaled.Start();
+        EXPECT_TRUE(layout::TForm1::WindowOptionsAt(scale) == scaled.platform.Window(scaled.MainWindow()).options)
+            << "at scale " << factor;
+    }
 }
 
 TEST(LayoutTest, TimersAreArmedAtLoadAndStoppedByTheCreateHandler) {

@@ -60,6 +60,44 @@ TEST_F(SdlWindows, WindowHasTheClientSizePlaceAndTitleAskedForAndCannotBeResized
     EXPECT_EQ(SDL_GetWindowFlags(w) & SDL_WINDOW_RESIZABLE, 0u);
 }
 
+// The hidden window of that title, if SDL has one (ids count up from 1 per start).
+SDL_Window* HiddenWindowTitled(const char* title) {
+    for (Uint32 id = 1; id < 64; ++id) {
+        SDL_Window* w = SDL_GetWindowFromID(id);
+        if (w && std::string(SDL_GetWindowTitle(w)) == title && !(SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN)) return w;
+    }
+    return nullptr;
+}
+
+TEST_F(SdlWindows, AWindowMadeAheadIsHandedOverOnceAndOnlyForTheOptionsItWasMadeWith) {
+    scene::WindowOptions options;
+    options.title = "ahead";
+    options.clientWidth = 320;
+    options.clientHeight = 200;
+    platform->MakeWindowAhead(options);
+    SDL_Window* ahead = HiddenWindowTitled("ahead");
+    ASSERT_NE(ahead, nullptr) << "no hidden window was made ahead";
+    windows.push_back(platform->CreateWindow(options));
+    EXPECT_EQ(SdlWindowOf(*windows.back()), ahead);
+    windows.back()->Show();
+    EXPECT_NE(SDL_GetWindowFlags(ahead) & SDL_WINDOW_SHOWN, 0u);
+    windows.push_back(platform->CreateWindow(options));
+    EXPECT_NE(SdlWindowOf(*windows.back()), ahead) << "a window made ahead was handed over twice";
+
+    // Asked for another window, the platform makes it and lets the one made ahead go.
+    options.title = "unused";
+    platform->MakeWindowAhead(options);
+    ASSERT_NE(HiddenWindowTitled("unused"), nullptr);
+    options.title = "asked";
+    options.clientWidth = 200;
+    windows.push_back(platform->CreateWindow(options));
+    int width = 0, height = 0;
+    SDL_GetWindowSize(SdlWindowOf(*windows.back()), &width, &height);
+    EXPECT_STREQ(SDL_GetWindowTitle(SdlWindowOf(*windows.back())), "asked");
+    EXPECT_EQ(width, 200);
+    EXPECT_EQ(HiddenWindowTitled("unused"), nullptr);
+}
+
 TEST_F(SdlWindows, NegativePositionLetsThePlatformCentreTheWindow) {
     scene::WindowOptions options;
     options.left = -1;

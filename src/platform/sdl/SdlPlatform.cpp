@@ -65,6 +65,7 @@ public:
     void Wake() override;
     scene::DisplayScale PresentationScale() override { return scale_; }
     std::unique_ptr<scene::PlatformWindow> CreateWindow(const scene::WindowOptions& options) override;
+    void MakeWindowAhead(const scene::WindowOptions& options) override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& utf8) override;
     std::unique_ptr<scene::AudioOut> OpenAudio(scene::AudioRender render) override;
@@ -90,6 +91,9 @@ private:
     std::array<SdlCursorHandle, 5> cursors_;   // indexed by scene::TCursor
     SDL_Cursor* shown_ = nullptr;
     std::vector<int> windows_;                 // open windows, oldest first
+    // Made hidden ahead of time, for the first CreateWindow with its options.
+    std::unique_ptr<SdlWindow> ahead_;
+    scene::WindowOptions aheadOptions_;
     int textInputUsers_ = 0;
 };
 
@@ -184,8 +188,23 @@ void SdlPlatform::Wake() {
     wait_.Wake();
 }
 
+void SdlPlatform::MakeWindowAhead(const scene::WindowOptions& options) {
+    ahead_.reset();
+    try {
+        auto window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), options);
+        window->TouchFrame();
+        ahead_ = std::move(window);
+        aheadOptions_ = options;
+    } catch (const std::exception&) {
+        // CreateWindow tries again and reports what fails.
+    }
+}
+
 std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::WindowOptions& options) {
-    auto window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), options);
+    std::unique_ptr<SdlWindow> window;
+    if (ahead_ && aheadOptions_ == options) window = std::move(ahead_);
+    ahead_.reset();
+    if (!window) window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), options);
     wait_.WatchDisplayOf(SDL_GetWindowFromID(static_cast<Uint32>(window->Id())));
     windows_.push_back(window->Id());
     return window;

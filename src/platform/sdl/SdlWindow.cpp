@@ -1,5 +1,6 @@
 #include "platform/sdl/SdlWindow.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "scene/Cp1252.h"
@@ -110,6 +111,11 @@ scene::FrameBuffer SdlWindow::Frame() {
         if (!shadow_) throw std::runtime_error(std::string("Cannot make the window's frame: ") + SDL_GetError());
     }
     return {static_cast<std::uint8_t*>(shadow_->pixels), shadow_->w, shadow_->h, shadow_->pitch};
+}
+
+void SdlWindow::TouchFrame() {
+    const scene::FrameBuffer frame = Frame();
+    std::memset(frame.pixels, 0, static_cast<std::size_t>(frame.stride) * static_cast<std::size_t>(frame.height));
 }
 
 void SdlWindow::Present(const std::vector<scene::TRect>& changed) {

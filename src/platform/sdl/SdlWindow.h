@@ -32,6 +32,9 @@ public:
     int Id() const override { return id_; }
     void Show() override;
     scene::FrameBuffer Frame() override;
+    // Writes the whole frame once, so that its memory is in place (and shared with
+    // the display) before the first frame is composed into it.
+    void TouchFrame();
     void Present(const std::vector<scene::TRect>& changed) override;
     void SetCursor(scene::TCursor cursor) override;
     void StartTextInput() override;
