@@ -201,10 +201,10 @@ void SdlPlatform::MakeWindowAhead(const scene::WindowOptions& options) {
 }
 
 std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::WindowOptions& options) {
-    std::unique_ptr<SdlWindow> window;
-    if (ahead_ && aheadOptions_ == options) window = std::move(ahead_);
-    ahead_.reset();
-    if (!window) window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), options);
+    // A window made ahead for other options goes unused.
+    std::unique_ptr<SdlWindow> window = std::move(ahead_);
+    if (!window || !(aheadOptions_ == options))
+        window = std::make_unique<SdlWindow>(static_cast<WindowHost&>(*this), options);
     wait_.WatchDisplayOf(SDL_GetWindowFromID(static_cast<Uint32>(window->Id())));
     windows_.push_back(window->Id());
     return window;
