@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the game and the tests need, but only when some are missing.
 set -euo pipefail
 need=(build-essential cmake pkg-config
-      libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev libjpeg62-turbo-dev
+      libsdl2-dev libx11-dev libxdamage-dev libcairo2-dev libpango1.0-dev libjpeg62-turbo-dev
       libsndfile1-dev libsamplerate0-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-paratype fonts-liberation fonts-dejavu-core fontconfig

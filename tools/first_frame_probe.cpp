@@ -3,6 +3,10 @@
 // first shows a chosen colour (the first presented frame). Then the program is
 // asked to end (SIGTERM) and reaped.
 //
+// The probe sleeps until the X server tells it something changed (a window made,
+// mapped or renamed; the window's contents drawn, through the DAMAGE extension):
+// polling, it took CPU from the program it timed and kept the X server busy.
+//
 //   first_frame_probe [-t TITLE] [-x X] [-y Y] [-c RRGGBB] [-s SECONDS] -- PROGRAM [ARGS...]
 //
 // Prints "map_ms=... frame_ms=..." on success; exit code 1 on a timeout or when
@@ -10,6 +14,8 @@
 // current working folder.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -155,6 +161,13 @@ int main(int argc, char** argv) {
     }
     XSetErrorHandler(IgnoreXErrors);
     const Window root = DefaultRootWindow(display.get());
+    int damageEvent = 0;
+    int damageError = 0;
+    if (!XDamageQueryExtension(display.get(), &damageEvent, &damageError)) {
+        std::fprintf(stderr, "first_frame_probe: the display has no DAMAGE extension\n");
+        return 1;
+    }
+    XSelectInput(display.get(), root, SubstructureNotifyMask);
 
     const Clock::time_point start = Clock::now();
     const pid_t pid = fork();
@@ -171,19 +184,46 @@ int main(int argc, char** argv) {
 
     const auto deadline = start + std::chrono::duration<double>(options.timeoutSeconds);
     Window window = 0;
+    Damage damage = 0;
     double mapMs = 0.0;
     double frameMs = -1.0;
-    while (Clock::now() < deadline && child.Running()) {
+    // Looks again only when something changed; the window is searched for, not
+    // taken from the event, so that a window manager's frames are looked into.
+    auto look = [&] {
         if (window == 0) {
             window = FindShownWindow(display.get(), root, options.title, 1);
-            if (window != 0) mapMs = MillisecondsSince(start);
+            if (window == 0) return;
+            mapMs = MillisecondsSince(start);
+            damage = XDamageCreate(display.get(), window, XDamageReportNonEmpty);
         }
-        if (window != 0 && PixelIs(display.get(), window, options.x, options.y, options.colour)) {
-            frameMs = MillisecondsSince(start);
-            break;
+        if (PixelIs(display.get(), window, options.x, options.y, options.colour)) frameMs = MillisecondsSince(start);
+    };
+    look();
+    while (frameMs < 0.0 && Clock::now() < deadline && child.Running()) {
+        bool changed = false;
+        while (XPending(display.get()) > 0) {
+            XEvent event;
+            XNextEvent(display.get(), &event);
+            if (event.type == damageEvent + XDamageNotify) {
+                XDamageSubtract(display.get(), damage, None, None);
+                changed = true;
+            } else if (event.type == CreateNotify) {
+                // Its title may come after it is made: ask to hear of it.
+                XSelectInput(display.get(), event.xcreatewindow.window, PropertyChangeMask);
+                changed = true;
+            } else if (event.type == MapNotify || event.type == PropertyNotify || event.type == ReparentNotify) {
+                changed = true;
+            }
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(250));
+        if (changed || window == 0) look();
+        if (frameMs >= 0.0) break;
+        // Woken by the server at once; every 20 ms regardless, to see whether the
+        // program ended. Events the last look read with its replies are already queued.
+        if (XPending(display.get()) > 0) continue;
+        pollfd fd{ConnectionNumber(display.get()), POLLIN, 0};
+        poll(&fd, 1, 20);
     }
+    if (damage != 0) XDamageDestroy(display.get(), damage);
     const bool ran = child.Running();
     child.End();
     if (frameMs < 0.0) {

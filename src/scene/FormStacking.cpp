@@ -1,5 +1,7 @@
 // Stacking and repaint: the stacking list's order, the marked region, and
 // composing frames from the background and the visible elements bottom up.
+#include <pthread.h>
+
 #include <algorithm>
 #include <memory>
 #include <thread>
@@ -190,6 +192,7 @@ void Form::StartDecodingAhead()
     shown.insert(shown.end(), hidden.begin(), hidden.end());
     // The thread keeps its own hold on the pictures: the elements may go first.
     decodingAhead_ = std::thread([jobs = std::move(shown), this] {
+        pthread_setname_np(pthread_self(), "swoopy decoding");
         for (const Job& job : jobs) {
             if (stopDecodingAhead_)
                 break;

@@ -1,5 +1,7 @@
 #include "sound/SoundPrefetch.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <exception>
 #include <utility>
@@ -8,7 +10,10 @@ namespace sound {
 
 SoundPrefetch::SoundPrefetch(std::vector<std::string> paths, int maxChannels) : maxChannels_(maxChannels) {
     for (std::string& p : paths) entries_.push_back({std::move(p), false, std::nullopt});
-    thread_ = std::thread([this] { Run(); });
+    thread_ = std::thread([this] {
+        pthread_setname_np(pthread_self(), "swoopy sounds");
+        Run();
+    });
 }
 
 SoundPrefetch::~SoundPrefetch() {
