@@ -13,15 +13,25 @@
 #                                              rate first (sox), as a player's own
 #                                              files might be: start-up then
 #                                              includes their rate conversion
+#   STARTUP_BESIDE=OTHER_BUILD                 also times that build's game in each
+#                                              run, the two taking turns to go
+#                                              first: a change measured against
+#                                              the build before it, under the same
+#                                              drift of the machine's speed
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build}")
 runs=${2:-10}
 limit=${STARTUP_LIMIT_MS:-200}
 ratio_limit=${STARTUP_FLOOR_RATIO:-1.5}
+beside=${STARTUP_BESIDE:+$(realpath "$STARTUP_BESIDE")}
 
 cmake --build "$build" -j2 --target swoopy first_frame_probe sdl_floor >/dev/null ||
   { echo "startup_time: cannot build swoopy, first_frame_probe and sdl_floor in $build" >&2; exit 2; }
+if [ -n "$beside" ] && [ ! -x "$beside/swoopy" ]; then
+  echo "startup_time: no game built in $beside" >&2
+  exit 2
+fi
 
 . "$root/scripts/xvfb.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
@@ -48,20 +58,39 @@ fi
 frames=()
 maps=()
 floors=()
+besides=()
+# first_frame PROGRAM: the first frame's milliseconds for the game built as PROGRAM.
+first_frame() {
+  local line
+  line=$(cd "$folder" && "$build/first_frame_probe" -t "Swoopy!" -x 850 -y 480 -c FFFFFF -s 10 -- "$1") || return 1
+  sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$line"
+}
 for i in $(seq 1 "$runs"); do
   folder="$work/run$i"
   mkdir -p "$folder"
   cp "$sounds"/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$folder/"
+  # The other build goes first in even runs, second in odd ones.
+  if [ -n "$beside" ] && [ $((i % 2)) -eq 0 ]; then
+    other=$(first_frame "$beside/swoopy") || { echo "startup_time: run $i: no first frame from $beside" >&2; exit 1; }
+  fi
   # The introduction panel's lower right corner is white in the first frame.
   line=$(cd "$folder" && "$build/first_frame_probe" -t "Swoopy!" -x 850 -y 480 -c FFFFFF -s 10 -- "$build/swoopy") ||
     { echo "startup_time: run $i: no first frame" >&2; exit 1; }
   map=$(sed -n 's/.*map_ms=\([0-9.]*\).*/\1/p' <<<"$line")
   frame=$(sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$line")
+  if [ -n "$beside" ] && [ $((i % 2)) -eq 1 ]; then
+    other=$(first_frame "$beside/swoopy") || { echo "startup_time: run $i: no first frame from $beside" >&2; exit 1; }
+  fi
   # The floor's whole window is white in its one frame.
   floor_line=$(cd "$folder" && "$build/first_frame_probe" -t "SDL floor" -x 850 -y 480 -c FFFFFF -s 10 -- "$build/sdl_floor") ||
     { echo "startup_time: run $i: no first frame from the floor" >&2; exit 1; }
   floor=$(sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$floor_line")
-  printf 'run %2d: window shown after %6.1f ms, first frame after %6.1f ms; floor %6.1f ms\n' "$i" "$map" "$frame" "$floor"
+  printf 'run %2d: window shown after %6.1f ms, first frame after %6.1f ms; floor %6.1f ms' "$i" "$map" "$frame" "$floor"
+  if [ -n "$beside" ]; then
+    printf '; the other build %6.1f ms' "$other"
+    besides+=("$other")
+  fi
+  echo
   maps+=("$map")
   frames+=("$frame")
   floors+=("$floor")
@@ -83,6 +112,10 @@ ratio=$(awk -v g="$median" -v f="$floor_median" 'BEGIN { printf "%.2f", g / f }'
 echo "window shown: median $map_median ms (fastest $map_low, slowest $map_high) over $runs runs"
 echo "first frame:  median $median ms (fastest $low, slowest $high) over $runs runs"
 echo "floor:        median $floor_median ms (fastest $floor_low, slowest $floor_high); the game takes $ratio times the floor"
+if [ -n "$beside" ]; then
+  read -r other_median other_low other_high < <(stats "${besides[@]}")
+  echo "other build:  median $other_median ms (fastest $other_low, slowest $other_high), $(awk -v g="$other_median" -v f="$floor_median" 'BEGIN { printf "%.2f", g / f }') times the floor ($beside)"
+fi
 status=0
 if awk -v m="$median" -v l="$limit" 'BEGIN { exit !(m > l) }'; then
   echo "startup_time: the median first frame, $median ms, is above the limit of $limit ms" >&2
