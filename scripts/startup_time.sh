@@ -59,34 +59,31 @@ frames=()
 maps=()
 floors=()
 besides=()
-# first_frame PROGRAM: the first frame's milliseconds for the game built as PROGRAM.
-first_frame() {
-  local line
-  line=$(cd "$folder" && "$build/first_frame_probe" -t "Swoopy!" -x 850 -y 480 -c FFFFFF -s 10 -- "$1") || return 1
-  sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$line"
-}
+# probe TITLE PROGRAM: the probe's line for PROGRAM started in this run's folder.
+probe() { (cd "$folder" && "$build/first_frame_probe" -t "$1" -x 850 -y 480 -c FFFFFF -s 10 -- "$2"); }
+# field NAME LINE: one of the line's milliseconds.
+field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
 for i in $(seq 1 "$runs"); do
   folder="$work/run$i"
   mkdir -p "$folder"
   cp "$sounds"/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$folder/"
-  # The other build goes first in even runs, second in odd ones.
+  # The other build goes first in even runs, second in odd ones; the introduction
+  # panel's lower right corner is white in the first frame.
   if [ -n "$beside" ] && [ $((i % 2)) -eq 0 ]; then
-    other=$(first_frame "$beside/swoopy") || { echo "startup_time: run $i: no first frame from $beside" >&2; exit 1; }
+    other_line=$(probe "Swoopy!" "$beside/swoopy") || { echo "startup_time: run $i: no first frame from $beside" >&2; exit 1; }
   fi
-  # The introduction panel's lower right corner is white in the first frame.
-  line=$(cd "$folder" && "$build/first_frame_probe" -t "Swoopy!" -x 850 -y 480 -c FFFFFF -s 10 -- "$build/swoopy") ||
-    { echo "startup_time: run $i: no first frame" >&2; exit 1; }
-  map=$(sed -n 's/.*map_ms=\([0-9.]*\).*/\1/p' <<<"$line")
-  frame=$(sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$line")
+  line=$(probe "Swoopy!" "$build/swoopy") || { echo "startup_time: run $i: no first frame" >&2; exit 1; }
   if [ -n "$beside" ] && [ $((i % 2)) -eq 1 ]; then
-    other=$(first_frame "$beside/swoopy") || { echo "startup_time: run $i: no first frame from $beside" >&2; exit 1; }
+    other_line=$(probe "Swoopy!" "$beside/swoopy") || { echo "startup_time: run $i: no first frame from $beside" >&2; exit 1; }
   fi
+  map=$(field map_ms "$line")
+  frame=$(field frame_ms "$line")
   # The floor's whole window is white in its one frame.
-  floor_line=$(cd "$folder" && "$build/first_frame_probe" -t "SDL floor" -x 850 -y 480 -c FFFFFF -s 10 -- "$build/sdl_floor") ||
-    { echo "startup_time: run $i: no first frame from the floor" >&2; exit 1; }
-  floor=$(sed -n 's/.*frame_ms=\([0-9.]*\).*/\1/p' <<<"$floor_line")
+  floor_line=$(probe "SDL floor" "$build/sdl_floor") || { echo "startup_time: run $i: no first frame from the floor" >&2; exit 1; }
+  floor=$(field frame_ms "$floor_line")
   printf 'run %2d: window shown after %6.1f ms, first frame after %6.1f ms; floor %6.1f ms' "$i" "$map" "$frame" "$floor"
   if [ -n "$beside" ]; then
+    other=$(field frame_ms "$other_line")
     printf '; the other build %6.1f ms' "$other"
     besides+=("$other")
   fi
