@@ -149,9 +149,14 @@ EInOutError FileError(int err) {
     }
 }
 
-TextReader::TextReader(const std::string& path) : TextReader(OpenOrThrow(path, O_RDONLY)) {
+// Only a file is read. A pipe would keep the game waiting for a writer (the
+// open itself does not wait here) and a device may never end, so they are
+// refused like a file that may not be read.
+TextReader::TextReader(const std::string& path) : TextReader(OpenOrThrow(path, O_RDONLY | O_NONBLOCK | O_NOCTTY)) {
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(EISDIR);
+    if (::fstat(fd_, &st) != 0) throw FileError(errno);
+    if (S_ISDIR(st.st_mode)) throw FileError(EISDIR);
+    if (!S_ISREG(st.st_mode)) throw FileError(EACCES);
 }
 
 TextReader::TextReader(int fd) : fd_(fd), block_(kTextBlockBytes) {}
@@ -221,6 +226,8 @@ void WriteTextFile(const std::string& path, const std::vector<std::string>& line
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (!exists && errno != ENOENT) ThrowPathError(target, errno);
     if (exists && S_ISDIR(old.st_mode)) throw FileError(EISDIR);
+    // Never a pipe or a device replaced by a file.
+    if (exists && !S_ISREG(old.st_mode)) throw FileError(EACCES);
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw FileError(errno);
 
     NewFile file(target);

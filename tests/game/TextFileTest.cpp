@@ -3,17 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 
 namespace {
 
@@ -213,15 +219,18 @@ TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
     EXPECT_GE(foundNew, 1) << "a stop after the new text took the name";
 }
 
+template <typename Fn>
+std::string MessageOf(Fn&& fn) {
+    try {
+        fn();
+    } catch (const game::EInOutError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
 TEST_F(TextFileTest, FailuresCarryTheGamesMessages) {
-    auto messageOf = [](auto&& fn) -> std::string {
-        try {
-            fn();
-        } catch (const game::EInOutError& e) {
-            return e.what();
-        }
-        return "no error";
-    };
+    auto messageOf = [](auto&& fn) { return MessageOf(fn); };
     EXPECT_EQ(messageOf([&] { game::TextReader r((dir_ / "missing.txt").string()); }), "File not found");
     EXPECT_EQ(messageOf([&] { game::TextReader r((dir_ / "nofolder" / "x.txt").string()); }), "Invalid filename");
     EXPECT_EQ(messageOf([&] { game::WriteTextFile((dir_ / "nofolder" / "x.txt").string(), {"a"}); }),
@@ -235,6 +244,46 @@ TEST_F(TextFileTest, FailuresCarryTheGamesMessages) {
     }
     EXPECT_EQ(game::FileError(EIO).what(), std::string("I/O error ") + std::to_string(EIO));
     EXPECT_EQ(std::string(game::FileError(EMFILE).what()), "Too many open files");
+}
+
+// A named pipe. Should a reader wait on it, a writer comes after a few seconds
+// and leaves at once, so the reader sees the end and the test fails instead of hanging.
+class Pipe {
+public:
+    explicit Pipe(fs::path path) : path_(std::move(path)) {
+        if (::mkfifo(path_.c_str(), 0600) != 0) ADD_FAILURE() << "cannot make the pipe " << path_;
+        release_ = std::jthread([this](std::stop_token stop) {
+            std::mutex m;
+            std::condition_variable_any cv;
+            std::unique_lock lock(m);
+            if (cv.wait_for(lock, stop, std::chrono::seconds(5), [] { return false; }) || stop.stop_requested()) return;
+            // A writer's open only succeeds while a reader waits.
+            while (!cv.wait_for(lock, stop, std::chrono::milliseconds(100), [] { return false; }) &&
+                   !stop.stop_requested()) {
+                const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0) ::close(fd);
+            }
+        });
+    }
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+    std::jthread release_;
+};
+
+// Reading a pipe would wait for a writer that may never come, and a device may
+// never end: only a file is read or replaced.
+TEST_F(TextFileTest, PipesAndDevicesAreRefusedWithoutBeingReadOrReplaced) {
+    Pipe pipe(dir_ / "pipe.txt");
+    const fs::path zero = dir_ / "zero.txt";
+    fs::create_symlink("/dev/zero", zero);
+    for (const fs::path& path : {pipe.Path(), zero}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(MessageOf([&] { ReadAll(path.string()); }), "File access denied");
+    }
+    EXPECT_EQ(MessageOf([&] { game::WriteTextFile(pipe.Path().string(), {"a"}); }), "File access denied");
+    EXPECT_TRUE(fs::is_fifo(pipe.Path()));
 }
 
 }  // namespace
