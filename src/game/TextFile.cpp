@@ -157,6 +157,9 @@ TextReader::TextReader(const std::string& path) : TextReader(OpenOrThrow(path, O
     if (::fstat(fd_, &st) != 0) throw FileError(errno);
     if (S_ISDIR(st.st_mode)) throw FileError(EISDIR);
     if (!S_ISREG(st.st_mode)) throw FileError(EACCES);
+    // A file's reads wait as usual (some file systems would otherwise answer "try again").
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
 }
 
 TextReader::TextReader(int fd) : fd_(fd), block_(kTextBlockBytes) {}
