@@ -230,17 +230,16 @@ std::string MessageOf(Fn&& fn) {
 }
 
 TEST_F(TextFileTest, FailuresCarryTheGamesMessages) {
-    auto messageOf = [](auto&& fn) { return MessageOf(fn); };
-    EXPECT_EQ(messageOf([&] { game::TextReader r((dir_ / "missing.txt").string()); }), "File not found");
-    EXPECT_EQ(messageOf([&] { game::TextReader r((dir_ / "nofolder" / "x.txt").string()); }), "Invalid filename");
-    EXPECT_EQ(messageOf([&] { game::WriteTextFile((dir_ / "nofolder" / "x.txt").string(), {"a"}); }),
+    EXPECT_EQ(MessageOf([&] { game::TextReader r((dir_ / "missing.txt").string()); }), "File not found");
+    EXPECT_EQ(MessageOf([&] { game::TextReader r((dir_ / "nofolder" / "x.txt").string()); }), "Invalid filename");
+    EXPECT_EQ(MessageOf([&] { game::WriteTextFile((dir_ / "nofolder" / "x.txt").string(), {"a"}); }),
               "Invalid filename");
     EXPECT_EQ(std::string(game::FileError(EACCES).what()), "File access denied");
     EXPECT_EQ(std::string(game::FileError(EROFS).what()), "File access denied");
     if (::geteuid() != 0) {  // permissions do not stop root
         const std::string locked = Write("x");
         fs::permissions(locked, fs::perms::owner_read);
-        EXPECT_EQ(messageOf([&] { game::WriteTextFile(locked, {"a"}); }), "File access denied");
+        EXPECT_EQ(MessageOf([&] { game::WriteTextFile(locked, {"a"}); }), "File access denied");
     }
     EXPECT_EQ(game::FileError(EIO).what(), std::string("I/O error ") + std::to_string(EIO));
     EXPECT_EQ(std::string(game::FileError(EMFILE).what()), "Too many open files");
