@@ -37,12 +37,14 @@ fuzz: deps
 
 # Thousands of whole headless games under the address and undefined-behaviour
 # sanitizers (SOAK_GAMES of them), in a build of their own; `make test` plays a few.
+# SOAK_SCALE=2 plays them on a screen of two device pixels a layout pixel.
 SOAK_BUILD ?= build-asan
 SOAK_GAMES ?= 2000
+SOAK_SCALE ?= 1
 soak: deps
 	@[ -f $(SOAK_BUILD)/CMakeCache.txt ] || cmake -S . -B $(SOAK_BUILD) -DSWOOPY_SANITIZE=ON -DSWOOPY_BENCH=OFF $(CMAKEOPTS)
 	cmake --build $(SOAK_BUILD) -j $(JOBS) --target game_tests
-	cd $(SOAK_BUILD)/tests && SWOOPY_SOAK_GAMES=$(SOAK_GAMES) ./game_tests --gtest_filter='SoakTest.*'
+	cd $(SOAK_BUILD)/tests && SWOOPY_SOAK_GAMES=$(SOAK_GAMES) SWOOPY_SOAK_SCALE=$(SOAK_SCALE) ./game_tests --gtest_filter='SoakTest.*'
 
 # The Debian package, in $(BUILD)/.
 package: build

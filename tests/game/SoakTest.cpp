@@ -7,7 +7,8 @@
 // `make test` plays a few games. SWOOPY_SOAK_GAMES=N plays N (`make soak` runs
 // thousands under the address and undefined-behaviour sanitizers, whose leak
 // check runs at the end); from the hundredth game on, the heap in use between
-// games must stay within a megabyte of what it was then.
+// games must stay within a megabyte of what it was then. SWOOPY_SOAK_SCALE=F
+// plays on a screen of F device pixels a layout pixel (1.5, 2, ...).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,24 +17,19 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <malloc.h>
 #include <unistd.h>
 #include <vector>
 
 #include "game/GameHarness.h"
 #include "game/HighScores.h"
 #include "game/Random.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-// The address sanitizer's own allocator keeps its count here (not in every
-// compiler's headers).
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
+#include "scene/HeapInUse.h"
 
 namespace {
 
 using gametest::GameHarness;
 using gametest::PlayFolder;
+using testheap::HeapInUseMb;
 
 constexpr int kShortGames = 6;
 constexpr int kSteadyFrom = 100;            // games before the memory has settled
@@ -45,39 +41,23 @@ int EnvironmentNumber(const char* name, int otherwise) {
     return n != nullptr && std::atoi(n) > 0 ? std::atoi(n) : otherwise;
 }
 
-// What the program holds on the heap: flat when nothing leaks or piles up. The
-// resident size also keeps what the allocator has freed but not given back.
-double HeapInUseMb() {
-#if defined(__SANITIZE_ADDRESS__)
-    return static_cast<double>(__sanitizer_get_current_allocated_bytes()) / (1024.0 * 1024.0);
-#else
-    const struct mallinfo2 m = mallinfo2();
-    return static_cast<double>(m.uordblks + m.hblkhd) / (1024.0 * 1024.0);
-#endif
-}
-
 double ResidentMb() {
     long pages = 0, resident = 0;
     std::ifstream("/proc/self/statm") >> pages >> resident;
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// The middle of an element, in window coordinates.
-std::pair<int, int> Middle(const scene::SceneElement& e) {
-    return {e.Left() + e.Width() / 2, e.Top() + e.Height() / 2};
-}
-
+// The player acts in layout pixels; the platform takes device pixels.
 class RandomPlayer {
 public:
     RandomPlayer(GameHarness& game, unsigned seed) : game_(game), f_(*game.form), rng_(seed) {}
 
     void Start() {
-        auto& p = game_.platform;
-        p.Click(f_.Edit1.Left() + 5, f_.Edit1.Top() + 5);
+        Click(f_.Edit1.Left() + 5, f_.Edit1.Top() + 5);
         // An empty name is typed and taken back: Start waits for a change of the field.
-        p.Type(Pick({"Ann", "&Bob", "Ren\xC3\xA9", "x", "Zo\xC3\xAB && Co"}));
-        if (Uniform(0, 4) == 0) p.Key(scene::kBackspace);
-        p.Click(Middle(f_.Button1).first, Middle(f_.Button1).second);
+        game_.platform.Type(Pick({"Ann", "&Bob", "Ren\xC3\xA9", "x", "Zo\xC3\xAB && Co"}));
+        if (Uniform(0, 4) == 0) game_.platform.Key(scene::kBackspace);
+        ClickMiddle(f_.Button1);
         game_.app.RunFor(0);
     }
 
@@ -87,7 +67,7 @@ public:
         if (roll < 35) {
             MoveOntoOneOf({&f_.Zvierkant1, &f_.zvierkant2, &f_.zvierkant3, &f_.zvierkant4, &f_.zround1});
         } else if (roll < 70) {
-            game_.platform.MouseMove(Uniform(0, 887), Uniform(0, 511));
+            Move(Uniform(0, 887), Uniform(0, 511));
         } else if (roll < 82) {
             // The bonus offer is the one a player saves up for.
             if (f_.Label4.Visible() && Uniform(0, 1) == 0)
@@ -99,12 +79,19 @@ public:
         } else if (roll < 97) {
             ClickOneOf({&f_.Label6});
         } else {
-            game_.platform.MouseMove(Uniform(886, 1108), Uniform(0, 606));
+            Move(Uniform(886, 1108), Uniform(0, 606));
         }
         game_.app.RunFor(Uniform(5, 250));
     }
 
+    void ClickMiddle(const scene::SceneElement& e) { Click(Middle(e).first, Middle(e).second); }
+
 private:
+    static std::pair<int, int> Middle(const scene::SceneElement& e) {
+        return {e.Left() + e.Width() / 2, e.Top() + e.Height() / 2};
+    }
+    void Move(int x, int y) { game_.platform.MouseMove(game_.platform.DevicePoint(x), game_.platform.DevicePoint(y)); }
+    void Click(int x, int y) { game_.platform.Click(game_.platform.DevicePoint(x), game_.platform.DevicePoint(y)); }
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     std::string Pick(std::vector<std::string> v) { return v[static_cast<std::size_t>(Uniform(0, static_cast<int>(v.size()) - 1))]; }
 
@@ -113,7 +100,7 @@ private:
         std::erase_if(elements, [](const scene::SceneElement* e) { return !e->Visible(); });
         if (elements.empty()) return;
         const auto [x, y] = Middle(*elements[static_cast<std::size_t>(Uniform(0, static_cast<int>(elements.size()) - 1))]);
-        game_.platform.MouseMove(std::clamp(x, 0, 887), std::clamp(y, 0, 511));
+        Move(std::clamp(x, 0, 887), std::clamp(y, 0, 511));
     }
 
     // Clicks a shown one, if any is shown; a quick second click now and then.
@@ -121,10 +108,10 @@ private:
         std::erase_if(elements, [](const scene::SceneElement* e) { return !e->Visible(); });
         if (elements.empty()) return;
         const auto [x, y] = Middle(*elements[static_cast<std::size_t>(Uniform(0, static_cast<int>(elements.size()) - 1))]);
-        game_.platform.Click(x, y);
+        Click(x, y);
         if (Uniform(0, 9) == 0) {
             game_.platform.ScriptAfter(Uniform(20, 400));
-            game_.platform.Click(x, y);
+            Click(x, y);
         }
     }
 
@@ -137,6 +124,8 @@ TEST(SoakTest, WholeGamesEndByTheirRulesAndNeitherFilesNorMemoryWear) {
     const int games = EnvironmentNumber("SWOOPY_SOAK_GAMES", kShortGames);
     // Each game's player is seeded with its number: SWOOPY_SOAK_FIRST=N replays from game N.
     const int first = EnvironmentNumber("SWOOPY_SOAK_FIRST", 1);
+    const char* factor = std::getenv("SWOOPY_SOAK_SCALE");
+    const scene::DisplayScale scale = scene::DisplayScale::FromFactor(factor ? std::atof(factor) : 1.0);
     PlayFolder folder;
     double settledMb = 0, largestAfterMb = 0, largestResidentMb = 0;
     int byTime = 0, bonusRounds = 0;
@@ -152,7 +141,7 @@ TEST(SoakTest, WholeGamesEndByTheirRulesAndNeitherFilesNorMemoryWear) {
         SCOPED_TRACE("game " + std::to_string(g));
         {
             reseeds.seed(static_cast<unsigned>(g) * 7919u);
-            GameHarness game;
+            GameHarness game(scale);
             auto& f = game.Start();
             RandomPlayer player(game, static_cast<unsigned>(g));
             player.Start();
@@ -174,8 +163,7 @@ TEST(SoakTest, WholeGamesEndByTheirRulesAndNeitherFilesNorMemoryWear) {
             // "Exit!" is pressed once a double-click time has passed.
             game.platform.DropPendingEvents();
             game.platform.ScriptAt(game.app.NowMs() + scene::Form::kDoubleClickMs + 100);
-            const auto [x, y] = Middle(f.closeall);
-            game.platform.Click(x, y);
+            player.ClickMiddle(f.closeall);
             game.app.RunFor(scene::Form::kDoubleClickMs + 200);
             ASSERT_TRUE(game.app.Terminated()) << "\"Exit!\" ends the program";
         }
@@ -187,8 +175,8 @@ TEST(SoakTest, WholeGamesEndByTheirRulesAndNeitherFilesNorMemoryWear) {
         if (played > kSteadyFrom) largestAfterMb = std::max(largestAfterMb, HeapInUseMb());
         largestResidentMb = std::max(largestResidentMb, ResidentMb());
     }
-    std::printf("soak: %d games over %.0f s of play, %d ended by time, %d bonus rounds\n", games, virtualMs / 1000,
-                byTime, bonusRounds);
+    std::printf("soak: %d games at scale %.2f over %.0f s of play, %d ended by time, %d bonus rounds\n", games,
+                scale.Factor(), virtualMs / 1000, byTime, bonusRounds);
     if (games > kSteadyFrom) {
         EXPECT_LE(largestAfterMb, settledMb + kGrowthAllowedMb)
             << "expected the heap in use to stay near " << settledMb << " MB from the game " << kSteadyFrom
