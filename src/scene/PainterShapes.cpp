@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <list>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -139,6 +140,10 @@ BlendImage RenderFigure(const FigureKey& k) {
     return image;
 }
 
+// The movers change size and colour as the game goes, so new figures keep
+// coming: the least recently drawn make way once the images together cover
+// more than the budget. It is counted in layout pixels, so a denser screen keeps
+// as many figures (nine movers of the largest size take about a quarter).
 class FigureCache {
 public:
     static FigureCache& Get() {
@@ -146,14 +151,33 @@ public:
         return cache;
     }
     const BlendImage& Image(const FigureKey& k) {
-        auto it = images_.find(k);
-        if (it != images_.end()) return it->second;
-        if (images_.size() >= 256) images_.clear();
-        return images_.emplace(k, RenderFigure(k)).first->second;
+        if (auto it = images_.find(k); it != images_.end()) {
+            recent_.splice(recent_.begin(), recent_, it->second.place);
+            return it->second.image;
+        }
+        recent_.push_front(k);
+        const BlendImage& made = images_.emplace(k, Entry{RenderFigure(k), recent_.begin()}).first->second.image;
+        area_ += Area(k);
+        // The image just made is the most recent, so it always stays.
+        while (area_ > kBudgetLayoutPixels && recent_.size() > 1) {
+            area_ -= Area(recent_.back());
+            images_.erase(recent_.back());
+            recent_.pop_back();
+        }
+        return made;
     }
 
 private:
-    std::unordered_map<FigureKey, BlendImage, FigureKeyHash> images_;
+    static constexpr std::int64_t kBudgetLayoutPixels = 400000;
+    static std::int64_t Area(const FigureKey& k) { return std::int64_t{k.width} * k.height; }
+
+    struct Entry {
+        BlendImage image;
+        std::list<FigureKey>::iterator place;   // in recent_
+    };
+    std::unordered_map<FigureKey, Entry, FigureKeyHash> images_;
+    std::list<FigureKey> recent_;   // most recently drawn first
+    std::int64_t area_ = 0;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "FormSupport.h"
 #include "PaintSupport.h"
+#include "scene/HeapInUse.h"
 #include "scene/Painter.h"
 #include "scene/TShape.h"
 
@@ -90,6 +91,22 @@ TEST(RoundDrawing, CircleTouchesItsSidesAndLeavesItsCorners) {
     EXPECT_EQ(frame.At(35, 35), Px(clLime));
     EXPECT_EQ(frame.CountNot({0, 0, 70, 5}, kSilver), 0);
     EXPECT_EQ(frame.CountNot({65, 0, 5, 70}, kSilver), 0);
+}
+
+// Movers change size and colour all game long: the figures kept for them stay
+// within bounds on a dense screen too, and one drawn again after many others
+// looks as it did.
+TEST(RoundDrawing, FiguresKeptForReuseStayBoundedAndComeBackTheSame) {
+    const DisplayScale scale = DisplayScale::FromFactor(2);
+    TestFrame first(240, 240, clSilver), scratch(240, 240, clSilver), again(240, 240, clSilver);
+    Painter(first.Buffer(), scale).DrawEllipse({0, 0, 110, 110}, clBlack, 1, clLime);
+    const double before = testheap::HeapInUseMb();
+    // 250 figures of about 130 KB each at this scale.
+    for (int i = 0; i < 250; ++i)
+        Painter(scratch.Buffer(), scale).DrawEllipse({0, 0, 60 + i % 51, 60 + i / 51 * 8}, clBlack, 1, TColor(i));
+    EXPECT_LT(testheap::HeapInUseMb() - before, 12.0);
+    Painter(again.Buffer(), scale).DrawEllipse({0, 0, 110, 110}, clBlack, 1, clLime);
+    EXPECT_TRUE(again.SameAs(first));
 }
 
 TEST(PainterState, TranslateAndClipNestAndRestore) {
