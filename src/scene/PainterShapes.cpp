@@ -140,10 +140,11 @@ BlendImage RenderFigure(const FigureKey& k) {
     return image;
 }
 
-// The movers change size and colour as the game goes, so new figures keep
-// coming: the least recently drawn make way once the images together cover
-// more than the budget. It is counted in layout pixels, so a denser screen keeps
-// as many figures (nine movers of the largest size take about a quarter).
+// The movers take on a few hundred figures in a game: their sizes and colours,
+// and at a fractional scale up to four device sizes of each as they move. The
+// budget, in layout pixels so that a denser screen keeps as many figures, holds
+// them all, so each is drawn once; should more come, the least recently drawn
+// make way (and are drawn again if they come back).
 class FigureCache {
 public:
     static FigureCache& Get() {
@@ -168,7 +169,7 @@ public:
     }
 
 private:
-    static constexpr std::int64_t kBudgetLayoutPixels = 400000;
+    static constexpr std::int64_t kBudgetLayoutPixels = 1000000;
     static std::int64_t Area(const FigureKey& k) { return std::int64_t{k.width} * k.height; }
 
     struct Entry {
