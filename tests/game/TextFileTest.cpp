@@ -11,13 +11,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <stop_token>
 #include <thread>
 
@@ -252,13 +250,10 @@ public:
     explicit Pipe(fs::path path) : path_(std::move(path)) {
         if (::mkfifo(path_.c_str(), 0600) != 0) ADD_FAILURE() << "cannot make the pipe " << path_;
         release_ = std::jthread([this](std::stop_token stop) {
-            std::mutex m;
-            std::condition_variable_any cv;
-            std::unique_lock lock(m);
-            if (cv.wait_for(lock, stop, std::chrono::seconds(5), [] { return false; }) || stop.stop_requested()) return;
-            // A writer's open only succeeds while a reader waits.
-            while (!cv.wait_for(lock, stop, std::chrono::milliseconds(100), [] { return false; }) &&
-                   !stop.stop_requested()) {
+            // From the fiftieth tenth of a second on; a writer's open only succeeds while a reader waits.
+            for (int tick = 1; !stop.stop_requested(); ++tick) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                if (tick < 50) continue;
                 const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
                 if (fd >= 0) ::close(fd);
             }
