@@ -13,6 +13,13 @@
 #                                              rate first (sox), as a player's own
 #                                              files might be: start-up then
 #                                              includes their rate conversion
+#   STARTUP_USER=NAME                          runs the programs as that user (the
+#                                              script runs as root), with a home
+#                                              folder of this run's own, after one
+#                                              start of each not counted: as a
+#                                              player's later starts, which find
+#                                              the X input method's compiled
+#                                              compose table (root gets none)
 #   STARTUP_BESIDE=OTHER_BUILD                 also times that build's game in each
 #                                              run, the two taking turns to go
 #                                              first: a change measured against
@@ -25,6 +32,11 @@ runs=${2:-10}
 limit=${STARTUP_LIMIT_MS:-200}
 ratio_limit=${STARTUP_FLOOR_RATIO:-1.5}
 beside=${STARTUP_BESIDE:+$(realpath "$STARTUP_BESIDE")}
+user=${STARTUP_USER:-}
+if [ -n "$user" ] && [ "$(id -u)" -ne 0 ]; then
+  echo "startup_time: STARTUP_USER needs the script to run as root" >&2
+  exit 2
+fi
 
 cmake --build "$build" -j2 --target swoopy first_frame_probe sdl_floor >/dev/null ||
   { echo "startup_time: cannot build swoopy, first_frame_probe and sdl_floor in $build" >&2; exit 2; }
@@ -60,13 +72,30 @@ maps=()
 floors=()
 besides=()
 # probe TITLE PROGRAM: the probe's line for PROGRAM started in this run's folder.
-probe() { (cd "$folder" && "$build/first_frame_probe" -t "$1" -x 850 -y 480 -c FFFFFF -s 10 -- "$2"); }
+probe() {
+  local as=()
+  [ -n "$user" ] && as=(runuser -u "$user" -- env HOME="$work/home")
+  (cd "$folder" && "${as[@]}" "$build/first_frame_probe" -t "$1" -x 850 -y 480 -c FFFFFF -s 10 -- "$2")
+}
+# play_folder DIR: a fresh folder with the game's files, the user's when one is named.
+play_folder() {
+  mkdir -p "$1"
+  cp "$sounds"/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$1/"
+  [ -z "$user" ] || chown -R "$user" "$1"
+}
+if [ -n "$user" ]; then
+  chmod 755 "$work"
+  mkdir -p "$work/home"
+  chown "$user" "$work/home"
+  folder="$work/first"
+  play_folder "$folder"
+  echo "first starts, not counted: the game $(probe "Swoopy!" "$build/swoopy"), the floor $(probe "SDL floor" "$build/sdl_floor")"
+fi
 # field NAME LINE: one of the line's milliseconds.
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
 for i in $(seq 1 "$runs"); do
   folder="$work/run$i"
-  mkdir -p "$folder"
-  cp "$sounds"/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$folder/"
+  play_folder "$folder"
   # The other build goes first in even runs, second in odd ones; the introduction
   # panel's lower right corner is white in the first frame.
   if [ -n "$beside" ] && [ $((i % 2)) -eq 0 ]; then

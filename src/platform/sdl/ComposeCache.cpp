@@ -1,0 +1,53 @@
+#include "platform/sdl/ComposeCache.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace platform {
+
+namespace {
+
+bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+std::string ComposeCacheFolder(const ComposeCacheSources& sources) {
+    if (sources.xcomposecache != nullptr || sources.homeComposeCacheExists || sources.root) return {};
+    // A relative XDG_CACHE_HOME is invalid and ignored, as the base-directory rules say.
+    if (IsAbsolute(sources.xdgCacheHome)) return std::string(sources.xdgCacheHome) + "/swoopy/compose";
+    if (IsAbsolute(sources.home)) return std::string(sources.home) + "/.cache/swoopy/compose";
+    return {};
+}
+
+bool MakePrivateFolder(const std::string& folder) {
+    if (folder.empty()) return false;
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) break;
+    }
+    return IsFolder(folder);
+}
+
+void UseComposeCache() {
+    const char* home = std::getenv("HOME");
+    ComposeCacheSources sources;
+    sources.xcomposecache = std::getenv("XCOMPOSECACHE");
+    sources.xdgCacheHome = std::getenv("XDG_CACHE_HOME");
+    sources.home = home;
+    sources.homeComposeCacheExists = IsAbsolute(home) && IsFolder(std::string(home) + "/.compose-cache");
+    sources.root = ::geteuid() == 0;
+    const std::string folder = ComposeCacheFolder(sources);
+    // Without the folder Xlib simply compiles the table as before.
+    if (MakePrivateFolder(folder)) ::setenv("XCOMPOSECACHE", folder.c_str(), 0);
+}
+
+}  // namespace platform
