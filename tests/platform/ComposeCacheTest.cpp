@@ -49,7 +49,7 @@ TEST(ComposeCache, TheGamesOwnFolderUnlessThePlayerChoseOneOrXlibWouldNotUseIt) 
     }
 }
 
-TEST(ComposeCache, MissingFoldersAreMadePrivateAndAFileInTheWayIsRefused) {
+TEST(ComposeCache, MissingFoldersAreMadePrivateAndOnlyAPrivateFolderIsTaken) {
     char tmpl[] = "/tmp/compose-cache-test.XXXXXX";
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     const std::string root = tmpl;
@@ -64,6 +64,8 @@ TEST(ComposeCache, MissingFoldersAreMadePrivateAndAFileInTheWayIsRefused) {
     }
     EXPECT_TRUE(platform::MakePrivateFolder(folder)) << "a folder already there";
     EXPECT_TRUE(platform::MakePrivateFolder(folder + "/")) << "a trailing slash";
+    ASSERT_EQ(::chmod(folder.c_str(), 0775), 0);
+    EXPECT_FALSE(platform::MakePrivateFolder(folder)) << "a folder others may write to";
 
     std::ofstream(root + "/file") << "not a folder";
     EXPECT_FALSE(platform::MakePrivateFolder(root + "/file"));

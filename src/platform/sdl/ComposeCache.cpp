@@ -17,6 +17,13 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Xlib loads the compiled table it finds there: nobody else may have put it there.
+bool IsOwnUnsharedFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 }  // namespace
 
 std::string ComposeCacheFolder(const ComposeCacheSources& sources) {
@@ -34,7 +41,7 @@ bool MakePrivateFolder(const std::string& folder) {
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
         if (slash == std::string::npos) break;
     }
-    return IsFolder(folder);
+    return IsOwnUnsharedFolder(folder);
 }
 
 void UseComposeCache() {

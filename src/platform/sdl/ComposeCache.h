@@ -25,7 +25,7 @@ struct ComposeCacheSources {
 std::string ComposeCacheFolder(const ComposeCacheSources& sources);
 
 // Makes folder and its missing parents (the new ones private to the player).
-// False when that fails or something other than a folder is in the way.
+// True when folder is then one of the player's own that nobody else may write to.
 bool MakePrivateFolder(const std::string& folder);
 
 // Chooses, makes and names this player's folder; called before the display opens,
