@@ -36,6 +36,8 @@ std::string ComposeCacheFolder(const ComposeCacheSources& sources) {
 
 bool MakePrivateFolder(const std::string& folder) {
     if (folder.empty()) return false;
+    // Every start after the first finds it there: one look, no walk down the path.
+    if (IsOwnUnsharedFolder(folder)) return true;
     for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         const std::string part = folder.substr(0, slash);
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
