@@ -40,9 +40,9 @@ public:
 
     // The decoded pixels, at a size of at least width x height, which PixelsAt
     // copies from for drawing that size or smaller: the decoder scales in the
-    // JPEG's own frequency domain, by an eighth at a time, so a large picture
-    // drawn small costs a fraction of its full decode and memory. Kept until a
-    // larger size is asked for.
+    // JPEG's own frequency domain, to a half, a quarter or an eighth, so a large
+    // picture drawn small costs a fraction of its full decode and memory. Kept
+    // until a larger size is asked for.
     struct Decoding {
         const std::vector<std::uint32_t>& pixels;
         int width, height;

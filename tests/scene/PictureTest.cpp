@@ -284,13 +284,14 @@ TEST(Picture, ADrawDuringADecodeAheadWaitsForItsPixels) {
         ASSERT_EQ(drawn.pixels.size(), 100u * 100u);
         EXPECT_TRUE(Near(drawn.pixels[6 * 100 + 6], kDark));
         EXPECT_TRUE(Near(drawn.pixels[6 * 100 + 19], kLight));
-        EXPECT_EQ(pic.PixelsForSize(100, 100).width, 128) << "decoded once, at the eighth that covers the box";
+        EXPECT_EQ(pic.PixelsForSize(100, 100).width, 128) << "decoded once, at the quarter that covers the box";
         EXPECT_EQ(pic.PixelsAt(100, 100).pixels.data(), drawn.pixels.data()) << "scaled once";
     }
 }
 
-// A picture drawn small is decoded small: at the smallest eighth of its size that
-// still covers the box, showing the same picture, and larger again when asked.
+// A picture drawn small is decoded small: at the smallest of its whole, half,
+// quarter and eighth sizes that still covers the box, showing the same picture,
+// and larger again when asked.
 TEST(Picture, DecodesOnlyAsLargeAsItIsDrawn) {
     Picture pic(BlockJpeg(8, 8, 64, kDark, kLight));   // 512 x 512, blocks of 64
     const Picture::Decoding small = pic.PixelsForSize(60, 60);
@@ -304,6 +305,7 @@ TEST(Picture, DecodesOnlyAsLargeAsItIsDrawn) {
     const Picture::Decoding wider = pic.PixelsForSize(200, 100);
     EXPECT_EQ(wider.width, 256);
     EXPECT_EQ(wider.height, 256);
+    EXPECT_EQ(pic.PixelsForSize(300, 100).width, 512) << "five eighths would cover it, but decode slower than the whole";
     EXPECT_EQ(pic.PixelsForSize(2000, 2000).width, 512) << "never beyond the full size";
     EXPECT_EQ(pic.Pixels().size(), 512u * 512u);
 }
