@@ -131,6 +131,13 @@ std::vector<float> MapChannels(std::vector<float> in, int from, int to) {
 }
 
 // NaN or out-of-range float samples would poison the converter and the mix.
+// Only files of float samples can hold them: every other kind is decoded from
+// whole numbers scaled into -1 to 1.
+bool MayHoldWildSamples(const SF_INFO& info) {
+    const int kind = info.format & SF_FORMAT_SUBMASK;
+    return kind == SF_FORMAT_FLOAT || kind == SF_FORMAT_DOUBLE;
+}
+
 void Sanitise(float* samples, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const float v = samples[i];
@@ -151,6 +158,7 @@ void ReadSamples(SNDFILE* file, const SF_INFO& info, off_t fileSize, int maxChan
     const sf_count_t maxFrames = static_cast<sf_count_t>(kMaxSoundSeconds) * info.samplerate;
     const sf_count_t expected = std::min({info.frames, maxFrames, 2 * static_cast<sf_count_t>(fileSize) / info.channels});
     if (expected > 0) d.samples.reserve(static_cast<std::size_t>(expected * d.channels));
+    const bool wild = MayHoldWildSamples(info);
     std::vector<float> block(static_cast<std::size_t>(kReadFrames * info.channels));
     sf_count_t total = 0;
     for (;;) {
@@ -159,7 +167,7 @@ void ReadSamples(SNDFILE* file, const SF_INFO& info, off_t fileSize, int maxChan
         total += got;
         if (total > maxFrames) throw SoundFileError("longer than " + std::to_string(kMaxSoundSeconds / 60) + " minutes");
         const std::size_t count = static_cast<std::size_t>(got * info.channels);
-        Sanitise(block.data(), count);
+        if (wild) Sanitise(block.data(), count);
         if (d.channels == info.channels) {
             d.samples.insert(d.samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count));
         } else {

@@ -144,8 +144,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SoundFile, FloatSamplesOutsideTheRangeAreClampedAndNanSilenced) {
     TempDir dir;
-    const std::string path = dir.Write("f.wav", MakeWav({3, 1, 22050, 32, false, false}, {2.0, -3.0, std::nan("")}));
-    EXPECT_EQ(LoadSound(path, {22050, 1}), (std::vector<float>{1.0f, -1.0f, 0.0f}));
+    const WavFormat floats[] = {{3, 1, 22050, 32, false, false}, {3, 1, 22050, 64, false, false},
+                                {3, 1, 22050, 32, true, false}};
+    for (const WavFormat& format : floats) {
+        SCOPED_TRACE(testing::Message() << format.bits << " bits, extensible " << format.extensible);
+        const std::string path = dir.Write("f.wav", MakeWav(format, {2.0, -3.0, std::nan(""), 0.5}));
+        EXPECT_EQ(LoadSound(path, {22050, 1}), (std::vector<float>{1.0f, -1.0f, 0.0f, 0.5f}));
+    }
 }
 
 TEST(SoundFile, ChannelsAreSpreadOrFolded) {
