@@ -68,9 +68,12 @@ void TEdit::Changed() {
 
 void TEdit::ReplaceSelection(const std::string& cp1252) {
     const int start = SelStart();
-    const std::string next = text_.substr(0, static_cast<std::size_t>(start)) + cp1252 +
+    // What does not fit within the limit is dropped, from its end.
+    const std::size_t kept = text_.size() - static_cast<std::size_t>(SelLength());
+    const std::string inserted = cp1252.substr(0, kTypedLimit - std::min(kept, kTypedLimit));
+    const std::string next = text_.substr(0, static_cast<std::size_t>(start)) + inserted +
                              text_.substr(static_cast<std::size_t>(start + SelLength()));
-    caret_ = anchor_ = start + static_cast<int>(cp1252.size());
+    caret_ = anchor_ = start + static_cast<int>(inserted.size());
     if (next == text_) {
         ScrollToCaret();
         Invalidate();

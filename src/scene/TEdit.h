@@ -2,6 +2,8 @@
 // its first line, so its text can never break a line of a text file.
 #pragma once
 
+#include <cstddef>
+
 #include "scene/TWinControl.h"
 
 namespace scene {
@@ -20,6 +22,12 @@ public:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     // From the keyboard the whole text is selected, as in any one-line edit field.
     void FocusIn(FocusCause cause) override;
+
+    // The most characters typing and pasting bring the text to, as in a plain
+    // one-line edit box: every key press lays the whole line out again, and a
+    // pasted file of megabytes would stall each one for seconds. Text set from
+    // code is not held to it.
+    static constexpr std::size_t kTypedLimit = 32767;
 
     // Windows-1252 bytes. Setting it from code is a change like typing (OnChange
     // fires), except for the layout's text, set before the window is loaded.

@@ -145,6 +145,38 @@ TEST_F(EditTest, ClipboardCopyCutAndPasteOfTheFirstLine) {
     EXPECT_FALSE(edit.KeyDown(kTab, 0));
 }
 
+// A paste of megabytes stops at the limit, so that key presses stay quick; what
+// is already in the field can still be replaced and deleted.
+TEST_F(EditTest, TypingAndPastingStopAtTheLimit) {
+    const std::size_t limit = TEdit::kTypedLimit;
+    edit.SetText("");
+    platform.SetClipboardText("Ann" + std::string(4 * 1024 * 1024, 'x') + "\nsecond line");
+    Key('v', kmCtrl);
+    EXPECT_EQ(edit.Text().size(), limit);
+    EXPECT_EQ(edit.Text().substr(0, 4), "Annx");
+    EXPECT_EQ(edit.CaretPos(), static_cast<int>(limit));
+    EXPECT_EQ(changes, 1);
+    edit.TextInput("y");
+    EXPECT_EQ(edit.Text().size(), limit) << "nothing more is typed";
+    EXPECT_EQ(changes, 1);
+
+    Key(kHome);
+    Key(kRight, kmShift);
+    Key(kRight, kmShift);
+    platform.SetClipboardText("Bob");
+    Key('v', kmCtrl);
+    EXPECT_EQ(edit.Text().substr(0, 5), "Bonxx") << "two selected characters make room for two of three";
+    EXPECT_EQ(edit.Text().size(), limit);
+    Key(kBackspace);
+    EXPECT_EQ(edit.Text().substr(0, 4), "Bnxx");
+    edit.TextInput("ob");
+    EXPECT_EQ(edit.Text().substr(0, 5), "Bonxx") << "room for one again";
+    EXPECT_EQ(edit.Text().size(), limit);
+
+    edit.SetText(std::string(limit + 10, 'z'));
+    EXPECT_EQ(edit.Text().size(), limit + 10) << "text from code is not cut";
+}
+
 TEST_F(EditTest, TheCaretStaysInViewOfALongText) {
     edit.SetText("");
     Key(kEnd);
