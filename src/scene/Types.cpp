@@ -5,43 +5,6 @@
 
 namespace scene {
 
-namespace {
-
-// The desktop colours of a default light theme.
-Rgb SystemColor(unsigned index)
-{
-    switch (index) {
-    case 5: return {0xFF, 0xFF, 0xFF};    // window background
-    case 8: return {0x00, 0x00, 0x00};    // window text
-    case 15: return {0xF0, 0xF0, 0xF0};   // button face
-    case 16: return {0xA0, 0xA0, 0xA0};   // button shadow
-    case 20: return {0xFF, 0xFF, 0xFF};   // button highlight
-    default: return {0x00, 0x00, 0x00};
-    }
-}
-
-}  // namespace
-
-Rgb ResolveColor(TColor color)
-{
-    if ((color & 0xFF000000u) == 0xFF000000u)
-        return SystemColor(color & 0xFFu);
-    return {static_cast<std::uint8_t>(color & 0xFF), static_cast<std::uint8_t>((color >> 8) & 0xFF),
-            static_cast<std::uint8_t>((color >> 16) & 0xFF)};
-}
-
-TRect TRect::Intersect(const TRect& o) const
-{
-    const int left = std::max(Left, o.Left);
-    const int top = std::max(Top, o.Top);
-    const std::int64_t right = std::min(Right(), o.Right());
-    const std::int64_t bottom = std::min(Bottom(), o.Bottom());
-    if (right <= left || bottom <= top)
-        return {};
-    // No wider than either rectangle, so within range.
-    return {left, top, static_cast<int>(right - left), static_cast<int>(bottom - top)};
-}
-
 TRect TRect::Union(const TRect& o) const
 {
     if (o.Empty())

@@ -33,7 +33,21 @@ struct Rgb {
 };
 
 // Plain colours convert directly; system colours take this desktop's values.
-Rgb ResolveColor(TColor color);
+// Inline: every shape drawn and every element composed asks for its colours.
+inline Rgb ResolveColor(TColor color) {
+    if ((color & 0xFF000000u) == 0xFF000000u) {
+        // The desktop colours of a default light theme.
+        switch (color & 0xFFu) {
+            case 5: return {0xFF, 0xFF, 0xFF};    // window background
+            case 15: return {0xF0, 0xF0, 0xF0};   // button face
+            case 16: return {0xA0, 0xA0, 0xA0};   // button shadow
+            case 20: return {0xFF, 0xFF, 0xFF};   // button highlight
+            default: return {0x00, 0x00, 0x00};   // window text (8) and the rest
+        }
+    }
+    return {static_cast<std::uint8_t>(color & 0xFF), static_cast<std::uint8_t>((color >> 8) & 0xFF),
+            static_cast<std::uint8_t>((color >> 16) & 0xFF)};
+}
 
 // x in [Left, Left + Width), y in [Top, Top + Height). The values are stored as
 // given, so the far edges may lie beyond the int range: they are 64-bit.
@@ -44,7 +58,16 @@ struct TRect {
     std::int64_t Bottom() const { return std::int64_t{Top} + Height; }
     bool Empty() const { return Width <= 0 || Height <= 0; }
     bool Contains(int x, int y) const { return x >= Left && x < Right() && y >= Top && y < Bottom(); }
-    TRect Intersect(const TRect& o) const;
+    // Inline: composing intersects every element with every marked rectangle.
+    TRect Intersect(const TRect& o) const {
+        const int left = Left > o.Left ? Left : o.Left;
+        const int top = Top > o.Top ? Top : o.Top;
+        const std::int64_t right = Right() < o.Right() ? Right() : o.Right();
+        const std::int64_t bottom = Bottom() < o.Bottom() ? Bottom() : o.Bottom();
+        if (right <= left || bottom <= top) return {};
+        // No wider than either rectangle, so within range.
+        return {left, top, static_cast<int>(right - left), static_cast<int>(bottom - top)};
+    }
     TRect Union(const TRect& o) const;
     bool operator==(const TRect&) const = default;
 };
