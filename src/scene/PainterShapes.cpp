@@ -35,8 +35,13 @@ void BlendImage::Assign(const std::uint32_t* argb, int stride, int w, int h) {
         const std::uint32_t* row = argb + static_cast<std::ptrdiff_t>(y) * stride;
         const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
         for (int x = 0; x < w; ++x) {
-            rgb[at + static_cast<std::size_t>(x)] = row[x] & 0x00FFFFFF;
-            alpha[at + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(row[x] >> 24);
+            // No channel above the coverage, as premultiplied colour should be:
+            // the blend adds them up without clamping.
+            const std::uint32_t a = row[x] >> 24;
+            const std::uint32_t r = std::min((row[x] >> 16) & 0xFF, a), g = std::min((row[x] >> 8) & 0xFF, a),
+                                b = std::min(row[x] & 0xFF, a);
+            rgb[at + static_cast<std::size_t>(x)] = (r << 16) | (g << 8) | b;
+            alpha[at + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(a);
         }
         int first = 0;
         while (first < w && (row[first] >> 24) != 255) ++first;
@@ -185,17 +190,19 @@ private:
 
 namespace {
 
-// A premultiplied colour s with coverage a over the frame's pixel d.
+// A premultiplied colour s with coverage a over the frame's pixel d: each
+// channel s + d * (255 - a) / 255, rounded. Red and blue share one word, each in
+// 16 bits, green has its own; (v + 1 + (v >> 8)) >> 8 is v / 255 exactly for
+// every v these reach, and no channel of s exceeds a, so no sum passes 255.
 inline std::uint32_t Over(std::uint32_t s, std::uint32_t a, std::uint32_t d) {
     if (a == 255) return s;
     if (a == 0) return d;
     const std::uint32_t keep = 255 - a;
-    std::uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const std::uint32_t channel = ((s >> shift) & 0xFF) + (((d >> shift) & 0xFF) * keep + 127) / 255;
-        out |= std::min<std::uint32_t>(channel, 255) << shift;
-    }
-    return out;
+    std::uint32_t rb = (d & 0x00FF00FFu) * keep + 0x007F007Fu;
+    std::uint32_t g = ((d >> 8) & 0xFFu) * keep + 0x7Fu;
+    rb = ((rb + 0x00010001u + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    g = ((g + 1 + (g >> 8)) >> 8) & 0xFFu;
+    return s + (rb | (g << 8));
 }
 
 void BlendRun(const std::uint32_t* rgb, const std::uint8_t* alpha, std::uint32_t* dst, int count) {
