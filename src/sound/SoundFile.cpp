@@ -131,11 +131,26 @@ std::vector<float> MapChannels(std::vector<float> in, int from, int to) {
 }
 
 // NaN or out-of-range float samples would poison the converter and the mix.
-// Only files of float samples can hold them: every other kind is decoded from
-// whole numbers scaled into -1 to 1.
+// Kinds decoded from whole numbers scaled into -1 to 1 cannot hold them; float
+// and double samples can, and so can MP3 data inside a WAV file, whose decoder
+// overshoots: those, and any kind not listed, are checked.
 bool MayHoldWildSamples(const SF_INFO& info) {
-    const int kind = info.format & SF_FORMAT_SUBMASK;
-    return kind == SF_FORMAT_FLOAT || kind == SF_FORMAT_DOUBLE;
+    switch (info.format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+        case SF_FORMAT_PCM_16:
+        case SF_FORMAT_PCM_24:
+        case SF_FORMAT_PCM_32:
+        case SF_FORMAT_ULAW:
+        case SF_FORMAT_ALAW:
+        case SF_FORMAT_IMA_ADPCM:
+        case SF_FORMAT_MS_ADPCM:
+        case SF_FORMAT_GSM610:
+        case SF_FORMAT_G721_32:
+        case SF_FORMAT_G723_24:
+        case SF_FORMAT_G723_40: return false;
+        default: return true;
+    }
 }
 
 void Sanitise(float* samples, std::size_t count) {
