@@ -1,5 +1,6 @@
-// Audio output without a sound card: SDL's dummy driver, and the fallback when
-// the configured driver does not exist, both still consume samples.
+// Audio output without a sound card: asked for SDL's dummy driver, or for a
+// driver that does not exist, the output is silent and still consumes samples
+// on the clock.
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -20,6 +21,7 @@ public:
             allSilentOnEntry_ = allSilentOnEntry_ && silent;
             for (int i = 0; i < frames; ++i) out[i] = 0.25f;   // dirty it for the next call
             lastFrames_ = frames;
+            totalFrames_ += frames;
             ++calls_;
             changed_.notify_all();
         };
@@ -33,6 +35,10 @@ public:
         std::lock_guard lock(mutex_);
         return lastFrames_;
     }
+    long TotalFrames() {
+        std::lock_guard lock(mutex_);
+        return totalFrames_;
+    }
     bool AllSilentOnEntry() {
         std::lock_guard lock(mutex_);
         return allSilentOnEntry_;
@@ -43,6 +49,7 @@ private:
     std::condition_variable changed_;
     int calls_ = 0;
     int lastFrames_ = 0;
+    long totalFrames_ = 0;
     bool allSilentOnEntry_ = true;
 };
 
@@ -54,7 +61,7 @@ protected:
     }
 };
 
-TEST_F(SdlAudio, DummyDeviceTakesMonoSamplesAt22050HzFromRender) {
+TEST_F(SdlAudio, TheDummyDriverGivesASilentOutputOfMonoSamplesAt22050Hz) {
     RenderProbe probe;
     auto out = platform->OpenAudio(probe.Callback());
     ASSERT_NE(out, nullptr);
@@ -67,6 +74,30 @@ TEST_F(SdlAudio, DummyDeviceTakesMonoSamplesAt22050HzFromRender) {
     out->Lock();   // holds the callback out; must not deadlock with it
     out->Unlock();
     ASSERT_TRUE(probe.WaitForCalls(4)) << "the output stopped after Unlock";
+}
+
+// Samples go at the clock's rate, never far ahead of it; and the output's thread
+// does not hold up the program's end for the rest of a block.
+TEST_F(SdlAudio, TheSilentOutputKeepsToTheClockAndEndsAtOnce) {
+    using Clock = std::chrono::steady_clock;
+    RenderProbe probe;
+    const Clock::time_point opened = Clock::now();
+    auto out = platform->OpenAudio(probe.Callback());
+    ASSERT_TRUE(probe.WaitForCalls(1));
+    const long firstBlock = probe.TotalFrames();
+    ASSERT_TRUE(probe.WaitForCalls(6));
+    const double seconds = std::chrono::duration<double>(Clock::now() - opened).count();
+    const long taken = probe.TotalFrames();
+    // Each block is taken at its start: ahead by one, and a little for rounding.
+    EXPECT_LE(taken, static_cast<long>(seconds * 22050) + 2 * firstBlock) << "ran ahead of the clock";
+    EXPECT_GE(taken, static_cast<long>(seconds * 22050 / 2)) << "fell far behind the clock";
+
+    // Just after a block the thread has the whole of the next one to sleep.
+    ASSERT_TRUE(probe.WaitForCalls(7));
+    const Clock::time_point ending = Clock::now();
+    out.reset();
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - ending);
+    EXPECT_LT(took.count(), 100) << "the output slept on after being closed";
 }
 
 TEST_F(SdlAudio, AnUnknownDriverFallsBackToASilentOutputThatStillConsumes) {

@@ -18,6 +18,11 @@ namespace {
 constexpr int kRate = 22050;
 constexpr int kChannels = 1;
 constexpr int kBlockFrames = 512;   // about 23 ms: short enough for a click to sound at once
+// Nobody hears a silent output, so it takes samples in blocks of about 190 ms:
+// sound positions and end-of-play notices then move in steps of that size, and
+// the thread wakes 5 times a second rather than 43 (a wake-up is most of what a
+// block costs).
+constexpr int kSilentBlockFrames = 4096;
 
 // Every render goes through here: the buffer starts silent, and the audio
 // thread has nobody to report a failure to, so a failed render is heard as silence.
@@ -75,8 +80,9 @@ private:
     scene::AudioFormat format_{kRate, kChannels};
 };
 
-// The last resort when SDL offers no driver at all: a thread that asks for a
-// block of samples every block's duration and drops them.
+// The output when there is no sound to be heard: a thread that asks for a block
+// of samples every block's duration and drops them. Unlike SDL's dummy driver,
+// whose thread sleeps a whole block uninterrupted, it ends at once.
 class ClockAudioOut final : public scene::AudioOut {
 public:
     explicit ClockAudioOut(const scene::AudioRender& render)
@@ -96,12 +102,12 @@ private:
     void Run(std::stop_token stop) {
         using Clock = std::chrono::steady_clock;
         const auto period = std::chrono::duration_cast<Clock::duration>(
-            std::chrono::duration<double>(static_cast<double>(kBlockFrames) / kRate));
-        std::vector<float> block(kBlockFrames * kChannels);
+            std::chrono::duration<double>(static_cast<double>(kSilentBlockFrames) / kRate));
+        std::vector<float> block(kSilentBlockFrames * kChannels);
         auto due = Clock::now() + period;
         std::unique_lock lock(mutex_);
         while (!stop.stop_requested()) {
-            RenderBlock(render_, block.data(), kBlockFrames, kChannels);
+            RenderBlock(render_, block.data(), kSilentBlockFrames, kChannels);
             wake_.wait_until(lock, stop, due, [] { return false; });
             due += period;
         }
@@ -126,12 +132,15 @@ bool SoundDeviceLikely() {
     return std::filesystem::exists(dir / "pulse" / "native", ignored) || std::filesystem::exists(dir / "pipewire-0", ignored);
 }
 
-// driver == nullptr leaves the choice to SDL (and to SDL_AUDIODRIVER).
-std::unique_ptr<SdlAudioOut> OpenWithDriver(const scene::AudioRender& render, const char* driver) {
-    if (driver != nullptr) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
-    const int initialised = SDL_InitSubSystem(SDL_INIT_AUDIO);
-    if (driver != nullptr) SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-    if (initialised != 0) return nullptr;
+// SDL's own choice of driver (and SDL_AUDIODRIVER's); null when none opens a
+// device, or when the one that does is SDL's silent stand-in.
+std::unique_ptr<SdlAudioOut> OpenDevice(const scene::AudioRender& render) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (driver == nullptr || std::strcmp(driver, "dummy") == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return nullptr;
+    }
     auto out = std::make_unique<SdlAudioOut>(render);
     if (!out->Start()) return nullptr;   // its destructor quits the subsystem again
     return out;
@@ -141,9 +150,8 @@ std::unique_ptr<SdlAudioOut> OpenWithDriver(const scene::AudioRender& render, co
 
 std::unique_ptr<scene::AudioOut> OpenSdlAudio(const scene::AudioRender& render) {
     if (SoundDeviceLikely()) {
-        if (auto out = OpenWithDriver(render, nullptr)) return out;
+        if (auto out = OpenDevice(render)) return out;
     }
-    if (auto out = OpenWithDriver(render, "dummy")) return out;
     return std::make_unique<ClockAudioOut>(render);
 }
 

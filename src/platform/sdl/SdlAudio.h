@@ -1,8 +1,8 @@
 // Audio output: an SDL device playing float samples, 22050 Hz mono when the
 // device agrees. Without a sound device the game must still run, with its
-// sound positions and end-of-play notices advancing as if heard, so opening
-// falls back to SDL's dummy driver and, failing that, to a thread of our own
-// that consumes samples on the clock.
+// sound positions and end-of-play notices advancing as if heard, so without a
+// device (or with SDL's dummy driver asked for) a thread of our own consumes
+// samples on the clock, in large blocks.
 #pragma once
 
 #include <memory>
