@@ -24,6 +24,8 @@ void TForm1::EndSequence(scene::TLabel& reason) {
     MediaPlayer1.Play();
     for (TMediaPlayer* p : {&MediaPlayer2, &MediaPlayer3, &MediaPlayer4, &MediaPlayer5}) p->Stop();
 
+    // Until the table is written back, another copy of the game ending now waits.
+    const game::ScoreFileLock lock(game::kScoresFile);
     game::ScoreTable table = game::ReadScoreTable(game::kScoresFile);
     game::EnterScore(table, {State.score, game::kNameIndent + Label6.Caption()});
     game::SortScoresDescending(table);

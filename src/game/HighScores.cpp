@@ -1,6 +1,14 @@
 #include "game/HighScores.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "game/TextFile.h"
@@ -11,6 +19,9 @@ namespace {
 
 constexpr std::size_t kMaxToken = 32;
 constexpr std::int64_t kLargestMagnitude = 2147483648LL;   // of the lowest score
+// Another copy's update takes milliseconds (most of it the flush to the disk).
+constexpr auto kLockPatience = std::chrono::seconds(2);
+constexpr auto kLockRetry = std::chrono::milliseconds(5);
 
 int DigitValue(char c, int base) {
     int v = 99;
@@ -107,6 +118,38 @@ void WriteScoreTable(const std::string& path, const ScoreTable& table) {
     lines.reserve(table.size());
     for (const ScoreEntry& e : table) lines.push_back(StoredLine(e));
     WriteTextFile(path, lines);
+}
+
+ScoreFileLock::ScoreFileLock(const std::string& path) {
+    const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
+    while (std::chrono::steady_clock::now() < giveUp) {
+        // Not held up by a FIFO or a device put in the file's place.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return;
+        struct stat held {};
+        if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+            ::close(fd);
+            return;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            // The copy we waited for renamed its new table over the one we locked.
+            struct stat named {};
+            if (::stat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
+                fd_ = fd;
+                return;
+            }
+            ::close(fd);
+            continue;
+        }
+        const bool busy = errno == EWOULDBLOCK;
+        ::close(fd);
+        if (!busy) return;
+        std::this_thread::sleep_for(kLockRetry);
+    }
+}
+
+ScoreFileLock::~ScoreFileLock() {
+    if (fd_ >= 0) ::close(fd_);   // closing releases the lock
 }
 
 }  // namespace game

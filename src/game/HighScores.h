@@ -56,4 +56,23 @@ std::string ShownLine(const ScoreEntry& entry);
 // file gives one) is written with a space in front.
 void WriteScoreTable(const std::string& path, const ScoreTable& table);
 
+// Held from reading the table to writing it back, so that two copies of the
+// game ending at once both keep their scores: the later one waits for the
+// other's update and then reads the table it left. It is the advisory lock
+// (flock) of the file the path names when it is taken. Never fails: a file that
+// cannot be opened is left for the read to report, and a lock not had within
+// a couple of seconds (a copy stuck holding it) is done without.
+class ScoreFileLock {
+public:
+    explicit ScoreFileLock(const std::string& path);
+    ~ScoreFileLock();
+    ScoreFileLock(const ScoreFileLock&) = delete;
+    ScoreFileLock& operator=(const ScoreFileLock&) = delete;
+
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
 }  // namespace game

@@ -2,11 +2,13 @@
 // odd and broken score files, and a rewrite that fails.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <thread>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -133,6 +135,30 @@ TEST(EndOfGameTest, ASecondGameReadsTheFileBackUnchanged) {
     EXPECT_EQ(f.Scoreseind.Lines()[8], "150        Zed") << "eight spaces between score and name";
     EXPECT_EQ(ReadBytes(folder.Path() / "scores.txt"), afterFirst);
     EXPECT_EQ(FolderEntries(folder.Path()).size(), 8u) << "no new file left beside the high scores";
+}
+
+// Another copy of the game, in the middle of its own update, holds the table:
+// this game waits for it and then reads the table it left, so neither score is lost.
+TEST(EndOfGameTest, AGameEndingWhileAnotherCopyUpdatesTheTableKeepsBothScores) {
+    PlayFolder folder;
+    folder.Write("scores.txt", kTen);
+    const std::string path = (folder.Path() / "scores.txt").string();
+    GameHarness game;
+    game.Start();
+    auto held = std::make_unique<game::ScoreFileLock>(path);
+    ASSERT_TRUE(held->Held());
+    std::thread otherCopy([&path, lock = std::move(held)]() mutable {
+        game::ScoreTable table = game::ReadScoreTable(path);
+        game::EnterScore(table, {1000, "      Other"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        game::WriteScoreTable(path, table);
+        lock.reset();
+    });
+    PlayToTheEnd(game, "Zed", 150);
+    otherCopy.join();
+    EXPECT_EQ(ReadBytes(path), Entries({{1000, "Other"}, {900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"},
+                                        {500, "Eli"}, {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {150, "Zed"}}));
+    EXPECT_TRUE(EndScreenShown(*game.form));
 }
 
 // Each file, the game's outcome with score 61 by Eve, and the file's bytes after it.
