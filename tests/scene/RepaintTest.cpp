@@ -225,7 +225,9 @@ TEST(Covering, ATextPanelHidesTheGraphicElementsBelowIt)
 }
 
 // Figures moving a step at a time over tiles, as in play, at every scale: each
-// frame composed from the marked areas alone is the frame composed whole.
+// frame composed from the marked areas alone is the frame composed whole, when
+// figures overlap and move top first or bottom first, one moves twice in a
+// frame, or one changes colour as it moves.
 TEST(Covering, MovingFiguresLeaveTheFrameAsAWholeRepaintWouldDrawIt)
 {
     for (const double scale : {1.0, 1.25, 1.5, 2.0}) {
@@ -250,7 +252,7 @@ TEST(Covering, MovingFiguresLeaveTheFrameAsAWholeRepaintWouldDrawIt)
         const TColor brushes[] = {clBlack, clRed, clLime, clBlue, clFuchsia, clBlack};
         std::vector<TShape*> movers;
         for (int i = 0; i < 6; ++i)
-            movers.push_back(&add({20 + 50 * i, 30 + 20 * i, 40 + 7 * i, 33 + 5 * i}, kinds[i], brushes[i], i % 3));
+            movers.push_back(&add({20 + 30 * i, 30 + 12 * i, 40 + 7 * i, 33 + 5 * i}, kinds[i], brushes[i], i % 3));
         TMemo panel(h.form, "panel");
         panel.SetBounds(250, 150, 120, 100);
         h.Start();
@@ -265,10 +267,18 @@ TEST(Covering, MovingFiguresLeaveTheFrameAsAWholeRepaintWouldDrawIt)
             return pixels;
         };
         for (int step = 1; step <= 24; ++step) {
-            for (std::size_t i = 0; i < movers.size(); ++i) {
+            for (std::size_t n = 0; n < movers.size(); ++n) {
+                const std::size_t i = step % 2 ? n : movers.size() - 1 - n;
                 TShape& m = *movers[i];
                 const int dx = (i % 2 ? 3 : -2) * (step % 8 < 4 ? 1 : -1);
-                m.SetBounds(m.Left() + dx, m.Top() + static_cast<int>(i) - 2, m.Width(), m.Height());
+                if (i == 1 && step % 3 == 0) {
+                    m.SetLeft(m.Left() + dx);
+                    m.SetTop(m.Top() - 1);
+                } else {
+                    m.SetBounds(m.Left() + dx, m.Top() + static_cast<int>(i) - 2, m.Width(), m.Height());
+                }
+                if (i == 2 && step % 5 == 0)
+                    m.SetBrushColor(m.BrushColor() == clLime ? clOlive : clLime);
             }
             h.app.RunFor(0);
             if (step % 6)
