@@ -18,7 +18,7 @@ namespace {
 constexpr int kRate = 22050;
 constexpr int kChannels = 1;
 constexpr int kBlockFrames = 512;   // about 23 ms: short enough for a click to sound at once
-// Nobody hears a silent output, so it takes samples in blocks of about 190 ms:
+// Nobody hears a silent output, so it takes samples in blocks of about 186 ms:
 // sound positions and end-of-play notices then move in steps of that size, and
 // the thread wakes 5 times a second rather than 43 (a wake-up is most of what a
 // block costs).
