@@ -62,15 +62,18 @@ std::string FollowLink(const std::string& path) {
 class NewFile {
 public:
     // A hidden name beside the target that no other writer can be using.
+    // Error() tells why the folder did not take it, 0 when it did.
     explicit NewFile(const std::string& target)
         : path_(FolderOf(target) + "/." + target.substr(target.find_last_of('/') + 1) + ".XXXXXX") {
         BeforeWriteStep();
         fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
-        if (fd_ < 0) ThrowPathError(target, errno);
+        made_ = fd_ >= 0;
+        if (!made_) error_ = errno;
     }
+    int Error() const { return error_; }
     ~NewFile() {
         if (fd_ >= 0) ::close(fd_);
-        if (!renamed_) ::unlink(path_.c_str());
+        if (made_ && !renamed_) ::unlink(path_.c_str());
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
@@ -118,8 +121,59 @@ public:
 private:
     std::string path_;
     int fd_ = -1;
+    bool made_ = false;
     bool renamed_ = false;
+    int error_ = 0;
 };
+
+// The lines, each followed by CR LF, as one text; for a file rewritten in place.
+std::string Joined(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const std::string& line : lines) size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+// For a file the player may write in a folder that takes no new file: the new
+// text over the old, as an editor saves. The room it needs beyond the old
+// length is taken first, so a full disk leaves the file as it was.
+void RewriteInPlace(const std::string& target, const struct stat& old, const std::vector<std::string>& lines) {
+    const std::string text = Joined(lines);
+    BeforeWriteStep();
+    const int fd = OpenOrThrow(target, O_WRONLY | O_NOCTTY);
+    struct Closer {
+        int fd;
+        ~Closer() {
+            if (fd >= 0) ::close(fd);
+        }
+    } closer{fd};
+    const auto size = static_cast<off_t>(text.size());
+    if (size > old.st_size) {
+        BeforeWriteStep();
+        if (const int err = ::posix_fallocate(fd, old.st_size, size - old.st_size); err != 0) throw FileError(err);
+    }
+    for (off_t done = 0; done < size;) {
+        BeforeWriteStep();
+        const ssize_t n = ::pwrite(fd, text.data() + done, static_cast<std::size_t>(size - done), done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(errno);
+        }
+        done += n;
+    }
+    BeforeWriteStep();
+    if (::ftruncate(fd, size) != 0) throw FileError(errno);
+    BeforeWriteStep();
+    if (::fsync(fd) != 0) throw FileError(errno);
+    closer.fd = -1;
+    BeforeWriteStep();
+    if (::close(fd) != 0) throw FileError(errno);
+}
 
 // The rename on the disk too. The new table is in place whatever this says,
 // so a failure here is not reported as a failed write.
@@ -234,6 +288,11 @@ void WriteTextFile(const std::string& path, const std::vector<std::string>& line
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw FileError(errno);
 
     NewFile file(target);
+    if (const int err = file.Error(); err != 0) {
+        // The folder takes no new file, but the file itself may be written.
+        if (exists && (err == EACCES || err == EPERM)) return RewriteInPlace(target, old, lines);
+        ThrowPathError(target, err);
+    }
     if (exists)
         file.TakeOver(old);
     else

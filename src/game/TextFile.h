@@ -62,7 +62,9 @@ private:
 // to a new file in the same folder, which is flushed to the disk, given the old
 // file's permissions and renamed over it, so after any failure or interruption
 // the file holds either its old bytes or the new ones. A file that may not be
-// written is refused, as writing it in place would be.
+// written is refused, as writing it in place would be. In a folder that takes
+// no new file, a file that may be written is rewritten in place instead (room
+// for the longer text is taken first, so a full disk leaves it as it was).
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Tests: called before every system call that WriteTextFile makes on the new

@@ -217,6 +217,51 @@ TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
     EXPECT_GE(foundNew, 1) << "a stop after the new text took the name";
 }
 
+// A folder the player may not add to, holding a file the player may write
+// (made so by hand, or shared between players): the file is rewritten in place,
+// longer or shorter than it was, and nothing is left beside it.
+TEST_F(TextFileTest, InAFolderThatTakesNoNewFileTheFileIsRewrittenInPlace) {
+    struct Case {
+        const char* what;
+        std::string oldText;
+        Lines newLines;
+        std::string newText;
+    };
+    const Case cases[] = {
+        {"longer", "1      a\r\n", {"900      Ann", "800      Bob"}, "900      Ann\r\n800      Bob\r\n"},
+        {"shorter", std::string(5000, 'o') + "\r\n", {"5      x"}, "5      x\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = Write(c.oldText);
+        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                  fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+        // Root may add to any folder: the writer is an ordinary user.
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+            if (::access(path.c_str(), W_OK) != 0) ::_exit(3);
+            try {
+                game::WriteTextFile(path, c.newLines);
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "no ordinary user can reach " << dir_;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the write was refused";
+        EXPECT_EQ(ReadBytes(path), c.newText);
+        EXPECT_EQ(FolderEntries(dir_), Lines{"file.txt"});
+    }
+}
+
 template <typename Fn>
 std::string MessageOf(Fn&& fn) {
     try {
