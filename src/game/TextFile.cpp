@@ -145,13 +145,16 @@ std::string Joined(const std::vector<std::string>& lines) {
 void RewriteInPlace(const std::string& target, const struct stat& old, const std::vector<std::string>& lines) {
     const std::string text = Joined(lines);
     BeforeWriteStep();
-    const int fd = OpenOrThrow(target, O_WRONLY | O_NOCTTY);
+    // Not held up by a pipe put in the file's place since it was looked at.
+    const int fd = OpenOrThrow(target, O_WRONLY | O_NOCTTY | O_NONBLOCK);
     struct Closer {
         int fd;
         ~Closer() {
             if (fd >= 0) ::close(fd);
         }
     } closer{fd};
+    struct stat now {};
+    if (::fstat(fd, &now) != 0 || !S_ISREG(now.st_mode)) throw FileError(EACCES);
     const auto size = static_cast<off_t>(text.size());
     if (size > old.st_size) {
         BeforeWriteStep();
