@@ -1,5 +1,7 @@
 #include "platform/sdl/SdlAudio.h"
 
+#include <pthread.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -100,6 +102,7 @@ public:
 
 private:
     void Run(std::stop_token stop) {
+        pthread_setname_np(pthread_self(), "swoopy sound");   // told apart in profiles
         using Clock = std::chrono::steady_clock;
         const auto period = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(static_cast<double>(kSilentBlockFrames) / kRate));
