@@ -49,6 +49,19 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// All of bytes, from the descriptor's offset on.
+void WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        BeforeWriteStep();
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
 // A link to the high scores keeps pointing at them: its target is what gets replaced.
 std::string FollowLink(const std::string& path) {
     struct stat st {};
@@ -94,17 +107,7 @@ public:
         BeforeWriteStep();
         if (::fchmod(fd_, 0666 & ~mask) != 0) throw FileError(errno);
     }
-    void Write(std::string_view bytes) {
-        while (!bytes.empty()) {
-            BeforeWriteStep();
-            const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw FileError(errno);
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        }
-    }
+    void Write(std::string_view bytes) { WriteAll(fd_, bytes); }
     // On the disk before it takes the old file's name, so a crash never finds the name on an empty file.
     void Commit(const std::string& target) {
         BeforeWriteStep();
@@ -142,7 +145,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 // For a file the player may write in a folder that takes no new file: the new
 // text over the old, as an editor saves. The room it needs beyond the old
 // length is taken first, so a full disk leaves the file as it was.
-void RewriteInPlace(const std::string& target, const struct stat& old, const std::vector<std::string>& lines) {
+void RewriteInPlace(const std::string& target, const std::vector<std::string>& lines) {
     const std::string text = Joined(lines);
     BeforeWriteStep();
     // Not held up by a pipe put in the file's place since it was looked at.
@@ -153,22 +156,14 @@ void RewriteInPlace(const std::string& target, const struct stat& old, const std
             if (fd >= 0) ::close(fd);
         }
     } closer{fd};
-    struct stat now {};
-    if (::fstat(fd, &now) != 0 || !S_ISREG(now.st_mode)) throw FileError(EACCES);
+    struct stat old {};
+    if (::fstat(fd, &old) != 0 || !S_ISREG(old.st_mode)) throw FileError(EACCES);
     const auto size = static_cast<off_t>(text.size());
     if (size > old.st_size) {
         BeforeWriteStep();
         if (const int err = ::posix_fallocate(fd, old.st_size, size - old.st_size); err != 0) throw FileError(err);
     }
-    for (off_t done = 0; done < size;) {
-        BeforeWriteStep();
-        const ssize_t n = ::pwrite(fd, text.data() + done, static_cast<std::size_t>(size - done), done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno);
-        }
-        done += n;
-    }
+    WriteAll(fd, text);
     BeforeWriteStep();
     if (::ftruncate(fd, size) != 0) throw FileError(errno);
     BeforeWriteStep();
@@ -293,7 +288,7 @@ void WriteTextFile(const std::string& path, const std::vector<std::string>& line
     NewFile file(target);
     if (const int err = file.Error(); err != 0) {
         // The folder takes no new file, but the file itself may be written.
-        if (exists && (err == EACCES || err == EPERM)) return RewriteInPlace(target, old, lines);
+        if (exists && (err == EACCES || err == EPERM)) return RewriteInPlace(target, lines);
         ThrowPathError(target, err);
     }
     if (exists)
