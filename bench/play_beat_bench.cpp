@@ -5,8 +5,9 @@
 // touched so that the first check tick puts every mover in play; the clock is
 // never ticked, so the game never ends. 64 beats make a second of play.
 //
-// BM_PlaySecondHeadlessColdCaches ticks the clock too, once every 64 beats, in a
-// game given seconds enough never to end.
+// BM_PlayBeatAfterSleep and BM_PlaySecondAfterSleep time each beat after a
+// sleep of a beat, as the game's loop sleeps between beats; the second ticks the
+// clock too, once every 64 beats, in a game given seconds enough never to end.
 //
 // BM_PlayBeatRealWindow needs an X display (e.g. Xvfb); without one it is
 // skipped with SDL's reason. BM_PlayBeatHeadless is the same work without the
@@ -21,6 +22,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RealWindow.h"
@@ -50,10 +52,20 @@ public:
 
     // The three fast ticks in the loop's order, then the repaint.
     void Beat() {
+        Ticks();
+        form_->Repaint();
+    }
+    void Ticks() {
         form_->Timer2Timer(form_->Timer2);
         form_->Timer3Timer(form_->Timer3);
         form_->Timer4Timer(form_->Timer4);
+    }
+    // The repaint of what the ticks marked; says how many pixels it composed.
+    double Repaint() {
+        double pixels = 0;
+        for (const scene::TRect& r : form_->DirtyRegion()) pixels += static_cast<double>(r.Width) * r.Height;
         form_->Repaint();
+        return pixels;
     }
 
     // A beat that starts a second: the clock's tick first (a new time and score
@@ -98,48 +110,55 @@ void BM_PlayBeatHeadless(benchmark::State& state) {
 }
 BENCHMARK(BM_PlayBeatHeadless)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
-// In play the loop sleeps a beat between frames, and what else the machine ran
-// meanwhile has taken the caches: each beat is timed after a walk through a
-// buffer twice the size of a core's second-level cache.
-class ColdCaches {
-public:
-    // Seconds that work takes, run after the walk.
-    template <typename Work>
-    double Time(Work work) {
-        for (std::size_t i = 0; i < other_.size(); i += 8) sum_ += other_[i]++;
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
-    ~ColdCaches() { benchmark::DoNotOptimize(sum_); }
+// In play the loop sleeps between beats, and whatever the machine runs
+// meanwhile (here the hypervisor's other guests too) takes the caches and the
+// address translations: a beat after a sleep costs several times a beat that
+// follows another at once, and an 8 MB walk through memory between beats, which
+// these benchmarks once used, no longer came near it. So each beat is timed
+// after a sleep of a beat, as in the game's loop: this function says how many
+// seconds work took, run after such a sleep.
+template <typename Work>
+double TimeAfterSleep(Work work) {
+    std::this_thread::sleep_for(std::chrono::microseconds(15625));
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
-private:
-    std::vector<std::uint64_t> other_ = std::vector<std::uint64_t>((8u << 20) / sizeof(std::uint64_t), 1);
-    std::uint64_t sum_ = 0;
-};
-
-void BM_PlayBeatHeadlessColdCaches(benchmark::State& state) {
+// The beat in its two parts: the ticks, and the repaint with the pixels composed.
+void BM_PlayBeatAfterSleep(benchmark::State& state) {
     static PlayRig rig(std::make_unique<platform::HeadlessPlatform>());
-    ColdCaches cold;
-    for (auto _ : state) state.SetIterationTime(cold.Time([] { rig.Beat(); }));
+    double ticks = 0, repaint = 0, pixels = 0;
+    for (auto _ : state) {
+        const double t = TimeAfterSleep([] { rig.Ticks(); });
+        const auto start = std::chrono::steady_clock::now();
+        pixels += rig.Repaint();
+        const double r = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ticks += t;
+        repaint += r;
+        state.SetIterationTime(t + r);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["ticks_us"] = ticks * 1e6 / n;
+    state.counters["repaint_us"] = repaint * 1e6 / n;
+    state.counters["pixels"] = pixels / n;
     state.counters["movers"] = rig.MoversShown();
 }
-BENCHMARK(BM_PlayBeatHeadlessColdCaches)->Unit(benchmark::kMicrosecond)->UseManualTime()->MinTime(1.0);
+BENCHMARK(BM_PlayBeatAfterSleep)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(640)->Repetitions(3);
 
 // A second of play as the loop has it: 64 beats, the first with the clock's
-// tick, each after the caches were taken as in the previous benchmark. Every
-// second shows a new time and score; the figure is per second of play.
-void BM_PlaySecondHeadlessColdCaches(benchmark::State& state) {
+// tick, each after a beat's sleep. Every second shows a new time and score; the
+// figure is per second of play.
+void BM_PlaySecondAfterSleep(benchmark::State& state) {
     static PlayRig rig(std::make_unique<platform::HeadlessPlatform>());
     rig.LongGame();
-    ColdCaches cold;
     for (auto _ : state) {
-        double seconds = cold.Time([] { rig.ClockBeat(); });
-        for (int beat = 1; beat < 64; ++beat) seconds += cold.Time([] { rig.Beat(); });
+        double seconds = TimeAfterSleep([] { rig.ClockBeat(); });
+        for (int beat = 1; beat < 64; ++beat) seconds += TimeAfterSleep([] { rig.Beat(); });
         state.SetIterationTime(seconds);
     }
 }
-BENCHMARK(BM_PlaySecondHeadlessColdCaches)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(5.0);
+BENCHMARK(BM_PlaySecondAfterSleep)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10)->Repetitions(3);
 
 }  // namespace
 

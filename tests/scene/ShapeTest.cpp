@@ -109,6 +109,54 @@ TEST(RoundDrawing, FiguresKeptForReuseStayBoundedAndComeBackTheSame) {
     EXPECT_TRUE(again.SameAs(first));
 }
 
+// A mover enters the window edge first and is repainted in pieces: a figure
+// cut by a clip anywhere shows, inside the clip, exactly what the whole figure
+// shows there, and nothing outside it.
+TEST(RoundDrawing, AClippedFigureKeepsEveryPixelOfTheWholeOne) {
+    struct Case {
+        const char* what;
+        double scale;
+        bool ellipse;
+        TRect box;
+        int penWidth;
+    };
+    const Case cases[] = {
+        {"round rect", 1, false, {3, 4, 65, 65}, 1},
+        {"round rect, wide pen", 1, false, {3, 4, 49, 41}, 5},
+        {"circle", 1, true, {3, 4, 60, 60}, 1},
+        {"round rect at 1.5", 1.5, false, {3, 4, 33, 33}, 1},
+        {"circle at 2", 2, true, {3, 4, 41, 41}, 2},
+    };
+    for (const Case& c : cases) {
+        const DisplayScale scale = DisplayScale::FromFactor(c.scale);
+        const auto draw = [&](Painter& painter) {
+            if (c.ellipse)
+                painter.DrawEllipse(c.box, clBlack, c.penWidth, clLime);
+            else
+                painter.DrawRoundRect(c.box, 16, 12, clBlack, c.penWidth, clRed);
+        };
+        TestFrame whole(160, 160, clSilver);
+        {
+            Painter painter(whole.Buffer(), scale);
+            draw(painter);
+        }
+        for (const TRect clip : {TRect{0, 0, 20, 160}, TRect{21, 0, 3, 160}, TRect{30, 7, 41, 9},
+                                 TRect{47, 0, 113, 160}, TRect{0, 60, 160, 4}, TRect{9, 9, 1, 90}}) {
+            TestFrame cut(160, 160, clSilver);
+            {
+                Painter painter(cut.Buffer(), scale);
+                painter.ClipDeviceRect(clip);
+                draw(painter);
+            }
+            int wrong = 0;
+            for (int y = 0; y < 160; ++y)
+                for (int x = 0; x < 160; ++x)
+                    wrong += cut.At(x, y) != (clip.Contains(x, y) ? whole.At(x, y) : kSilver);
+            EXPECT_EQ(wrong, 0) << c.what << ", clip at " << clip.Left << "," << clip.Top;
+        }
+    }
+}
+
 TEST(PainterState, TranslateAndClipNestAndRestore) {
     TestFrame frame(50, 50, clSilver);
     {
