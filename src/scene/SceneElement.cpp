@@ -17,8 +17,11 @@ SceneElement::SceneElement(Form& owner, std::string name, int defaultWidth, int 
 
 SceneElement::~SceneElement()
 {
-    if (family_ == ElementFamily::Graphic)
+    if (family_ == ElementFamily::Graphic) {
+        // What lay beneath shows again.
+        Invalidate();
         owner_.Unregister(*this);
+    }
 }
 
 void SceneElement::SetLeft(int v) { SetBounds(v, bounds_.Top, bounds_.Width, bounds_.Height); }
@@ -33,6 +36,7 @@ void SceneElement::SetBounds(int left, int top, int width, int height)
         return;
     Invalidate();
     bounds_ = next;
+    owner_.ElementPlaced(*this);
     Invalidate();
     BoundsChanged();
 }
@@ -45,6 +49,7 @@ void SceneElement::SetVisible(bool v)
     if (visible_)
         Invalidate();
     visible_ = v;
+    owner_.ElementPlaced(*this);
     Invalidate();
     VisibilityChanged();
     owner_.ElementStateChanged(*this);

@@ -98,6 +98,8 @@ protected:
     virtual void EnabledChanged() { Invalidate(); }
 
 private:
+    friend class Form;
+
     Form& owner_;
     std::string name_;
     ElementFamily family_;
@@ -107,6 +109,7 @@ private:
     TCursor cursor_ = TCursor::crDefault;
     TFont font_;
     bool parentFont_ = true;
+    std::size_t paintIndex_ = 0;   // the owner's, for its table of places
 };
 
 }  // namespace scene

@@ -14,6 +14,7 @@ TWinControl::TWinControl(Form& owner, std::string name, int defaultWidth, int de
 
 TWinControl::~TWinControl()
 {
+    Invalidate();
     Owner().Unregister(*this);
 }
 

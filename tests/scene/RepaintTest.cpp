@@ -2,6 +2,8 @@
 // marked region only, stacking order and the cost of what lies outside.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "Harness.h"
 #include "scene/TButton.h"
 #include "scene/TMemo.h"
@@ -122,6 +124,27 @@ TEST_F(Repaint, RunTimeShapesGoOnTopAndSendToBackKeepsTheOthersInOrder)
     EXPECT_EQ(made.BrushColor(), clWhite);
     form.SendToBack(b);
     EXPECT_EQ(form.Stacking(), (std::vector<SceneElement*>{&b, &a, &made}));
+}
+
+// Elements come and go while the game runs (the bonus pictures, the run-time
+// shapes): one destroyed after it was drawn leaves the rest drawn and moved
+// where they are.
+TEST_F(Repaint, AnElementDestroyedAfterItWasDrawnLeavesTheOthersInTheirPlaces)
+{
+    auto gone = std::make_unique<Probe>(form, "gone", TRect{10, 10, 20, 20}, clBlue);
+    Probe a(form, "a", {50, 10, 20, 20}, clRed);
+    Probe b(form, "b", {90, 10, 20, 20}, clLime);
+    Start();
+    gone.reset();
+    app.RunFor(0);
+    EXPECT_EQ(Pixel(15, 15), RgbOf(form.Color));
+    b.SetLeft(130);
+    a.SetTop(40);
+    app.RunFor(0);
+    EXPECT_EQ(Pixel(95, 15), RgbOf(form.Color));
+    EXPECT_EQ(Pixel(135, 15), RgbOf(clLime));
+    EXPECT_EQ(Pixel(55, 15), RgbOf(form.Color));
+    EXPECT_EQ(Pixel(55, 45), RgbOf(clRed));
 }
 
 TEST_F(Repaint, ExposedWindowIsPresentedWhole)
