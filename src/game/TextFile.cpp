@@ -62,6 +62,36 @@ void WriteAll(int fd, std::string_view bytes) {
     }
 }
 
+// The lines, each followed by CR LF, from the descriptor's offset on; in
+// pieces, so a long text never needs a second copy in memory.
+void WriteLines(int fd, const std::vector<std::string>& lines) {
+    std::string piece;
+    piece.reserve(kTextBlockBytes);
+    auto put = [&](std::string_view bytes) {
+        while (!bytes.empty()) {
+            const std::size_t take = std::min(bytes.size(), kTextBlockBytes - piece.size());
+            piece.append(bytes.substr(0, take));
+            bytes.remove_prefix(take);
+            if (piece.size() == kTextBlockBytes) {
+                WriteAll(fd, piece);
+                piece.clear();
+            }
+        }
+    };
+    for (const std::string& line : lines) {
+        put(line);
+        put("\r\n");
+    }
+    WriteAll(fd, piece);
+}
+
+// How many bytes WriteLines writes.
+std::size_t TextBytes(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const std::string& line : lines) size += line.size() + 2;
+    return size;
+}
+
 // A link to the high scores keeps pointing at them: its target is what gets replaced.
 std::string FollowLink(const std::string& path) {
     struct stat st {};
@@ -107,7 +137,7 @@ public:
         BeforeWriteStep();
         if (::fchmod(fd_, 0666 & ~mask) != 0) throw FileError(errno);
     }
-    void Write(std::string_view bytes) { WriteAll(fd_, bytes); }
+    void Write(const std::vector<std::string>& lines) { WriteLines(fd_, lines); }
     // On the disk before it takes the old file's name, so a crash never finds the name on an empty file.
     void Commit(const std::string& target) {
         BeforeWriteStep();
@@ -129,24 +159,10 @@ private:
     int error_ = 0;
 };
 
-// The lines, each followed by CR LF, as one text; for a file rewritten in place.
-std::string Joined(const std::vector<std::string>& lines) {
-    std::size_t size = 0;
-    for (const std::string& line : lines) size += line.size() + 2;
-    std::string text;
-    text.reserve(size);
-    for (const std::string& line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}
-
 // For a file the player may write in a folder that takes no new file: the new
 // text over the old, as an editor saves. The room it needs beyond the old
 // length is taken first, so a full disk leaves the file as it was.
 void RewriteInPlace(const std::string& target, const std::vector<std::string>& lines) {
-    const std::string text = Joined(lines);
     BeforeWriteStep();
     // Not held up by a pipe put in the file's place since it was looked at.
     const int fd = OpenOrThrow(target, O_WRONLY | O_NOCTTY | O_NONBLOCK);
@@ -158,12 +174,12 @@ void RewriteInPlace(const std::string& target, const std::vector<std::string>& l
     } closer{fd};
     struct stat old {};
     if (::fstat(fd, &old) != 0 || !S_ISREG(old.st_mode)) throw FileError(EACCES);
-    const auto size = static_cast<off_t>(text.size());
+    const auto size = static_cast<off_t>(TextBytes(lines));
     if (size > old.st_size) {
         BeforeWriteStep();
         if (const int err = ::posix_fallocate(fd, old.st_size, size - old.st_size); err != 0) throw FileError(err);
     }
-    WriteAll(fd, text);
+    WriteLines(fd, lines);
     BeforeWriteStep();
     if (::ftruncate(fd, size) != 0) throw FileError(errno);
     BeforeWriteStep();
@@ -295,25 +311,7 @@ void WriteTextFile(const std::string& path, const std::vector<std::string>& line
         file.TakeOver(old);
     else
         file.TakeDefaultMode();
-    // In pieces, so a long text never needs a second copy in memory.
-    std::string piece;
-    piece.reserve(kTextBlockBytes);
-    auto put = [&](std::string_view bytes) {
-        while (!bytes.empty()) {
-            const std::size_t take = std::min(bytes.size(), kTextBlockBytes - piece.size());
-            piece.append(bytes.substr(0, take));
-            bytes.remove_prefix(take);
-            if (piece.size() == kTextBlockBytes) {
-                file.Write(piece);
-                piece.clear();
-            }
-        }
-    };
-    for (const std::string& line : lines) {
-        put(line);
-        put("\r\n");
-    }
-    file.Write(piece);
+    file.Write(lines);
     file.Commit(target);
     SyncFolder(FolderOf(target));
 }

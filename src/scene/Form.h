@@ -167,6 +167,8 @@ private:
     void Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip);
     // The i-th element in painting order: graphic ones bottom up, then windowed ones.
     SceneElement* PaintedAt(std::size_t i) const;
+    // The table of places (placed_ below) made again from the elements.
+    void MakePlaced();
 
     Application& app_;
     std::string name_;
@@ -212,7 +214,6 @@ private:
     };
     std::vector<Placed> placed_;
     bool placedStale_ = true;   // the painting order changed since placed_ was made
-    void MakePlaced();
     bool decodeAheadAsked_ = false;
     std::atomic<bool> stopDecodingAhead_{false};
     std::thread decodingAhead_;
