@@ -1,9 +1,8 @@
 // Program entry: make the window from its layout, run the event loop, end.
-#include <pthread.h>
-
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +12,7 @@
 #include "game/Process.h"
 #include "layout/TForm1.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "scene/AheadThread.h"
 #include "scene/Application.h"
 #include "scene/FrameTrace.h"
 #include "sound/SoundChannel.h"
@@ -22,11 +22,10 @@
 namespace {
 
 // Work done ahead on a thread of its own is only a head start: whatever fails
-// there is done again, and reported, where it is needed. The thread is named
-// (at most 15 characters) for profilers and debuggers.
+// there is done again, and reported, where it is needed.
 std::jthread Ahead(const char* name, std::function<void()> work) {
     return std::jthread([name, work = std::move(work)] {
-        pthread_setname_np(pthread_self(), name);
+        scene::BeginThreadAhead(name);
         try {
             work();
         } catch (...) {
@@ -45,9 +44,18 @@ int main() {
         folderError = e.what();   // shown once there is a display to show it on
     }
 
-    // Opened while the program has a single thread: the display library reads
-    // the keyboard's compose table a character at a time, and with a second
-    // thread every one of those reads takes a lock (half as slow again).
+    // What needs no display starts at once on other threads, while this one opens
+    // it: the sounds read, the captions' faces loaded and the captions shaped.
+    std::optional<sound::SoundPrefetch> prefetch;
+    if (folderError.empty()) prefetch.emplace(layout::TForm1::SoundFiles(), scene::AudioFormat{}.channels);
+    std::jthread text;
+    // Declared after the thread, so that on a return before the display is open
+    // it is given up first: the thread then stops waiting for it and is joined.
+    std::promise<scene::DisplayScale> scaleKnown;
+    text = Ahead("swoopy text", [scale = scaleKnown.get_future().share()] {
+        layout::TForm1::PrepareText([&scale] { return scale.get(); });
+    });
+
     std::unique_ptr<scene::Platform> platform;
     try {
         platform = platform::CreateSdlPlatform();
@@ -56,12 +64,10 @@ int main() {
         std::fprintf(stderr, "swoopy: %s\n", e.what());
         return 1;
     }
-    // While the audio output opens and the window is made, other threads read
-    // the sounds and prepare the first frame's text and pictures.
-    std::optional<sound::SoundPrefetch> prefetch;
-    if (folderError.empty()) prefetch.emplace(layout::TForm1::SoundFiles(), scene::AudioFormat{}.channels);
+    // While the audio output opens and the window is made, the shown captions are
+    // drawn and the shown pictures decoded for the window's scale.
     const scene::DisplayScale scale = platform->PresentationScale();
-    std::jthread text = Ahead("swoopy text", [scale] { layout::TForm1::PrepareText(scale); });
+    scaleKnown.set_value(scale);
     std::jthread pictures = Ahead("swoopy pictures", [scale] { layout::TForm1::DecodeShownPictures(scale); });
     // Meanwhile this thread makes the window, hidden, and touches its frame.
     if (folderError.empty()) platform->MakeWindowAhead(layout::TForm1::WindowOptionsAt(scale));

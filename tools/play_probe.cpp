@@ -29,7 +29,7 @@ int main() {
         scene::TraceFramesAsAsked(app);
         // The game's own start-up preparation, here on this thread: only play is measured.
         const scene::DisplayScale scale = platform->PresentationScale();
-        layout::TForm1::PrepareText(scale);
+        layout::TForm1::PrepareText([scale] { return scale; });
         layout::TForm1::DecodeShownPictures(scale);
         sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); });
         auto form = std::make_unique<layout::TForm1>(app, sounds);

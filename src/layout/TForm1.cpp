@@ -251,28 +251,36 @@ std::vector<std::string> TForm1::SoundFiles() {
     return paths;
 }
 
-void TForm1::PrepareText(DisplayScale scale) {
+void TForm1::PrepareText(const std::function<DisplayScale()>& scale) {
     // Every caption measured in its font, as the window's load measures it (the
-    // faces load, the captions are shaped); the shown ones drawn as well. An
+    // faces load, the captions are shaped), then the shown ones drawn as well. An
     // empty caption of a fixed size is neither measured nor drawn until it
     // changes: its font waits for the idle glyph rendering.
-    auto prepare = [scale](const char* name, const char* text, const TFont& font, TAlignment alignment,
-                           bool measuredAtLoad) {
-        if (*text == '\0' && !measuredAtLoad) return;
-        TextOptions options;
-        options.alignment = alignment;
-        if (RowOf(name).visible)
-            RenderOffscreen(text, font, options, scale);
-        else
-            MeasureText(text, font, options.showAccelChar);
+    struct Caption {
+        const char* name;
+        const char* text;
+        TFont font;
+        TAlignment alignment;
     };
-    for (const auto& row : kLabels)
-        prepare(row.name, row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment,
-                row.autoSize);
+    std::vector<Caption> captions;
+    for (const auto& row : kLabels) {
+        if (*row.caption == '\0' && !row.autoSize) continue;
+        captions.push_back(
+            {row.name, row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment});
+    }
     // Text panels and fields measure a line in their font whenever they are drawn, empty or not.
     for (const auto& row : kControls)
-        prepare(row.name, row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify,
-                true);
+        captions.push_back(
+            {row.name, row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify});
+
+    TextOptions options;
+    for (const Caption& c : captions) MeasureText(c.text, c.font, options.showAccelChar);
+    const DisplayScale at = scale();
+    for (const Caption& c : captions) {
+        if (!RowOf(c.name).visible) continue;
+        options.alignment = c.alignment;
+        RenderOffscreen(c.text, c.font, options, at);
+    }
 }
 
 void TForm1::RenderGlyphsWhenIdle() {

@@ -38,11 +38,12 @@ public:
     // The sound files the channels open, as they name them.
     static std::vector<std::string> SoundFiles();
     // Work the first frame needs that can be done on other threads before the
-    // window is made. The captions' faces loaded, the captions shaped and their
-    // glyphs rendered: this fills the toolkit's text caches, so no other text may
-    // be measured or drawn until it has returned. Glyphs are rendered for the
-    // window's presentation scale.
-    static void PrepareText(scene::DisplayScale scale);
+    // window is made. The captions' faces loaded and the captions shaped, which
+    // needs no display; then, once scale() gives the window's presentation scale
+    // (it may wait for the display to open), the shown captions' glyphs rendered
+    // at it. This fills the toolkit's text caches, so no other text may be
+    // measured or drawn until it has returned.
+    static void PrepareText(const std::function<scene::DisplayScale()>& scale);
     // The pictures the first frame shows, decoded and scaled to their boxes'
     // device pixels; a draw that needs one meanwhile waits for it.
     static void DecodeShownPictures(scene::DisplayScale scale);

@@ -1,12 +1,11 @@
 // Stacking and repaint: the stacking list's order, the marked region, and
 // composing frames from the background and the visible elements bottom up.
-#include <pthread.h>
-
 #include <algorithm>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "scene/AheadThread.h"
 #include "scene/Application.h"
 #include "scene/Form.h"
 #include "scene/Painter.h"
@@ -193,7 +192,7 @@ void Form::StartDecodingAhead()
     shown.insert(shown.end(), hidden.begin(), hidden.end());
     // The thread keeps its own hold on the pictures: the elements may go first.
     decodingAhead_ = std::thread([jobs = std::move(shown), this] {
-        pthread_setname_np(pthread_self(), "swoopy decoding");
+        BeginThreadAhead("swoopy decoding");
         for (const Job& job : jobs) {
             if (stopDecodingAhead_)
                 break;

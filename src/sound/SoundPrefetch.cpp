@@ -1,17 +1,17 @@
 #include "sound/SoundPrefetch.h"
 
-#include <pthread.h>
-
 #include <algorithm>
 #include <exception>
 #include <utility>
+
+#include "scene/AheadThread.h"
 
 namespace sound {
 
 SoundPrefetch::SoundPrefetch(std::vector<std::string> paths, int maxChannels) : maxChannels_(maxChannels) {
     for (std::string& p : paths) entries_.push_back({std::move(p), false, std::nullopt});
     thread_ = std::thread([this] {
-        pthread_setname_np(pthread_self(), "swoopy sounds");
+        scene::BeginThreadAhead("swoopy sounds");
         Run();
     });
 }

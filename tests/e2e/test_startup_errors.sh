@@ -4,7 +4,8 @@
 # format) stops the program before its window is shown: one error box, then
 # exit code 1.
 # A missing introduction is reported in a box, and the game still comes up,
-# with an empty introduction and no tiles behind the playfield.
+# with an empty introduction and no tiles behind the playfield. With no display
+# at all the reason goes to stderr and the program ends with exit code 1.
 #   test_startup_errors.sh PROGRAM ASSETS
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -137,4 +138,12 @@ read -r n _ < <(e2e_pixels_in "$shot" 272 410 353 85 224 255)
 e2e_close "$wid" || e2e_fail "could not send the close request"
 e2e_wait_exit 10
 e2e_expect_eq "exit code after the close box" 0 "$?"
+
+# With no display there is nowhere to show a box: the reason goes to stderr and
+# the game ends at once with exit code 1, its threads ahead stopped on the way.
+folder=$(fresh_folder no-display)
+(cd "$folder" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$program" 2>"$work/no-display.err")
+e2e_expect_eq "exit code with no display" 1 "$?"
+grep -q "Cannot open the display" "$work/no-display.err" ||
+  e2e_expect_eq "stderr with no display" "Cannot open the display..." "$(cat "$work/no-display.err")"
 e2e_finish
