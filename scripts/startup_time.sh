@@ -20,11 +20,18 @@
 #                                              player's later starts, which find
 #                                              the X input method's compiled
 #                                              compose table (root gets none)
+#   STARTUP_NO_BUS=1                           keeps a machine without a session
+#                                              message bus as it is (see below)
 #   STARTUP_BESIDE=OTHER_BUILD                 also times that build's game in each
 #                                              run, the two taking turns to go
 #                                              first: a change measured against
 #                                              the build before it, under the same
 #                                              drift of the machine's speed
+#
+# A desktop session has its message bus. Without one (a bare X server), SDL's
+# D-Bus library forks at every start to look for a helper that would start one,
+# which no player's start does: the script starts a session bus for the run, as
+# the measuring user, unless there is one already or STARTUP_NO_BUS=1.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build}")
@@ -47,7 +54,9 @@ fi
 
 . "$root/scripts/xvfb.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
+bus_pid=""
 cleanup() {
+  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
   stop_display
   rm -rf "$work"
 }
@@ -65,6 +74,18 @@ if [ -n "${STARTUP_SOUND_RATE:-}" ]; then
       { echo "startup_time: cannot convert $f to $STARTUP_SOUND_RATE Hz" >&2; exit 2; }
   done
   echo "sounds: stereo at $STARTUP_SOUND_RATE Hz"
+fi
+
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ "${STARTUP_NO_BUS:-0}" != 1 ]; then
+  as_bus=()
+  [ -n "$user" ] && as_bus=(runuser -u "$user" --)
+  if bus=$("${as_bus[@]}" dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 2>/dev/null); then
+    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
+    bus_pid=$(sed -n 2p <<<"$bus")
+    echo "session bus: $DBUS_SESSION_BUS_ADDRESS"
+  else
+    echo "startup_time: no session bus could be started; SDL looks for one at every start" >&2
+  fi
 fi
 
 frames=()
