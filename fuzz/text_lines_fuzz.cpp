@@ -1,6 +1,8 @@
 // The text-file line reader on any bytes: the lines it gives are the file's
-// lines by the game's rules, and writing them back and reading again gives the
-// same lines, up to one that begins with a Ctrl-Z.
+// lines by the game's rules, cut short they are those lines' beginnings, and
+// writing them back and reading again gives the same lines, up to one that
+// begins with a Ctrl-Z.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,10 +39,10 @@ Lines ExpectedLines(std::string_view text) {
     return lines;
 }
 
-Lines ReadLines(const std::string& path) {
+Lines ReadLines(const std::string& path, std::size_t keep = std::string::npos) {
     game::TextReader reader(path);
     Lines lines;
-    while (!reader.Eof()) lines.push_back(reader.ReadLine());
+    while (!reader.Eof()) lines.push_back(reader.ReadLine(keep));
     return lines;
 }
 
@@ -52,6 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Lines lines = ReadLines(path);
     const Lines expected = ExpectedLines({reinterpret_cast<const char*>(data), size});
     fuzz::Check(lines == expected, "the lines read differ from the file's lines");
+
+    // Lines cut short (at a length the input picks) are the same lines' beginnings.
+    const std::size_t keep = size == 0 ? 0 : data[0] % 16;
+    Lines cut = expected;
+    for (std::string& line : cut) line.resize(std::min(line.size(), keep));
+    fuzz::Check(ReadLines(path, keep) == cut, "lines cut short are not the lines' beginnings");
 
     // A line may begin with a Ctrl-Z (after a lone CR); written out, it ends the file.
     Lines kept = lines;

@@ -1,4 +1,5 @@
 // Program start, the start screen, and the two ways out of the end screen.
+#include <cstddef>
 #include <string>
 
 #include "game/Process.h"
@@ -10,6 +11,10 @@ namespace layout {
 
 namespace {
 constexpr int kIntroLines = 30;
+// Of a line the panel shows at most some 25 000 characters (its rows' width in
+// pixels, a character being at least one wide); more than that is kept, but a
+// file of gigabyte lines no longer fills the memory.
+constexpr std::size_t kIntroLineBytes = std::size_t{1} << 20;
 }
 
 void TForm1::FormCreate(scene::Form& /*Sender*/) {
@@ -48,7 +53,7 @@ void TForm1::ReadIntro() {
     game::TextReader intro("./intro.txt");
     std::string lines[kIntroLines];
     for (int i = 0; i < kIntroLines && !intro.Eof(); ++i) {
-        lines[i] = intro.ReadLine();
+        lines[i] = intro.ReadLine(kIntroLineBytes);
         Memo1.AddLine(lines[i]);
     }
     intro.Close();

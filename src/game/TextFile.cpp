@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdlib>
 #include <fcntl.h>
 #include <string_view>
@@ -274,19 +275,26 @@ bool TextReader::Eof() {
     return next < 0 || next == kCtrlZ;
 }
 
-std::string TextReader::ReadLine() {
+std::string TextReader::ReadLine(std::size_t keep) {
     std::string line;
-    for (int c = Peek(); c >= 0; c = Peek()) {
-        ++pos_;
-        if (c == '\n') break;
-        if (c == '\r') {
-            if (Peek() == '\n') {
-                ++pos_;
-                break;
-            }
-            continue;  // a CR on its own is dropped, it ends nothing
+    const auto take = [&line, keep](const char* bytes, std::size_t count) {
+        if (line.size() < keep) line.append(bytes, std::min(count, keep - line.size()));
+    };
+    // The block is taken a run at a time, up to the LF: a megabyte line is
+    // copied in pieces, not byte by byte. Every CR is dropped, the one of a
+    // CR LF as well as a lone one.
+    while (pos_ < end_ || Fill()) {
+        const char* run = block_.data() + pos_;
+        const std::size_t left = end_ - pos_;
+        const auto* lf = static_cast<const char*>(std::memchr(run, '\n', left));
+        const char* const end = lf ? lf : run + left;
+        pos_ += static_cast<std::size_t>(end - run) + (lf ? 1 : 0);
+        while (const auto* cr = static_cast<const char*>(std::memchr(run, '\r', static_cast<std::size_t>(end - run)))) {
+            take(run, static_cast<std::size_t>(cr - run));
+            run = cr + 1;
         }
-        line.push_back(static_cast<char>(c));
+        take(run, static_cast<std::size_t>(end - run));
+        if (lf) break;
     }
     return line;
 }

@@ -38,8 +38,9 @@ public:
 
     // No byte left, or the next byte is a Ctrl-Z. May read the next block.
     bool Eof();
-    // Everything up to the line end (which is passed); lone CRs removed.
-    std::string ReadLine();
+    // Everything up to the line end (which is passed); lone CRs removed. Of a
+    // longer line only the first `keep` bytes are kept: the rest is passed over.
+    std::string ReadLine(std::size_t keep = std::string::npos);
     // Closes the file, raising what closing reports.
     void Close();
 

@@ -39,9 +39,12 @@ std::vector<IntroCase> IntroCases() {
         megabytes += MegabyteLine(static_cast<char>('A' + i)) + "\r\n";
         if (i < 30) megaLines.push_back(MegabyteLine(static_cast<char>('A' + i)));
     }
+    // The panel keeps the first mebibyte of a longer line, far more than it shows.
+    const std::string huge(3 << 20, 'H');
     using namespace std::string_literals;
     return {
         {"megabyte lines, more than thirty", megabytes, megaLines},
+        {"a line of three mebibytes", huge + "\r\nnext\r\n", {huge.substr(0, 1 << 20), "next"}},
         {"binary bytes and NULs", "\0\x01\xFE\xFF\r\n\x80\x81\x8D\0"s, {"\0\x01\xFE\xFF"s, "\x80\x81\x8D\0"s}},
         {"Ctrl-Z inside a line and where one begins", "one\x1Atwo\r\nthree\x1A\r\n\x1A" "four\r\n",
          {"one\x1Atwo", "three\x1A"}},

@@ -90,6 +90,36 @@ TEST_F(TextFileTest, LongLinesAndHighBytesComeBackUnchanged) {
     EXPECT_EQ(ReadAll(Write(edge + "\r\ny\r")), (Lines{edge, "y"}));
 }
 
+// Lines are taken from the blocks a run at a time; where a run, a CR LF or a
+// cut falls on a block's edge, the lines are as the byte-by-byte rules make them.
+TEST_F(TextFileTest, LinesAcrossBlockEdgesAndLinesCutShort) {
+    const std::size_t block = game::kTextBlockBytes;
+    const std::string a(block - 1, 'a'), x(2 * block + block / 2, 'x');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::size_t keep;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"a lone CR at a block's end", a + "\rb\r\nc", std::string::npos, {a + "b", "c"}},
+        {"a CR LF across the edge", a + "\r\n\r\nd", std::string::npos, {a, "", "d"}},
+        {"a line over three blocks", x + "\nz", std::string::npos, {x, "z"}},
+        {"cut inside the first block", x + "\r\nz\r\n", 10, {std::string(10, 'x'), "z"}},
+        {"cut beyond a block", x + "\r\nz", block + 3, {std::string(block + 3, 'x'), "z"}},
+        {"cut after the lone CRs are dropped", "a\rb\rcd\r\ne", 3, {"abc", "e"}},
+        {"cut to nothing", "abc\nd", 0, {"", ""}},
+        {"a cut longer than the line", "abc\r\n", 100, {"abc"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        game::TextReader reader(Write(c.bytes));
+        Lines lines;
+        while (!reader.Eof()) lines.push_back(reader.ReadLine(c.keep));
+        EXPECT_EQ(lines, c.lines);
+    }
+}
+
 TEST_F(TextFileTest, WritingEndsEachLineWithCrLfAndReplacesTheFile) {
     const std::string path = Write("old contents that are much longer than the new ones\r\n");
     game::WriteTextFile(path, {"523      Anna", "", "-7      Z\xE9"});
