@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "scene/Application.h"
@@ -28,7 +31,26 @@ std::string Printable(std::string cp1252) {
     return cp1252;
 }
 
-std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+// The clipboard's first line as the field takes it, at most `most` bytes of it,
+// converted a piece at a time: a clipboard of gigabytes costs a scan for its
+// first line end and the pieces the field keeps, not a copy of it all. A piece
+// ends where a character begins, so the pieces convert as the whole would.
+std::string PastedLine(std::string_view utf8, std::size_t most) {
+    const auto* lf = static_cast<const char*>(std::memchr(utf8.data(), '\n', utf8.size()));
+    const std::size_t toLf = lf ? static_cast<std::size_t>(lf - utf8.data()) : utf8.size();
+    const auto* cr = static_cast<const char*>(std::memchr(utf8.data(), '\r', toLf));
+    utf8 = utf8.substr(0, cr ? static_cast<std::size_t>(cr - utf8.data()) : toLf);
+    constexpr std::size_t kPiece = 65536;
+    std::string out;
+    while (!utf8.empty() && out.size() < most) {
+        std::size_t end = std::min(kPiece, utf8.size());
+        while (end < utf8.size() && end > 1 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
+        out += Printable(Utf8ToCp1252(utf8.substr(0, end)));
+        utf8.remove_prefix(end);
+    }
+    if (out.size() > most) out.resize(most);
+    return out;
+}
 
 }  // namespace
 
@@ -102,7 +124,7 @@ void TEdit::CopySelection() {
 }
 
 void TEdit::Paste() {
-    const std::string pasted = Printable(Utf8ToCp1252(FirstLine(Owner().App().GetPlatform().ClipboardText())));
+    const std::string pasted = PastedLine(Owner().App().GetPlatform().ClipboardText(), kTypedLimit);
     if (!pasted.empty() || SelLength() > 0) ReplaceSelection(pasted);
 }
 

@@ -177,6 +177,34 @@ TEST_F(EditTest, TypingAndPastingStopAtTheLimit) {
     EXPECT_EQ(edit.Text().size(), limit + 10) << "text from code is not cut";
 }
 
+// A pasted line is converted in pieces of 64 KiB up to the limit; a character
+// on a piece's edge, dropped bytes before it, or a line longer than the limit
+// give what converting the whole line would.
+TEST_F(EditTest, APasteConvertedInPiecesIsTheWholeLineConverted) {
+    const auto controls = [](std::size_t n) { return std::string(n, '\x01'); };
+    struct Case {
+        const char* what;
+        std::string clipboard;
+        std::string pasted;
+    };
+    std::string accents;
+    for (int i = 0; i < 40000; ++i) accents += "\xC3\xA9";
+    const Case cases[] = {
+        {"two bytes across the edge", controls(65535) + "\xC3\xA9xyz\r\nnext", "\xE9xyz"},
+        {"three bytes across the edge", controls(65534) + "\xE2\x82\xAC!", "\x80!"},
+        {"four bytes across the edge, no such letter", controls(65533) + "\xF0\x9F\x98\x80z", "z"},
+        {"stray continuation bytes on the edge", controls(65535) + "\x80\x80q", "q"},
+        {"two-byte letters past the limit", accents, std::string(TEdit::kTypedLimit, '\xE9')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        edit.SetText("");
+        platform.SetClipboardText(c.clipboard);
+        Key('v', kmCtrl);
+        EXPECT_EQ(edit.Text(), c.pasted);
+    }
+}
+
 TEST_F(EditTest, TheCaretStaysInViewOfALongText) {
     edit.SetText("");
     Key(kEnd);
