@@ -39,18 +39,23 @@ int main() {
         if (const char* lives = std::getenv("PLAY_PROBE_LIVES")) form->State.lives = std::atoi(lives);
         if (const char* money = std::getenv("PLAY_PROBE_MONEY")) form->State.money = std::atoi(money);
         using Clock = std::chrono::steady_clock;
-        int ticks = 0;
-        Clock::time_point since{};
-        form->Timer2.SetOnTimer([&](scene::TTimer& timer) {
-            form->Timer2Timer(timer);
+        struct TickCount {
+            layout::TForm1* form;
+            int ticks = 0;
+            Clock::time_point since{};
+        } count{form.get()};
+        // One pointer captured, as the game's own handlers capture only the form:
+        // a larger capture would put a heap allocation into every tick measured.
+        form->Timer2.SetOnTimer([c = &count](scene::TTimer& timer) {
+            c->form->Timer2Timer(timer);
             const Clock::time_point now = Clock::now();
-            if (ticks++ == 0) since = now;
-            const double seconds = std::chrono::duration<double>(now - since).count();
+            if (c->ticks++ == 0) c->since = now;
+            const double seconds = std::chrono::duration<double>(now - c->since).count();
             if (seconds >= 10) {
-                std::printf("movement ticks: %d in %.1f s\n", ticks - 1, seconds);
+                std::printf("movement ticks: %d in %.1f s\n", c->ticks - 1, seconds);
                 std::fflush(stdout);
-                ticks = 1;
-                since = now;
+                c->ticks = 1;
+                c->since = now;
             }
         });
         int bonusTicks = 0;

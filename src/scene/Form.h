@@ -148,6 +148,7 @@ public:
 private:
     // A pointer event with its device position mapped to the layout pixel it lies in.
     InputEvent InLayout(InputEvent ev) const;
+    RepaintCost RepaintRegion(const std::vector<TRect>& region);
     TWinControl* WindowedAt(int x, int y) const;
     std::vector<TWinControl*> TabCycle() const;
     void DispatchMouse(const InputEvent& ev);
@@ -178,6 +179,7 @@ private:
     std::vector<TTimer*> timers_;
     std::vector<std::unique_ptr<TShape>> madeShapes_;
     std::vector<TRect> dirty_;
+    std::vector<TRect> spareDirty_;   // the last repaint's marks, emptied: their room is reused
     std::uint64_t marks_ = 0;
     std::unique_ptr<PlatformWindow> window_;
     DisplayScale scale_;

@@ -138,8 +138,19 @@ void Form::InvalidateAll()
 
 Form::RepaintCost Form::Repaint()
 {
+    // The marks are taken and the last repaint's emptied list put in their place,
+    // so a beat's marks find their room made instead of growing a list anew.
     std::vector<TRect> region;
+    region.swap(spareDirty_);
     region.swap(dirty_);
+    const RepaintCost cost = RepaintRegion(region);
+    region.clear();
+    spareDirty_.swap(region);
+    return cost;
+}
+
+Form::RepaintCost Form::RepaintRegion(const std::vector<TRect>& region)
+{
     if (!window_ || region.empty())
         return {};
     const double start = app_.NowMs();
