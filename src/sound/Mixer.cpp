@@ -19,7 +19,7 @@ int Mixer::Channels() const {
     return channels_;
 }
 
-Mixer::VoiceId Mixer::Add(std::vector<float> samples) {
+Mixer::VoiceId Mixer::Add(Samples samples) {
     const std::lock_guard lock(mutex_);
     Voice v;
     v.id = nextId_++;
@@ -105,9 +105,9 @@ void Mixer::Render(float* out, int frames) {
 
 void Mixer::MixVoice(Voice& v, float* out, int frames) {
     const long n = std::min<long>(frames, v.frames - v.position);
-    const float* src = v.samples.data() + v.position * channels_;
+    const Sample* src = v.samples.data() + v.position * channels_;
     const long count = n * channels_;
-    for (long i = 0; i < count; ++i) out[i] += src[i];
+    for (long i = 0; i < count; ++i) out[i] += static_cast<float>(src[i]) * kSampleScale;
     v.position += n;
     if (v.position < v.frames) return;
     v.playing = false;

@@ -1,5 +1,5 @@
-// The sound device's own state: every open sound as device-format samples with its
-// own play position, and the rendering of all playing ones into one output. It is
+// The sound device's own state: every open sound as 16-bit samples in the
+// device's rate and channels, with its own play position, and the rendering of all playing ones into one output. It is
 // the only state the audio thread touches, always under the mixer's one lock.
 // Each voice remembers whether its running Play asked to be told of its end; every
 // outcome is handed to the notice function, still under the lock, in the order the
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sound/NotifyValue.h"
+#include "sound/Samples.h"
 
 namespace sound {
 
@@ -28,7 +29,7 @@ public:
     int Channels() const;
 
     // A new voice, stopped at its start; samples hold whole frames. Ids are never reused.
-    VoiceId Add(std::vector<float> samples);
+    VoiceId Add(Samples samples);
     // Forgets the voice at once; its pending request ends without a notice.
     void Remove(VoiceId id);
 
@@ -56,7 +57,7 @@ public:
 private:
     struct Voice {
         VoiceId id = 0;
-        std::vector<float> samples;
+        Samples samples;
         long frames = 0;
         long position = 0;
         bool playing = false;

@@ -112,22 +112,44 @@ void CheckComplete(SNDFILE* file, off_t fileSize) {
 }
 
 // Output channel c takes input channel c, wrapping around; to mono, all are averaged.
-std::vector<float> MapChannels(std::vector<float> in, int from, int to) {
-    if (from == to) return in;
-    const std::size_t frames = in.size() / static_cast<std::size_t>(from);
-    std::vector<float> out(frames * static_cast<std::size_t>(to), 0.0f);
+void MapChannelsInto(const Sample* in, std::size_t frames, int from, int to, Samples& out) {
+    out.reserve(out.size() + frames * static_cast<std::size_t>(to));
     for (std::size_t f = 0; f < frames; ++f) {
-        const float* src = in.data() + f * from;
-        float* dst = out.data() + f * to;
+        const Sample* src = in + f * static_cast<std::size_t>(from);
         if (to == 1) {
-            float sum = 0.0f;
+            long sum = 0;
             for (int c = 0; c < from; ++c) sum += src[c];
-            dst[0] = sum / static_cast<float>(from);
+            out.push_back(static_cast<Sample>(std::lround(static_cast<double>(sum) / from)));
         } else {
-            for (int c = 0; c < to; ++c) dst[c] = src[c % from];
+            for (int c = 0; c < to; ++c) out.push_back(src[c % from]);
         }
     }
+}
+
+Samples MapChannels(Samples in, int from, int to) {
+    if (from == to) return in;
+    Samples out;
+    MapChannelsInto(in.data(), in.size() / static_cast<std::size_t>(from), from, to, out);
     return out;
+}
+
+// Samples that hold whole numbers of at most 16 bits are read as they are; the
+// others (24 and 32 bits, float, double, MP3) are rounded to 16 bits.
+bool SixteenBitsOrFewer(const SF_INFO& info) {
+    switch (info.format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+        case SF_FORMAT_PCM_16:
+        case SF_FORMAT_ULAW:
+        case SF_FORMAT_ALAW:
+        case SF_FORMAT_IMA_ADPCM:
+        case SF_FORMAT_MS_ADPCM:
+        case SF_FORMAT_GSM610:
+        case SF_FORMAT_G721_32:
+        case SF_FORMAT_G723_24:
+        case SF_FORMAT_G723_40: return true;
+        default: return false;
+    }
 }
 
 // NaN or out-of-range float samples would poison the converter and the mix.
@@ -136,20 +158,9 @@ std::vector<float> MapChannels(std::vector<float> in, int from, int to) {
 // overshoots: those, and any kind not listed, are checked.
 bool MayHoldWildSamples(const SF_INFO& info) {
     switch (info.format & SF_FORMAT_SUBMASK) {
-        case SF_FORMAT_PCM_S8:
-        case SF_FORMAT_PCM_U8:
-        case SF_FORMAT_PCM_16:
         case SF_FORMAT_PCM_24:
-        case SF_FORMAT_PCM_32:
-        case SF_FORMAT_ULAW:
-        case SF_FORMAT_ALAW:
-        case SF_FORMAT_IMA_ADPCM:
-        case SF_FORMAT_MS_ADPCM:
-        case SF_FORMAT_GSM610:
-        case SF_FORMAT_G721_32:
-        case SF_FORMAT_G723_24:
-        case SF_FORMAT_G723_40: return false;
-        default: return true;
+        case SF_FORMAT_PCM_32: return false;
+        default: return !SixteenBitsOrFewer(info);
     }
 }
 
@@ -159,6 +170,9 @@ void Sanitise(float* samples, std::size_t count) {
         samples[i] = v == v ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
     }
 }
+
+// A finite share of full scale, rounded to the nearest step and kept in range.
+Sample ToSample(float v) { return static_cast<Sample>(std::clamp(std::lrint(v * 32768.0f), -32768L, 32767L)); }
 
 // Reads block by block, so a header that claims a huge length costs nothing
 // until the samples are really there. Room is made at once for the length the
@@ -173,23 +187,27 @@ void ReadSamples(SNDFILE* file, const SF_INFO& info, off_t fileSize, int maxChan
     const sf_count_t maxFrames = static_cast<sf_count_t>(kMaxSoundSeconds) * info.samplerate;
     const sf_count_t expected = std::min({info.frames, maxFrames, 2 * static_cast<sf_count_t>(fileSize) / info.channels});
     if (expected > 0) d.samples.reserve(static_cast<std::size_t>(expected * d.channels));
+    const bool exact = SixteenBitsOrFewer(info);
     const bool wild = MayHoldWildSamples(info);
-    std::vector<float> block(static_cast<std::size_t>(kReadFrames * info.channels));
+    const auto blockSamples = static_cast<std::size_t>(kReadFrames * info.channels);
+    Samples block(blockSamples);
+    std::vector<float> floats(exact ? 0 : blockSamples);
     sf_count_t total = 0;
     for (;;) {
-        const sf_count_t got = sf_readf_float(file, block.data(), kReadFrames);
+        const sf_count_t got = exact ? sf_readf_short(file, block.data(), kReadFrames)
+                                     : sf_readf_float(file, floats.data(), kReadFrames);
         if (got <= 0) break;
         total += got;
         if (total > maxFrames) throw SoundFileError("longer than " + std::to_string(kMaxSoundSeconds / 60) + " minutes");
         const std::size_t count = static_cast<std::size_t>(got * info.channels);
-        if (wild) Sanitise(block.data(), count);
+        if (!exact) {
+            if (wild) Sanitise(floats.data(), count);
+            std::transform(floats.begin(), floats.begin() + static_cast<std::ptrdiff_t>(count), block.begin(), ToSample);
+        }
         if (d.channels == info.channels) {
             d.samples.insert(d.samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count));
         } else {
-            const std::vector<float> folded =
-                MapChannels(std::vector<float>(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count)),
-                            info.channels, d.channels);
-            d.samples.insert(d.samples.end(), folded.begin(), folded.end());
+            MapChannelsInto(block.data(), static_cast<std::size_t>(got), info.channels, d.channels, d.samples);
         }
     }
     if (sf_error(file) != SF_ERR_NO_ERROR) throw SoundFileError(std::string("damaged sound data (") + sf_strerror(file) + ")");
@@ -197,8 +215,9 @@ void ReadSamples(SNDFILE* file, const SF_INFO& info, off_t fileSize, int maxChan
 }
 
 // The length is fixed here, not left to the converter, so that it is the same
-// for every converter and a short sound never vanishes.
-std::vector<float> Resample(std::vector<float> in, int channels, int fromRate, int toRate) {
+// for every converter and a short sound never vanishes. The converter works in
+// floats; the result is rounded back to 16 bits.
+Samples Resample(Samples in, int channels, int fromRate, int toRate) {
     const long inFrames = static_cast<long>(in.size()) / channels;
     if (fromRate == toRate) return in;
     const double ratio = static_cast<double>(toRate) / fromRate;
@@ -207,17 +226,22 @@ std::vector<float> Resample(std::vector<float> in, int channels, int fromRate, i
                              std::to_string(toRate) + " Hz");
     }
     const long outFrames = std::max(1L, std::lround(static_cast<double>(inFrames) * ratio));
-    std::vector<float> out(static_cast<std::size_t>(outFrames) * channels, 0.0f);
+    std::vector<float> source(in.size());
+    std::transform(in.begin(), in.end(), source.begin(), [](Sample v) { return static_cast<float>(v) * kSampleScale; });
+    Samples().swap(in);   // not held through the conversion
+    std::vector<float> converted(static_cast<std::size_t>(outFrames) * channels, 0.0f);
     SRC_DATA data{};
-    data.data_in = in.data();
+    data.data_in = source.data();
     data.input_frames = inFrames;
-    data.data_out = out.data();
+    data.data_out = converted.data();
     data.output_frames = outFrames;
     data.src_ratio = ratio;
     data.end_of_input = 1;
     if (const int error = src_simple(&data, kConverter, channels)) {
         throw SoundFileError(std::string("cannot convert the sample rate (") + src_strerror(error) + ")");
     }
+    Samples out(converted.size());
+    std::transform(converted.begin(), converted.end(), out.begin(), ToSample);
     return out;
 }
 
@@ -242,13 +266,13 @@ DecodedSound DecodeSoundFile(const std::string& path, int maxChannels) {
     return d;
 }
 
-std::vector<float> ConvertSound(DecodedSound d, const scene::AudioFormat& format) {
+Samples ConvertSound(DecodedSound d, const scene::AudioFormat& format) {
     const int outChannels = std::max(1, format.channels);
-    std::vector<float> samples = Resample(std::move(d.samples), d.channels, d.sampleRate, format.sampleRate);
+    Samples samples = Resample(std::move(d.samples), d.channels, d.sampleRate, format.sampleRate);
     return MapChannels(std::move(samples), d.channels, outChannels);
 }
 
-std::vector<float> LoadSound(const std::string& path, const scene::AudioFormat& format) {
+Samples LoadSound(const std::string& path, const scene::AudioFormat& format) {
     return ConvertSound(DecodeSoundFile(path, format.channels), format);
 }
 

@@ -1,5 +1,5 @@
-// A WAV file of the working folder, read once when its channel opens and kept in
-// the output's format. Players swap in their own files, so anything may arrive:
+// A WAV file of the working folder, read once when its channel opens and kept as
+// 16-bit samples at the output's rate and channels. Players swap in their own files, so anything may arrive:
 // libsndfile decodes whatever a WAV file can hold (PCM 8 to 32 bits, float,
 // A-law, µ-law, IMA and MS ADPCM, plain or WAVE_FORMAT_EXTENSIBLE), libsamplerate's
 // sinc converter brings it to the output's rate, and a file that is damaged,
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "scene/Platform.h"
+#include "sound/Samples.h"
 
 namespace sound {
 
@@ -32,12 +33,12 @@ struct FileStamp {
 bool SameFile(const std::string& path, const FileStamp& stamp);
 
 // A file's own samples, interleaved, at its own rate; its channels folded down
-// to at most the number asked for.
+// to at most the number asked for. Kinds of more than 16 bits are rounded to 16.
 struct DecodedSound {
     int sampleRate = 0;
     int fileChannels = 0;   // in the file
     int channels = 0;       // in samples
-    std::vector<float> samples;
+    Samples samples;
     FileStamp stamp;
 };
 
@@ -45,7 +46,7 @@ struct DecodedSound {
 // nothing of the output and so can run ahead on another thread, and bringing
 // the samples to the output's format.
 DecodedSound DecodeSoundFile(const std::string& path, int maxChannels);
-std::vector<float> ConvertSound(DecodedSound sound, const scene::AudioFormat& format);
+Samples ConvertSound(DecodedSound sound, const scene::AudioFormat& format);
 
 // Interleaved samples of whole frames at format's rate and channel count. Mono
 // spreads to every output channel, several channels fold to mono by averaging,
@@ -53,6 +54,6 @@ std::vector<float> ConvertSound(DecodedSound sound, const scene::AudioFormat& fo
 // is the file's, scaled by the rate ratio and rounded, and at least one frame.
 // Throws SoundFileError with the reason ("file not found", "not a WAV file",
 // "truncated data: ...", ...).
-std::vector<float> LoadSound(const std::string& path, const scene::AudioFormat& format);
+Samples LoadSound(const std::string& path, const scene::AudioFormat& format);
 
 }  // namespace sound

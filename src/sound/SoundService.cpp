@@ -47,7 +47,7 @@ scene::AudioFormat SoundService::Format() const { return format_; }
 DeviceHandle SoundService::Open(const std::string& fileName, SoundChannel& owner, NotifyRequest request,
                                 std::string& errorText) {
     errorText.clear();
-    std::vector<float> samples;
+    Samples samples;
     try {
         const std::string path = NativePath(fileName);
         std::optional<DecodedSound> ahead = prefetch_ ? prefetch_->Take(path) : std::nullopt;

@@ -14,6 +14,9 @@ namespace {
 
 using Notice = std::pair<Mixer::VoiceId, NotifyValue>;
 
+// A share of full scale as a sample; the tests use shares that 16 bits hold exactly.
+sound::Sample S(float v) { return static_cast<sound::Sample>(v * 32768.0f); }
+
 class MixerTest : public testing::Test {
 protected:
     Mixer mixer{1, [this](Mixer::VoiceId id, NotifyValue v) { notices.emplace_back(id, v); }};
@@ -25,13 +28,14 @@ protected:
         return out;
     }
     Mixer::VoiceId Constant(long frames, float value) {
-        return mixer.Add(std::vector<float>(static_cast<std::size_t>(frames), value));
+        return mixer.Add(sound::Samples(static_cast<std::size_t>(frames), S(value)));
     }
 };
 
-std::vector<float> Ramp(int n) {
-    std::vector<float> v;
-    for (int i = 0; i < n; ++i) v.push_back(static_cast<float>(i) / 100.0f);
+// i / 128 at frame i.
+sound::Samples Ramp(int n) {
+    sound::Samples v;
+    for (int i = 0; i < n; ++i) v.push_back(static_cast<sound::Sample>(i * 256));
     return v;
 }
 
@@ -48,12 +52,12 @@ TEST_F(MixerTest, TwoPlayingVoicesAreSummed) {
     mixer.Play(a, NotifyRequest::None);
     mixer.Play(b, NotifyRequest::None);
     const std::vector<float> out = Render(4);
-    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(out[i], i / 100.0f + 0.25f) << "frame " << i;
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(out[i], i / 128.0f + 0.25f) << "frame " << i;
 }
 
 TEST_F(MixerTest, TheSumIsClippedToPlusMinusOne) {
-    const auto a = mixer.Add({0.75f, -0.75f, 0.5f});
-    const auto b = mixer.Add({0.75f, -0.75f, 0.25f});
+    const auto a = mixer.Add({S(0.75f), S(-0.75f), S(0.5f)});
+    const auto b = mixer.Add({S(0.75f), S(-0.75f), S(0.25f)});
     mixer.Play(a, NotifyRequest::None);
     mixer.Play(b, NotifyRequest::None);
     EXPECT_EQ(Render(3), (std::vector<float>{1.0f, -1.0f, 0.75f}));
@@ -61,12 +65,12 @@ TEST_F(MixerTest, TheSumIsClippedToPlusMinusOne) {
 
 TEST_F(MixerTest, StereoVoicesMixFrameByFrame) {
     Mixer stereo(2);
-    const auto v = stereo.Add({0.1f, 0.2f, 0.3f, 0.4f});
+    const auto v = stereo.Add({S(0.125f), S(0.25f), S(0.375f), S(0.5f)});
     EXPECT_EQ(stereo.Length(v), 2);
     stereo.Play(v, NotifyRequest::None);
     std::vector<float> out(6, 9.0f);
     stereo.Render(out.data(), 3);
-    EXPECT_EQ(out, (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f, 0.0f, 0.0f}));
+    EXPECT_EQ(out, (std::vector<float>{0.125f, 0.25f, 0.375f, 0.5f, 0.0f, 0.0f}));
 }
 
 TEST_F(MixerTest, PlaybackEndsAtTheLengthAndReportsOnce) {
@@ -101,8 +105,8 @@ TEST_F(MixerTest, StopKeepsThePositionAndPlayResumesThere) {
     EXPECT_EQ(Render(2), (std::vector<float>{0.0f, 0.0f}));
     mixer.Play(v, NotifyRequest::None);
     const std::vector<float> out = Render(2);
-    EXPECT_FLOAT_EQ(out[0], 0.04f);
-    EXPECT_FLOAT_EQ(out[1], 0.05f);
+    EXPECT_FLOAT_EQ(out[0], 4 / 128.0f);
+    EXPECT_FLOAT_EQ(out[1], 5 / 128.0f);
 }
 
 TEST_F(MixerTest, PlayOnAPlayingVoiceGoesOnAndEndsTheEarlierRequest) {
@@ -112,7 +116,7 @@ TEST_F(MixerTest, PlayOnAPlayingVoiceGoesOnAndEndsTheEarlierRequest) {
     mixer.Play(v, NotifyRequest::Requested);
     EXPECT_EQ(mixer.Position(v), 3) << "no restart";
     mixer.Play(v, NotifyRequest::None);
-    EXPECT_FLOAT_EQ(Render(1)[0], 0.03f);
+    EXPECT_FLOAT_EQ(Render(1)[0], 3 / 128.0f);
     mixer.Play(v, NotifyRequest::Requested);
     Render(20);
     EXPECT_EQ(notices, (std::vector<Notice>{{v, NotifyValue::Superseded},
@@ -170,7 +174,7 @@ TEST_F(MixerTest, ChannelCountIsFixedOnceSoundsAreHeld) {
     Mixer fresh;
     fresh.SetChannels(2);
     EXPECT_EQ(fresh.Channels(), 2);
-    fresh.Add({0.0f, 0.0f});
+    fresh.Add({0, 0});
     EXPECT_THROW(fresh.SetChannels(1), std::logic_error);
     EXPECT_THROW(fresh.SetChannels(0), std::invalid_argument);
 }

@@ -69,6 +69,13 @@ std::string ErrorOf(const std::string& path, scene::AudioFormat format = {22050,
     return "(decoded without error)";
 }
 
+// Samples as shares of full scale.
+std::vector<float> Floats(const sound::Samples& s) {
+    std::vector<float> v;
+    for (const sound::Sample x : s) v.push_back(static_cast<float>(x) * sound::kSampleScale);
+    return v;
+}
+
 // Amplitude of the hz component of a mono signal (Goertzel over whole samples).
 double Amplitude(const std::vector<float>& s, double hz, int rate) {
     const double w = 2 * std::numbers::pi * hz / rate;
@@ -92,7 +99,9 @@ struct Kind {
     int sndfileFormat;   // 0: our own writer, with `own`
     WavFormat own;
     int channels;
-    double tolerance;   // of the RMS difference
+    // Of the RMS difference. Kinds deeper than 16 bits are kept at 16, rounded to
+    // the nearest step (0.9e-5 off on average; cut off, they would be 1.8e-5 off).
+    double tolerance;
 };
 
 void PrintTo(const Kind& k, std::ostream* os) { *os << k.name; }
@@ -112,7 +121,7 @@ TEST_P(EveryKindOfWav, DecodesToTheWrittenSound) {
     own.sampleRate = kRate;
     const std::string path = k.sndfileFormat ? WriteEncoded(dir, "s.wav", k.sndfileFormat, kRate, k.channels, written)
                                              : dir.Write("s.wav", MakeWav(own, written));
-    const std::vector<float> got = LoadSound(path, {kRate, k.channels});
+    const std::vector<float> got = Floats(LoadSound(path, {kRate, k.channels}));
     // ADPCM fills up its last block.
     ASSERT_GE(got.size(), written.size());
     ASSERT_LE(got.size(), written.size() + 4096u * k.channels);
@@ -125,21 +134,21 @@ INSTANTIATE_TEST_SUITE_P(
     Wav, EveryKindOfWav,
     testing::Values(Kind{"pcm8", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, {}, 1, 0.006},
                     Kind{"pcm16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, {}, 2, 3e-5},
-                    Kind{"pcm24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, {}, 2, 1e-7},
-                    Kind{"pcm32", SF_FORMAT_WAV | SF_FORMAT_PCM_32, {}, 1, 1e-7},
-                    Kind{"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, {}, 2, 1e-7},
-                    Kind{"double", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, {}, 1, 1e-7},
+                    Kind{"pcm24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, {}, 2, 1.2e-5},
+                    Kind{"pcm32", SF_FORMAT_WAV | SF_FORMAT_PCM_32, {}, 1, 1.2e-5},
+                    Kind{"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, {}, 2, 1.2e-5},
+                    Kind{"double", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, {}, 1, 1.2e-5},
                     Kind{"alaw", SF_FORMAT_WAV | SF_FORMAT_ALAW, {}, 1, 0.006},
                     Kind{"ulaw", SF_FORMAT_WAV | SF_FORMAT_ULAW, {}, 2, 0.006},
                     Kind{"ima_adpcm", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, {}, 1, 0.02},
                     Kind{"ms_adpcm", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, {}, 2, 0.005},
                     Kind{"extensible_pcm16", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, {}, 2, 3e-5},
-                    Kind{"extensible_float", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, {}, 1, 1e-7},
+                    Kind{"extensible_float", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, {}, 1, 1.2e-5},
                     // Headers written byte by byte, not by the library that reads them.
                     Kind{"own_pcm8", 0, {1, 1, 0, 8, false, false}, 1, 0.006},
-                    Kind{"own_pcm24_odd_list_chunk", 0, {1, 1, 0, 24, false, true}, 2, 1e-7},
+                    Kind{"own_pcm24_odd_list_chunk", 0, {1, 1, 0, 24, false, true}, 2, 1.2e-5},
                     Kind{"own_extensible_pcm16", 0, {1, 1, 0, 16, true, false}, 2, 3e-5},
-                    Kind{"own_extensible_float", 0, {3, 1, 0, 32, true, false}, 1, 1e-7}),
+                    Kind{"own_extensible_float", 0, {3, 1, 0, 32, true, false}, 1, 1.2e-5}),
     [](const testing::TestParamInfo<Kind>& p) { return std::string(p.param.name); });
 
 TEST(SoundFile, FloatSamplesOutsideTheRangeAreClampedAndNanSilenced) {
@@ -149,7 +158,7 @@ TEST(SoundFile, FloatSamplesOutsideTheRangeAreClampedAndNanSilenced) {
     for (const WavFormat& format : floats) {
         SCOPED_TRACE(testing::Message() << format.bits << " bits, extensible " << format.extensible);
         const std::string path = dir.Write("f.wav", MakeWav(format, {2.0, -3.0, std::nan(""), 0.5}));
-        EXPECT_EQ(LoadSound(path, {22050, 1}), (std::vector<float>{1.0f, -1.0f, 0.0f, 0.5f}));
+        EXPECT_EQ(LoadSound(path, {22050, 1}), (sound::Samples{32767, -32768, 0, 16384}));
     }
 }
 
@@ -157,9 +166,9 @@ TEST(SoundFile, ChannelsAreSpreadOrFolded) {
     TempDir dir;
     const std::string mono = dir.Write("m.wav", MakeWav({3, 1, 22050, 32, false, false}, {0.5, -0.25}));
     const std::string stereo = dir.Write("s.wav", MakeWav({3, 2, 22050, 32, false, false}, {0.5, 0.25, -1.0, 0.0}));
-    EXPECT_EQ(LoadSound(mono, {22050, 2}), (std::vector<float>{0.5f, 0.5f, -0.25f, -0.25f}));
-    EXPECT_EQ(LoadSound(stereo, {22050, 1}), (std::vector<float>{0.375f, -0.5f}));
-    EXPECT_EQ(LoadSound(stereo, {22050, 4}), (std::vector<float>{0.5f, 0.25f, 0.5f, 0.25f, -1.0f, 0.0f, -1.0f, 0.0f}));
+    EXPECT_EQ(LoadSound(mono, {22050, 2}), (sound::Samples{16384, 16384, -8192, -8192}));
+    EXPECT_EQ(LoadSound(stereo, {22050, 1}), (sound::Samples{12288, -16384}));
+    EXPECT_EQ(LoadSound(stereo, {22050, 4}), (sound::Samples{16384, 8192, 16384, 8192, -32768, 0, -32768, 0}));
 }
 
 TEST(SoundFile, ConvertedLengthsFollowTheRateRatio) {
@@ -167,7 +176,7 @@ TEST(SoundFile, ConvertedLengthsFollowTheRateRatio) {
     const std::string second = dir.Write("a.wav", soundtest::ConstantWav(22050, 0.25));
     EXPECT_EQ(LoadSound(second, {44100, 2}).size(), 2u * 44100);
     const std::string fast = dir.Write("b.wav", soundtest::ConstantWav(48000, 0.25, 48000));
-    const std::vector<float> slow = LoadSound(fast, {22050, 1});
+    const std::vector<float> slow = Floats(LoadSound(fast, {22050, 1}));
     ASSERT_EQ(slow.size(), 22050u);
     for (float v : Middle(slow, 20000)) ASSERT_NEAR(v, 0.25f, 1e-3);
     const std::string one = dir.Write("c.wav", soundtest::ConstantWav(1, 0.25, 48000));
@@ -178,7 +187,7 @@ TEST(SoundFile, RateConversionKeepsTheToneWithoutImagesOrAliases) {
     TempDir dir;
     // Up: a 6 kHz tone at 22 050 Hz leaves an image at 16 050 Hz when interpolated
     // linearly (a tenth of the tone); the sinc converter must keep it 60 dB down.
-    const std::vector<float> up = LoadSound(dir.Write("up.wav", MakeWav({}, Sine(22050, 6000, 22050))), {48000, 1});
+    const std::vector<float> up = Floats(LoadSound(dir.Write("up.wav", MakeWav({}, Sine(22050, 6000, 22050))), {48000, 1}));
     const std::vector<float> upMiddle = Middle(up, 40000);
     EXPECT_NEAR(Amplitude(upMiddle, 6000, 48000), 0.5, 0.01);
     EXPECT_LT(Amplitude(upMiddle, 16050, 48000), 0.0005);
@@ -187,7 +196,7 @@ TEST(SoundFile, RateConversionKeepsTheToneWithoutImagesOrAliases) {
     std::vector<double> both = Sine(44100, 15000, 44100);
     const std::vector<double> low = Sine(44100, 5000, 44100);
     for (std::size_t i = 0; i < both.size(); ++i) both[i] += low[i];
-    const std::vector<float> down = LoadSound(dir.Write("down.wav", MakeWav({3, 1, 44100, 32, false, false}, both)), {22050, 1});
+    const std::vector<float> down = Floats(LoadSound(dir.Write("down.wav", MakeWav({3, 1, 44100, 32, false, false}, both)), {22050, 1}));
     const std::vector<float> downMiddle = Middle(down, 20000);
     EXPECT_NEAR(Amplitude(downMiddle, 5000, 22050), 0.5, 0.01);
     EXPECT_LT(Amplitude(downMiddle, 7050, 22050), 0.0005);
@@ -270,10 +279,7 @@ TEST(SoundFile, EveryPrefixAndRandomDamageIsHandledWithoutCrashing) {
         std::vector<std::uint8_t> bad = round % 2 ? own : adpcm;
         for (int k = 0; k < 3; ++k) bad[rng() % std::min<std::size_t>(bad.size(), 120)] = static_cast<std::uint8_t>(rng());
         try {
-            const std::vector<float> got = LoadSound(dir.Write("d.wav", bad), {22050, 2});
-            EXPECT_EQ(got.size() % 2, 0u);
-            // A damaged rate brings in the converter, whose output may overshoot a little.
-            for (float v : got) ASSERT_TRUE(std::isfinite(v) && std::abs(v) < 1.5f) << "got " << v;
+            EXPECT_EQ(LoadSound(dir.Write("d.wav", bad), {22050, 2}).size() % 2, 0u) << "whole frames";
             ++decoded;
         } catch (const SoundFileError& e) {
             EXPECT_STRNE(e.what(), "");

@@ -86,7 +86,7 @@ TEST(SoundPrefetch, ReadAheadSamplesAreTheFilesOwnAndHandedOutOnce) {
     const auto mono = folded.Take(path);
     ASSERT_TRUE(mono.has_value());
     EXPECT_EQ(mono->fileChannels, 2);
-    EXPECT_EQ(mono->samples, (std::vector<float>{0.0f, 0.5f})) << "folded to one channel as it was read";
+    EXPECT_EQ(mono->samples, (sound::Samples{0, 16384})) << "folded to one channel as it was read";
     EXPECT_EQ(sound::ConvertSound(*mono, {22050, 1}), sound::LoadSound(path, {22050, 1}));
     const auto both = kept.Take(path);
     ASSERT_TRUE(both.has_value());
