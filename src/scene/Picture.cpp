@@ -58,10 +58,11 @@ int ScaledSide(int side, int eighths) {
     return static_cast<int>((static_cast<long long>(side) * eighths + 7) / 8);
 }
 
-// Decodes at eighths/8 of the full size into out, which the caller has sized to
-// width * height of that scale.
-bool DecodeInto(const std::uint8_t* data, std::size_t size, int eighths, std::uint32_t* out, int width, int height,
-                ErrorManager& err) {
+// Decodes at eighths/8 of the full size, which must come out width x height:
+// each scanline y is written where rowAt(y) points, then handed to rowDone(y).
+template <typename RowAt, typename RowDone>
+bool DecodeRows(const std::uint8_t* data, std::size_t size, int eighths, int width, int height, ErrorManager& err,
+                RowAt rowAt, RowDone rowDone) {
     jpeg_decompress_struct cinfo{};
     InstallErrors(cinfo, err);
     jpeg_create_decompress(&cinfo);
@@ -82,12 +83,25 @@ bool DecodeInto(const std::uint8_t* data, std::size_t size, int eighths, std::ui
         return false;
     }
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = reinterpret_cast<JSAMPROW>(out + static_cast<std::size_t>(cinfo.output_scanline) * width);
+        const int y = static_cast<int>(cinfo.output_scanline);
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(rowAt(y));
         jpeg_read_scanlines(&cinfo, &row, 1);
+        rowDone(y);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return true;
+}
+
+// The source pixel a nearest-neighbour copy takes for pixel i of `to`, from `from`.
+int NearestSource(int i, int from, int to) {
+    return static_cast<int>((static_cast<std::int64_t>(2 * i + 1) * from) / (2 * static_cast<std::int64_t>(to)));
+}
+
+std::vector<int> NearestColumns(int from, int to) {
+    std::vector<int> columns(static_cast<std::size_t>(to));
+    for (int x = 0; x < to; ++x) columns[static_cast<std::size_t>(x)] = NearestSource(x, from, to);
+    return columns;
 }
 
 }  // namespace
@@ -114,12 +128,12 @@ void Picture::ReadHeader() {
 
 bool Picture::Decoded() const {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return !pixels_.empty();
+    return !pixels_.empty() || !scaled_.empty();
 }
 
 bool Picture::ReadyAt(int width, int height) const {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return DecodedFor(width, height) && (DecodedAt(width, height) || ScaledTo(width, height));
+    return DecodedAt(width, height) || ScaledTo(width, height);
 }
 
 bool Picture::DecodedFor(int width, int height) const {
@@ -156,7 +170,8 @@ Picture::Decoding Picture::PixelsForSize(int width, int height) {
 
 Picture::Decoding Picture::PixelsAt(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!DecodedFor(width, height)) Decode(EighthsFor(width, height));
+    if (ScaledTo(width, height)) return {scaled_, width, height};
+    if (!DecodedFor(width, height) && !DecodeFirstTo(width, height)) Decode(EighthsFor(width, height));
     if (DecodedAt(width, height)) return {pixels_, width, height};
     if (!ScaledTo(width, height)) Scale(width, height);
     return {scaled_, width, height};
@@ -165,7 +180,7 @@ Picture::Decoding Picture::PixelsAt(int width, int height) {
 void Picture::DecodeAhead(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
     try {
-        if (pixels_.empty()) Decode(EighthsFor(width, height));
+        if (pixels_.empty() && scaled_.empty() && !DecodeFirstTo(width, height)) Decode(EighthsFor(width, height));
         // A copy from pixels too small for the size would be made again at the draw.
         if (scaled_.empty() && DecodedFor(width, height) && !DecodedAt(width, height))
             Scale(width, height);
@@ -176,14 +191,10 @@ void Picture::DecodeAhead(int width, int height) {
 
 void Picture::Scale(int width, int height) {
     const int sw = decodedWidth_, sh = decodedHeight_;
-    std::vector<int> columns(static_cast<std::size_t>(width));
-    for (int x = 0; x < width; ++x) {
-        columns[static_cast<std::size_t>(x)] =
-            static_cast<int>((static_cast<std::int64_t>(2 * x + 1) * sw) / (2 * static_cast<std::int64_t>(width)));
-    }
+    const std::vector<int> columns = NearestColumns(sw, width);
     scaled_.resize(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
-        const int sy = static_cast<int>((static_cast<std::int64_t>(2 * y + 1) * sh) / (2 * static_cast<std::int64_t>(height)));
+        const int sy = NearestSource(y, sh, height);
         const std::uint32_t* srow = pixels_.data() + static_cast<std::size_t>(sy) * sw;
         std::uint32_t* drow = scaled_.data() + static_cast<std::size_t>(y) * width;
         for (int x = 0; x < width; ++x) drow[x] = srow[columns[static_cast<std::size_t>(x)]];
@@ -192,11 +203,40 @@ void Picture::Scale(int width, int height) {
     scaledHeight_ = height;
 }
 
+bool Picture::DecodeFirstTo(int width, int height) {
+    if (!pixels_.empty() || !scaled_.empty() || width <= 0 || height <= 0) return false;
+    const int eighths = EighthsFor(width, height);
+    const int sw = ScaledSide(width_, eighths), sh = ScaledSide(height_, eighths);
+    if (sw == width && sh == height) return false;
+    const std::vector<int> columns = NearestColumns(sw, width);
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(sw));
+    std::vector<std::uint32_t> scaled(static_cast<std::size_t>(width) * height);
+    int y = 0;   // the next row of the copy
+    ErrorManager err{};
+    const bool decoded = DecodeRows(
+        data_, size_, eighths, sw, sh, err, [&row](int) { return row.data(); },
+        [&](int sy) {
+            // The rows of the copy that take this one, as Scale would pick them.
+            for (; y < height && NearestSource(y, sh, height) == sy; ++y) {
+                std::uint32_t* drow = scaled.data() + static_cast<std::size_t>(y) * width;
+                for (int x = 0; x < width; ++x) drow[x] = row[static_cast<std::size_t>(columns[static_cast<std::size_t>(x)])] & 0x00FFFFFF;
+            }
+        });
+    if (!decoded) throw PictureError(std::string("bad JPEG picture: ") + err.message);
+    scaled_ = std::move(scaled);
+    scaledWidth_ = width;
+    scaledHeight_ = height;
+    return true;
+}
+
 void Picture::Decode(int eighths) {
     const int w = ScaledSide(width_, eighths), h = ScaledSide(height_, eighths);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
     ErrorManager err{};
-    if (!DecodeInto(data_, size_, eighths, pixels.data(), w, h, err)) {
+    std::uint32_t* out = pixels.data();
+    if (!DecodeRows(
+            data_, size_, eighths, w, h, err, [out, w](int y) { return out + static_cast<std::size_t>(y) * w; },
+            [](int) {})) {
         throw PictureError(std::string("bad JPEG picture: ") + err.message);
     }
     for (std::uint32_t& p : pixels) p &= 0x00FFFFFF;

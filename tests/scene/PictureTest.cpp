@@ -261,7 +261,6 @@ TEST_F(ImageTest, PicturesAheadAreDecodedAfterTheFirstFrameAtTheirDrawnSize) {
     form.WaitForPicturesAhead();
     ASSERT_TRUE(hidden->Decoded());
     ASSERT_TRUE(second->Decoded());
-    EXPECT_EQ(hidden->PixelsForSize(60, 60).width, 64) << "an eighth of 512 covers the 60 pixels it is drawn at";
     EXPECT_TRUE(hidden->ReadyAt(60, 60)) << "scaled ahead to the 60 pixels it is drawn at";
     const std::uint32_t* pixels = hidden->PixelsAt(60, 60).pixels.data();
     later.SetVisible(true);
@@ -284,8 +283,7 @@ TEST(Picture, ADrawDuringADecodeAheadWaitsForItsPixels) {
         ASSERT_EQ(drawn.pixels.size(), 100u * 100u);
         EXPECT_TRUE(Near(drawn.pixels[6 * 100 + 6], kDark));
         EXPECT_TRUE(Near(drawn.pixels[6 * 100 + 19], kLight));
-        EXPECT_EQ(pic.PixelsForSize(100, 100).width, 128) << "decoded once, at the quarter that covers the box";
-        EXPECT_EQ(pic.PixelsAt(100, 100).pixels.data(), drawn.pixels.data()) << "scaled once";
+        EXPECT_EQ(pic.PixelsAt(100, 100).pixels.data(), drawn.pixels.data()) << "decoded and scaled once";
     }
 }
 
@@ -308,4 +306,29 @@ TEST(Picture, DecodesOnlyAsLargeAsItIsDrawn) {
     EXPECT_EQ(pic.PixelsForSize(300, 100).width, 512) << "five eighths would cover it, but decode slower than the whole";
     EXPECT_EQ(pic.PixelsForSize(2000, 2000).width, 512) << "never beyond the full size";
     EXPECT_EQ(pic.Pixels().size(), 512u * 512u);
+}
+
+// The first copy of a picture is made as its rows are decoded; it must be, pixel
+// for pixel, the copy made from the whole decode, and so must every size drawn
+// after it.
+TEST(Picture, TheFirstCopyMadeWhileDecodingIsTheOneMadeAfter) {
+    const std::vector<std::uint8_t> jpeg = BlockJpeg(7, 5, 24, kDark, kLight);   // 168 x 120
+    const struct {
+        int width, height;
+    } sizes[] = {{100, 100}, {37, 29}, {168, 7}, {300, 250}, {84, 60}, {1, 1}};
+    for (const auto first : sizes) {
+        Picture straight(jpeg.data(), jpeg.size());
+        for (const auto size : {first, sizes[0], sizes[3], first}) {
+            SCOPED_TRACE(testing::Message() << "first " << first.width << "x" << first.height << ", then "
+                                            << size.width << "x" << size.height);
+            Picture whole(jpeg.data(), jpeg.size());
+            whole.PixelsForSize(size.width, size.height);
+            const Picture::Decoding want = whole.PixelsAt(size.width, size.height);
+            const Picture::Decoding got = straight.PixelsAt(size.width, size.height);
+            ASSERT_EQ(got.width, size.width);
+            ASSERT_EQ(got.height, size.height);
+            EXPECT_EQ(got.pixels, want.pixels);
+            EXPECT_TRUE(straight.ReadyAt(size.width, size.height));
+        }
+    }
 }
