@@ -104,6 +104,11 @@ std::vector<int> NearestColumns(int from, int to) {
     return columns;
 }
 
+// One row of a nearest-neighbour copy: dst[x] = src[columns[x]].
+void NearestRow(const std::uint32_t* src, const std::vector<int>& columns, std::uint32_t* dst) {
+    for (std::size_t x = 0; x < columns.size(); ++x) dst[x] = src[columns[x]];
+}
+
 }  // namespace
 
 Picture::Picture(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) { ReadHeader(); }
@@ -195,9 +200,8 @@ void Picture::Scale(int width, int height) {
     scaled_.resize(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
         const int sy = NearestSource(y, sh, height);
-        const std::uint32_t* srow = pixels_.data() + static_cast<std::size_t>(sy) * sw;
-        std::uint32_t* drow = scaled_.data() + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x) drow[x] = srow[columns[static_cast<std::size_t>(x)]];
+        NearestRow(pixels_.data() + static_cast<std::size_t>(sy) * sw, columns,
+                   scaled_.data() + static_cast<std::size_t>(y) * width);
     }
     scaledWidth_ = width;
     scaledHeight_ = height;
@@ -216,11 +220,10 @@ bool Picture::DecodeFirstTo(int width, int height) {
     const bool decoded = DecodeRows(
         data_, size_, eighths, sw, sh, err, [&row](int) { return row.data(); },
         [&](int sy) {
+            for (std::uint32_t& p : row) p &= 0x00FFFFFF;
             // The rows of the copy that take this one, as Scale would pick them.
-            for (; y < height && NearestSource(y, sh, height) == sy; ++y) {
-                std::uint32_t* drow = scaled.data() + static_cast<std::size_t>(y) * width;
-                for (int x = 0; x < width; ++x) drow[x] = row[static_cast<std::size_t>(columns[static_cast<std::size_t>(x)])] & 0x00FFFFFF;
-            }
+            for (; y < height && NearestSource(y, sh, height) == sy; ++y)
+                NearestRow(row.data(), columns, scaled.data() + static_cast<std::size_t>(y) * width);
         });
     if (!decoded) throw PictureError(std::string("bad JPEG picture: ") + err.message);
     scaled_ = std::move(scaled);

@@ -1,9 +1,10 @@
 // A WAV file of the working folder, read once when its channel opens and kept as
-// 16-bit samples at the output's rate and channels. Players swap in their own files, so anything may arrive:
-// libsndfile decodes whatever a WAV file can hold (PCM 8 to 32 bits, float,
-// A-law, µ-law, IMA and MS ADPCM, plain or WAVE_FORMAT_EXTENSIBLE), libsamplerate's
-// sinc converter brings it to the output's rate, and a file that is damaged,
-// cut off or not a sound is refused with the reason. Nothing here knows SDL.
+// 16-bit samples at the output's rate and channels. Players swap in their own
+// files, so anything may arrive: libsndfile decodes whatever a WAV file can hold
+// (PCM 8 to 32 bits, float, A-law, µ-law, IMA and MS ADPCM, plain or
+// WAVE_FORMAT_EXTENSIBLE), libsamplerate's sinc converter brings it to the
+// output's rate, and a file that is damaged, cut off or not a sound is refused
+// with the reason. Nothing here knows SDL.
 #pragma once
 
 #include <stdexcept>
