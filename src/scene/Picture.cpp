@@ -93,6 +93,11 @@ bool DecodeRows(const std::uint8_t* data, std::size_t size, int eighths, int wid
     return true;
 }
 
+// The decoder fills each pixel's fourth byte; Cairo's RGB24 wants it clear.
+void ClearFillerBytes(std::uint32_t* row, int width) {
+    for (int x = 0; x < width; ++x) row[x] &= 0x00FFFFFF;
+}
+
 // The source pixel a nearest-neighbour copy takes for pixel i of `to`, from `from`.
 int NearestSource(int i, int from, int to) {
     return static_cast<int>((static_cast<std::int64_t>(2 * i + 1) * from) / (2 * static_cast<std::int64_t>(to)));
@@ -220,7 +225,7 @@ bool Picture::DecodeFirstTo(int width, int height) {
     const bool decoded = DecodeRows(
         data_, size_, eighths, sw, sh, err, [&row](int) { return row.data(); },
         [&](int sy) {
-            for (std::uint32_t& p : row) p &= 0x00FFFFFF;
+            ClearFillerBytes(row.data(), sw);
             // The rows of the copy that take this one, as Scale would pick them.
             for (; y < height && NearestSource(y, sh, height) == sy; ++y)
                 NearestRow(row.data(), columns, scaled.data() + static_cast<std::size_t>(y) * width);
@@ -236,13 +241,11 @@ void Picture::Decode(int eighths) {
     const int w = ScaledSide(width_, eighths), h = ScaledSide(height_, eighths);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
     ErrorManager err{};
-    std::uint32_t* out = pixels.data();
-    if (!DecodeRows(
-            data_, size_, eighths, w, h, err, [out, w](int y) { return out + static_cast<std::size_t>(y) * w; },
-            [](int) {})) {
+    const auto rowAt = [out = pixels.data(), w](int y) { return out + static_cast<std::size_t>(y) * w; };
+    // Cleared as each row comes, while it is still in the cache.
+    if (!DecodeRows(data_, size_, eighths, w, h, err, rowAt, [&rowAt, w](int y) { ClearFillerBytes(rowAt(y), w); })) {
         throw PictureError(std::string("bad JPEG picture: ") + err.message);
     }
-    for (std::uint32_t& p : pixels) p &= 0x00FFFFFF;
     pixels_ = std::move(pixels);
     decodedWidth_ = w;
     decodedHeight_ = h;

@@ -1,6 +1,7 @@
 // The sound device's own state: every open sound as 16-bit samples in the
-// device's rate and channels, with its own play position, and the rendering of all playing ones into one output. It is
-// the only state the audio thread touches, always under the mixer's one lock.
+// device's rate and channels, with its own play position, and the rendering of
+// all playing ones into one output. It is the only state the audio thread
+// touches, always under the mixer's one lock.
 // Each voice remembers whether its running Play asked to be told of its end; every
 // outcome is handed to the notice function, still under the lock, in the order the
 // outcomes arise, so that function must only queue (never call back in).

@@ -172,7 +172,7 @@ void Sanitise(float* samples, std::size_t count) {
 }
 
 // A finite share of full scale, rounded to the nearest step and kept in range.
-Sample ToSample(float v) { return static_cast<Sample>(std::clamp(std::lrint(v * 32768.0f), -32768L, 32767L)); }
+Sample ToSample(float v) { return static_cast<Sample>(std::clamp(std::lrint(v / kSampleScale), -32768L, 32767L)); }
 
 // Reads block by block, so a header that claims a huge length costs nothing
 // until the samples are really there. Room is made at once for the length the
