@@ -153,7 +153,7 @@ private:
     std::vector<TWinControl*> TabCycle() const;
     void DispatchMouse(const InputEvent& ev);
     void DispatchToHolderOrTarget(const InputEvent& ev, TShiftState shift);
-    void MoveOverPassing(const InputEvent& ev, TShiftState shift);
+    void MoveUnderHeldPointer(const InputEvent& ev, TShiftState shift);
     void DispatchToWindowed(TWinControl& c, const InputEvent& ev, TShiftState shift);
     void DispatchToGraphic(const InputEvent& ev, TShiftState shift);
     void PressGraphic(SceneElement* target, const InputEvent& ev, TShiftState shift);

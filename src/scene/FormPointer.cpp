@@ -79,7 +79,7 @@ void Form::DispatchMouse(const InputEvent& ev)
     const bool held = capture_ || windowCapture_ || windowedCapture_;
     DispatchToHolderOrTarget(ev, shift);
     if (held && ev.kind == EventKind::MouseMove)
-        MoveOverPassing(ev, shift);
+        MoveUnderHeldPointer(ev, shift);
 }
 
 void Form::DispatchToHolderOrTarget(const InputEvent& ev, TShiftState shift)
@@ -111,7 +111,7 @@ void Form::DispatchToHolderOrTarget(const InputEvent& ev, TShiftState shift)
 
 // An element that never holds the pointer hears every movement over it, even
 // while another element holds the pointer; what lies above it still shields it.
-void Form::MoveOverPassing(const InputEvent& ev, TShiftState shift)
+void Form::MoveUnderHeldPointer(const InputEvent& ev, TShiftState shift)
 {
     if (WindowedAt(ev.x, ev.y))
         return;
