@@ -436,10 +436,15 @@ void TForm1::WireTouches() {
         {&rvierkant4, &TForm1::rvierkant4MouseMove},
         {&zround1,    &TForm1::zround1MouseMove},
     };
-    for (const auto& [shape, handler] : touches)
+    for (const auto& [shape, handler] : touches) {
         shape->OnMouseMove = [this, handler](SceneElement& s, TShiftState shift, int x, int y) {
             (this->*handler)(s, shift, x, y);
         };
+        // A touch is the pointer moving over the mover, button down or not: a
+        // press on a mover must not hand it every later movement (one held
+        // press would score without end), nor a press elsewhere hide it.
+        shape->SetHold(PointerHold::Never);
+    }
 }
 
 }  // namespace layout

@@ -152,6 +152,8 @@ private:
     TWinControl* WindowedAt(int x, int y) const;
     std::vector<TWinControl*> TabCycle() const;
     void DispatchMouse(const InputEvent& ev);
+    void DispatchToHolderOrTarget(const InputEvent& ev, TShiftState shift);
+    void MoveUnderHeldPointer(const InputEvent& ev, TShiftState shift);
     void DispatchToWindowed(TWinControl& c, const InputEvent& ev, TShiftState shift);
     void DispatchToGraphic(const InputEvent& ev, TShiftState shift);
     void PressGraphic(SceneElement* target, const InputEvent& ev, TShiftState shift);

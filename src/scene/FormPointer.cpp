@@ -76,13 +76,21 @@ void Form::DispatchMouse(const InputEvent& ev)
     else if (ev.kind == EventKind::MouseUp)
         buttonsHeld_ &= ~ButtonFlag(ev.button);
     const TShiftState shift = ShiftFromMods(ev.mods) | buttonsHeld_;
+    const bool held = capture_ || windowCapture_ || windowedCapture_;
+    DispatchToHolderOrTarget(ev, shift);
+    if (held && ev.kind == EventKind::MouseMove)
+        MoveUnderHeldPointer(ev, shift);
+}
 
+void Form::DispatchToHolderOrTarget(const InputEvent& ev, TShiftState shift)
+{
     if (windowedCapture_) {
         DispatchToWindowed(*windowedCapture_, ev, shift);
         return;
     }
     if (windowCapture_) {
-        // The window has no handlers, and what lies on it hears nothing until the release.
+        // The window has no handlers, and what lies on it hears nothing until the
+        // release but for the elements that never hold the pointer.
         if (ev.kind == EventKind::MouseUp && ev.button == TMouseButton::mbLeft)
             windowCapture_ = false;
         return;
@@ -99,6 +107,17 @@ void Form::DispatchMouse(const InputEvent& ev)
         }
     }
     DispatchToGraphic(ev, shift);
+}
+
+// An element that never holds the pointer hears every movement over it, even
+// while another element holds the pointer; what lies above it still shields it.
+void Form::MoveUnderHeldPointer(const InputEvent& ev, TShiftState shift)
+{
+    if (WindowedAt(ev.x, ev.y))
+        return;
+    SceneElement* e = HitTest(ev.x, ev.y);
+    if (e && e->Hold() == PointerHold::Never && e != capture_)
+        e->MouseMove(shift, ev.x - e->Left(), ev.y - e->Top());
 }
 
 void Form::DispatchToWindowed(TWinControl& c, const InputEvent& ev, TShiftState shift)
@@ -171,14 +190,17 @@ void Form::PressGraphic(SceneElement* target, const InputEvent& ev, TShiftState 
         windowCapture_ = true;
         return;
     }
-    capture_ = target;
+    const bool holds = target->Hold() == PointerHold::OnPress;
+    if (holds)
+        capture_ = target;
     const int x = ev.x - target->Left();
     const int y = ev.y - target->Top();
     if (doubleClick) {
         target->DblClick();
         target->MouseDown(TMouseButton::mbLeft, shift | ssDouble, x, y);
     } else {
-        pressed_ = target;
+        if (holds)
+            pressed_ = target;
         target->MouseDown(TMouseButton::mbLeft, shift, x, y);
     }
 }
@@ -235,12 +257,13 @@ void Form::IdleCheck()
     SceneElement* old = hover_;
     hover_ = found;
     // While an element, graphic or windowed, (or the bare window) holds the
-    // pointer, only that element hears of it.
+    // pointer, only that element and those that never hold it hear of it.
     SceneElement* holder = capture_ ? capture_ : windowedCapture_;
     const bool held = holder || windowCapture_;
-    if (old && (!held || old == holder))
+    const auto told = [&](const SceneElement* e) { return !held || e == holder || e->Hold() == PointerHold::Never; };
+    if (old && told(old))
         old->MouseLeave();
-    if (found && (!held || found == holder))
+    if (found && told(found))
         found->MouseEnter();
 }
 

@@ -19,6 +19,12 @@ class SceneElement;
 // Graphic elements are painted onto the window and stack; windowed ones lie above them.
 enum class ElementFamily { Graphic, Windowed };
 
+// Whether a left-button press on a graphic element makes it hold the pointer
+// until the release. One that never holds it is never pressed and never
+// clicked; it hears a movement exactly when it is the topmost element under
+// the pointer, whatever element holds the pointer then.
+enum class PointerHold { OnPress, Never };
+
 using TNotifyEvent = std::function<void(SceneElement& Sender)>;
 using TMouseMoveEvent = std::function<void(SceneElement& Sender, TShiftState Shift, int X, int Y)>;
 using TMouseEvent =
@@ -55,6 +61,9 @@ public:
 
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor c) { cursor_ = c; }
+
+    PointerHold Hold() const { return hold_; }
+    void SetHold(PointerHold h) { hold_ = h; }
 
     const TFont& Font() const { return font_; }
     void SetFont(const TFont& f);
@@ -107,6 +116,7 @@ private:
     bool visible_ = true;
     bool enabled_ = true;
     TCursor cursor_ = TCursor::crDefault;
+    PointerHold hold_ = PointerHold::OnPress;
     TFont font_;
     bool parentFont_ = true;
     std::size_t paintIndex_ = 0;   // the owner's, for its table of places

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Play under way: after Start the black square that waited under the shop panel
-# glides left across the playfield, the time text appears in the bottom bar and
-# changes from one second to the next, and the score and lives texts show.
+# glides left across the playfield, a button held while the pointer moves
+# neither stops it being touched nor makes the touch pay more than once, the
+# time text appears in the bottom bar and changes from one second to the next,
+# and the score and lives texts show.
 #   test_play.sh PROGRAM ASSETS
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -19,6 +21,7 @@ time_label=(520 536 177 40)
 time_word=(520 536 70 40)
 score_label=(64 536 385 49)
 lives_label=(336 24 225 33)
+money_label=(712 536 173 49)
 # black_run SHOT [ROW]: finds a black square in the playfield: the first run of
 # at least 15 black pixels on ROW, or without ROW on any of the rows 10, 30 and
 # 50 pixels into each row of tiles (no tile outline lies there, and every square,
@@ -71,7 +74,44 @@ for _ in $(seq 1 10); do
 done
 e2e_expect_eq "black square moving left (left ends seen:$seen)" yes "${moved:-no}"
 
-# 2. The time text appears after the first second and changes every second,
+# 2. The button pressed on a tile ahead of the black square, on its row, and
+#    held while the pointer keeps moving by a pixel there: the square is touched
+#    as it comes under the pointer, and the moves that go on after it has been
+#    put back pay nothing more, so the money text changes and keeps one digit.
+row=-
+for _ in $(seq 1 100); do
+  e2e_screenshot "$wid" "$work/ahead.png"
+  read -r row first < <(black_run "$work/ahead.png")
+  [ "$row" != - ] && [ "$first" -gt 400 ] && break
+  row=-
+done
+[ "$row" != - ] || e2e_fail "no black square right of x 400 to wait for"
+e2e_screenshot "$wid" "$work/money0.png"
+read -r _ _ _ right0 _ < <(e2e_pixels_in "$work/money0.png" "${money_label[@]}" 0 80)
+e2e_press "$wid" 150 "$row"
+( x=150; while [ ! -e "$work/stop" ]; do x=$((301 - x)); e2e_move "$wid" "$x" "$row"; sleep 0.01; done ) &
+wiggle=$!
+touched=""
+end=$((SECONDS + 8))
+while [ $SECONDS -lt $end ]; do
+  e2e_screenshot "$wid" "$work/money1.png"
+  if [ "$(e2e_count_changed "$work/money0.png" "$work/money1.png" "${money_label[@]}")" -gt 0 ]; then
+    touched=yes
+    break
+  fi
+done
+sleep 0.5   # dozens more moves with the button down
+touch "$work/stop"
+wait "$wiggle"
+e2e_release "$wid" 150 "$row"
+e2e_expect_eq "black square touched under the held, moving pointer" yes "${touched:-no}"
+sleep 0.2
+e2e_screenshot "$wid" "$work/money2.png"
+read -r _ _ _ right2 _ < <(e2e_pixels_in "$work/money2.png" "${money_label[@]}" 0 80)
+e2e_expect_eq "money text still one digit wide (right edge before $right0)" yes \
+  "$([ "$right2" != - ] && [ $((right2 - right0)) -lt 10 ] && [ $((right0 - right2)) -lt 10 ] && echo yes || echo "no, $right2")"
+
+# 3. The time text appears after the first second and changes every second,
 #    while the word "Time:" stays.
 n=0
 end=$((SECONDS + 5))
@@ -93,7 +133,7 @@ for pair in "time1 time2" "time2 time3"; do
     "$(e2e_count_changed "$work/$a.png" "$work/$b.png" "${time_word[@]}")"
 done
 
-# 3. The score and lives texts are there.
+# 4. The score and lives texts are there.
 read -r n _ < <(e2e_pixels_in "$work/time3.png" "${score_label[@]}" 0 80)
 [ "$n" -gt 100 ] || e2e_expect_eq "score text in the bottom bar" "over 100 dark pixels" "$n"
 read -r n _ < <(e2e_pixels_in "$work/time3.png" "${lives_label[@]}" 0 80)

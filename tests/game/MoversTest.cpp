@@ -285,6 +285,52 @@ TEST(MoversTest, NoTouchUnderAPointerAtRest) {
     EXPECT_EQ(f.State.score, 9);
 }
 
+// A left button pressed somewhere and held while the pointer moves along a row
+// at y 270, from `fromX` to `toX` by `stepX`, then released: only the movers
+// the pointer moves over count, each once, wherever the press was.
+struct HeldCase {
+    const char* what;
+    bool black, red;       // zvierkant4 at (300, 250), Rvierkant1 at (400, 250), 50 x 50
+    int pressX, pressY;
+    const char* pressedOn;   // the element the press lands on; tiles have no name
+    int fromX, toX, stepX;
+    int coins, lives;
+};
+
+TEST(MoversTest, AHeldButtonNeitherFarmsTouchesNorShieldsFromThem) {
+    const HeldCase cases[] = {
+        {"press on a black square, twenty moves held", true,  false, 310, 270, "zvierkant4", 311, 330,   1, 1,  0},
+        {"press on a tile, sweep over a red square",   false, true,  100, 270, "",           110, 600,  10, 0, -1},
+        {"press on a tile, sweep over a black square", true,  false, 100, 270, "",           110, 600,  10, 1,  0},
+        {"press on a black square, on to a red one",   true,  true,  310, 270, "zvierkant4", 320, 420, 100, 1, -1},
+        {"press on a shop offer, dragged over both",   true,  true,  950, 255, "Label3",     940, 200, -10, 1, -1},
+    };
+    for (const HeldCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayHarness play;
+        TForm1& f = play.f;
+        MoveAllAway(f);
+        f.State.money = 25;   // enough for the no-red offer, which must not be bought
+        f.Label3.SetVisible(true);
+        // The squares come under the resting pointer; the press is no movement.
+        play.MovePointer(c.pressX, c.pressY);
+        if (c.black) f.zvierkant4.SetBounds(300, 250, 50, 50);
+        if (c.red) f.Rvierkant1.SetBounds(400, 250, 50, 50);
+        f.Rvierkant1.SetVisible(c.red);
+        ASSERT_NE(f.HitTest(c.pressX, c.pressY), nullptr);
+        ASSERT_EQ(f.HitTest(c.pressX, c.pressY)->Name(), c.pressedOn);
+        play.game.platform.MouseDown(c.pressX, c.pressY);
+        play.game.app.RunFor(0);
+        for (int x = c.fromX; c.stepX > 0 ? x <= c.toX : x >= c.toX; x += c.stepX) play.MovePointer(x, 270);
+        play.game.platform.MouseUp(c.toX, 270);
+        play.game.app.RunFor(0);
+        EXPECT_EQ(f.State.money - 25, c.coins) << "a purchase would have taken 20";
+        EXPECT_EQ(f.State.hits, c.coins);
+        EXPECT_EQ(f.State.lives - 3, c.lives);
+        EXPECT_EQ(f.Capture(), nullptr);
+    }
+}
+
 // The mover stages by hits: which of Rvierkant1, rvierkant2, rvierkant3,
 // rvierkant4, Zvierkant1, zvierkant2, zvierkant3, zround1 are shown.
 TShape TForm1::*const kStaged[] = {&TForm1::Rvierkant1, &TForm1::rvierkant2, &TForm1::rvierkant3,

@@ -247,6 +247,13 @@ TEST(StartScreenTest, StartHidesTheIntroSwapsTheMusicAndStartsTheTimers) {
     game.platform.Click(kEditX, kEditY);
     game.platform.Key('a', scene::kmCtrl);
     game.platform.Type("R&D  Team ");
+    // Pressed, dragged off and released there: no click.
+    game.app.RunFor(1000);
+    game.platform.MouseDown(kStartX, kStartY);
+    game.platform.MouseMove(kStartX - 400, kStartY + 100);
+    game.platform.MouseUp(kStartX - 400, kStartY + 100);
+    game.app.RunFor(1000);
+    ASSERT_TRUE(f.Memo1.Visible()) << "expected no start from a press released off Start";
     game.platform.Click(kStartX, kStartY);
     game.app.RunFor(10);
 

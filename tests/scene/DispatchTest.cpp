@@ -99,12 +99,12 @@ TEST_F(Dispatch, CoverAbsorbsWithoutHandlerButHiddenOrDisabledCoverDoesNot)
     EXPECT_EQ(log.Text(), "mover.move(41,10) mover.move(42,10)");
 }
 
-TEST_F(Dispatch, PressOnTileHoldsThePointerSoNoMoverIsTouched)
+TEST_F(Dispatch, PressOnTileHoldsThePointerSoNoOtherShapeHearsMoves)
 {
     Probe tile(form, "tile", {0, 0, 400, 300});
-    Probe mover(form, "mover", {200, 200, 50, 50});
+    Probe shape(form, "shape", {200, 200, 50, 50});
     log.Watch(tile);
-    log.Watch(mover);
+    log.Watch(shape);
     Start();
     Down(10, 10);
     Move(210, 210);
@@ -113,22 +113,81 @@ TEST_F(Dispatch, PressOnTileHoldsThePointerSoNoMoverIsTouched)
     EXPECT_EQ(log.Text(), "tile.down(10,10) tile.move(210,210) tile.move(220,220) tile.click tile.up(220,220)");
     log.Clear();
     Move(221, 220);
-    EXPECT_EQ(log.Text(), "mover.move(21,20)");
+    EXPECT_EQ(log.Text(), "shape.move(21,20)");
 }
 
-TEST_F(Dispatch, CaptureFollowsTheMoverWhereverItGoes)
+TEST_F(Dispatch, HoldFollowsThePressedShapeWhereverItGoes)
 {
-    Probe mover(form, "mover", {200, 200, 50, 50});
-    log.Watch(mover);
+    Probe shape(form, "shape", {200, 200, 50, 50});
+    log.Watch(shape);
     Start();
     Down(210, 210);
-    mover.SetLeft(300);
-    mover.SetVisible(false);
+    shape.SetLeft(300);
+    shape.SetVisible(false);
     Move(50, 50);
     Move(-30, 500);   // outside the window, still reported while held
     Up(50, 50);
-    EXPECT_EQ(log.Text(), "mover.down(10,10) mover.move(-250,-150) mover.move(-330,300) mover.up(-250,-150)");
+    EXPECT_EQ(log.Text(), "shape.down(10,10) shape.move(-250,-150) shape.move(-330,300) shape.up(-250,-150)");
     EXPECT_EQ(form.Capture(), nullptr);
+}
+
+TEST_F(Dispatch, AnElementThatNeverHoldsThePointerHearsEveryMoveOverItWhoeverHoldsIt)
+{
+    Probe tile(form, "tile", {0, 0, 300, 300});   // the bare window to its right
+    Probe mover(form, "mover", {200, 200, 50, 50});
+    TLabel cover(form, "cover");
+    cover.SetAutoSize(false);
+    cover.SetBounds(230, 200, 100, 20);
+    TButton button(form, "button");
+    button.SetBounds(10, 250, 80, 30);
+    mover.SetHold(PointerHold::Never);
+    log.Watch(tile);
+    log.Watch(mover);
+    log.Watch(button);
+    EventLog hover;
+    hover.WatchHover(mover);
+    Start();
+
+    // Pressed on, it takes no hold and no click: once it has gone from under
+    // the pointer, the moves and the release go to what lies there.
+    Down(210, 210);
+    EXPECT_EQ(form.Capture(), nullptr);
+    Move(211, 210);
+    mover.SetLeft(100);
+    Move(212, 210);
+    Up(212, 210);
+    mover.SetLeft(200);
+    EXPECT_EQ(log.Text(), "mover.down(10,10) mover.move(11,10) tile.move(212,210) tile.up(212,210)");
+
+    // A tile, the bare window or a button holds the pointer: the holder hears
+    // every move as before, the mover those over it where nothing covers it,
+    // and only the holder's own release clicks.
+    log.Clear();
+    Down(10, 10);
+    Move(210, 230);
+    Move(240, 210);   // beneath the cover
+    Up(10, 10);
+    EXPECT_EQ(log.Text(), "tile.down(10,10) tile.move(210,230) mover.move(10,30) tile.move(240,210) "
+                          "tile.click tile.up(10,10)");
+    log.Clear();
+    Down(350, 150);
+    Move(220, 220);
+    Up(220, 220);
+    EXPECT_EQ(log.Text(), "mover.move(20,20)");
+    log.Clear();
+    Down(20, 260);
+    Move(221, 220);
+    Up(30, 260);
+    EXPECT_EQ(log.Text(), "button.down(10,10) button.move(211,-30) mover.move(21,20) button.click button.up(20,10)");
+
+    // It hears its own enter and leave while the tile holds the pointer.
+    hover.Clear();
+    Move(100, 100);
+    Down(100, 100);
+    Move(210, 240);
+    Move(100, 100);
+    Up(100, 100);
+    EXPECT_EQ(hover.Text(), "mover.enter mover.leave");
 }
 
 TEST_F(Dispatch, ClickNeedsPressAndReleaseOnTheSameElement)
@@ -177,31 +236,31 @@ TEST_F(Dispatch, ReleaseClicksOnlyInsideTheRectangleRightAndBottomEdgesExcluded)
 
 TEST_F(Dispatch, PressOnTheBareWindowHoldsThePointerUntilTheRelease)
 {
-    Probe mover(form, "mover", {100, 100, 50, 50});
+    Probe shape(form, "shape", {100, 100, 50, 50});
     Probe label(form, "label", {300, 10, 50, 50});
-    log.Watch(mover);
+    log.Watch(shape);
     log.Watch(label);
     log.WatchHover(label);
     Start();
     Move(5, 5);
     Down(5, 5);
-    Move(110, 110);   // dragged over a mover: no touch
+    Move(110, 110);   // dragged over a shape: it hears nothing
     Move(310, 20);    // and over a label: no enter either
     Up(310, 20);
     EXPECT_EQ(log.Text(), "");
     EXPECT_EQ(form.Capture(), nullptr);
 
-    // The button is up: the mover is touched again. The label was passed over
+    // The button is up: the shape hears moves again. The label was passed over
     // silently while held, so only its leaving is told.
     Move(120, 120);
-    EXPECT_EQ(log.Text(), "mover.move(20,20) label.leave");
+    EXPECT_EQ(log.Text(), "shape.move(20,20) label.leave");
     log.Clear();
 
     // A cancelled hold ends too.
     Down(5, 5);
     form.CancelCapture();
     Move(121, 120);
-    EXPECT_EQ(log.Text(), "mover.move(21,20)");
+    EXPECT_EQ(log.Text(), "shape.move(21,20)");
 }
 
 TEST_F(Dispatch, DoubleClickIsOneClick)
