@@ -287,8 +287,10 @@ TEST(EndOfGameTest, AFailedRewriteKeepsTheOldFileWholeAndShowsNoEndScreen) {
         }
         ASSERT_EQ(game.app.ShownBoxes().size(), 1u);
         EXPECT_EQ(game.app.ShownBoxes()[0].text, c.box);
-        EXPECT_FALSE(EndScreenShown(f));
-        EXPECT_FALSE(f.Rvierkant1.Visible());
+        const scene::SceneElement* const endScreen[] = {&f.witeinde, &f.geentijd, &f.eindscore, &f.Scoreseind,
+                                                        &f.tryagain, &f.closeall, &f.Rvierkant1};
+        for (const scene::SceneElement* e : endScreen)
+            EXPECT_FALSE(e->Visible()) << e->Name() << " shown, though the rewrite came first";
         EXPECT_FALSE(f.Timer3.Enabled());
         EXPECT_EQ(ReadBytes(folder.Path() / "scores.txt"), kTen);
         EXPECT_EQ(FolderEntries(folder.Path()), before) << "nothing left beside the old file";
