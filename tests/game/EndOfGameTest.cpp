@@ -228,6 +228,8 @@ TEST(EndOfGameTest, OddAndBrokenScoreFiles) {
         EXPECT_EQ(f.Rvierkant1.Visible(), box.empty()) << "a failed end skips the rest of the check tick";
         EXPECT_FALSE(f.Timer1.Enabled() || f.Timer2.Enabled() || f.Timer3.Enabled() || f.Timer4.Enabled())
             << "the game is stopped either way";
+        EXPECT_FALSE(f.Label1.Visible()) << "the coins text goes before the file is read";
+        EXPECT_FALSE(f.MediaPlayer2.Channel().Playing()) << "and so does the game music";
         if (c.after)
             EXPECT_EQ(ReadBytes(folder.Path() / "scores.txt"), *c.after);
         else
