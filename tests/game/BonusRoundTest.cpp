@@ -24,14 +24,21 @@ constexpr int kTwoSeconds = 44100;
 std::array<scene::TImage*, 5> Pictures(TForm1& f) { return {&f.BONUS1, &f.Bonus2, &f.Bonus3, &f.Bonus4, &f.Bonus5}; }
 
 // Where the seeded generator puts the five pictures: Left then Top for each.
-std::array<Point, 5> PlacesFrom(std::uint32_t seed) {
+std::array<Point, 5> PlacesFrom(std::uint32_t seed, int leftRange = 750, int topRange = 350) {
     game::RandSeed = seed;
     std::array<Point, 5> places{};
     for (Point& p : places) {
-        p.x = game::Random(750);
-        p.y = game::Random(350);
+        p.x = game::Random(leftRange);
+        p.y = game::Random(topRange);
     }
     return places;
+}
+
+// A seed whose scatter differs from that of either range one off.
+bool TellsScatter(std::uint32_t seed) {
+    const std::array<Point, 5> places = PlacesFrom(seed);
+    return places != PlacesFrom(seed, 749) && places != PlacesFrom(seed, 751) &&
+           places != PlacesFrom(seed, 750, 349) && places != PlacesFrom(seed, 750, 351);
 }
 
 // Lets the offers tick show "Bonus 50$" for these coins (during a round nothing
@@ -68,10 +75,11 @@ TEST(BonusRoundTest, ALostRoundShowsNoBonusFromItsTwentySecondTickToItsTwentyNin
     PlayFolder folder;
     GameHarness game;
     TForm1& f = StartGame(game);
-    const std::array<Point, 5> places = PlacesFrom(1234);
+    const std::uint32_t seed = gametest::FindSeed(TellsScatter);
+    const std::array<Point, 5> places = PlacesFrom(seed);
     // Where two tiles meet, out of every picture's reach: a black outline until the cover comes.
     EXPECT_EQ(game.Pixel(845, 505), (scene::Rgb{0, 0, 0}));
-    const double boughtAt = BuyRound(game, 200, 1234);
+    const double boughtAt = BuyRound(game, 200, seed);
     const scene::TRect moverAtBuy = f.zvierkant4.BoundsRect();
     const int timeAtBuy = f.State.timeLeft;
 
@@ -97,7 +105,8 @@ TEST(BonusRoundTest, ALostRoundShowsNoBonusFromItsTwentySecondTickToItsTwentyNin
         EXPECT_EQ(f.Label8.Caption(), std::to_string(value));
         EXPECT_EQ(f.State.bonusCountdown, tick < 29 ? value : 300);
         for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(Pictures(f)[i]->BoundsRect().Width, kSizes[i] - tick);
+            const int size = kSizes[i] - tick;
+            EXPECT_EQ(Pictures(f)[i]->BoundsRect(), (scene::TRect{places[i].x, places[i].y, size, size}));
             EXPECT_EQ(Pictures(f)[i]->Visible(), tick < 22);
         }
         EXPECT_EQ(f.NOBONUS.Visible(), tick >= 22 && tick < 29);
@@ -116,12 +125,14 @@ TEST(BonusRoundTest, ALostRoundShowsNoBonusFromItsTwentySecondTickToItsTwentyNin
     EXPECT_TRUE(f.MediaPlayer2.Channel().Playing());
     EXPECT_FALSE(f.MediaPlayer4.Channel().Playing());
 
-    // The next round shows the last value of this one until its first tick.
+    // The next round shows the last value of this one until its first tick, and
+    // the looping game music's Stop report does not bring it back.
     const double againAt = BuyRound(game, 100);
     EXPECT_TRUE(f.Label8.Visible());
     EXPECT_EQ(f.Label8.Caption(), "-106");
     RunTo(game, againAt + kBonusTickMs);
     EXPECT_EQ(f.Label8.Caption(), "286");
+    ExpectRoundRunning(f, true);
 }
 
 TEST(BonusRoundTest, AWonRoundTakesThePicturesInOrderOnly) {
@@ -132,18 +143,30 @@ TEST(BonusRoundTest, AWonRoundTakesThePicturesInOrderOnly) {
     const auto pictures = Pictures(f);
     const int scoreBefore = f.State.score;
 
-    // Out of order: the third picture stays, silently.
-    game.app.RunFor(300);
-    Point last = ClickOn(game, f.Bonus3);
-    EXPECT_TRUE(f.Bonus3.Visible());
-    EXPECT_FALSE(f.MediaPlayer5.Channel().Playing());
+    // A pause, then a click far enough from the last not to make a double click.
+    Point last{-100, -100};
+    const auto clickApart = [&](const scene::TImage& picture, double pauseMs) {
+        game.app.RunFor(pauseMs);
+        const Point at = ClickOn(game, picture);
+        EXPECT_GT(std::abs(at.x - last.x) + std::abs(at.y - last.y), 8) << "two clicks this close would be a double click";
+        last = at;
+    };
+
+    // Out of order each picture stays, silently, while the one just before it
+    // shows, even with all earlier ones gone.
+    game.app.RunFor(200);
+    for (int i = 1; i < 5; ++i) {
+        SCOPED_TRACE(pictures[i]->Name() + " out of order");
+        for (int j = 0; j < 5; ++j) pictures[j]->SetVisible(j >= i - 1);
+        clickApart(*pictures[i], 100);
+        EXPECT_TRUE(pictures[i]->Visible());
+        EXPECT_FALSE(f.MediaPlayer5.Channel().Playing());
+    }
+    for (scene::TImage* p : pictures) p->SetVisible(true);
 
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(pictures[i]->Name());
-        game.app.RunFor(150);
-        const Point at = ClickOn(game, *pictures[i]);
-        ASSERT_GT(std::abs(at.x - last.x) + std::abs(at.y - last.y), 8) << "two clicks this close would be a double click";
-        last = at;
+        clickApart(*pictures[i], 150);
         EXPECT_FALSE(pictures[i]->Visible());
         EXPECT_TRUE(f.MediaPlayer5.Channel().Playing());
         if (i < 4) ExpectRoundRunning(f, true);
@@ -188,6 +211,43 @@ TEST(BonusRoundTest, BuyingAgainDuringARoundRescattersWhileTheCountdownAndMusicG
     RunTo(game, boughtAt + 22 * kBonusTickMs);
     ExpectRoundRunning(f, false);
     EXPECT_TRUE(f.NOBONUS.Visible());
+}
+
+// The check tick ends the game in a round's aftermath: the bonus tick stops with
+// the others, so the score goes in once, every sound but the music stops, and
+// the intro song and the game music, whose loop the round switched on, loop on.
+TEST(BonusRoundTest, AGameEndingInTheAftermathEntersItsScoreOnceAndLeavesBothMusicsLooping) {
+    PlayFolder folder(std::string("hi\r\n"), kTwoSeconds);
+    GameHarness game;
+    TForm1& f = StartGame(game);
+    game.app.RunFor(3000);   // a few points to enter
+    const double boughtAt = BuyRound(game, 200);
+    RunTo(game, boughtAt + 20 * kBonusTickMs + 1);
+    ClickOn(game, f.BONUS1);
+    RunTo(game, boughtAt + 22 * kBonusTickMs);
+    ASSERT_TRUE(f.NOBONUS.Visible());
+    RunTo(game, f.Timer4.DueMs());
+    ClickOn(game, f.Label2);
+    ASSERT_TRUE(f.MediaPlayer3.Channel().Playing() && f.MediaPlayer5.Channel().Playing());
+    f.State.timeLeft = -1;
+    RunTo(game, f.Timer3.DueMs());
+    ASSERT_TRUE(f.witeinde.Visible());
+    EXPECT_FALSE(f.Timer5.Enabled());
+    ASSERT_GT(f.State.score, 0);
+    const std::string entered = "100      Anna\r\n" + std::to_string(f.State.score) + "      Ann\r\n";
+    EXPECT_EQ(folder.Read("scores.txt").substr(0, entered.size()), entered);
+    for (layout::TMediaPlayer* p : {&f.MediaPlayer3, &f.MediaPlayer4, &f.MediaPlayer5})
+        EXPECT_FALSE(p->Channel().Playing()) << p->Name();
+    EXPECT_TRUE(f.Label6.Visible()) << "the sound label stays";
+
+    const int countdown = f.State.bonusCountdown;
+    folder.Write("scores.txt", "changed since\r\n");
+    game.app.RunFor(5000);
+    EXPECT_EQ(folder.Read("scores.txt"), "changed since\r\n");
+    EXPECT_EQ(f.State.bonusCountdown, countdown);
+    EXPECT_TRUE(f.MediaPlayer1.Channel().Playing()) << "the intro song loops";
+    EXPECT_TRUE(f.MediaPlayer2.Channel().Playing()) << "the game music loops";
+    EXPECT_EQ(game.app.ShownBoxes().size(), 0u);
 }
 
 }  // namespace

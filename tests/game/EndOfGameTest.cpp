@@ -39,7 +39,9 @@ Lines FolderEntries(const fs::path& dir) {
 }
 
 // Types the name, presses Start, and lets the check tick find the game over
-// with this score: by time, or by lives when redTouched.
+// with this score: by time, or by lives when redTouched. The count of black
+// squares then lies in the first mover stage, which the same check tick applies
+// after its end tests, so only a finished end sequence shows Rvierkant1.
 void PlayToTheEnd(GameHarness& game, const std::string& name, int score, bool outOfLives = false) {
     game.platform.Click(kEditX, kEditY);
     game.platform.Key('a', scene::kmCtrl);
@@ -48,6 +50,7 @@ void PlayToTheEnd(GameHarness& game, const std::string& name, int score, bool ou
     game.platform.Click(kStartX, kStartY);
     game.app.RunFor(10);
     game.form->State.score = score;
+    game.form->State.hits = 6;
     (outOfLives ? game.form->State.lives : game.form->State.timeLeft) = -1;
     game.app.RunFor(40);
 }
@@ -110,6 +113,7 @@ TEST(EndOfGameTest, TheScoreEntersTheTableAtTheFirstStrictlyLowerPlace) {
         }
         EXPECT_EQ(f.Scoreseind.Lines(), shown);
         EXPECT_TRUE(EndScreenShown(f));
+        EXPECT_TRUE(f.Rvierkant1.Visible());
         EXPECT_TRUE(f.geentijd.Visible());
         EXPECT_FALSE(f.geenlevens.Visible());
         EXPECT_EQ(f.eindscore.Caption(), "Final score:  " + std::to_string(c.score) + " points");
@@ -221,8 +225,11 @@ TEST(EndOfGameTest, OddAndBrokenScoreFiles) {
         const std::string box = game.app.ShownBoxes().empty() ? "" : game.app.ShownBoxes()[0].text;
         EXPECT_EQ(box, c.box);
         EXPECT_EQ(EndScreenShown(f), box.empty());
+        EXPECT_EQ(f.Rvierkant1.Visible(), box.empty()) << "a failed end skips the rest of the check tick";
         EXPECT_FALSE(f.Timer1.Enabled() || f.Timer2.Enabled() || f.Timer3.Enabled() || f.Timer4.Enabled())
             << "the game is stopped either way";
+        EXPECT_FALSE(f.Label1.Visible()) << "the coins text goes before the file is read";
+        EXPECT_FALSE(f.MediaPlayer2.Channel().Playing()) << "and so does the game music";
         if (c.after)
             EXPECT_EQ(ReadBytes(folder.Path() / "scores.txt"), *c.after);
         else
@@ -282,7 +289,10 @@ TEST(EndOfGameTest, AFailedRewriteKeepsTheOldFileWholeAndShowsNoEndScreen) {
         }
         ASSERT_EQ(game.app.ShownBoxes().size(), 1u);
         EXPECT_EQ(game.app.ShownBoxes()[0].text, c.box);
-        EXPECT_FALSE(EndScreenShown(f));
+        const scene::SceneElement* const endScreen[] = {&f.witeinde, &f.geentijd, &f.eindscore, &f.Scoreseind,
+                                                        &f.tryagain, &f.closeall, &f.Rvierkant1};
+        for (const scene::SceneElement* e : endScreen)
+            EXPECT_FALSE(e->Visible()) << e->Name() << " shown, though the rewrite came first";
         EXPECT_FALSE(f.Timer3.Enabled());
         EXPECT_EQ(ReadBytes(folder.Path() / "scores.txt"), kTen);
         EXPECT_EQ(FolderEntries(folder.Path()), before) << "nothing left beside the old file";

@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "game/Random.h"
 #include "layout/TForm1.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "scene/Application.h"
@@ -23,6 +25,27 @@ namespace fs = std::filesystem;
 
 inline const char* const kWavFiles[] = {"introsong.wav", "gamemusic.wav", "click.wav",
                                         "bonus.wav",     "bonusclick.wav", "alarm.wav"};
+
+// What Random(n) draws with the generator set to seed.
+inline int DrawFrom(std::uint32_t seed, int n) {
+    game::RandSeed = seed;
+    return game::Random(n);
+}
+// The seed that follows seed in the generator.
+inline std::uint32_t NextSeed(std::uint32_t seed) { return seed * 134775813u + 1u; }
+// Whether the draw of n from seed differs from the draws of n - 1 and n + 1,
+// so that a range one off shows in what is drawn.
+inline bool Tells(std::uint32_t seed, int n) {
+    const int drawn = DrawFrom(seed, n);
+    return drawn != DrawFrom(seed, n - 1) && drawn != DrawFrom(seed, n + 1);
+}
+// The first seed from `from` on that pred accepts.
+template <typename Pred>
+std::uint32_t FindSeed(Pred pred, std::uint32_t from = 1) {
+    std::uint32_t seed = from;
+    while (!pred(seed)) ++seed;
+    return seed;
+}
 
 // A temporary working folder; the process works in it while the object lives.
 class PlayFolder {
@@ -51,6 +74,10 @@ public:
 
     void Write(const std::string& name, const std::string& bytes) {
         std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     void Remove(const std::string& name) { fs::remove(dir_ / name); }
     const fs::path& Path() const { return dir_; }

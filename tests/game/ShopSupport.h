@@ -14,6 +14,7 @@ namespace gametest {
 
 struct Point {
     int x = 0, y = 0;
+    bool operator==(const Point&) const = default;
 };
 
 // Waits on the start screen, types a name, presses Start and lets the loop settle.

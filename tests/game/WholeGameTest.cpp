@@ -56,6 +56,7 @@ TEST_F(WholeGameTest, TimeRunningOutWithNoTouchScoresSixtyOne) {
     for (scene::SceneElement* e : {&f.Label1, &f.Label2, &f.Label3, &f.Label4, &f.Label5}) EXPECT_FALSE(e->Visible());
     EXPECT_TRUE(f.MediaPlayer1.Channel().Playing()) << "the intro song is back";
     EXPECT_FALSE(f.MediaPlayer2.Channel().Playing());
+    EXPECT_TRUE(f.Label6.Visible()) << "the sound label stays";
 
     // The end comes once: nothing writes the file again.
     play_.folder.Write("scores.txt", "changed since\r\n");
