@@ -6,7 +6,7 @@ need=(build-essential cmake pkg-config
       libsndfile1-dev libsamplerate0-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-paratype fonts-liberation fonts-dejavu-core fontconfig
-      xvfb xdotool x11-utils imagemagick sox python3
+      xvfb openbox xdotool x11-utils imagemagick sox python3
       dpkg-dev file desktop-file-utils appstream lintian)
 missing=()
 for p in "${need[@]}"; do
