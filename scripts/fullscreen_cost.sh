@@ -3,6 +3,7 @@
 # run: play_probe (every mover in play) at SWOOPY_SCALE=1.75 in a 1941 x 1063
 # window on a 2800 x 1600 screen, and full screen on a 1941 x 1063 screen, where
 # the game fills the screen at 1941/1109 (the same 1941 x 1063 device pixels).
+# Each screen has a window manager (openbox), which is what grants full screen.
 # Each side in turn, ROUNDS times, plays SECONDS with the pointer sweeping to and
 # fro over the bottom bar; each prints the process's CPU as a share of one core
 # and the movement-frame figures of scripts/trace_stats.sh.
@@ -16,18 +17,19 @@ cmake --build "$build" -j2 --target play_probe >/dev/null ||
   { echo "fullscreen_cost: cannot build play_probe in $build" >&2; exit 2; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/fullscreen.XXXXXX")
-xvfb="" pid="" sweeper=""
+xvfb="" wm="" pid="" sweeper=""
 stop() {
   [ -n "$sweeper" ] && kill "$sweeper" 2>/dev/null
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null && wait "$wm" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-  sweeper="" pid="" xvfb=""
+  sweeper="" pid="" wm="" xvfb=""
 }
 trap 'stop; rm -rf "$work"' EXIT
 cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
 hz=$(getconf CLK_TCK)
 
-# screen WxH: an Xvfb of that size of our own, as $DISPLAY.
+# screen WxH: an Xvfb of that size of our own, as $DISPLAY, with openbox.
 screen() {
   local numfile="$work/display"
   : >"$numfile"
@@ -35,6 +37,12 @@ screen() {
   xvfb=$!
   for _ in $(seq 1 200); do [ -s "$numfile" ] && break; sleep 0.05; done
   export DISPLAY=":$(tr -dc 0-9 <"$numfile")"
+  openbox --sm-disable >/dev/null 2>&1 &
+  wm=$!
+  for _ in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+  done
 }
 
 # at X Y: layout pixel (X, Y) at the factor 1.75 as "X Y" in device pixels.
@@ -74,7 +82,8 @@ side() {
   sleep "$seconds"
   end_ticks=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
   end_time=$(date +%s.%N)
-  echo "$name ($(xwininfo -id "$wid" | awk '/^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w " x " h }') window):" \
+  echo "$name ($(xwininfo -id "$wid" | awk '/Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
+      /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w " x " h " at " x "," y }')):" \
     "$(awk -v t=$((end_ticks - start_ticks)) -v hz="$hz" -v a="$start_time" -v b="$end_time" \
        'BEGIN { printf "%.2f", 100 * t / hz / (b - a) }') % of one core"
   FROM_MS="$started" TO_MS=$(awk -v s="$started" -v n="$seconds" 'BEGIN { print s + 1000 * n }') \
