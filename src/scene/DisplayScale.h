@@ -20,6 +20,9 @@ namespace scene {
 class DisplayScale {
 public:
     static constexpr int kMinQuarters = 4, kMaxQuarters = 16;
+    // The largest side a ratio may name: far beyond any screen, and small
+    // enough that every product below fits 64 bits.
+    static constexpr int kMaxSide = 1 << 16;
 
     constexpr DisplayScale() = default;
     // The nearest quarter step, held within 1 to 4.
@@ -56,12 +59,6 @@ private:
     }
     static TRect Span(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
 
-public:
-    // The largest side a ratio may name: far beyond any screen, and small
-    // enough that every product above fits 64 bits.
-    static constexpr int kMaxSide = 1 << 16;
-
-private:
     static constexpr std::int64_t kFar = std::int64_t{1} << 29;
     // In lowest terms, so that equal scales compare equal.
     int device_ = 1, layout_ = 1;

@@ -145,9 +145,9 @@ void Form::SetMode(WindowMode mode)
 {
     if (mode == mode_)
         return;
-    mode_ = mode;
     if (window_)
-        window_->SetMode(mode);
+        window_->SetMode(mode);   // a platform that refuses leaves the mode as it was
+    mode_ = mode;
     // The next repaint places the client area in the frame as it is then.
     InvalidateAll();
 }
