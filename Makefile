@@ -46,9 +46,14 @@ soak: deps
 	cmake --build $(SOAK_BUILD) -j $(JOBS) --target game_tests
 	cd $(SOAK_BUILD)/tests && SWOOPY_SOAK_GAMES=$(SOAK_GAMES) SWOOPY_SOAK_SCALE=$(SOAK_SCALE) ./game_tests --gtest_filter='SoakTest.*'
 
-# The Debian package, in $(BUILD)/.
+# The Debian package, in $(BUILD)/, checked by lintian when it is installed.
 package: build
 	cd $(BUILD) && cpack -G DEB
+	@if command -v lintian >/dev/null; then \
+		lintian --fail-on error,warning $(BUILD)/swoopy_*.deb; \
+	else \
+		echo "lintian is not installed: the package was not checked"; \
+	fi
 
 # The README's pictures, taken from the real game under Xvfb.
 screenshots: build

@@ -21,14 +21,14 @@ constexpr int kHeight = 607;
 struct Screen {
     std::unique_ptr<scene::Platform> platform;
     std::unique_ptr<scene::PlatformWindow> window;   // destroyed before its platform
-    int quarters = 0;                                // the window's scale
+    double factor = 0;                               // the window's scale
     std::string failure;
 };
 
 // One window at a time, so no other covers it; nullptr when there is no display.
 scene::PlatformWindow* OpenWindow(benchmark::State& state, scene::DisplayScale scale) {
     static Screen screen;
-    if (screen.quarters != scale.Quarters() && screen.failure.empty()) {
+    if (screen.factor != scale.Factor() && screen.failure.empty()) {
         try {
             screen.window.reset();
             if (!screen.platform) screen.platform = platform::CreateSdlPlatform();
@@ -41,7 +41,7 @@ scene::PlatformWindow* OpenWindow(benchmark::State& state, scene::DisplayScale s
             options.clientHeight = client.Height;
             screen.window = screen.platform->CreateWindow(options);
             screen.window->Show();
-            screen.quarters = scale.Quarters();
+            screen.factor = scale.Factor();
         } catch (const std::exception& e) {
             screen.failure = e.what();
         }

@@ -6,8 +6,8 @@ need=(build-essential cmake pkg-config
       libsndfile1-dev libsamplerate0-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-paratype fonts-liberation fonts-dejavu-core fontconfig
-      xvfb xdotool x11-utils imagemagick sox python3
-      dpkg-dev file desktop-file-utils appstream)
+      xvfb openbox xdotool x11-utils imagemagick sox python3
+      dpkg-dev file desktop-file-utils appstream lintian)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

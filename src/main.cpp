@@ -3,11 +3,13 @@
 #include <exception>
 #include <functional>
 #include <future>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "app/CommandLine.h"
 #include "app/PlayFolder.h"
 #include "game/Process.h"
 #include "layout/TForm1.h"
@@ -35,7 +37,9 @@ std::jthread Ahead(const char* name, std::function<void()> work) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const app::CommandLine command = app::ParseCommandLine(argc, argv);
+    if (const std::optional<int> answered = app::AnswerCommandLine(command, std::cout, std::cerr)) return *answered;
     const std::string programPath = game::RunningProgramPath();
     std::string folderError;
     try {
@@ -101,6 +105,7 @@ int main() {
         if (form->OnCreate) form->OnCreate(*form);
     });
     app.SetMainForm(form.get());
+    if (command.screen == app::StartScreen::FullScreen) form->SetMode(scene::WindowMode::FullScreen);
     form->Show();
     // Pictures first shown later (the bonus round's) are decoded once the start
     // screen is up, and the glyphs of later captions rendered when the loop is idle.

@@ -6,8 +6,8 @@
 // (scripts/play_cpu.sh, scripts/play_trace.sh); not shipped.
 // PLAY_PROBE_LIVES=N starts the game with N lives, so a pointer that roams the
 // playfield plays on to the end of the clock; PLAY_PROBE_MONEY=N starts it with
-// N coins, so the shop's offers show from the first offers tick; SWOOPY_TRACE
-// works as in the game.
+// N coins, so the shop's offers show from the first offers tick;
+// PLAY_PROBE_FULLSCREEN=1 starts it full screen; SWOOPY_TRACE works as in the game.
 // At its end it prints how often the bonus timer ticked (0: no bonus round).
 #include <chrono>
 #include <cstdio>
@@ -64,6 +64,8 @@ int main() {
             form->Timer5Timer(timer);
         });
         app.SetMainForm(form.get());
+        if (const char* full = std::getenv("PLAY_PROBE_FULLSCREEN"); full && *full == '1')
+            form->SetMode(scene::WindowMode::FullScreen);
         form->Show();
         form->DecodePicturesAhead();   // as the game does
         form->RenderGlyphsWhenIdle();

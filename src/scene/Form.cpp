@@ -126,16 +126,30 @@ void Form::Show()
 {
     if (window_)
         return;
-    scale_ = app_.GetPlatform().PresentationScale();
+    windowScale_ = app_.GetPlatform().PresentationScale();
+    scale_ = windowScale_;
     window_ = app_.GetPlatform().CreateWindow(
         OptionsForWindow(Caption, WindowLeft, WindowTop, ClientWidth, ClientHeight, IconArgb, scale_));
     window_->Show();
+    if (mode_ == WindowMode::FullScreen)
+        window_->SetMode(mode_);
     cursorShown_ = false;
     if (!app_.MainForm())
         app_.SetMainForm(this);
     InvalidateAll();
     if (!focused_)
         SelectNext(Direction::Forward);
+}
+
+void Form::SetMode(WindowMode mode)
+{
+    if (mode == mode_)
+        return;
+    if (window_)
+        window_->SetMode(mode);   // a platform that refuses leaves the mode as it was
+    mode_ = mode;
+    // The next repaint places the client area in the frame as it is then.
+    InvalidateAll();
 }
 
 void Form::Close()
@@ -149,8 +163,14 @@ void Form::HandleInput(const InputEvent& ev)
 {
     switch (ev.kind) {
     case EventKind::MouseMove:
-    case EventKind::MouseDown:
     case EventKind::MouseUp: DispatchMouse(InLayout(ev)); break;
+    case EventKind::MouseDown: {
+        // Only full screen has room around the client area: a press there is nobody's.
+        const InputEvent at = InLayout(ev);
+        if (ClientRect().Contains(at.x, at.y))
+            DispatchMouse(at);
+        break;
+    }
     case EventKind::KeyDown:
     case EventKind::TextInput: DispatchKey(ev); break;
     case EventKind::KeyUp:

@@ -89,6 +89,13 @@ public:
     // Device pixels per layout pixel of the window's frames and pointer
     // positions; 1 until the window is shown.
     DisplayScale Scale() const { return scale_; }
+    // Full screen shows the client area as large as the screen allows, centred
+    // on black (FitOnScreen); F11 and Alt+Enter switch. Set before Show, the
+    // window starts so.
+    void SetMode(WindowMode mode);
+    WindowMode Mode() const { return mode_; }
+    // Where the last frame drew the client area.
+    Placement ShownAt() const { return {scale_, originX_, originY_}; }
 
     // Repainting.
     void InvalidateRect(const TRect& r);
@@ -149,6 +156,11 @@ private:
     // A pointer event with its device position mapped to the layout pixel it lies in.
     InputEvent InLayout(InputEvent ev) const;
     RepaintCost RepaintRegion(const std::vector<TRect>& region);
+    // Places the client area in a frame of that size; true when its place,
+    // scale or the frame's size changed, and the frame must be drawn anew.
+    bool PlaceIn(const FrameBuffer& whole);
+    // The part of the frame the client area covers.
+    FrameBuffer ClientFrame(const FrameBuffer& whole) const;
     TWinControl* WindowedAt(int x, int y) const;
     std::vector<TWinControl*> TabCycle() const;
     void DispatchMouse(const InputEvent& ev);
@@ -185,6 +197,10 @@ private:
     std::uint64_t marks_ = 0;
     std::unique_ptr<PlatformWindow> window_;
     DisplayScale scale_;
+    DisplayScale windowScale_;              // the platform's, for the window
+    int originX_ = 0, originY_ = 0;         // the client area's corner in the frame
+    int frameWidth_ = 0, frameHeight_ = 0;  // the last frame's size
+    WindowMode mode_ = WindowMode::Windowed;
     bool loaded_ = false;
 
     SceneElement* capture_ = nullptr;       // graphic element holding the pointer

@@ -15,6 +15,12 @@ bool IsAcceleratorKey(int key)
     return (key >= 'a' && key <= 'z') || (key >= '0' && key <= '9');
 }
 
+// Neither means anything else to any control, so they switch whatever has the focus.
+bool IsFullScreenKey(int key, unsigned mods)
+{
+    return key == kF11 || (key == kReturn && mods == kmAlt);
+}
+
 }  // namespace
 
 std::vector<TWinControl*> Form::TabCycle() const
@@ -103,6 +109,10 @@ void Form::DispatchKey(const InputEvent& ev)
         return;
     }
     const unsigned mods = ev.mods;
+    if (IsFullScreenKey(ev.key, mods)) {
+        SetMode(mode_ == WindowMode::FullScreen ? WindowMode::Windowed : WindowMode::FullScreen);
+        return;
+    }
     const bool ctrlOrAlt = (mods & (kmCtrl | kmAlt)) != 0;
     if (ev.key == kTab && !ctrlOrAlt) {
         SelectNext((mods & kmShift) ? Direction::Backward : Direction::Forward);

@@ -35,8 +35,8 @@ TShiftState ShiftFromMods(unsigned mods)
 
 InputEvent Form::InLayout(InputEvent ev) const
 {
-    ev.x = scale_.ToLayout(ev.x);
-    ev.y = scale_.ToLayout(ev.y);
+    ev.x = scale_.ToLayout(ev.x - originX_);
+    ev.y = scale_.ToLayout(ev.y - originY_);
     return ev;
 }
 

@@ -1,7 +1,9 @@
 // Stacking and repaint: the stacking list's order, the marked region, and
 // composing frames from the background and the visible elements bottom up.
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -24,6 +26,19 @@ constexpr std::size_t kMaxDirtyRects = 24;
 constexpr long long kMergeSlackPixels = 1024;
 // An element shown through more pieces than this is painted once over their bounding box.
 constexpr std::size_t kMaxShownParts = 8;
+
+// Paints black the frame's pixels outside the client area's device rectangle.
+void BlackAround(const FrameBuffer& frame, const TRect& area)
+{
+    for (int y = 0; y < frame.height; ++y) {
+        std::uint8_t* row = frame.pixels + static_cast<std::size_t>(y) * frame.stride;
+        const bool beside = y >= area.Top && y < area.Bottom();
+        const int left = beside ? std::clamp(area.Left, 0, frame.width) : frame.width;
+        const int right = beside ? static_cast<int>(std::clamp<std::int64_t>(area.Right(), left, frame.width)) : frame.width;
+        std::memset(row, 0, static_cast<std::size_t>(left) * 4);
+        std::memset(row + static_cast<std::size_t>(right) * 4, 0, static_cast<std::size_t>(frame.width - right) * 4);
+    }
+}
 
 long long Area(const TRect& r)
 {
@@ -154,22 +169,56 @@ Form::RepaintCost Form::RepaintRegion(const std::vector<TRect>& region)
     if (!window_ || region.empty())
         return {};
     const double start = app_.NowMs();
-    const FrameBuffer frame = window_->Frame();
+    const FrameBuffer whole = window_->Frame();
+    const TRect client = ClientRect();
+    const bool anew = PlaceIn(whole);
+    const std::span<const TRect> parts = anew ? std::span<const TRect>(&client, 1) : std::span<const TRect>(region);
+    const FrameBuffer frame = ClientFrame(whole);
     std::vector<TRect> changed;
-    changed.reserve(region.size());
+    changed.reserve(parts.size());
     {
         Painter painter(frame, scale_);   // one for the frame: its state is set up once
-        for (const TRect& r : region) {
+        for (const TRect& r : parts) {
             Compose(painter, frame, r);
-            changed.push_back(scale_.Outward(r));
+            const TRect device = scale_.Outward(r);
+            changed.push_back({device.Left + originX_, device.Top + originY_, device.Width, device.Height});
         }
     }
+    if (anew)
+        changed.assign(1, TRect{0, 0, whole.width, whole.height});
     const double composed = app_.NowMs();
     window_->Present(changed);
     const RepaintCost cost{composed - start, app_.NowMs() - composed};
     if (decodeAheadAsked_ && !decodingAhead_.joinable())
         StartDecodingAhead();
     return cost;
+}
+
+bool Form::PlaceIn(const FrameBuffer& whole)
+{
+    const Placement at = mode_ == WindowMode::FullScreen
+                             ? FitOnScreen(whole.width, whole.height, ClientWidth, ClientHeight)
+                             : Placement{windowScale_, 0, 0};
+    if (at == ShownAt() && whole.width == frameWidth_ && whole.height == frameHeight_)
+        return false;
+    scale_ = at.scale;
+    originX_ = at.left;
+    originY_ = at.top;
+    frameWidth_ = whole.width;
+    frameHeight_ = whole.height;
+    const TRect area = scale_.ToDevice(ClientRect());
+    BlackAround(whole, {area.Left + originX_, area.Top + originY_, area.Width, area.Height});
+    return true;
+}
+
+FrameBuffer Form::ClientFrame(const FrameBuffer& whole) const
+{
+    const TRect device = scale_.ToDevice(ClientRect());
+    const TRect area = TRect{originX_, originY_, device.Width, device.Height}.Intersect({0, 0, whole.width, whole.height});
+    if (area.Empty())
+        return {};
+    return {whole.pixels + static_cast<std::size_t>(area.Top) * whole.stride + static_cast<std::size_t>(area.Left) * 4,
+            area.Width, area.Height, whole.stride};
 }
 
 void Form::DecodePicturesAhead()

@@ -18,7 +18,7 @@ namespace scene {
 enum Key : int {
     kUnknown = 0,
     kReturn = 0x10000, kEscape, kTab, kBackspace, kDelete,
-    kLeft, kRight, kUp, kDown, kHome, kEnd, kSpace, kF4
+    kLeft, kRight, kUp, kDown, kHome, kEnd, kSpace, kF4, kF11
 };
 
 enum KeyMod : unsigned { kmShift = 1, kmCtrl = 2, kmAlt = 4 };
@@ -66,6 +66,8 @@ struct WindowOptions {
     bool operator==(const WindowOptions&) const = default;
 };
 
+enum class WindowMode { Windowed, FullScreen };
+
 class PlatformWindow {
 public:
     virtual ~PlatformWindow() = default;
@@ -78,6 +80,10 @@ public:
     virtual void SetCursor(TCursor cursor) = 0;
     virtual void StartTextInput() = 0;
     virtual void StopTextInput() = 0;
+    // Full screen covers the window's screen without a frame, and the frame
+    // takes the screen's size once the platform has made the change; Windowed
+    // gives the window back its place and size.
+    virtual void SetMode(WindowMode mode) = 0;
 };
 
 // Interleaved float samples at the device's rate and channel count.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package: cpack builds it from the build folder, dpkg-shlibdeps fills
-# in the libraries it needs, and it holds the program, the data, the menu entry,
-# the icons and the AppStream file at their places.
+# in the libraries it needs, it holds the program, the data, the menu entry,
+# the icons, the AppStream file and the manual page at their places, and lintian
+# finds neither error nor warning in it.
 #   test_package.sh BUILD
 set -uo pipefail
 build=$(realpath "${1:?usage: test_package.sh BUILD}")
@@ -29,7 +30,8 @@ done
 contents=$(dpkg-deb --contents "$deb" | awk '{ print $NF }')
 id=$(echo "$contents" | sed -n 's|^\./usr/share/applications/\(.*\)\.desktop$|\1|p')
 [ -n "$id" ] || expect "a desktop file in /usr/share/applications" present missing
-wanted=(./usr/bin/swoopy ./usr/share/applications/"$id".desktop ./usr/share/metainfo/"$id".metainfo.xml)
+wanted=(./usr/bin/swoopy ./usr/share/applications/"$id".desktop ./usr/share/metainfo/"$id".metainfo.xml
+        ./usr/share/man/man6/swoopy.6.gz ./usr/share/doc/swoopy/copyright ./usr/share/doc/swoopy/changelog.gz)
 for name in intro.txt scores.txt introsong.wav gamemusic.wav click.wav bonusclick.wav bonus.wav alarm.wav; do
   wanted+=(./usr/share/games/swoopy/"$name")
 done
@@ -40,5 +42,10 @@ for path in "${wanted[@]}"; do
   grep -qxF "$path" <<<"$contents" || expect "$path in the package" present missing
 done
 expect "program's mode" "-rwxr-xr-x" "$(dpkg-deb --contents "$deb" | awk '$NF == "./usr/bin/swoopy" { print $1 }')"
+
+if lintian --fail-on error,warning "$deb" >"$out/lintian.log" 2>&1; then :; else
+  cat "$out/lintian.log" >&2
+  expect "lintian's verdict" "no error or warning" "$(grep -cE '^[EW]: ' "$out/lintian.log") errors and warnings"
+fi
 
 [ "$failures" -eq 0 ] || { echo "package: $failures expectation(s) failed" >&2; exit 1; }

@@ -1,5 +1,6 @@
-// One whole game at presentation scales 1, 1.5 and 2: the window is the layout
-// times the factor, and a player who aims at layout places, given in each
+// One whole game at presentation scales 1, 1.5 and 2, and full screen: the
+// window is the layout times the factor (full screen: the screen, the game at
+// 1920/1109 on it), and a player who aims at layout places, given in each
 // factor's device pixels, plays exactly the same game and leaves the same
 // high-score file.
 #include <gtest/gtest.h>
@@ -63,7 +64,7 @@ public:
         } else {
             for (scene::TShape* e : {&f_.zround1, &f_.Zvierkant1, &f_.zvierkant2, &f_.zvierkant3, &f_.zvierkant4}) {
                 if (!InOpenField(*e)) continue;
-                game_.platform.MouseMove(Device(Middle(*e).first), Device(Middle(*e).second));
+                game_.platform.MouseMove(DeviceX(Middle(*e).first), DeviceY(Middle(*e).second));
                 break;
             }
         }
@@ -80,9 +81,10 @@ private:
     static std::pair<int, int> Middle(const scene::SceneElement& e) {
         return {e.Left() + e.Width() / 2, e.Top() + e.Height() / 2};
     }
-    int Device(int layout) const { return game_.platform.DevicePoint(layout); }
+    int DeviceX(int x) const { return f_.ShownAt().left + f_.ShownAt().scale.ToDevice(x); }
+    int DeviceY(int y) const { return f_.ShownAt().top + f_.ShownAt().scale.ToDevice(y); }
     void Click(const scene::SceneElement& e, int& count) {
-        game_.platform.Click(Device(Middle(e).first), Device(Middle(e).second));
+        game_.platform.Click(DeviceX(Middle(e).first), DeviceY(Middle(e).second));
         ++count;
     }
 
@@ -90,7 +92,7 @@ private:
     layout::TForm1& f_;
 };
 
-Outcome PlayAt(double factor) {
+Outcome PlayAt(double factor, scene::WindowMode mode = scene::WindowMode::Windowed) {
     PlayFolder folder;
     GameHarness game(scene::DisplayScale::FromFactor(factor));
     // The generator follows the virtual clock, so every run draws the same numbers.
@@ -98,10 +100,15 @@ Outcome PlayAt(double factor) {
     game::SetPerformanceCounter([&game] { return static_cast<std::uint64_t>(game.platform.NowMs() * 1000); });
     auto& form = game.Start();
     auto& p = game.platform;
-    p.Click(p.DevicePoint(780), p.DevicePoint(140));
+    if (mode == scene::WindowMode::FullScreen) {
+        p.Key(scene::kF11);
+        game.app.RunFor(0);
+    }
+    const scene::Placement at = form.ShownAt();
+    p.Click(at.left + at.scale.ToDevice(780), at.top + at.scale.ToDevice(140));
     p.Type("Zed");
     p.ScriptAfter(100);
-    p.Click(p.DevicePoint(785), p.DevicePoint(176));
+    p.Click(at.left + at.scale.ToDevice(785), at.top + at.scale.ToDevice(176));
     game.app.RunFor(200);
 
     Player player(game, form);
@@ -114,7 +121,7 @@ Outcome PlayAt(double factor) {
     std::ifstream scores("scores.txt", std::ios::binary);
     const auto& window = p.Window(game.MainWindow());
     Outcome out{Describe(form.State), std::string(std::istreambuf_iterator<char>(scores), {}),
-                window.options.clientWidth, window.options.clientHeight, player.shopClicks, player.bonusClicks};
+                window.width, window.height, player.shopClicks, player.bonusClicks};
     game::SetPerformanceCounter({});
     return out;
 }
@@ -134,6 +141,12 @@ TEST(GameAtScale, SameGameAndHighScoresAtEveryFactor) {
         EXPECT_EQ(scaled.scores, one.scores) << "at " << factor;
         EXPECT_EQ(scaled.shopClicks, one.shopClicks) << "at " << factor;
     }
+    const Outcome full = PlayAt(1, scene::WindowMode::FullScreen);
+    EXPECT_EQ(full.clientWidth, 1920) << "full screen covers the screen";
+    EXPECT_EQ(full.clientHeight, 1080) << "full screen covers the screen";
+    EXPECT_EQ(full.state, one.state) << "full screen";
+    EXPECT_EQ(full.scores, one.scores) << "full screen";
+    EXPECT_EQ(full.shopClicks, one.shopClicks) << "full screen";
 }
 
 }  // namespace

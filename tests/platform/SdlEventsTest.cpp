@@ -97,6 +97,8 @@ TEST_F(SdlEvents, KeysBecomeLowerCaseCharactersOrToolkitKeysWithModifiers) {
         {SDLK_END, KMOD_NONE, scene::kEnd, 0},
         {SDLK_SPACE, KMOD_NONE, scene::kSpace, 0},
         {SDLK_F4, KMOD_LALT | KMOD_LCTRL | KMOD_RSHIFT, scene::kF4, scene::kmAlt | scene::kmCtrl | scene::kmShift},
+        {SDLK_F11, KMOD_NONE, scene::kF11, 0},
+        {SDLK_RETURN, KMOD_RALT, scene::kReturn, scene::kmAlt},
         {SDLK_F1, KMOD_NONE, scene::kUnknown, 0},
     };
     for (const Case& c : cases) {

@@ -12,6 +12,7 @@
 
 #include "Harness.h"
 #include "scene/ErrorBox.h"
+#include "scene/TEdit.h"
 #include "scene/TLabel.h"
 #include "scene/TShape.h"
 
@@ -21,6 +22,7 @@ using namespace scene;
 using scenetest::EventLog;
 using scenetest::Harness;
 using scenetest::Probe;
+using scenetest::RgbOf;
 
 TEST(DisplayScaleMapping, FactorsAreQuarterStepsFromOneToFour)
 {
@@ -233,6 +235,95 @@ TEST(ScaledDrawing, ErrorBoxFollowsTheFactor)
     EXPECT_EQ(h.app.OpenErrorBox(), nullptr) << "a click on OK's device pixels closed the box";
     ASSERT_EQ(h.app.ShownBoxes().size(), 1u);
     EXPECT_EQ(h.app.ShownBoxes()[0].text, "Scaled.");
+}
+
+// Full screen on common screens: the client area's device size, and its corner.
+struct ScreenCase {
+    int screenWidth, screenHeight;
+    int width, height, left, top;
+};
+constexpr ScreenCase kScreens[] = {
+    {1920, 1080, 1920, 1051, 0, 14},   {2560, 1440, 2560, 1402, 0, 19}, {3840, 2160, 3840, 2102, 0, 29},
+    {1366, 768, 1366, 748, 0, 10},     {1280, 1024, 1280, 701, 0, 161},
+    {2000, 1000, 1828, 1000, 86, 0},   // wider than the window: the height decides
+    {800, 600, 1109, 607, 0, 0},       // smaller: never below factor 1
+};
+
+TEST(FullScreen, TheClientAreaIsAsLargeAsTheScreenAllowsAndCentred)
+{
+    for (const ScreenCase& c : kScreens) {
+        const Placement at = FitOnScreen(c.screenWidth, c.screenHeight, 1109, 607);
+        const TRect area = at.scale.ToDevice(TRect{0, 0, 1109, 607});
+        EXPECT_EQ((std::vector<int>{area.Width, area.Height, at.left, at.top}),
+                  (std::vector<int>{c.width, c.height, c.left, c.top}))
+            << "on " << c.screenWidth << " x " << c.screenHeight;
+    }
+}
+
+// F11 and back on each screen, with a press on a probe's first device pixel,
+// on the one before it, and on the black around the client area.
+TEST(FullScreen, PointerMapsBackToTheLayoutAndTheBorderTouchesNothing)
+{
+    for (const ScreenCase& c : kScreens) {
+        const std::string on = " on " + std::to_string(c.screenWidth) + " x " + std::to_string(c.screenHeight);
+        Harness h;
+        h.form.ClientWidth = 1109;
+        h.form.ClientHeight = 607;
+        h.platform.SetScreenSize(c.screenWidth, c.screenHeight);
+        Probe start(h.form, "start", {785, 176, 80, 25});
+        EventLog log;
+        log.Watch(start);
+        h.Start();
+        h.platform.Key(kF11);
+        h.app.RunFor(0);
+        ASSERT_EQ(h.form.Mode(), WindowMode::FullScreen) << on;
+        const Placement at = h.form.ShownAt();
+        ASSERT_EQ(at, FitOnScreen(c.screenWidth, c.screenHeight, 1109, 607)) << on;
+        const int x = at.left + at.scale.ToDevice(785), y = at.top + at.scale.ToDevice(176);
+        EXPECT_EQ(h.Pixel(x, y), RgbOf(clRed)) << "the probe's first device pixel" << on;
+        const Rgb corner = c.left + c.top > 0 ? Rgb{0, 0, 0} : RgbOf(h.form.Color);
+        EXPECT_EQ(h.Pixel(c.screenWidth - 1, c.screenHeight - 1), corner) << "the screen's last pixel" << on;
+        h.platform.Click(x - 1, y);
+        if (c.left + c.top > 0)
+            h.platform.Click(c.screenWidth - 1, c.screenHeight - 1);
+        h.app.RunFor(Form::kDoubleClickMs + 1);   // the next press is no double click
+        EXPECT_EQ(log.Text(), "") << "beside the probe and on the border" << on;
+        h.platform.Click(x, y);
+        h.app.RunFor(0);
+        EXPECT_EQ(log.Text(), "start.down(0,0) start.click start.up(0,0)") << on;
+
+        log.Clear();
+        h.platform.Key(kF11);
+        h.app.RunFor(0);
+        EXPECT_EQ(h.form.Mode(), WindowMode::Windowed) << on;
+        EXPECT_EQ(h.form.ShownAt(), Placement{}) << on;
+        EXPECT_EQ(std::make_pair(h.Window().width, h.Window().height), std::make_pair(1109, 607)) << on;
+        EXPECT_EQ(h.Pixel(785, 176), RgbOf(clRed)) << "drawn again in the window" << on;
+        h.app.RunFor(Form::kDoubleClickMs + 1);
+        h.platform.Click(785, 176);
+        h.app.RunFor(0);
+        EXPECT_EQ(log.Text(), "start.down(0,0) start.click start.up(0,0)") << "in the window again" << on;
+    }
+}
+
+TEST(FullScreen, AltEnterSwitchesWhileTheNameFieldTypes)
+{
+    Harness h;
+    TEdit name(h.form, "name");
+    name.SetBounds(10, 10, 100, 20);
+    h.Start();
+    ASSERT_EQ(h.form.FocusedControl(), &name);
+    h.platform.Type("Zed");
+    h.platform.Key(kReturn, kmAlt);
+    h.app.RunFor(0);
+    EXPECT_EQ(h.form.Mode(), WindowMode::FullScreen);
+    h.platform.Key(kF11);
+    h.platform.Key(kReturn, kmAlt);
+    h.platform.Key(kReturn, kmAlt);
+    h.app.RunFor(0);
+    EXPECT_EQ(h.form.Mode(), WindowMode::Windowed) << "three more switches";
+    EXPECT_EQ(name.Text(), "Zed") << "the keys typed nothing";
+    EXPECT_EQ(h.form.FocusedControl(), &name);
 }
 
 }  // namespace

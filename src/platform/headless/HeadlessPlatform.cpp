@@ -28,7 +28,11 @@ namespace {
 
 class HeadlessWindow : public scene::PlatformWindow {
 public:
-    explicit HeadlessWindow(std::shared_ptr<HeadlessWindowState> state) : state_(std::move(state)) {}
+    HeadlessWindow(std::shared_ptr<HeadlessWindowState> state, std::shared_ptr<const std::pair<int, int>> screen)
+        : state_(std::move(state)), screen_(std::move(screen))
+    {
+        Resize(state_->options.clientWidth, state_->options.clientHeight, 0);
+    }
     ~HeadlessWindow() override { state_->alive = false; }
 
     int Id() const override { return state_->id; }
@@ -37,8 +41,8 @@ public:
     {
         scene::FrameBuffer f;
         f.pixels = reinterpret_cast<std::uint8_t*>(state_->pixels.data());
-        f.width = state_->options.clientWidth;
-        f.height = state_->options.clientHeight;
+        f.width = state_->width;
+        f.height = state_->height;
         f.stride = f.width * 4;
         return f;
     }
@@ -55,9 +59,29 @@ public:
     }
     void StartTextInput() override { state_->textInput = true; }
     void StopTextInput() override { state_->textInput = false; }
+    // At once. A real window's new surface holds whatever it holds: here a
+    // colour nothing paints, so that a pixel left unpainted shows.
+    void SetMode(scene::WindowMode mode) override
+    {
+        state_->mode = mode;
+        if (mode == scene::WindowMode::FullScreen)
+            Resize(screen_->first, screen_->second, kUnpainted);
+        else
+            Resize(state_->options.clientWidth, state_->options.clientHeight, kUnpainted);
+    }
 
 private:
+    static constexpr std::uint32_t kUnpainted = 0x00FF00FF;
+
+    void Resize(int width, int height, std::uint32_t fill)
+    {
+        state_->width = std::max(0, width);
+        state_->height = std::max(0, height);
+        state_->pixels.assign(static_cast<std::size_t>(state_->width) * static_cast<std::size_t>(state_->height), fill);
+    }
+
     std::shared_ptr<HeadlessWindowState> state_;
+    std::shared_ptr<const std::pair<int, int>> screen_;
 };
 
 class HeadlessAudio : public scene::AudioOut {
@@ -263,11 +287,13 @@ std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scen
     auto state = std::make_shared<HeadlessWindowState>();
     state->id = static_cast<int>(windows_.size()) + 1;
     state->options = options;
-    state->pixels.assign(static_cast<std::size_t>(std::max(0, options.clientWidth)) *
-                             static_cast<std::size_t>(std::max(0, options.clientHeight)),
-                         0u);
     windows_.push_back(state);
-    return std::make_unique<HeadlessWindow>(std::move(state));
+    return std::make_unique<HeadlessWindow>(std::move(state), screen_);
+}
+
+void HeadlessPlatform::SetScreenSize(int width, int height)
+{
+    *screen_ = {width, height};
 }
 
 int HeadlessPlatform::MainWindowId() const
@@ -309,9 +335,9 @@ HeadlessWindowState& HeadlessPlatform::Window(int id)
 scene::Rgb HeadlessPlatform::Pixel(int id, int x, int y) const
 {
     const HeadlessWindowState& w = Window(id);
-    if (x < 0 || y < 0 || x >= w.options.clientWidth || y >= w.options.clientHeight)
+    if (x < 0 || y < 0 || x >= w.width || y >= w.height)
         throw std::out_of_range("headless platform: pixel outside the window");
-    const std::uint32_t p = w.pixels[static_cast<std::size_t>(y) * w.options.clientWidth + x];
+    const std::uint32_t p = w.pixels[static_cast<std::size_t>(y) * w.width + x];
     return {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p)};
 }
 
@@ -320,8 +346,7 @@ bool HeadlessPlatform::SavePng(int id, const std::string& path) const
     const HeadlessWindowState& w = Window(id);
     std::vector<std::uint32_t> copy = w.pixels;
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(copy.data()), CAIRO_FORMAT_RGB24, w.options.clientWidth,
-        w.options.clientHeight, w.options.clientWidth * 4);
+        reinterpret_cast<unsigned char*>(copy.data()), CAIRO_FORMAT_RGB24, w.width, w.height, w.width * 4);
     const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_surface_destroy(surface);
     return status == CAIRO_STATUS_SUCCESS;

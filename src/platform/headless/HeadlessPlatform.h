@@ -35,6 +35,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scene/Platform.h"
@@ -50,7 +51,9 @@ struct HeadlessWindowState {
     scene::WindowOptions options;
     bool alive = true;
     bool shown = false;
-    std::vector<std::uint32_t> pixels;              // 0x00RRGGBB, clientWidth per row
+    std::vector<std::uint32_t> pixels;              // 0x00RRGGBB, width per row
+    int width = 0, height = 0;                      // the frame: the client area, or the screen in full screen
+    scene::WindowMode mode = scene::WindowMode::Windowed;
     int presents = 0;                               // Present calls
     std::vector<scene::TRect> lastPresented;        // rectangles of the latest Present
     std::vector<scene::TRect> presented;            // every rectangle presented, in order
@@ -115,6 +118,8 @@ public:
     // ---- Windows ----
     // For windows made from now on.
     void SetPresentationScale(scene::DisplayScale scale) { scale_ = scale; }
+    // The screen a full-screen window covers; 1920 x 1080 unless set.
+    void SetScreenSize(int width, int height);
     // The first device pixel of a layout position, where a pointer hits what
     // lies at that layout position.
     int DevicePoint(int layout) const { return scale_.ToDevice(layout); }
@@ -151,6 +156,7 @@ private:
     double nowMs_ = 0;
     double scriptMs_ = 0;
     scene::DisplayScale scale_;
+    std::shared_ptr<std::pair<int, int>> screen_ = std::make_shared<std::pair<int, int>>(1920, 1080);
     std::atomic<bool> woken_{false};
     bool inIdleHook_ = false;
     std::deque<scene::InputEvent> queue_;

@@ -29,6 +29,8 @@ public:
         // A windowed game should not switch off the desktop's compositor or screen saver.
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
         SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+        // Full screen stays when an error box takes the focus.
+        SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
         // The click that activates the window is a click in the game too.
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
         // Closing the window is the window's close request alone, not a second one from SDL_QUIT.

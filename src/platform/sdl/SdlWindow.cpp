@@ -152,6 +152,14 @@ void SdlWindow::StopTextInput() {
     SetTextInput(TextInput::Off);
 }
 
+// The desktop's own mode: no change of the screen's resolution. SDL keeps the
+// window's place and size for the way back.
+void SdlWindow::SetMode(scene::WindowMode mode) {
+    const Uint32 flags = mode == scene::WindowMode::FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    if (SDL_SetWindowFullscreen(window_.get(), flags) != 0)
+        throw std::runtime_error(std::string("Cannot switch full screen: ") + SDL_GetError());
+}
+
 void SdlWindow::SetTextInput(TextInput wanted) {
     if (wanted == textInput_) return;
     textInput_ = wanted;

@@ -39,6 +39,7 @@ public:
     void SetCursor(scene::TCursor cursor) override;
     void StartTextInput() override;
     void StopTextInput() override;
+    void SetMode(scene::WindowMode mode) override;
 
 private:
     void SetIcon(const scene::WindowOptions& options);
