@@ -36,6 +36,7 @@ std::jthread Ahead(const char* name, std::function<void()> work) {
 }  // namespace
 
 int main() {
+    platform::PrepareSdlEnvironment();
     const std::string programPath = game::RunningProgramPath();
     std::string folderError;
     try {
