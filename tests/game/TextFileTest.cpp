@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stop_token>
 #include <thread>
@@ -195,6 +196,24 @@ TEST_F(TextFileTest, RewritingKeepsThePermissionsAndWhereALinkPoints) {
     EXPECT_EQ(FolderEntries(dir_ / "shared"), Lines{"scores.txt"});
 }
 
+// Writes the lines in a child process that first runs prepare (which may end
+// it); the child's wait status: exit 0 when the write succeeded, 2 when it was refused.
+int WriteInChild(const std::string& path, const Lines& lines, const std::function<void()>& prepare) {
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        prepare();
+        try {
+            game::WriteTextFile(path, lines);
+        } catch (...) {
+            ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    int status = -1;
+    return ::waitpid(child, &status, 0) == child ? status : -1;
+}
+
 // The writer is killed before each of its system calls in turn, the pieces of
 // the text included: the file is always the old text or the new one, whole.
 TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
@@ -212,22 +231,12 @@ TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
     int keptOld = 0, foundNew = 0;
     for (int stop = 1; stop < 100; ++stop) {
         const std::string path = Write(oldText);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            int step = 0;
-            game::SetWriteStepHook([&] {
+        const int status = WriteInChild(path, newLines, [stop] {
+            game::SetWriteStepHook([stop, step = 0]() mutable {
                 if (++step == stop) ::raise(SIGKILL);
             });
-            try {
-                game::WriteTextFile(path, newLines);
-            } catch (...) {
-                ::_exit(2);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        });
+        ASSERT_NE(status, -1);
         const std::string now = ReadBytes(path);
         ASSERT_TRUE(now == oldText || now == newText)
             << "killed before step " << stop << ": " << now.size() << " bytes, expected " << oldText.size()
@@ -254,23 +263,13 @@ constexpr uid_t kNobody = 65534;
 // extra groups given, when the test runs as root. 0 when the write succeeded,
 // 2 when it was refused, 3 when no ordinary user can reach the file.
 int WriteAsPlayer(const std::string& path, const Lines& lines, const std::vector<gid_t>& groups = {}) {
-    const pid_t child = ::fork();
-    if (child < 0) return -1;
-    if (child == 0) {
+    const int status = WriteInChild(path, lines, [&] {
         if (::geteuid() == 0 &&
             (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
             ::_exit(3);
         if (::access(path.c_str(), W_OK) != 0) ::_exit(3);
-        try {
-            game::WriteTextFile(path, lines);
-        } catch (...) {
-            ::_exit(2);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    });
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // A folder the player may not add to, holding a file the player may write
