@@ -40,6 +40,7 @@ std::jthread Ahead(const char* name, std::function<void()> work) {
 int main(int argc, char** argv) {
     const app::CommandLine command = app::ParseCommandLine(argc, argv);
     if (const std::optional<int> answered = app::AnswerCommandLine(command, std::cout, std::cerr)) return *answered;
+    platform::PrepareSdlEnvironment();
     const std::string programPath = game::RunningProgramPath();
     std::string folderError;
     try {

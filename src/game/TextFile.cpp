@@ -122,14 +122,19 @@ public:
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
-    // The old file's mode, and its owner where we may give it (when root writes a player's file).
-    void TakeOver(const struct stat& old) {
+    // The old file's mode, owner and group. False when the new file cannot
+    // have them, so that renaming it would change who may write the file:
+    // a player may give a file only a group they belong to, and only root an owner.
+    bool TakeOver(const struct stat& old) {
         BeforeWriteStep();
         if (::fchmod(fd_, old.st_mode & 07777) != 0) throw FileError(errno);
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-            BeforeWriteStep();
-            [[maybe_unused]] const int ignored = ::fchown(fd_, old.st_uid, old.st_gid);  // only root may always
-        }
+        struct stat now {};
+        if (::fstat(fd_, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid) return true;
+        BeforeWriteStep();
+        if (::fchown(fd_, old.st_uid, old.st_gid) != 0) return false;
+        // A change of group clears the set-group-ID bit: the mode is given again.
+        BeforeWriteStep();
+        return ::fchmod(fd_, old.st_mode & 07777) == 0;
     }
     // What an ordinary new file would get: 0666 less the umask.
     void TakeDefaultMode() {
@@ -139,8 +144,11 @@ public:
         if (::fchmod(fd_, 0666 & ~mask) != 0) throw FileError(errno);
     }
     void Write(const std::vector<std::string>& lines) { WriteLines(fd_, lines); }
-    // On the disk before it takes the old file's name, so a crash never finds the name on an empty file.
-    void Commit(const std::string& target) {
+    // On the disk before it takes the old file's name, so a crash never finds
+    // the name on an empty file. False when the folder refuses to let the old
+    // file go: a folder with the sticky bit (as /tmp) keeps another player's
+    // file from anyone but its owner, even where the file itself may be written.
+    bool Commit(const std::string& target) {
         BeforeWriteStep();
         if (::fsync(fd_) != 0) throw FileError(errno);
         BeforeWriteStep();
@@ -148,8 +156,12 @@ public:
         fd_ = -1;
         if (::close(fd) != 0) throw FileError(errno);
         BeforeWriteStep();
-        if (::rename(path_.c_str(), target.c_str()) != 0) throw FileError(errno);
+        if (::rename(path_.c_str(), target.c_str()) != 0) {
+            if (errno == EPERM) return false;
+            throw FileError(errno);
+        }
         renamed_ = true;
+        return true;
     }
 
 private:
@@ -199,6 +211,29 @@ void SyncFolder(const std::string& folder) {
     BeforeWriteStep();
     ::fsync(fd);
     ::close(fd);
+}
+
+// The lines in a new file renamed over the old one (old: its status, null when
+// there is none). False, with the new file removed again, when the old file may
+// be written but not replaced: the folder takes no new file, refuses the
+// rename, or the new file could not have the old one's owner and group.
+bool ReplaceByRename(const std::string& target, const struct stat* old, const std::vector<std::string>& lines) {
+    NewFile file(target);
+    if (const int err = file.Error(); err != 0) {
+        if (old && (err == EACCES || err == EPERM)) return false;
+        ThrowPathError(target, err);
+    }
+    if (!old)
+        file.TakeDefaultMode();
+    else if (!file.TakeOver(*old))
+        return false;
+    file.Write(lines);
+    if (!file.Commit(target)) {
+        if (old) return false;
+        throw FileError(EPERM);
+    }
+    SyncFolder(FolderOf(target));
+    return true;
 }
 
 }  // namespace
@@ -309,19 +344,7 @@ void WriteTextFile(const std::string& path, const std::vector<std::string>& line
     if (exists && !S_ISREG(old.st_mode)) throw FileError(EACCES);
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw FileError(errno);
 
-    NewFile file(target);
-    if (const int err = file.Error(); err != 0) {
-        // The folder takes no new file, but the file itself may be written.
-        if (exists && (err == EACCES || err == EPERM)) return RewriteInPlace(target, lines);
-        ThrowPathError(target, err);
-    }
-    if (exists)
-        file.TakeOver(old);
-    else
-        file.TakeDefaultMode();
-    file.Write(lines);
-    file.Commit(target);
-    SyncFolder(FolderOf(target));
+    if (!ReplaceByRename(target, exists ? &old : nullptr, lines)) RewriteInPlace(target, lines);
 }
 
 void SetWriteStepHook(std::function<void()> hook) { WriteStepHook() = std::move(hook); }

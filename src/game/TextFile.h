@@ -61,11 +61,14 @@ private:
 // Puts the lines, each followed by CR LF, in place of the file's contents, or
 // creates the file. The old contents are never cut short first: the lines go
 // to a new file in the same folder, which is flushed to the disk, given the old
-// file's permissions and renamed over it, so after any failure or interruption
-// the file holds either its old bytes or the new ones. A file that may not be
-// written is refused, as writing it in place would be. In a folder that takes
-// no new file, a file that may be written is rewritten in place instead (room
-// for the longer text is taken first, so a full disk leaves it as it was).
+// file's permissions, owner and group and renamed over it, so after any failure
+// or interruption the file holds either its old bytes or the new ones. A file
+// that may not be written is refused, as writing it in place would be. A file
+// that may be written but not so replaced is rewritten in place instead (room
+// for the longer text is taken first, so a full disk leaves it as it was): in a
+// folder that takes no new file, in a folder with the sticky bit that keeps
+// another player's file from being replaced, or where the new file could not
+// have the old one's owner and group, which would change who may write it.
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Tests: called before every system call that WriteTextFile makes on the new

@@ -99,9 +99,6 @@ class AudioOut {
 public:
     virtual ~AudioOut() = default;
     virtual AudioFormat Format() const = 0;
-    // Keeps the render callback out while the caller changes what it reads.
-    virtual void Lock() = 0;
-    virtual void Unlock() = 0;
 };
 
 class Platform {

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 namespace sound {
@@ -40,6 +41,45 @@ public:
 private:
     int fd_;
 };
+
+// libsndfile reads through these, from a descriptor that stays ours. Handed
+// the descriptor itself, it closes it when the file does not open, whatever it
+// was told, and our own close then hits whatever another thread opened under
+// that number meanwhile.
+struct Source {
+    int fd;
+    sf_count_t size;
+    sf_count_t pos = 0;
+};
+
+sf_count_t SourceLength(void* user) { return static_cast<Source*>(user)->size; }
+
+sf_count_t SourceSeek(sf_count_t offset, int whence, void* user) {
+    auto* s = static_cast<Source*>(user);
+    const sf_count_t base = whence == SEEK_CUR ? s->pos : whence == SEEK_END ? s->size : 0;
+    if (base + offset < 0) return -1;
+    return s->pos = base + offset;
+}
+
+sf_count_t SourceRead(void* ptr, sf_count_t count, void* user) {
+    auto* s = static_cast<Source*>(user);
+    sf_count_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(s->fd, static_cast<char*>(ptr) + done, static_cast<std::size_t>(count - done),
+                                  static_cast<off_t>(s->pos + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    s->pos += done;
+    return done;
+}
+
+sf_count_t SourceWrite(const void*, sf_count_t, void*) { return 0; }
+
+sf_count_t SourceTell(void* user) { return static_cast<Source*>(user)->pos; }
+
+SF_VIRTUAL_IO sourceIo{SourceLength, SourceSeek, SourceRead, SourceWrite, SourceTell};
 
 struct SndFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -253,12 +293,16 @@ bool SameFile(const std::string& path, const FileStamp& stamp) {
 }
 
 DecodedSound DecodeSoundFile(const std::string& path, int maxChannels) {
+    // libsndfile keeps the reason for a failed open in one global: decoders take turns.
+    static std::mutex turn;
+    const std::lock_guard<std::mutex> lock(turn);
     DecodedSound d;
     off_t size = 0;
     const Descriptor fd = OpenForReading(path, size, d.stamp);
     CheckRiffWave(fd.Get());
     SF_INFO info{};
-    const SndFile file(sf_open_fd(fd.Get(), SFM_READ, &info, SF_FALSE));
+    Source source{fd.Get(), static_cast<sf_count_t>(size)};
+    const SndFile file(sf_open_virtual(&sourceIo, SFM_READ, &info, &source));
     if (!file) throw SoundFileError(sf_error_number(sf_error(nullptr)));
     CheckFormat(info);
     CheckComplete(file.get(), size);

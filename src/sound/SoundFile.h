@@ -45,7 +45,8 @@ struct DecodedSound {
 
 // The two halves of LoadSound: reading and checking the file, which needs
 // nothing of the output and so can run ahead on another thread, and bringing
-// the samples to the output's format.
+// the samples to the output's format. One file is decoded at a time: a second
+// caller waits for the first.
 DecodedSound DecodeSoundFile(const std::string& path, int maxChannels);
 Samples ConvertSound(DecodedSound sound, const scene::AudioFormat& format);
 

@@ -50,9 +50,8 @@ DeviceHandle SoundService::Open(const std::string& fileName, SoundChannel& owner
     Samples samples;
     try {
         const std::string path = NativePath(fileName);
-        std::optional<DecodedSound> ahead = prefetch_ ? prefetch_->Take(path) : std::nullopt;
-        // Read ahead before the output was open: usable when folded to the channels it has.
-        if (ahead && ahead->channels == std::min(ahead->fileChannels, std::max(1, format_.channels)))
+        std::optional<DecodedSound> ahead = prefetch_ ? prefetch_->Take(path, format_.channels) : std::nullopt;
+        if (ahead)
             samples = ConvertSound(std::move(*ahead), format_);
         else
             samples = LoadSound(path, format_);

@@ -14,9 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Waits (bounded) for the detached process to finish its report.
+// Waits (bounded, for as long as a busy machine may take) for the detached process to finish its report.
 std::string WaitForFile(const fs::path& path) {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 3000; ++i) {
         std::ifstream in(path);
         std::stringstream s;
         s << in.rdbuf();

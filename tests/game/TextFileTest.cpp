@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stop_token>
 #include <thread>
@@ -194,6 +196,24 @@ TEST_F(TextFileTest, RewritingKeepsThePermissionsAndWhereALinkPoints) {
     EXPECT_EQ(FolderEntries(dir_ / "shared"), Lines{"scores.txt"});
 }
 
+// Writes the lines in a child process that first runs prepare (which may end
+// it); the child's wait status: exit 0 when the write succeeded, 2 when it was refused.
+int WriteInChild(const std::string& path, const Lines& lines, const std::function<void()>& prepare) {
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        prepare();
+        try {
+            game::WriteTextFile(path, lines);
+        } catch (...) {
+            ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    int status = -1;
+    return ::waitpid(child, &status, 0) == child ? status : -1;
+}
+
 // The writer is killed before each of its system calls in turn, the pieces of
 // the text included: the file is always the old text or the new one, whole.
 TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
@@ -211,22 +231,12 @@ TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
     int keptOld = 0, foundNew = 0;
     for (int stop = 1; stop < 100; ++stop) {
         const std::string path = Write(oldText);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            int step = 0;
-            game::SetWriteStepHook([&] {
+        const int status = WriteInChild(path, newLines, [stop] {
+            game::SetWriteStepHook([stop, step = 0]() mutable {
                 if (++step == stop) ::raise(SIGKILL);
             });
-            try {
-                game::WriteTextFile(path, newLines);
-            } catch (...) {
-                ::_exit(2);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        });
+        ASSERT_NE(status, -1);
         const std::string now = ReadBytes(path);
         ASSERT_TRUE(now == oldText || now == newText)
             << "killed before step " << stop << ": " << now.size() << " bytes, expected " << oldText.size()
@@ -245,6 +255,21 @@ TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
     }
     EXPECT_GE(keptOld, 8) << "one stop before each of the five pieces, and more";
     EXPECT_GE(foundNew, 1) << "a stop after the new text took the name";
+}
+
+constexpr uid_t kNobody = 65534;
+
+// Writes as an ordinary player in a child process: as the user nobody, in the
+// extra groups given, when the test runs as root. 0 when the write succeeded,
+// 2 when it was refused, 3 when no ordinary user can reach the file.
+int WriteAsPlayer(const std::string& path, const Lines& lines, const std::vector<gid_t>& groups = {}) {
+    const int status = WriteInChild(path, lines, [&] {
+        if (::geteuid() == 0 &&
+            (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(3);
+        if (::access(path.c_str(), W_OK) != 0) ::_exit(3);
+    });
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // A folder the player may not add to, holding a file the player may write
@@ -269,26 +294,52 @@ TEST_F(TextFileTest, InAFolderThatTakesNoNewFileTheFileIsRewrittenInPlace) {
         fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                   fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
         // Root may add to any folder: the writer is an ordinary user.
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
-            if (::access(path.c_str(), W_OK) != 0) ::_exit(3);
-            try {
-                game::WriteTextFile(path, c.newLines);
-            } catch (...) {
-                ::_exit(2);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        const int status = WriteAsPlayer(path, c.newLines);
         fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        ASSERT_TRUE(WIFEXITED(status));
-        if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "no ordinary user can reach " << dir_;
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "the write was refused";
+        if (status == 3) GTEST_SKIP() << "no ordinary user can reach " << dir_;
+        EXPECT_EQ(status, 0) << "the write was refused";
         EXPECT_EQ(ReadBytes(path), c.newText);
         EXPECT_EQ(FolderEntries(dir_), Lines{"file.txt"});
+    }
+}
+
+// Folders that several players share. In one with the sticky bit (as /tmp)
+// only a file's owner may replace it, and in an open one a replacement would
+// belong to the writer, so the group that shared the file would lose it. The
+// score is saved all the same, and the file stays whose it was.
+TEST_F(TextFileTest, InAFolderPlayersShareTheFileIsSavedAndStaysWhoseItWas) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another player";
+    constexpr uid_t kOther = 1;
+    struct Case {
+        const char* what;
+        mode_t folderMode;
+        uid_t owner;
+        gid_t group;
+        mode_t fileMode;
+        std::vector<gid_t> playerGroups;
+    };
+    const Case cases[] = {
+        {"sticky folder, another player's file open to all", 01777, kOther, kOther, 0666, {}},
+        {"open folder, another player's file open to their group", 0777, kOther, kOther, 0664, {kOther}},
+        {"open folder, the player's own file in a group of theirs", 0777, kNobody, kOther, 0664, {kOther}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = Write(std::string(3000, 'o') + "\r\n");
+        ASSERT_EQ(::chown(path.c_str(), c.owner, c.group), 0);
+        ASSERT_EQ(::chmod(path.c_str(), c.fileMode), 0);
+        ASSERT_EQ(::chmod(dir_.c_str(), c.folderMode), 0);
+        const int status = WriteAsPlayer(path, {"900      Ann"}, c.playerGroups);
+        ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
+        if (status == 3) GTEST_SKIP() << "no ordinary user can reach " << dir_;
+        EXPECT_EQ(status, 0) << "the write was refused";
+        EXPECT_EQ(ReadBytes(path), "900      Ann\r\n");
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, c.owner);
+        EXPECT_EQ(st.st_gid, c.group);
+        EXPECT_EQ(st.st_mode & 07777, c.fileMode);
+        EXPECT_EQ(FolderEntries(dir_), Lines{"file.txt"}) << "nothing left beside the file";
     }
 }
 

@@ -7,9 +7,15 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 #include "platform/sdl/ComposeCache.h"
+#include "platform/sdl/SdlPlatform.h"
+
+extern char** environ;
 
 namespace platform_test {
 namespace {
@@ -73,6 +79,58 @@ TEST(ComposeCache, MissingFoldersAreMadePrivateAndOnlyAPrivateFolderIsTaken) {
     EXPECT_FALSE(platform::MakePrivateFolder(""));
 
     ASSERT_EQ(std::system(("rm -rf '" + root + "'").c_str()), 0);
+}
+
+std::vector<std::string> Environment() {
+    std::vector<std::string> all;
+    for (char** e = environ; *e != nullptr; ++e) all.emplace_back(*e);
+    return all;
+}
+
+// Sets name to value (unset for nullopt) for the test's scope.
+class EnvValue {
+public:
+    EnvValue(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~EnvValue() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    EnvValue(const EnvValue&) = delete;
+    EnvValue& operator=(const EnvValue&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// Other threads read the environment while the platform is made (fontconfig
+// on the text thread): only the preparation main makes first may change it.
+TEST(ComposeCache, TheEnvironmentIsSetByThePreparationAloneNotByMakingThePlatform) {
+    char tmpl[] = "/tmp/compose-cache-home.XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    const std::string home = tmpl;
+    const EnvValue video("SDL_VIDEODRIVER", "dummy"), audio("SDL_AUDIODRIVER", "dummy"), homeValue("HOME", home),
+        xdg("XDG_CACHE_HOME", std::nullopt), chosen("XCOMPOSECACHE", std::nullopt);
+
+    const std::vector<std::string> before = Environment();
+    platform::CreateSdlPlatform().reset();
+    EXPECT_EQ(Environment(), before) << "expected making the platform to leave the environment alone";
+
+    platform::PrepareSdlEnvironment();
+    const char* folder = std::getenv("XCOMPOSECACHE");
+    if (::geteuid() == 0)
+        EXPECT_EQ(folder, nullptr) << "Xlib keeps no compiled table for root";
+    else
+        EXPECT_EQ(std::string(folder ? folder : "unset"), home + "/.cache/swoopy/compose");
+    ASSERT_EQ(std::system(("rm -rf '" + home + "'").c_str()), 0);
 }
 
 }  // namespace

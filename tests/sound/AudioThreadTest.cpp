@@ -37,8 +37,6 @@ public:
 private:
     struct Out : scene::AudioOut {
         scene::AudioFormat Format() const override { return {22050, 1}; }
-        void Lock() override {}
-        void Unlock() override {}
     };
     scene::AudioRender render_;
 };

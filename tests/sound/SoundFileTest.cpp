@@ -4,14 +4,20 @@
 // with its reason instead of crashing, hanging or playing half a sound.
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <numbers>
 #include <random>
+#include <thread>
 
 #include "WavFiles.h"
 #include "sound/SoundFile.h"
@@ -258,6 +264,60 @@ TEST(SoundFile, DamagedCutOffAndForeignFilesAreRefusedWithTheirReason) {
     const std::string pipe = (dir.Path() / "pipe.wav").string();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EQ(ErrorOf(pipe), "not a regular file") << "a pipe must not hold up the start";
+}
+
+// A file that fails to open must not close, on its way out, a descriptor that
+// another thread has opened meanwhile under the same number.
+TEST(SoundFile, RefusedFilesCloseNothingOfAnotherThread) {
+    TempDir dir;
+    const std::vector<std::uint8_t> good = soundtest::ConstantWav(100, 0.5);
+    const std::string refused[] = {dir.Write("riff_only.wav", std::vector<std::uint8_t>(good.begin(), good.begin() + 12)),
+                                   dir.Write("no_data.wav", std::vector<std::uint8_t>(good.begin(), good.begin() + 36))};
+    const std::string text(3000, 't');
+    const std::string other = dir.Write("other.txt", text);
+    std::atomic<bool> done{false}, failed{false};
+    std::string failure;   // written by the reader before it sets failed
+    std::thread reader([&] {
+        while (!done && !failed) {
+            const int fd = ::open(other.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0) continue;
+            std::string got(text.size() + 1, '\0');
+            std::size_t total = 0;
+            ssize_t n = 0;
+            while ((n = ::read(fd, got.data() + total, got.size() - total)) > 0) total += static_cast<std::size_t>(n);
+            const std::string readError = n < 0 ? std::strerror(errno) : "";
+            const bool closed = ::close(fd) == 0;
+            if (!closed || total != text.size() || got.compare(0, total, text) != 0) {
+                failure = "read " + std::to_string(total) + " bytes " + readError + (closed ? "" : ", close failed");
+                failed = true;
+            }
+        }
+    });
+    for (int i = 0; i < 4000 && !failed; ++i) EXPECT_THROW(LoadSound(refused[i % 2], {22050, 1}), SoundFileError);
+    done = true;
+    reader.join();
+    EXPECT_EQ(failure, "") << "expected the other thread's file to read whole";
+}
+
+// libsndfile keeps the reason for a failed open in one global: files read on
+// two threads at once must each still be refused with their own reason.
+TEST(SoundFile, FilesReadOnTwoThreadsAtOnceAreRefusedWithTheirOwnReasons) {
+    TempDir dir;
+    const std::vector<std::uint8_t> good = soundtest::ConstantWav(100, 0.5);
+    std::vector<std::uint8_t> noChannels = good, noData(good.begin(), good.begin() + 36);
+    noChannels[22] = 0;
+    const std::string files[] = {dir.Write("no_channels.wav", noChannels), dir.Write("no_data.wav", noData)};
+    const std::string reasons[] = {ErrorOf(files[0]), ErrorOf(files[1])};
+    ASSERT_NE(reasons[0], reasons[1]);
+    std::atomic<int> wrong{0};
+    auto read = [&](int which) {
+        for (int i = 0; i < 10000; ++i)
+            if (ErrorOf(files[which]) != reasons[which]) ++wrong;
+    };
+    std::thread other(read, 1);
+    read(0);
+    other.join();
+    EXPECT_EQ(wrong, 0) << "expected every file refused with its own reason";
 }
 
 TEST(SoundFile, EveryPrefixAndRandomDamageIsHandledWithoutCrashing) {

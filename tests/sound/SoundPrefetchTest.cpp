@@ -57,16 +57,16 @@ TEST(SoundPrefetch, ChannelsOpenWhatWasReadAheadAsIfTheyReadItThen) {
     const std::string twoChannels = dir.Write("stereo.wav", MakeWav({1, 2, 44100, 16}, stereo));
 
     sound::SoundPrefetch prefetch({same, changed, cut, twoChannels}, 1);
-    prefetch.WaitForAll();
-    // Rewritten after it was read ahead: the channel gets the new sound.
+    // Rewritten while, or after, it is read ahead: the channel gets the new sound.
     dir.Write("changed.wav", ConstantWav(2000, -0.25));
 
     struct Case {
         std::string path;
         scene::AudioFormat format;
     };
+    // The files were read ahead for one channel: a stereo output reads the stereo file again.
     const Case cases[] = {{same, {22050, 1}}, {changed, {22050, 1}}, {cut, {22050, 1}},
-                          {twoChannels, {22050, 1}}, {dir.Write("unread.wav", ConstantWav(300, 0.1)), {22050, 1}}};
+                          {twoChannels, {22050, 2}}, {dir.Write("unread.wav", ConstantWav(300, 0.1)), {22050, 1}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         const Opened ahead = OpenWith(&prefetch, c.path, c.format);
@@ -82,15 +82,16 @@ TEST(SoundPrefetch, ChannelsOpenWhatWasReadAheadAsIfTheyReadItThen) {
 TEST(SoundPrefetch, ReadAheadSamplesAreTheFilesOwnAndHandedOutOnce) {
     TempDir dir;
     const std::string path = dir.Write("tone.wav", MakeWav({1, 2, 22050, 16}, {0.5, -0.5, 0.25, 0.75}));
-    sound::SoundPrefetch folded({path}, 1), kept({path}, 2);
-    const auto mono = folded.Take(path);
+    sound::SoundPrefetch folded({path}, 1), kept({path}, 2), tooFew({path}, 1);
+    const auto mono = folded.Take(path, 1);
     ASSERT_TRUE(mono.has_value());
     EXPECT_EQ(mono->fileChannels, 2);
     EXPECT_EQ(mono->samples, (sound::Samples{0, 16384})) << "folded to one channel as it was read";
     EXPECT_EQ(sound::ConvertSound(*mono, {22050, 1}), sound::LoadSound(path, {22050, 1}));
-    const auto both = kept.Take(path);
+    const auto both = kept.Take(path, 2);
     ASSERT_TRUE(both.has_value());
     EXPECT_EQ(sound::ConvertSound(*both, {22050, 2}), sound::LoadSound(path, {22050, 2}));
-    EXPECT_FALSE(folded.Take(path).has_value()) << "taken once";
-    EXPECT_FALSE(folded.Take(dir.Write("other.wav", ConstantWav(10, 0.0))).has_value()) << "never asked for";
+    EXPECT_FALSE(folded.Take(path, 1).has_value()) << "taken once";
+    EXPECT_FALSE(folded.Take(dir.Write("other.wav", ConstantWav(10, 0.0)), 1).has_value()) << "never asked for";
+    EXPECT_FALSE(tooFew.Take(path, 2).has_value()) << "folded to fewer channels than the output has";
 }

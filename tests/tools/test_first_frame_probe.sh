@@ -27,7 +27,7 @@ expect_failure() {
   awk -v a="$start" -v b="$end" -v m="$most" 'BEGIN { exit !(b - a <= m) }' ||
     fail "'$reason' took longer than $most s"
 }
-expect_failure 5 "the pixel never showed the colour in time" -t "SDL floor" -x 100 -y 100 -c 123456 -s 1 -- "$floor"
-expect_failure 5 "no window with that title was shown in time" -t "No such window" -s 1 -- "$floor"
-expect_failure 5 "the program ended before its first frame" -t "SDL floor" -s 10 -- /bin/true
+expect_failure 15 "the pixel never showed the colour in time" -t "SDL floor" -x 100 -y 100 -c 123456 -s 1 -- "$floor"
+expect_failure 15 "no window with that title was shown in time" -t "No such window" -s 1 -- "$floor"
+expect_failure 15 "the program ended before its first frame" -t "SDL floor" -s 10 -- /bin/true
 echo "first_frame_probe: all checks passed"

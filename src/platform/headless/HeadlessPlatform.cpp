@@ -93,8 +93,6 @@ public:
         state_->open = false;
     }
     scene::AudioFormat Format() const override { return state_->format; }
-    void Lock() override { state_->lock.lock(); }
-    void Unlock() override { state_->lock.unlock(); }
 
 private:
     std::shared_ptr<HeadlessPlatform::AudioState> state_;

@@ -28,7 +28,7 @@ std::string ComposeCacheFolder(const ComposeCacheSources& sources);
 // True when folder is then one of the player's own that nobody else may write to.
 bool MakePrivateFolder(const std::string& folder);
 
-// Chooses, makes and names this player's folder; called before the display opens,
+// Chooses, makes and names this player's folder; called by PrepareSdlEnvironment,
 // while the program has a single thread (the environment is changed).
 void UseComposeCache();
 

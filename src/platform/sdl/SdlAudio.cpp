@@ -66,8 +66,6 @@ public:
     }
 
     scene::AudioFormat Format() const override { return format_; }
-    void Lock() override { SDL_LockAudioDevice(device_); }
-    void Unlock() override { SDL_UnlockAudioDevice(device_); }
 
 private:
     static void SDLCALL Callback(void* self, Uint8* stream, int len) {
@@ -97,8 +95,6 @@ public:
     ClockAudioOut& operator=(const ClockAudioOut&) = delete;
 
     scene::AudioFormat Format() const override { return {kRate, kChannels}; }
-    void Lock() override { mutex_.lock(); }
-    void Unlock() override { mutex_.unlock(); }
 
 private:
     void Run(std::stop_token stop) {

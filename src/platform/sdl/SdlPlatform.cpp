@@ -40,7 +40,6 @@ public:
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         // A poll must see every queued event; SDL's sentinel would end it early.
         SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
-        UseComposeCache();
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) Fail(SDL_GetError());
         // Without a display SDL settles for a driver that shows nothing; a game
         // nobody can see is only wanted when asked for by name (tests).
@@ -253,5 +252,7 @@ void SdlPlatform::RequestTextInput(int delta) {
 std::unique_ptr<scene::Platform> CreateSdlPlatform() {
     return std::make_unique<SdlPlatform>();
 }
+
+void PrepareSdlEnvironment() { UseComposeCache(); }
 
 }  // namespace platform

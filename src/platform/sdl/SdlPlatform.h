@@ -13,4 +13,9 @@ namespace platform {
 // window and audio output it made must be gone before it is destroyed.
 std::unique_ptr<scene::Platform> CreateSdlPlatform();
 
+// Sets the environment the backend's libraries read (the compose table's
+// folder). Called first thing in main, before any thread starts: other threads
+// read the environment, and nothing may change it beside them.
+void PrepareSdlEnvironment();
+
 }  // namespace platform
