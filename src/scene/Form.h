@@ -138,8 +138,6 @@ public:
 
     // Forget an element that is being hidden, disabled or destroyed.
     void ElementStateChanged(SceneElement& e);
-    // An element's bounds or visibility changed.
-    void ElementPlaced(const SceneElement& e);
 
     // How close two presses must be to make a double click.
     static constexpr double kDoubleClickMs = 500;
@@ -168,8 +166,6 @@ private:
     void Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip);
     // The i-th element in painting order: graphic ones bottom up, then windowed ones.
     SceneElement* PaintedAt(std::size_t i) const;
-    // The table of places (placed_ below) made again from the elements.
-    void MakePlaced();
 
     Application& app_;
     std::string name_;
@@ -207,15 +203,6 @@ private:
     std::vector<TRect> bareParts_;
     std::vector<TRect> shownParts_;
     std::vector<Shown> shown_;
-    // Each element's bounds and visibility in painting order, side by side: the
-    // walk down the elements reads these, not the elements, whose objects lie
-    // all over the heap and are out of the caches after a beat's sleep.
-    struct Placed {
-        TRect bounds;
-        bool visible;
-    };
-    std::vector<Placed> placed_;
-    bool placedStale_ = true;   // the painting order changed since placed_ was made
     bool decodeAheadAsked_ = false;
     std::atomic<bool> stopDecodingAhead_{false};
     std::thread decodingAhead_;

@@ -94,7 +94,6 @@ void Form::SendToBack(SceneElement& e)
     if (index <= 0)
         return;
     std::rotate(stacking_.begin(), stacking_.begin() + index, stacking_.begin() + index + 1);
-    placedStale_ = true;
     e.Invalidate();
 }
 
@@ -233,27 +232,6 @@ SceneElement* Form::PaintedAt(std::size_t i) const
     return i < stacking_.size() ? stacking_[i] : windowed_[i - stacking_.size()];
 }
 
-void Form::MakePlaced()
-{
-    const std::size_t count = stacking_.size() + windowed_.size();
-    placed_.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        SceneElement& e = *PaintedAt(i);
-        e.paintIndex_ = i;
-        placed_[i] = {e.bounds_, e.visible_};
-    }
-    placedStale_ = false;
-}
-
-void Form::ElementPlaced(const SceneElement& e)
-{
-    // Until the table is made again, its indices may be another element's; an
-    // element not yet registered has none.
-    if (placedStale_ || e.paintIndex_ >= placed_.size() || PaintedAt(e.paintIndex_) != &e)
-        return;
-    placed_[e.paintIndex_] = {e.bounds_, e.visible_};
-}
-
 void Form::Compose(const FrameBuffer& frame, const TRect& clip)
 {
     Painter painter(frame, scale_);
@@ -281,16 +259,14 @@ void Form::Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip
     open.assign(1, area);
     parts.clear();
     shown.clear();
-    if (placedStale_)
-        MakePlaced();
     for (std::size_t i = count; i-- > 0 && !open.empty();) {
-        if (!placed_[i].visible)
+        const SceneElement& e = *PaintedAt(i);
+        if (!e.Visible())
             continue;
         // Most elements lie elsewhere: their bounds tell at once.
-        const TRect bounds = placed_[i].bounds.Intersect(area);
+        const TRect bounds = e.BoundsRect().Intersect(area);
         if (bounds.Empty())
             continue;
-        const SceneElement& e = *PaintedAt(i);
         const std::size_t begin = parts.size();
         // Where the uncovered area is in many pieces (a whole frame cut up by the
         // tiles), finding each element's would cost more than it saves: it is

@@ -109,7 +109,6 @@ private:
     TCursor cursor_ = TCursor::crDefault;
     TFont font_;
     bool parentFont_ = true;
-    std::size_t paintIndex_ = 0;   // the owner's, for its table of places
 };
 
 }  // namespace scene
