@@ -308,10 +308,9 @@ TEST(Picture, DecodesOnlyAsLargeAsItIsDrawn) {
     EXPECT_EQ(pic.Pixels().size(), 512u * 512u);
 }
 
-// The first copy of a picture is made as its rows are decoded; it must be, pixel
-// for pixel, the copy made from the whole decode, and so must every size drawn
-// after it.
-TEST(Picture, TheFirstCopyMadeWhileDecodingIsTheOneMadeAfter) {
+// Whichever size a picture is first drawn at, the copy drawn at each size must
+// be, pixel for pixel, the copy made from a decode for that size alone.
+TEST(Picture, ACopyIsTheSameWhicheverSizeCameFirst) {
     const std::vector<std::uint8_t> jpeg = BlockJpeg(7, 5, 24, kDark, kLight);   // 168 x 120
     const struct {
         int width, height;
