@@ -102,6 +102,7 @@ public:
     // outwards; says how long each step took.
     struct RepaintCost {
         double composeMs = 0, presentMs = 0;
+        bool presented = false;
     };
     RepaintCost Repaint();
     // Composes everything that meets clip (layout pixels) into frame (device
@@ -109,10 +110,10 @@ public:
     // up, then the visible windowed ones, over every device pixel that clip
     // touches. Used by Repaint, benchmarks and tests.
     void Compose(const FrameBuffer& frame, const TRect& clip);
-    // Once the next frame is presented, decodes every picture of the window's
-    // images that is not decoded yet, the shown ones first, on a thread of its
-    // own at the size each is drawn: a picture first shown later then shows
-    // without a decode on the loop thread.
+    // Asks the application to start, once the next frame is presented, the
+    // decoding of every picture of the window's images that is not decoded yet,
+    // the shown ones first, on a thread of its own at the size each is drawn: a
+    // picture first shown later then shows without a decode on the loop thread.
     void DecodePicturesAhead();
     // Waits until that decoding has ended.
     void WaitForPicturesAhead();
@@ -203,7 +204,6 @@ private:
     std::vector<TRect> bareParts_;
     std::vector<TRect> shownParts_;
     std::vector<Shown> shown_;
-    bool decodeAheadAsked_ = false;
     std::atomic<bool> stopDecodingAhead_{false};
     std::thread decodingAhead_;
 };

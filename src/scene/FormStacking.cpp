@@ -165,15 +165,12 @@ Form::RepaintCost Form::RepaintRegion(const std::vector<TRect>& region)
     }
     const double composed = app_.NowMs();
     window_->Present(changed);
-    const RepaintCost cost{composed - start, app_.NowMs() - composed};
-    if (decodeAheadAsked_ && !decodingAhead_.joinable())
-        StartDecodingAhead();
-    return cost;
+    return {composed - start, app_.NowMs() - composed, true};
 }
 
 void Form::DecodePicturesAhead()
 {
-    decodeAheadAsked_ = true;
+    app_.AfterNextPresent([this] { StartDecodingAhead(); }, this);
 }
 
 void Form::WaitForPicturesAhead()
@@ -184,6 +181,8 @@ void Form::WaitForPicturesAhead()
 
 void Form::StartDecodingAhead()
 {
+    if (decodingAhead_.joinable())
+        return;
     struct Job {
         std::shared_ptr<Picture> picture;
         int width, height;

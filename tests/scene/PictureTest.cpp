@@ -257,7 +257,9 @@ TEST_F(ImageTest, PicturesAheadAreDecodedAfterTheFirstFrameAtTheirDrawnSize) {
     also.SetVisible(false);
     form.DecodePicturesAhead();
     EXPECT_FALSE(hidden->Decoded()) << "nothing before the first frame";
-    Start();
+    form.LoadAll();
+    form.Show();
+    app.RunFor(0);   // the loop presents the first frame, then starts the decoding
     form.WaitForPicturesAhead();
     ASSERT_TRUE(hidden->Decoded());
     ASSERT_TRUE(second->Decoded());
