@@ -103,7 +103,6 @@ private:
     bool RunDueTimer();
     bool RunIdleWork();
     void RunAfterPresent();
-    void WaitForWork(double deadlineMs);
     void Dispatch(const InputEvent& ev);
     double EarliestDueMs() const;
     // The shortest period among the armed timers, 0 when none is armed.

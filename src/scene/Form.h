@@ -127,8 +127,6 @@ public:
     // Topmost visible enabled graphic element at (x, y), or null.
     SceneElement* HitTest(int x, int y) const;
     SceneElement* Capture() const { return capture_; }
-    // The element the last idle check found under the pointer.
-    SceneElement* Hovered() const { return hover_; }
 
     // Keyboard focus among the windowed elements.
     TWinControl* FocusedControl() const { return focused_; }

@@ -62,7 +62,6 @@ public:
     void SetParentFont(bool v) { parentFont_ = v; }
 
     virtual bool IsWindowed() const = 0;
-    ElementFamily Family() const { return family_; }
     // Draws in the element's own coordinates; the caller has translated and clipped.
     virtual void Paint(Painter& painter) = 0;
     // The part of the element, in its own coordinates, that its painting covers
