@@ -163,6 +163,9 @@ private:
     // The layout pixels e paints opaquely when shown, in the window's layout pixels.
     TRect CoverOf(const SceneElement& e) const;
     void Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip);
+    // Splits area (layout pixels) into what each shown element paints (shown_,
+    // shownParts_) and what no element covers (bareParts_).
+    void FindShownParts(const TRect& area);
     // The i-th element in painting order: graphic ones bottom up, then windowed ones.
     SceneElement* PaintedAt(std::size_t i) const;
 

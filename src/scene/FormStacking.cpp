@@ -58,6 +58,35 @@ void CutOut(std::vector<TRect>& parts, const TRect& cut)
     std::erase_if(parts, [](const TRect& r) { return r.Empty(); });
 }
 
+// Adds to parts the pieces of bounds that open leaves uncovered; false when
+// there are none. Where the uncovered area is in many pieces (a whole frame cut
+// up by the tiles), finding an element's would cost more than it saves: it is
+// painted over its bounds, as are elements torn into many pieces. What it paints
+// beyond what it shows, whatever lies above paints over again.
+bool AddShownParts(const std::vector<TRect>& open, const TRect& bounds, std::vector<TRect>& parts)
+{
+    if (open.size() > kMaxShownParts) {
+        parts.push_back(bounds);
+        return true;
+    }
+    const std::size_t begin = parts.size();
+    TRect all;
+    for (const TRect& r : open) {
+        const TRect part = r.Intersect(bounds);
+        if (part.Empty())
+            continue;
+        parts.push_back(part);
+        all = all.Union(part);
+    }
+    if (parts.size() == begin)
+        return false;
+    if (parts.size() - begin > kMaxShownParts) {
+        parts.resize(begin);
+        parts.push_back(all);
+    }
+    return true;
+}
+
 // Paints e where it shows in part (layout pixels, inside e's bounds). Each
 // device pixel goes with the one layout pixel it lies in, so neighbouring parts'
 // pixels never overlap: a smoothed edge is blended once.
@@ -244,21 +273,30 @@ void Form::Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip
         return;
     // Rounded outwards, the device pixels may reach into the layout pixels
     // beside clip: whatever lies there is drawn too, so no pixel goes stale.
-    const TRect area = scale_.LayoutCovering(device);
+    FindShownParts(scale_.LayoutCovering(device));
     painter.Save();
     painter.ClipDeviceRect(device);
+    for (const TRect& r : bareParts_)
+        painter.FillRect(r, Color);
+    for (auto it = shown_.rbegin(); it != shown_.rend(); ++it) {
+        SceneElement& e = *PaintedAt(it->index);
+        for (std::size_t p = it->begin; p < it->end; ++p)
+            PaintElement(painter, e, shownParts_[p]);
+    }
+    painter.Restore();
+}
+
+void Form::FindShownParts(const TRect& area)
+{
     // Top down, each element is given the parts of the area that no opaque
     // element above it hides: the tiles under a moving square are not painted
     // only to be painted over, nor is anything under the introduction panel.
-    // What no opaque element covers at all gets the window's colour.
+    // What no opaque element covers at all is left in bareParts_.
+    bareParts_.assign(1, area);
+    shownParts_.clear();
+    shown_.clear();
     const std::size_t count = stacking_.size() + windowed_.size();
-    std::vector<TRect>& open = bareParts_;
-    std::vector<TRect>& parts = shownParts_;
-    std::vector<Shown>& shown = shown_;
-    open.assign(1, area);
-    parts.clear();
-    shown.clear();
-    for (std::size_t i = count; i-- > 0 && !open.empty();) {
+    for (std::size_t i = count; i-- > 0 && !bareParts_.empty();) {
         const SceneElement& e = *PaintedAt(i);
         if (!e.Visible())
             continue;
@@ -266,41 +304,13 @@ void Form::Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip
         const TRect bounds = e.BoundsRect().Intersect(area);
         if (bounds.Empty())
             continue;
-        const std::size_t begin = parts.size();
-        // Where the uncovered area is in many pieces (a whole frame cut up by the
-        // tiles), finding each element's would cost more than it saves: it is
-        // painted over its bounds, as are elements torn into many pieces. What it
-        // paints beyond what it shows, whatever lies above paints over again.
-        if (open.size() > kMaxShownParts) {
-            parts.push_back(bounds);
-        } else {
-            TRect all;
-            for (const TRect& r : open) {
-                const TRect part = r.Intersect(bounds);
-                if (part.Empty())
-                    continue;
-                parts.push_back(part);
-                all = all.Union(part);
-            }
-            if (parts.size() == begin)
-                continue;   // wholly hidden
-            if (parts.size() - begin > kMaxShownParts) {
-                parts.resize(begin);
-                parts.push_back(all);
-            }
-        }
-        shown.push_back({i, begin, parts.size()});
+        const std::size_t begin = shownParts_.size();
+        if (!AddShownParts(bareParts_, bounds, shownParts_))
+            continue;   // wholly hidden
+        shown_.push_back({i, begin, shownParts_.size()});
         const TRect cover = CoverOf(e);
         if (!cover.Empty())
-            CutOut(open, cover);
+            CutOut(bareParts_, cover);
     }
-    for (const TRect& r : open)
-        painter.FillRect(r, Color);
-    for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
-        SceneElement& e = *PaintedAt(it->index);
-        for (std::size_t p = it->begin; p < it->end; ++p)
-            PaintElement(painter, e, parts[p]);
-    }
-    painter.Restore();
 }
 }  // namespace scene
