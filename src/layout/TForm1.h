@@ -1,6 +1,7 @@
 // The game's one window and its 52 elements, as named members in creation
 // order (which is also the stacking order). The layout table in TForm1.cpp
-// gives every element its properties; the handlers live in src/game/.
+// gives every element its properties; TForm1Ahead.cpp does the start's work
+// ahead of the first frame; the handlers live in src/game/.
 #pragma once
 
 #include <array>
@@ -178,7 +179,11 @@ private:
     void ShowScoreAndLives();
     void ShowMoney();
     void ShowMoverStage();
+    // Lays out and draws the clock's next time and score captions ahead, when the loop is idle.
     void ReadyClockCounts();
+    // The status line's time and score.
+    static std::string TimeCaption(int seconds);
+    static std::string ScoreCaption(int score);
 
     // The clock's counts whose captions are readied ahead, low to high; none at first.
     struct ReadyCounts {
