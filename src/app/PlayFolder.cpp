@@ -4,13 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+
+#include "layout/TForm1.h"
 
 #ifndef SWOOPY_DATA_FROM_BIN
 #error "SWOOPY_DATA_FROM_BIN: the installed data folder, relative to the program's folder"
@@ -21,11 +22,6 @@ namespace app {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::array<std::string_view, 8> kGameFiles = {
-    "intro.txt", "scores.txt",     "introsong.wav", "gamemusic.wav",
-    "click.wav", "bonusclick.wav", "bonus.wav",     "alarm.wav",
-};
 
 std::runtime_error Failure(const std::string& what, const fs::path& path, int err) {
     return std::runtime_error(what + " " + path.string() + ": " + std::strerror(err));
@@ -75,7 +71,7 @@ bool CopyIfMissing(const fs::path& from, const fs::path& to) {
 
 bool HoldsGame(const fs::path& folder) {
     std::error_code ec;
-    for (const std::string_view name : kGameFiles)
+    for (const std::string& name : GameFiles())
         if (!fs::is_regular_file(folder / name, ec)) return false;
     return true;
 }
@@ -103,7 +99,10 @@ FolderFacts LookAround(const std::string& programPath) {
 
 }  // namespace
 
-std::span<const std::string_view> GameFiles() { return kGameFiles; }
+const std::vector<std::string>& GameFiles() {
+    static const std::vector<std::string> files = layout::TForm1::GameFiles();
+    return files;
+}
 
 std::string PerUserFolder(const std::string& xdgDataHome, const std::string& home) {
     if (fs::path(xdgDataHome).is_absolute()) return (fs::path(xdgDataHome) / "swoopy").string();
@@ -125,7 +124,7 @@ std::vector<std::string> SeedFolder(const std::string& folder, const std::string
     MakeFolders(folder);
     std::vector<std::string> copied;
     std::error_code ec;
-    for (const std::string_view name : kGameFiles) {
+    for (const std::string& name : GameFiles()) {
         const fs::path from = fs::path(installedData) / name;
         // A file the installation lacks is reported by the game when it opens it.
         if (!fs::is_regular_file(from, ec)) continue;

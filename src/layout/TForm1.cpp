@@ -1,6 +1,7 @@
 #include "layout/TForm1.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/HighScores.h"
 #include "layout/LayoutRows.h"
 #include "layout/Pictures.h"
 #include "scene/Application.h"
@@ -272,6 +274,13 @@ std::vector<std::string> TForm1::SoundFiles() {
     std::vector<std::string> paths;
     for (const auto& row : kChannels) paths.push_back(sound::NativePath(row.fileName));
     return paths;
+}
+
+std::vector<std::string> TForm1::GameFiles() {
+    std::vector<std::string> names{kIntroFile, game::kScoresFile};
+    for (const std::string& path : SoundFiles()) names.push_back(path);
+    for (std::string& name : names) name = std::filesystem::path(name).filename().string();
+    return names;
 }
 
 SceneElement* TForm1::FindElement(const std::string& name) const {

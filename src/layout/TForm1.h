@@ -26,6 +26,9 @@ class SoundService;
 
 namespace layout {
 
+// The introduction's lines, read once at start.
+inline constexpr char kIntroFile[] = "./intro.txt";
+
 using scene::SceneElement;
 using scene::TShiftState;
 
@@ -38,6 +41,9 @@ public:
 
     // The sound files the channels open, as they name them.
     static std::vector<std::string> SoundFiles();
+    // Every file the game opens in its working folder, by its bare name: the
+    // introduction, the high scores and the sounds.
+    static std::vector<std::string> GameFiles();
     // Work the first frame needs that can be done on other threads before the
     // window is made. The captions' faces loaded and the captions shaped, which
     // needs no display; then, once scale() gives the window's presentation scale
