@@ -1,7 +1,6 @@
 #include "app/PlayFolder.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +11,7 @@
 #include <system_error>
 
 #include "layout/TForm1.h"
+#include "scene/OwnFolders.h"
 
 #ifndef SWOOPY_DATA_FROM_BIN
 #error "SWOOPY_DATA_FROM_BIN: the installed data folder, relative to the program's folder"
@@ -25,18 +25,6 @@ namespace {
 
 std::runtime_error Failure(const std::string& what, const fs::path& path, int err) {
     return std::runtime_error(what + " " + path.string() + ": " + std::strerror(err));
-}
-
-// Missing folders on the way are made readable by the player alone, as the XDG
-// base directories are.
-void MakeFolders(const fs::path& folder) {
-    fs::path path;
-    for (const fs::path& part : folder) {
-        path /= part;
-        if (fs::is_directory(path)) continue;
-        if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) throw Failure("Cannot make the folder", path, errno);
-    }
-    if (!fs::is_directory(folder)) throw Failure("Cannot make the folder", folder, ENOTDIR);
 }
 
 // Links part in as to, unless something is there already.
@@ -121,7 +109,8 @@ FolderChoice ChoosePlayFolder(const FolderFacts& facts) {
 }
 
 std::vector<std::string> SeedFolder(const std::string& folder, const std::string& installedData) {
-    MakeFolders(folder);
+    std::string failedAt;
+    if (const int err = scene::MakeOwnFolders(folder, failedAt)) throw Failure("Cannot make the folder", failedAt, err);
     std::vector<std::string> copied;
     std::error_code ec;
     for (const std::string& name : GameFiles()) {
