@@ -14,39 +14,25 @@
 // way to the screen.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "GameRig.h"
 #include "RealWindow.h"
 #include "layout/TForm1.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "platform/sdl/SdlPlatform.h"
-#include "scene/Application.h"
-#include "sound/SoundService.h"
 
 namespace {
 
-class PlayRig {
+class PlayRig : GameRig {
 public:
-    explicit PlayRig(std::unique_ptr<scene::Platform> platform) : platform_(std::move(platform)) {
-        if (chdir(SWOOPY_ASSETS_DIR) != 0) throw std::runtime_error("cannot enter " SWOOPY_ASSETS_DIR);
-        form_ = std::make_unique<layout::TForm1>(app_, sounds_);
-        form_->LoadAll();
-        form_->OnCreate(*form_);
-        app_.SetMainForm(form_.get());
-        form_->Show();
+    explicit PlayRig(std::unique_ptr<scene::Platform> platform) : GameRig(std::move(platform)) {
         form_->State.hits = 16;
-        form_->Button1Click(form_->Button1);
-        for (scene::TTimer* t : {&form_->Timer1, &form_->Timer2, &form_->Timer3, &form_->Timer4})
-            t->SetEnabled(false);
+        StartWithTimersStopped();
         for (int i = 0; i < 64; ++i) Beat();   // every mover in play, every picture decoded
     }
 
@@ -86,12 +72,6 @@ public:
         for (const scene::TShape* e : movers) n += e->Visible();
         return n;
     }
-
-private:
-    std::unique_ptr<scene::Platform> platform_;
-    scene::Application app_{*platform_, "/opt/games/swoopy"};
-    sound::SoundService sounds_{*platform_, [this](std::function<void()> fn) { app_.Post(std::move(fn)); }};
-    std::unique_ptr<layout::TForm1> form_;
 };
 
 void RunBeats(benchmark::State& state, PlayRig& rig) {

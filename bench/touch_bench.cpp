@@ -9,38 +9,24 @@
 // frames in memory: the same work without the way to the screen.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
+#include "GameRig.h"
 #include "RealWindow.h"
 #include "layout/TForm1.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "platform/sdl/SdlPlatform.h"
-#include "scene/Application.h"
-#include "sound/SoundService.h"
 
 namespace {
 
 // The square waits here, in the open playfield, and the pointer moves onto it.
 constexpr int kSquareLeft = 300, kSquareTop = 250, kSquareSize = 65;
 
-class TouchRig {
+class TouchRig : GameRig {
 public:
-    explicit TouchRig(std::unique_ptr<scene::Platform> platform) : platform_(std::move(platform)) {
-        if (chdir(SWOOPY_ASSETS_DIR) != 0) throw std::runtime_error("cannot enter " SWOOPY_ASSETS_DIR);
-        form_ = std::make_unique<layout::TForm1>(app_, sounds_);
-        form_->LoadAll();
-        form_->OnCreate(*form_);
-        app_.SetMainForm(form_.get());
-        form_->Show();
-        form_->Button1Click(form_->Button1);
-        for (scene::TTimer* t : {&form_->Timer1, &form_->Timer2, &form_->Timer3, &form_->Timer4})
-            t->SetEnabled(false);
+    explicit TouchRig(std::unique_ptr<scene::Platform> platform) : GameRig(std::move(platform)) {
+        StartWithTimersStopped();
         app_.RunFor(100);   // the window shown and every picture decoded before anything is timed
     }
 
@@ -72,10 +58,6 @@ public:
     }
 
 private:
-    std::unique_ptr<scene::Platform> platform_;
-    scene::Application app_{*platform_, "/opt/games/swoopy"};
-    sound::SoundService sounds_{*platform_, [this](std::function<void()> fn) { app_.Post(std::move(fn)); }};
-    std::unique_ptr<layout::TForm1> form_;
     int nudge_ = 0;
 };
 

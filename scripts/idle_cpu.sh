@@ -15,19 +15,9 @@ limit=${IDLE_CPU_LIMIT:-0.3}
 cmake --build "$build" -j2 --target swoopy sdl_floor >/dev/null ||
   { echo "idle_cpu: cannot build swoopy and sdl_floor in $build" >&2; exit 2; }
 
-. "$root/scripts/xvfb.sh"
-work=$(mktemp -d "${TMPDIR:-/tmp}/idlecpu.XXXXXX")
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  stop_display
-  rm -rf "$work"
-}
-trap cleanup EXIT
-ensure_display
-# Figures at the layout's own size, whatever the desktop's density; the clicks are layout pixels.
-export SWOOPY_SCALE=1
-cp "$root"/assets/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$work/"
+. "$root/scripts/play_session.sh"
+trap 'play_session_close 0' EXIT
+play_session_open idlecpu
 
 # cpu_ns PID: nanoseconds on a processor of every thread of the process so far.
 cpu_ns() {
@@ -42,8 +32,7 @@ cpu_ns() {
 # then prints its share of one core over the measured seconds.
 measure() {
   local title=$1 program=$2 wid="" before after t0 t1
-  (cd "$work" && exec "$program") >"$work/out.txt" 2>&1 &
-  pid=$!
+  play_session_start "$program"
   wid=$(window_named "$title")
   [ -n "$wid" ] || { echo "idle_cpu: no window from $program" >&2; exit 1; }
   sleep 1

@@ -1,10 +1,15 @@
-# Sourced by the scripts that play the game in an X server (play_cpu.sh,
-# play_trace.sh): a scratch play folder with the game's files and a display,
-# the program started there, and the start screen passed as a player passes it.
-#   play_session_open TAG           a scratch folder in $work, a display, the
-#                                   game at scale 1 (the scripts' clicks are
-#                                   layout pixels); the caller's EXIT trap calls
+# Sourced by the scripts that measure the game in an X server (play_cpu.sh,
+# play_trace.sh, idle_cpu.sh, startup_time.sh): a scratch play folder with the
+# game's files and a display, the program started there, and the start screen
+# passed as a player passes it.
+#   play_session_open TAG           a scratch folder in $work with the game's
+#                                   files, a display, the game at scale 1 (the
+#                                   scripts' clicks and probes are layout
+#                                   pixels); the caller's EXIT trap calls
 #                                   play_session_close
+#   game_files_into FOLDER [SOUNDS] the game's text files and its sounds (from
+#                                   the folder SOUNDS, the shipped ones by
+#                                   default) copied into FOLDER, made first
 #   play_session_start PROGRAM      starts PROGRAM in $work (the caller's
 #                                   environment goes along), its output in
 #                                   $work/out.txt; sets $pid
@@ -18,13 +23,18 @@ work=""
 pid=""
 wid=""
 
+play_session_assets="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/assets"
+
+game_files_into() {
+  mkdir -p "$1" &&
+    cp "${2:-$play_session_assets}"/*.wav "$play_session_assets/intro.txt" "$play_session_assets/scores.txt" "$1/"
+}
+
 play_session_open() {
   work=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
   ensure_display
   export SWOOPY_SCALE=1
-  local assets
-  assets="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/assets"
-  cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$work/"
+  game_files_into "$work"
 }
 
 play_session_start() {

@@ -52,18 +52,14 @@ if [ -n "$beside" ] && [ ! -x "$beside/swoopy" ]; then
   exit 2
 fi
 
-. "$root/scripts/xvfb.sh"
-work=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
+. "$root/scripts/play_session.sh"
 bus_pid=""
 cleanup() {
   [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
-  stop_display
-  rm -rf "$work"
+  play_session_close 0
 }
 trap cleanup EXIT
-ensure_display
-# The probe looks at a layout pixel: the game presents at scale 1 whatever the desktop's density.
-export SWOOPY_SCALE=1
+play_session_open startup
 
 sounds="$root/assets"
 if [ -n "${STARTUP_SOUND_RATE:-}" ]; then
@@ -100,8 +96,7 @@ probe() {
 }
 # play_folder DIR: a fresh folder with the game's files, the user's when one is named.
 play_folder() {
-  mkdir -p "$1"
-  cp "$sounds"/*.wav "$root/assets/intro.txt" "$root/assets/scores.txt" "$1/"
+  game_files_into "$1" "$sounds"
   [ -z "$user" ] || chown -R "$user" "$1"
 }
 if [ -n "$user" ]; then

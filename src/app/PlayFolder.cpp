@@ -1,16 +1,17 @@
 #include "app/PlayFolder.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+
+#include "layout/TForm1.h"
+#include "scene/OwnFolders.h"
 
 #ifndef SWOOPY_DATA_FROM_BIN
 #error "SWOOPY_DATA_FROM_BIN: the installed data folder, relative to the program's folder"
@@ -22,25 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 8> kGameFiles = {
-    "intro.txt", "scores.txt",     "introsong.wav", "gamemusic.wav",
-    "click.wav", "bonusclick.wav", "bonus.wav",     "alarm.wav",
-};
-
 std::runtime_error Failure(const std::string& what, const fs::path& path, int err) {
     return std::runtime_error(what + " " + path.string() + ": " + std::strerror(err));
-}
-
-// Missing folders on the way are made readable by the player alone, as the XDG
-// base directories are.
-void MakeFolders(const fs::path& folder) {
-    fs::path path;
-    for (const fs::path& part : folder) {
-        path /= part;
-        if (fs::is_directory(path)) continue;
-        if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) throw Failure("Cannot make the folder", path, errno);
-    }
-    if (!fs::is_directory(folder)) throw Failure("Cannot make the folder", folder, ENOTDIR);
 }
 
 // Links part in as to, unless something is there already.
@@ -75,7 +59,7 @@ bool CopyIfMissing(const fs::path& from, const fs::path& to) {
 
 bool HoldsGame(const fs::path& folder) {
     std::error_code ec;
-    for (const std::string_view name : kGameFiles)
+    for (const std::string& name : GameFiles())
         if (!fs::is_regular_file(folder / name, ec)) return false;
     return true;
 }
@@ -103,7 +87,10 @@ FolderFacts LookAround(const std::string& programPath) {
 
 }  // namespace
 
-std::span<const std::string_view> GameFiles() { return kGameFiles; }
+const std::vector<std::string>& GameFiles() {
+    static const std::vector<std::string> files = layout::TForm1::GameFiles();
+    return files;
+}
 
 std::string PerUserFolder(const std::string& xdgDataHome, const std::string& home) {
     if (fs::path(xdgDataHome).is_absolute()) return (fs::path(xdgDataHome) / "swoopy").string();
@@ -122,10 +109,11 @@ FolderChoice ChoosePlayFolder(const FolderFacts& facts) {
 }
 
 std::vector<std::string> SeedFolder(const std::string& folder, const std::string& installedData) {
-    MakeFolders(folder);
+    std::string failedAt;
+    if (const int err = scene::MakeOwnFolders(folder, failedAt)) throw Failure("Cannot make the folder", failedAt, err);
     std::vector<std::string> copied;
     std::error_code ec;
-    for (const std::string_view name : kGameFiles) {
+    for (const std::string& name : GameFiles()) {
         const fs::path from = fs::path(installedData) / name;
         // A file the installation lacks is reported by the game when it opens it.
         if (!fs::is_regular_file(from, ec)) continue;

@@ -6,15 +6,13 @@
 // are there are never replaced: the high-score table belongs to the player.
 #pragma once
 
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace app {
 
 // Every file the game opens in its working folder.
-std::span<const std::string_view> GameFiles();
+const std::vector<std::string>& GameFiles();
 
 // What the choice depends on, gathered from the file system and the environment.
 struct FolderFacts {

@@ -1,10 +1,8 @@
 // The one-second clock, the status line under the playfield with the lives
 // counter above it, and the shop offers that the coins allow.
-#include <algorithm>
 #include <string>
 
 #include "layout/TForm1.h"
-#include "scene/Application.h"
 
 namespace layout {
 
@@ -26,10 +24,10 @@ constexpr Offer kOffers[] = {
     {&TForm1::Label5, 80},   // "+1 life 80 $"
 };
 
-std::string TimeCaption(int seconds) { return "Time:  " + std::to_string(seconds) + " s"; }
-std::string ScoreCaption(int score) { return "Score: " + std::to_string(score); }
-
 }  // namespace
+
+std::string TForm1::TimeCaption(int seconds) { return "Time:  " + std::to_string(seconds) + " s"; }
+std::string TForm1::ScoreCaption(int score) { return "Score: " + std::to_string(score); }
 
 void TForm1::Timer1Timer(scene::TTimer& /*Sender*/) {
     Label7.SetCaption(TimeCaption(State.timeLeft));
@@ -39,30 +37,6 @@ void TForm1::Timer1Timer(scene::TTimer& /*Sender*/) {
     if (State.redDelay == kRedsAtSecond)
         for (scene::TShape* red : {&Rvierkant1, &rvierkant2, &rvierkant3, &rvierkant4}) red->SetVisible(true);
     ReadyClockCounts();
-}
-
-// Each second shows a new time and a new score. A caption drawn a second after
-// the last text costs a millisecond or more, the text library's code and data
-// gone from the caches by then, so the next few of each are laid out and drawn
-// into the text cache in one go while the loop is idle: one cold start in eight
-// seconds rather than two a second. A catch or a bought minute leaves the run;
-// the next second readies a new one.
-void TForm1::ReadyClockCounts() {
-    constexpr int kAhead = 8;
-    const int time = State.timeLeft;   // the next second shows it; below zero the game is over
-    const int score = State.score;     // shown at the next beat, then one more a second
-    if (time < 0) return;
-    const bool readyTime = !timeReady.Holds(time);
-    const bool readyScore = !scoreReady.Holds(score + 1);
-    if (readyTime) timeReady = {std::max(0, time - kAhead + 1), time};
-    if (readyScore) scoreReady = {score, score + kAhead - 1};
-    const scene::Form* owner = this;   // the form drops the steps when it goes
-    for (int i = 0; i < kAhead; ++i) {
-        if (readyTime && time - i >= 0)
-            App().PostWhenIdle([this, n = time - i] { Label7.PrepareCaption(TimeCaption(n)); }, owner);
-        if (readyScore)
-            App().PostWhenIdle([this, n = score + i] { FINALSCORE.PrepareCaption(ScoreCaption(n)); }, owner);
-    }
 }
 
 void TForm1::ShowScoreAndLives() {

@@ -50,7 +50,7 @@ void TForm1::FormCreate(scene::Form& /*Sender*/) {
 
 // Lines read before a failure stay in the panel; the error ends the create handler.
 void TForm1::ReadIntro() {
-    game::TextReader intro("./intro.txt");
+    game::TextReader intro(kIntroFile);
     std::string lines[kIntroLines];
     for (int i = 0; i < kIntroLines && !intro.Eof(); ++i) {
         lines[i] = intro.ReadLine(kIntroLineBytes);

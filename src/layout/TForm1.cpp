@@ -1,6 +1,7 @@
 #include "layout/TForm1.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,9 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "game/HighScores.h"
+#include "layout/LayoutRows.h"
 #include "layout/Pictures.h"
 #include "scene/Application.h"
-#include "scene/Painter.h"
 #include "scene/Picture.h"
 #include "sound/SoundService.h"
 
@@ -199,32 +201,6 @@ TFont LayoutFont(int height, unsigned style, TColor color, int charset) {
     return TFont{"Trebuchet MS", height, style, color, charset};
 }
 
-// The layout's pictures, made once for the program: every window of the layout
-// shows the same pixels, decoded once, and they can be decoded before any
-// window exists.
-std::shared_ptr<Picture> LayoutPicture(const char* name) {
-    static std::mutex mutex;
-    static std::map<std::string, std::shared_ptr<Picture>> made;
-    const std::lock_guard<std::mutex> lock(mutex);
-    std::shared_ptr<Picture>& picture = made[name];
-    if (!picture) {
-        const EmbeddedJpeg jpeg = PictureData(name);
-        picture = std::make_shared<Picture>(jpeg.data, jpeg.size);
-    }
-    return picture;
-}
-
-// Draws text into a scratch frame of its own size at scale: the face loads and
-// the glyphs are rendered into the caches the window's own drawing uses.
-void RenderOffscreen(std::string_view text, const TFont& font, const TextOptions& options, DisplayScale scale) {
-    const TextSize size = MeasureText(text, font, options.showAccelChar);
-    const TRect box{0, 0, size.width + 2, size.height + 2};
-    const int width = scale.ToDevice(box.Width), height = scale.ToDevice(box.Height);
-    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(width) * height * 4);
-    Painter painter(FrameBuffer{scratch.data(), width, height, width * 4}, scale);
-    painter.DrawText(box, text, font, options);
-}
-
 const ElementRow& RowOf(const char* name) {
     for (const ElementRow& row : kElements)
         if (std::string_view(row.name) == name) return row;
@@ -237,6 +213,55 @@ T& As(TForm1& form, const char* name) {
 }
 
 }  // namespace
+
+// ---- What the work ahead of the first frame reads of the table (LayoutRows.h) ----
+
+std::shared_ptr<Picture> LayoutPicture(const char* name) {
+    static std::mutex mutex;
+    static std::map<std::string, std::shared_ptr<Picture>> made;
+    const std::lock_guard<std::mutex> lock(mutex);
+    std::shared_ptr<Picture>& picture = made[name];
+    if (!picture) {
+        const EmbeddedJpeg jpeg = PictureData(name);
+        picture = std::make_shared<Picture>(jpeg.data, jpeg.size);
+    }
+    return picture;
+}
+
+std::vector<LayoutCaption> LayoutCaptions() {
+    std::vector<LayoutCaption> captions;
+    for (const auto& row : kLabels) {
+        if (*row.caption == '\0' && !row.autoSize) continue;
+        captions.push_back({row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment,
+                            RowOf(row.name).visible});
+    }
+    // Text panels and fields measure a line in their font whenever they are drawn, empty or not.
+    for (const auto& row : kControls)
+        captions.push_back({row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify,
+                            RowOf(row.name).visible});
+    return captions;
+}
+
+std::vector<TFont> LayoutFonts() {
+    std::vector<TFont> fonts;
+    auto add = [&fonts](const TFont& font) {
+        for (const TFont& f : fonts)
+            if (f.Height == font.Height && f.Style == font.Style) return;
+        fonts.push_back(font);
+    };
+    for (const auto& row : kLabels) add(LayoutFont(row.fontHeight, row.style, row.color, row.charset));
+    for (const auto& row : kControls) add(LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET));
+    return fonts;
+}
+
+std::vector<LayoutPictureBox> ShownLayoutPictures() {
+    std::vector<LayoutPictureBox> shown;
+    for (const auto& row : kPictures) {
+        const ElementRow& e = RowOf(row.name);
+        if (e.visible) shown.push_back({row.name, {e.left, e.top, e.width, e.height}});
+    }
+    return shown;
+}
 
 TForm1::TForm1(Application& app, sound::SoundService& sounds) : Form(app, "Form1"), Sounds(sounds) {
     ApplyLayout();
@@ -251,71 +276,11 @@ std::vector<std::string> TForm1::SoundFiles() {
     return paths;
 }
 
-void TForm1::PrepareText(const std::function<DisplayScale()>& scale) {
-    // Every caption measured in its font, as the window's load measures it (the
-    // faces load, the captions are shaped), then the shown ones drawn as well. An
-    // empty caption of a fixed size is neither measured nor drawn until it
-    // changes: its font waits for the idle glyph rendering.
-    struct Caption {
-        const char* name;
-        const char* text;
-        TFont font;
-        TAlignment alignment;
-    };
-    std::vector<Caption> captions;
-    for (const auto& row : kLabels) {
-        if (*row.caption == '\0' && !row.autoSize) continue;
-        captions.push_back(
-            {row.name, row.caption, LayoutFont(row.fontHeight, row.style, row.color, row.charset), row.alignment});
-    }
-    // Text panels and fields measure a line in their font whenever they are drawn, empty or not.
-    for (const auto& row : kControls)
-        captions.push_back(
-            {row.name, row.text, LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET), taLeftJustify});
-
-    TextOptions options;
-    for (const Caption& c : captions) MeasureText(c.text, c.font, options.showAccelChar);
-    const DisplayScale at = scale();
-    for (const Caption& c : captions) {
-        if (!RowOf(c.name).visible) continue;
-        options.alignment = c.alignment;
-        RenderOffscreen(c.text, c.font, options, at);
-    }
-}
-
-void TForm1::RenderGlyphsWhenIdle() {
-    std::vector<TFont> fonts;
-    auto add = [&fonts](const TFont& font) {
-        for (const TFont& f : fonts)
-            if (f.Height == font.Height && f.Style == font.Style) return;
-        fonts.push_back(font);
-    };
-    for (const auto& row : kLabels) add(LayoutFont(row.fontHeight, row.style, row.color, row.charset));
-    for (const auto& row : kControls) add(LayoutFont(row.fontHeight, fsBold, clWindowText, ANSI_CHARSET));
-    // A dozen glyphs a step: well under a millisecond even in the largest font.
-    constexpr int kGlyphsPerStep = 12;
-    const DisplayScale scale = Scale();
-    for (const TFont& font : fonts) {
-        for (int first = ' '; first <= '~'; first += kGlyphsPerStep) {
-            std::string chars;
-            for (int c = first; c <= '~' && c < first + kGlyphsPerStep; ++c) chars += static_cast<char>(c);
-            App().PostWhenIdle([scale, font, chars] {
-                TextOptions options;
-                options.showAccelChar = false;
-                RenderOffscreen(chars, font, options, scale);
-            });
-        }
-    }
-}
-
-void TForm1::DecodeShownPictures(DisplayScale scale) {
-    // The layout's pictures are all stretched to their boxes.
-    for (const auto& row : kPictures) {
-        const ElementRow& e = RowOf(row.name);
-        if (!e.visible) continue;
-        const TRect device = scale.ToDevice(TRect{e.left, e.top, e.width, e.height});
-        LayoutPicture(row.name)->DecodeAhead(device.Width, device.Height);
-    }
+std::vector<std::string> TForm1::GameFiles() {
+    std::vector<std::string> names{kIntroFile, game::kScoresFile};
+    for (const std::string& path : SoundFiles()) names.push_back(path);
+    for (std::string& name : names) name = std::filesystem::path(name).filename().string();
+    return names;
 }
 
 SceneElement* TForm1::FindElement(const std::string& name) const {

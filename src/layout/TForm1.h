@@ -1,6 +1,7 @@
 // The game's one window and its 52 elements, as named members in creation
 // order (which is also the stacking order). The layout table in TForm1.cpp
-// gives every element its properties; the handlers live in src/game/.
+// gives every element its properties; TForm1Ahead.cpp does the start's work
+// ahead of the first frame; the handlers live in src/game/.
 #pragma once
 
 #include <array>
@@ -25,6 +26,9 @@ class SoundService;
 
 namespace layout {
 
+// The introduction's lines, read once at start.
+inline constexpr char kIntroFile[] = "./intro.txt";
+
 using scene::SceneElement;
 using scene::TShiftState;
 
@@ -37,6 +41,9 @@ public:
 
     // The sound files the channels open, as they name them.
     static std::vector<std::string> SoundFiles();
+    // Every file the game opens in its working folder, by its bare name: the
+    // introduction, the high scores and the sounds.
+    static std::vector<std::string> GameFiles();
     // Work the first frame needs that can be done on other threads before the
     // window is made. The captions' faces loaded and the captions shaped, which
     // needs no display; then, once scale() gives the window's presentation scale
@@ -178,7 +185,11 @@ private:
     void ShowScoreAndLives();
     void ShowMoney();
     void ShowMoverStage();
+    // Lays out and draws the clock's next time and score captions ahead, when the loop is idle.
     void ReadyClockCounts();
+    // The status line's time and score.
+    static std::string TimeCaption(int seconds);
+    static std::string ScoreCaption(int score);
 
     // The clock's counts whose captions are readied ahead, low to high; none at first.
     struct ReadyCounts {

@@ -4,10 +4,7 @@
 
 namespace scene {
 
-// Names the calling thread (at most 15 characters) for profilers and debuggers,
-// and lowers its priority a little: the thread that makes the window, and the
-// display server it waits on, then win a core whenever they are ready to run,
-// while work ahead still gets most of its share on a busy machine.
+// Names the calling thread (at most 15 characters) for profilers and debuggers.
 void BeginThreadAhead(const char* name);
 
 }  // namespace scene

@@ -120,6 +120,12 @@ void Application::PostWhenIdle(std::function<void()> fn, const void* owner)
 void Application::DropIdleWork(const void* owner)
 {
     std::erase_if(idleWork_, [owner](const IdleWork& w) { return w.owner == owner; });
+    std::erase_if(afterPresent_, [owner](const IdleWork& w) { return w.owner == owner; });
+}
+
+void Application::AfterNextPresent(std::function<void()> fn, const void* owner)
+{
+    afterPresent_.push_back({std::move(fn), owner});
 }
 
 bool Application::RunIdleWork()
@@ -155,6 +161,8 @@ bool Application::RunRepaint()
         Guard([this, &cost] { cost = mainForm_->Repaint(); });
         if (trace_)
             trace_->FramePresented(platform_.NowMs(), cost.composeMs, cost.presentMs, ShortestPeriodMs());
+        if (cost.presented)
+            RunAfterPresent();
         worked = true;
     }
     if (openBox_ && openBox_->NeedsRepaint()) {
@@ -180,6 +188,14 @@ bool Application::RunDueTimer()
     if (trace_)
         trace_->TickRan();
     return true;
+}
+
+void Application::RunAfterPresent()
+{
+    std::vector<IdleWork> due;
+    due.swap(afterPresent_);
+    for (const IdleWork& w : due)
+        Guard(w.fn);
 }
 
 double Application::ShortestPeriodMs() const

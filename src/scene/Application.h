@@ -62,6 +62,9 @@ public:
     // owner is dropped unrun by DropIdleWork(owner), as a form does when it goes.
     void PostWhenIdle(std::function<void()> fn, const void* owner = nullptr);
     void DropIdleWork(const void* owner);
+    // Loop thread: runs fn once the main window's next frame is presented, for
+    // work started after the first frame. DropIdleWork(owner) drops it too.
+    void AfterNextPresent(std::function<void()> fn, const void* owner = nullptr);
 
     // Timers.
     void ArmTimer(TTimer& t);
@@ -99,7 +102,7 @@ private:
     bool RunRepaint();
     bool RunDueTimer();
     bool RunIdleWork();
-    void WaitForWork(double deadlineMs);
+    void RunAfterPresent();
     void Dispatch(const InputEvent& ev);
     double EarliestDueMs() const;
     // The shortest period among the armed timers, 0 when none is armed.
@@ -125,6 +128,7 @@ private:
         const void* owner;
     };
     std::deque<IdleWork> idleWork_;
+    std::vector<IdleWork> afterPresent_;
 
     std::vector<TTimer*> armed_;
     int timerLimit_ = 256;

@@ -51,7 +51,6 @@ void Form::Register(SceneElement& e)
 {
     created_.push_back(&e);
     stacking_.push_back(&e);
-    placedStale_ = true;
 }
 
 void Form::Unregister(SceneElement& e)
@@ -59,14 +58,12 @@ void Form::Unregister(SceneElement& e)
     Forget(e);
     EraseOne(created_, &e);
     EraseOne(stacking_, &e);
-    placedStale_ = true;
 }
 
 void Form::Register(TWinControl& c)
 {
     created_.push_back(&c);
     windowed_.push_back(&c);
-    placedStale_ = true;
 }
 
 void Form::Unregister(TWinControl& c)
@@ -74,7 +71,6 @@ void Form::Unregister(TWinControl& c)
     Forget(c);
     EraseOne(created_, static_cast<SceneElement*>(&c));
     EraseOne(windowed_, &c);
-    placedStale_ = true;
 }
 
 void Form::Register(TTimer& t)

@@ -109,6 +109,7 @@ public:
     // outwards; says how long each step took.
     struct RepaintCost {
         double composeMs = 0, presentMs = 0;
+        bool presented = false;
     };
     RepaintCost Repaint();
     // Composes everything that meets clip (layout pixels) into frame (device
@@ -116,10 +117,10 @@ public:
     // up, then the visible windowed ones, over every device pixel that clip
     // touches. Used by Repaint, benchmarks and tests.
     void Compose(const FrameBuffer& frame, const TRect& clip);
-    // Once the next frame is presented, decodes every picture of the window's
-    // images that is not decoded yet, the shown ones first, on a thread of its
-    // own at the size each is drawn: a picture first shown later then shows
-    // without a decode on the loop thread.
+    // Asks the application to start, once the next frame is presented, the
+    // decoding of every picture of the window's images that is not decoded yet,
+    // the shown ones first, on a thread of its own at the size each is drawn: a
+    // picture first shown later then shows without a decode on the loop thread.
     void DecodePicturesAhead();
     // Waits until that decoding has ended.
     void WaitForPicturesAhead();
@@ -133,8 +134,6 @@ public:
     // Topmost visible enabled graphic element at (x, y), or null.
     SceneElement* HitTest(int x, int y) const;
     SceneElement* Capture() const { return capture_; }
-    // The element the last idle check found under the pointer.
-    SceneElement* Hovered() const { return hover_; }
 
     // Keyboard focus among the windowed elements.
     TWinControl* FocusedControl() const { return focused_; }
@@ -145,8 +144,6 @@ public:
 
     // Forget an element that is being hidden, disabled or destroyed.
     void ElementStateChanged(SceneElement& e);
-    // An element's bounds or visibility changed.
-    void ElementPlaced(const SceneElement& e);
 
     // How close two presses must be to make a double click.
     static constexpr double kDoubleClickMs = 500;
@@ -180,10 +177,11 @@ private:
     // The layout pixels e paints opaquely when shown, in the window's layout pixels.
     TRect CoverOf(const SceneElement& e) const;
     void Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip);
+    // Splits area (layout pixels) into what each shown element paints (shown_,
+    // shownParts_) and what no element covers (bareParts_).
+    void FindShownParts(const TRect& area);
     // The i-th element in painting order: graphic ones bottom up, then windowed ones.
     SceneElement* PaintedAt(std::size_t i) const;
-    // The table of places (placed_ below) made again from the elements.
-    void MakePlaced();
 
     Application& app_;
     std::string name_;
@@ -225,16 +223,6 @@ private:
     std::vector<TRect> bareParts_;
     std::vector<TRect> shownParts_;
     std::vector<Shown> shown_;
-    // Each element's bounds and visibility in painting order, side by side: the
-    // walk down the elements reads these, not the elements, whose objects lie
-    // all over the heap and are out of the caches after a beat's sleep.
-    struct Placed {
-        TRect bounds;
-        bool visible;
-    };
-    std::vector<Placed> placed_;
-    bool placedStale_ = true;   // the painting order changed since placed_ was made
-    bool decodeAheadAsked_ = false;
     std::atomic<bool> stopDecodingAhead_{false};
     std::thread decodingAhead_;
 };

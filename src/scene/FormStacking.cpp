@@ -73,6 +73,35 @@ void CutOut(std::vector<TRect>& parts, const TRect& cut)
     std::erase_if(parts, [](const TRect& r) { return r.Empty(); });
 }
 
+// Adds to parts the pieces of bounds that open leaves uncovered; false when
+// there are none. Where the uncovered area is in many pieces (a whole frame cut
+// up by the tiles), finding an element's would cost more than it saves: it is
+// painted over its bounds, as are elements torn into many pieces. What it paints
+// beyond what it shows, whatever lies above paints over again.
+bool AddShownParts(const std::vector<TRect>& open, const TRect& bounds, std::vector<TRect>& parts)
+{
+    if (open.size() > kMaxShownParts) {
+        parts.push_back(bounds);
+        return true;
+    }
+    const std::size_t begin = parts.size();
+    TRect all;
+    for (const TRect& r : open) {
+        const TRect part = r.Intersect(bounds);
+        if (part.Empty())
+            continue;
+        parts.push_back(part);
+        all = all.Union(part);
+    }
+    if (parts.size() == begin)
+        return false;
+    if (parts.size() - begin > kMaxShownParts) {
+        parts.resize(begin);
+        parts.push_back(all);
+    }
+    return true;
+}
+
 // Paints e where it shows in part (layout pixels, inside e's bounds). Each
 // device pixel goes with the one layout pixel it lies in, so neighbouring parts'
 // pixels never overlap: a smoothed edge is blended once.
@@ -109,7 +138,6 @@ void Form::SendToBack(SceneElement& e)
     if (index <= 0)
         return;
     std::rotate(stacking_.begin(), stacking_.begin() + index, stacking_.begin() + index + 1);
-    placedStale_ = true;
     e.Invalidate();
 }
 
@@ -188,10 +216,7 @@ Form::RepaintCost Form::RepaintRegion(const std::vector<TRect>& region)
         changed.assign(1, TRect{0, 0, whole.width, whole.height});
     const double composed = app_.NowMs();
     window_->Present(changed);
-    const RepaintCost cost{composed - start, app_.NowMs() - composed};
-    if (decodeAheadAsked_ && !decodingAhead_.joinable())
-        StartDecodingAhead();
-    return cost;
+    return {composed - start, app_.NowMs() - composed, true};
 }
 
 bool Form::PlaceIn(const FrameBuffer& whole)
@@ -223,7 +248,7 @@ FrameBuffer Form::ClientFrame(const FrameBuffer& whole) const
 
 void Form::DecodePicturesAhead()
 {
-    decodeAheadAsked_ = true;
+    app_.AfterNextPresent([this] { StartDecodingAhead(); }, this);
 }
 
 void Form::WaitForPicturesAhead()
@@ -234,6 +259,8 @@ void Form::WaitForPicturesAhead()
 
 void Form::StartDecodingAhead()
 {
+    if (decodingAhead_.joinable())
+        return;
     struct Job {
         std::shared_ptr<Picture> picture;
         int width, height;
@@ -282,27 +309,6 @@ SceneElement* Form::PaintedAt(std::size_t i) const
     return i < stacking_.size() ? stacking_[i] : windowed_[i - stacking_.size()];
 }
 
-void Form::MakePlaced()
-{
-    const std::size_t count = stacking_.size() + windowed_.size();
-    placed_.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        SceneElement& e = *PaintedAt(i);
-        e.paintIndex_ = i;
-        placed_[i] = {e.bounds_, e.visible_};
-    }
-    placedStale_ = false;
-}
-
-void Form::ElementPlaced(const SceneElement& e)
-{
-    // Until the table is made again, its indices may be another element's; an
-    // element not yet registered has none.
-    if (placedStale_ || e.paintIndex_ >= placed_.size() || PaintedAt(e.paintIndex_) != &e)
-        return;
-    placed_[e.paintIndex_] = {e.bounds_, e.visible_};
-}
-
 void Form::Compose(const FrameBuffer& frame, const TRect& clip)
 {
     Painter painter(frame, scale_);
@@ -316,65 +322,44 @@ void Form::Compose(Painter& painter, const FrameBuffer& frame, const TRect& clip
         return;
     // Rounded outwards, the device pixels may reach into the layout pixels
     // beside clip: whatever lies there is drawn too, so no pixel goes stale.
-    const TRect area = scale_.LayoutCovering(device);
+    FindShownParts(scale_.LayoutCovering(device));
     painter.Save();
     painter.ClipDeviceRect(device);
+    for (const TRect& r : bareParts_)
+        painter.FillRect(r, Color);
+    for (auto it = shown_.rbegin(); it != shown_.rend(); ++it) {
+        SceneElement& e = *PaintedAt(it->index);
+        for (std::size_t p = it->begin; p < it->end; ++p)
+            PaintElement(painter, e, shownParts_[p]);
+    }
+    painter.Restore();
+}
+
+void Form::FindShownParts(const TRect& area)
+{
     // Top down, each element is given the parts of the area that no opaque
     // element above it hides: the tiles under a moving square are not painted
     // only to be painted over, nor is anything under the introduction panel.
-    // What no opaque element covers at all gets the window's colour.
+    // What no opaque element covers at all is left in bareParts_.
+    bareParts_.assign(1, area);
+    shownParts_.clear();
+    shown_.clear();
     const std::size_t count = stacking_.size() + windowed_.size();
-    std::vector<TRect>& open = bareParts_;
-    std::vector<TRect>& parts = shownParts_;
-    std::vector<Shown>& shown = shown_;
-    open.assign(1, area);
-    parts.clear();
-    shown.clear();
-    if (placedStale_)
-        MakePlaced();
-    for (std::size_t i = count; i-- > 0 && !open.empty();) {
-        if (!placed_[i].visible)
+    for (std::size_t i = count; i-- > 0 && !bareParts_.empty();) {
+        const SceneElement& e = *PaintedAt(i);
+        if (!e.Visible())
             continue;
         // Most elements lie elsewhere: their bounds tell at once.
-        const TRect bounds = placed_[i].bounds.Intersect(area);
+        const TRect bounds = e.BoundsRect().Intersect(area);
         if (bounds.Empty())
             continue;
-        const SceneElement& e = *PaintedAt(i);
-        const std::size_t begin = parts.size();
-        // Where the uncovered area is in many pieces (a whole frame cut up by the
-        // tiles), finding each element's would cost more than it saves: it is
-        // painted over its bounds, as are elements torn into many pieces. What it
-        // paints beyond what it shows, whatever lies above paints over again.
-        if (open.size() > kMaxShownParts) {
-            parts.push_back(bounds);
-        } else {
-            TRect all;
-            for (const TRect& r : open) {
-                const TRect part = r.Intersect(bounds);
-                if (part.Empty())
-                    continue;
-                parts.push_back(part);
-                all = all.Union(part);
-            }
-            if (parts.size() == begin)
-                continue;   // wholly hidden
-            if (parts.size() - begin > kMaxShownParts) {
-                parts.resize(begin);
-                parts.push_back(all);
-            }
-        }
-        shown.push_back({i, begin, parts.size()});
+        const std::size_t begin = shownParts_.size();
+        if (!AddShownParts(bareParts_, bounds, shownParts_))
+            continue;   // wholly hidden
+        shown_.push_back({i, begin, shownParts_.size()});
         const TRect cover = CoverOf(e);
         if (!cover.Empty())
-            CutOut(open, cover);
+            CutOut(bareParts_, cover);
     }
-    for (const TRect& r : open)
-        painter.FillRect(r, Color);
-    for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
-        SceneElement& e = *PaintedAt(it->index);
-        for (std::size_t p = it->begin; p < it->end; ++p)
-            PaintElement(painter, e, parts[p]);
-    }
-    painter.Restore();
 }
 }  // namespace scene

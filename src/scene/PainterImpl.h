@@ -1,6 +1,7 @@
 // What the painter's files share: the painter's state over its frame, the pixel
 // helpers and the Cairo handles. Shapes are drawn in PainterShapes.cpp, text in
-// PainterText.cpp, pictures in PainterPictures.cpp. Not for element kinds.
+// PainterText.cpp (its layouts kept by TextEngine.cpp), pictures in
+// PainterPictures.cpp. Not for element kinds.
 #pragma once
 
 #include <cairo.h>
@@ -60,7 +61,7 @@ struct BlendImage {
     std::size_t Bytes() const { return rgb.size() * 5 + solid.size() * sizeof(solid[0]); }
 };
 
-struct TextLayout;    // PainterText.cpp
+struct TextLayout;    // TextEngine.h
 
 }  // namespace painter_detail
 

@@ -29,15 +29,21 @@ void ErrorExit(j_common_ptr cinfo) {
 
 void SilentMessage(j_common_ptr) {}
 
-void InstallErrors(jpeg_decompress_struct& cinfo, ErrorManager& err) {
+// For a compressor or a decompressor.
+template <typename Cinfo>
+void InstallErrors(Cinfo& cinfo, ErrorManager& err) {
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = ErrorExit;
     err.pub.output_message = SilentMessage;
     err.message[0] = '\0';
 }
 
-// Returns false with err.message set on failure.
-bool ReadHeaderInto(const std::uint8_t* data, std::size_t size, int& width, int& height, ErrorManager& err) {
+// Opens data with libjpeg, reads its header and hands the decompressor to use;
+// returns false with err.message set when libjpeg reports an error. use runs
+// inside the frame libjpeg's error jumps back to, so it must hold only plain C
+// data of its own.
+template <typename Use>
+bool WithDecompressor(const std::uint8_t* data, std::size_t size, ErrorManager& err, Use use) {
     jpeg_decompress_struct cinfo{};
     InstallErrors(cinfo, err);
     jpeg_create_decompress(&cinfo);
@@ -47,10 +53,9 @@ bool ReadHeaderInto(const std::uint8_t* data, std::size_t size, int& width, int&
     }
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
-    width = static_cast<int>(cinfo.image_width);
-    height = static_cast<int>(cinfo.image_height);
+    const bool done = use(cinfo);
     jpeg_destroy_decompress(&cinfo);
-    return true;
+    return done;
 }
 
 // A side scaled by eighths as libjpeg scales it: rounded up.
@@ -58,44 +63,31 @@ int ScaledSide(int side, int eighths) {
     return static_cast<int>((static_cast<long long>(side) * eighths + 7) / 8);
 }
 
-// Decodes at eighths/8 of the full size, which must come out width x height:
-// each scanline y is written where rowAt(y) points, then handed to rowDone(y).
-template <typename RowAt, typename RowDone>
-bool DecodeRows(const std::uint8_t* data, std::size_t size, int eighths, int width, int height, ErrorManager& err,
-                RowAt rowAt, RowDone rowDone) {
-    jpeg_decompress_struct cinfo{};
-    InstallErrors(cinfo, err);
-    jpeg_create_decompress(&cinfo);
-    if (setjmp(err.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&cinfo, TRUE);
-    // Blue, green, red, pad in memory: the little-endian 0x00RRGGBB words drawing uses.
-    cinfo.out_color_space = JCS_EXT_BGRX;
-    cinfo.scale_num = static_cast<unsigned>(eighths);
-    cinfo.scale_denom = 8;
-    jpeg_start_decompress(&cinfo);
-    if (static_cast<int>(cinfo.output_width) != width || static_cast<int>(cinfo.output_height) != height) {
-        std::snprintf(err.message, sizeof err.message, "picture size changed while decoding");
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const int y = static_cast<int>(cinfo.output_scanline);
-        JSAMPROW row = reinterpret_cast<JSAMPROW>(rowAt(y));
-        jpeg_read_scanlines(&cinfo, &row, 1);
-        rowDone(y);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
-// The decoder fills each pixel's fourth byte; Cairo's RGB24 wants it clear.
-void ClearFillerBytes(std::uint32_t* row, int width) {
-    for (int x = 0; x < width; ++x) row[x] &= 0x00FFFFFF;
+// Decodes at eighths/8 of the full size, which must come out width x height,
+// into out (width x height words), clearing the filler byte of each row as it
+// comes, while it is still in the cache.
+bool DecodeInto(const std::uint8_t* data, std::size_t size, int eighths, int width, int height, ErrorManager& err,
+                std::uint32_t* out) {
+    return WithDecompressor(data, size, err, [&](jpeg_decompress_struct& cinfo) {
+        // Blue, green, red, pad in memory: the little-endian 0x00RRGGBB words drawing uses.
+        cinfo.out_color_space = JCS_EXT_BGRX;
+        cinfo.scale_num = static_cast<unsigned>(eighths);
+        cinfo.scale_denom = 8;
+        jpeg_start_decompress(&cinfo);
+        if (static_cast<int>(cinfo.output_width) != width || static_cast<int>(cinfo.output_height) != height) {
+            std::snprintf(err.message, sizeof err.message, "picture size changed while decoding");
+            return false;
+        }
+        while (cinfo.output_scanline < cinfo.output_height) {
+            std::uint32_t* row = out + static_cast<std::size_t>(cinfo.output_scanline) * width;
+            JSAMPROW samples = reinterpret_cast<JSAMPROW>(row);
+            jpeg_read_scanlines(&cinfo, &samples, 1);
+            // The decoder fills each pixel's fourth byte; Cairo's RGB24 wants it clear.
+            for (int x = 0; x < width; ++x) row[x] &= 0x00FFFFFF;
+        }
+        jpeg_finish_decompress(&cinfo);
+        return true;
+    });
 }
 
 // The source pixel a nearest-neighbour copy takes for pixel i of `to`, from `from`.
@@ -131,7 +123,12 @@ void Picture::ReadHeader() {
         throw PictureError("not a JPEG picture");
     }
     ErrorManager err{};
-    if (!ReadHeaderInto(data_, size_, width_, height_, err)) {
+    const bool read = WithDecompressor(data_, size_, err, [this](jpeg_decompress_struct& cinfo) {
+        width_ = static_cast<int>(cinfo.image_width);
+        height_ = static_cast<int>(cinfo.image_height);
+        return true;
+    });
+    if (!read) {
         throw PictureError(std::string("bad JPEG picture: ") + err.message);
     }
 }
@@ -181,7 +178,7 @@ Picture::Decoding Picture::PixelsForSize(int width, int height) {
 Picture::Decoding Picture::PixelsAt(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (ScaledTo(width, height)) return {scaled_, width, height};
-    if (!DecodedFor(width, height) && !DecodeFirstTo(width, height)) Decode(EighthsFor(width, height));
+    if (!DecodedFor(width, height)) Decode(EighthsFor(width, height));
     if (DecodedAt(width, height)) return {pixels_, width, height};
     if (!ScaledTo(width, height)) Scale(width, height);
     return {scaled_, width, height};
@@ -190,7 +187,7 @@ Picture::Decoding Picture::PixelsAt(int width, int height) {
 void Picture::DecodeAhead(int width, int height) {
     const std::lock_guard<std::mutex> lock(mutex_);
     try {
-        if (pixels_.empty() && scaled_.empty() && !DecodeFirstTo(width, height)) Decode(EighthsFor(width, height));
+        if (pixels_.empty() && scaled_.empty()) Decode(EighthsFor(width, height));
         // A copy from pixels too small for the size would be made again at the draw.
         if (scaled_.empty() && DecodedFor(width, height) && !DecodedAt(width, height))
             Scale(width, height);
@@ -212,38 +209,11 @@ void Picture::Scale(int width, int height) {
     scaledHeight_ = height;
 }
 
-bool Picture::DecodeFirstTo(int width, int height) {
-    if (!pixels_.empty() || !scaled_.empty() || width <= 0 || height <= 0) return false;
-    const int eighths = EighthsFor(width, height);
-    const int sw = ScaledSide(width_, eighths), sh = ScaledSide(height_, eighths);
-    if (sw == width && sh == height) return false;
-    const std::vector<int> columns = NearestColumns(sw, width);
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(sw));
-    std::vector<std::uint32_t> scaled(static_cast<std::size_t>(width) * height);
-    int y = 0;   // the next row of the copy
-    ErrorManager err{};
-    const bool decoded = DecodeRows(
-        data_, size_, eighths, sw, sh, err, [&row](int) { return row.data(); },
-        [&](int sy) {
-            ClearFillerBytes(row.data(), sw);
-            // The rows of the copy that take this one, as Scale would pick them.
-            for (; y < height && NearestSource(y, sh, height) == sy; ++y)
-                NearestRow(row.data(), columns, scaled.data() + static_cast<std::size_t>(y) * width);
-        });
-    if (!decoded) throw PictureError(std::string("bad JPEG picture: ") + err.message);
-    scaled_ = std::move(scaled);
-    scaledWidth_ = width;
-    scaledHeight_ = height;
-    return true;
-}
-
 void Picture::Decode(int eighths) {
     const int w = ScaledSide(width_, eighths), h = ScaledSide(height_, eighths);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
     ErrorManager err{};
-    const auto rowAt = [out = pixels.data(), w](int y) { return out + static_cast<std::size_t>(y) * w; };
-    // Cleared as each row comes, while it is still in the cache.
-    if (!DecodeRows(data_, size_, eighths, w, h, err, rowAt, [&rowAt, w](int y) { ClearFillerBytes(rowAt(y), w); })) {
+    if (!DecodeInto(data_, size_, eighths, w, h, err, pixels.data())) {
         throw PictureError(std::string("bad JPEG picture: ") + err.message);
     }
     pixels_ = std::move(pixels);
@@ -264,9 +234,7 @@ struct Encoded {
 
 bool EncodeInto(const std::uint32_t* pixels, int width, int height, int quality, Encoded& out, ErrorManager& err) {
     jpeg_compress_struct cinfo{};
-    cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = ErrorExit;
-    err.pub.output_message = SilentMessage;
+    InstallErrors(cinfo, err);
     jpeg_create_compress(&cinfo);
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&cinfo);

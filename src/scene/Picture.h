@@ -51,8 +51,6 @@ public:
     // The pixels at exactly width x height, for drawing: the decoded pixels when
     // they are that size, else a nearest-neighbour copy of them, kept until
     // another size is drawn. Stays valid until the next call for another size.
-    // The first of all is made as the rows are decoded, the larger decoded
-    // pixels not kept: a picture is most often drawn at one size only.
     Decoding PixelsAt(int width, int height);
 
     // Does what PixelsAt(width, height) will need, from any thread: decodes when
@@ -70,10 +68,6 @@ private:
     std::size_t size_ = 0;
     void Decode(int eighths);
     void Scale(int width, int height);
-    // The first decode, when it is for a size between the decoder's own: straight
-    // into the copy at width x height, a row at a time, without keeping the
-    // larger decoded pixels. False, doing nothing, in any other case.
-    bool DecodeFirstTo(int width, int height);
     // With the mutex held: whether the decoded pixels are enough for a box of
     // width x height, whether they are that very size, and whether the scaled
     // copy is.

@@ -36,7 +36,6 @@ void SceneElement::SetBounds(int left, int top, int width, int height)
         return;
     Invalidate();
     bounds_ = next;
-    owner_.ElementPlaced(*this);
     Invalidate();
     BoundsChanged();
 }
@@ -49,7 +48,6 @@ void SceneElement::SetVisible(bool v)
     if (visible_)
         Invalidate();
     visible_ = v;
-    owner_.ElementPlaced(*this);
     Invalidate();
     VisibilityChanged();
     owner_.ElementStateChanged(*this);

@@ -71,7 +71,6 @@ public:
     void SetParentFont(bool v) { parentFont_ = v; }
 
     virtual bool IsWindowed() const = 0;
-    ElementFamily Family() const { return family_; }
     // Draws in the element's own coordinates; the caller has translated and clipped.
     virtual void Paint(Painter& painter) = 0;
     // The part of the element, in its own coordinates, that its painting covers
@@ -119,7 +118,6 @@ private:
     PointerHold hold_ = PointerHold::OnPress;
     TFont font_;
     bool parentFont_ = true;
-    std::size_t paintIndex_ = 0;   // the owner's, for its table of places
 };
 
 }  // namespace scene

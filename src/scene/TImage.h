@@ -22,9 +22,7 @@ public:
     void SetPicture(std::shared_ptr<Picture> p);
     bool Stretch() const { return stretch_; }
     void SetStretch(bool s);
-    bool Center() const { return center_; }
     void SetCenter(bool c);
-    bool Proportional() const { return proportional_; }
     void SetProportional(bool p);
 
     // Where the picture lands inside the element, in its own coordinates.

@@ -34,7 +34,6 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool e);
     void SetOnTimer(TTimerEvent handler);
-    bool HasHandler() const { return static_cast<bool>(onTimer_); }
     bool Armed() const { return armed_; }
     // When the next tick falls due on the platform clock; meaningful while armed.
     double DueMs() const { return dueMs_; }

@@ -23,7 +23,7 @@ using DeviceHandle = int;
 // Result codes of the service's commands; nothing in the game reads them.
 enum DeviceResult : long { kDeviceOk = 0, kDeviceInvalidHandle = 1 };
 
-// The stored names are written for the reference platform (".\click.wav"): each
+// The layout stores the names with backslashes (".\click.wav"): each
 // backslash becomes this platform's separator.
 std::string NativePath(const std::string& fileName);
 

@@ -68,6 +68,36 @@ e2e_ensure_display() {
   return 1
 }
 
+# e2e_begin "$@": the start of a test of the game, run as SCRIPT PROGRAM ASSETS
+# [MORE...]: sets $program and $assets (absolute) from the arguments and $work
+# to the scratch folder, makes sure of a display (at least E2E_MIN_SIZE, "W H",
+# when set), and fills $run ($work/run) with the game's files.
+e2e_begin() {
+  local usage="usage: $(basename "$0") PROGRAM ASSETS"
+  program=$(realpath "${1:?$usage}")
+  assets=$(realpath "${2:?$usage}")
+  e2e_ensure_display ${E2E_MIN_SIZE:-} || e2e_fail "no X display${E2E_MIN_SIZE:+ of at least $E2E_MIN_SIZE}"
+  work=$(e2e_workdir)
+  run="$work/run"
+  e2e_game_files "$run"
+}
+
+# e2e_game_files FOLDER: FOLDER made and given the game's files from $assets.
+e2e_game_files() {
+  mkdir -p "$1"
+  cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$1/" || e2e_fail "cannot copy the game's files from $assets"
+}
+
+# e2e_start_screen FOLDER [X Y]: starts $program in FOLDER and waits for its
+# start screen, the introduction panel's pixel at X,Y (850,480 by default) white;
+# sets $wid.
+e2e_start_screen() {
+  local x=${2:-850} y=${3:-480} got
+  e2e_start "$1" "$program"
+  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
+  got=$(e2e_wait_pixel "$wid" "$x" "$y" "#FFFFFF" 10) || e2e_fail "no start screen: pixel $x,$y is $got"
+}
+
 # e2e_start FOLDER PROGRAM [ARGS...]: runs PROGRAM in the background with FOLDER
 # as its working folder, under the current DISPLAY. Each run keeps its own
 # output, $E2E_WORK/program.N.out and program.N.err for the N-th run; E2E_OUT

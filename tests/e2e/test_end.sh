@@ -8,10 +8,7 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_end.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_end.sh PROGRAM ASSETS}
-e2e_ensure_display || e2e_fail "no X display"
-work=$(e2e_workdir)
+e2e_begin "$@"
 
 B_PID=""        # the second game, started here rather than by e2e_start
 NEW_WID=""      # the copy "Try again!" started
@@ -37,8 +34,7 @@ entries() {   # entries SEP SCORE NAME...: one line per pair
 table_a=(900 Ann 800 Bob 700 Cy 600 Dee 500 Eli 400 Fay 300 Gus 200 Hal 100 Ida 50 Jo)
 table_b=(900 Ann 800 Bob 700 Cy 600 Dee 500 Eli 400 Fay 300 Gus 200 Hal 100 Ida 61 Kim)
 for g in a b; do
-  mkdir -p "$work/$g"
-  cp "$assets"/*.wav "$assets/intro.txt" "$work/$g/" || e2e_fail "cannot copy the game's files from $assets"
+  e2e_game_files "$work/$g"
 done
 entries $'\n' "${table_a[@]}" >"$work/a/scores.txt"
 entries $'\r\n' "${table_b[@]}" >"$work/b/scores.txt"

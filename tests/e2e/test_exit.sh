@@ -5,20 +5,7 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_exit.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_exit.sh PROGRAM ASSETS}
-e2e_ensure_display || e2e_fail "no X display"
-run="$(e2e_workdir)/run"
-mkdir -p "$run"
-cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$run/" || e2e_fail "cannot copy the game's files from $assets"
-
-# start_game: runs the program and waits for its start screen; sets $wid.
-start_game() {
-  e2e_start "$run" "$program"
-  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
-  local got
-  got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
-}
+e2e_begin "$@"
 
 # close_and_expect_exit WHEN: the close box, then exit code 0 and no window left.
 close_and_expect_exit() {
@@ -29,12 +16,12 @@ close_and_expect_exit() {
 }
 
 # On the start screen.
-start_game
+e2e_start_screen "$run"
 close_and_expect_exit "on the start screen"
 
 # During a game: a name typed, Start clicked.
 cp "$run/scores.txt" "$(e2e_workdir)/scores.before"
-start_game
+e2e_start_screen "$run"
 e2e_click "$wid" 780 140
 e2e_type "$wid" "Eve"
 e2e_click "$wid" 785 176

@@ -6,13 +6,8 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_exit_while_sounding.sh PROGRAM ASSETS [ROUNDS]}")
-assets=${2:?usage: test_exit_while_sounding.sh PROGRAM ASSETS [ROUNDS]}
+e2e_begin "$@"
 rounds=${3:-20}
-e2e_ensure_display || e2e_fail "no X display"
-work=$(e2e_workdir)
-mkdir -p "$work/run"
-cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$work/run/" || e2e_fail "cannot copy the game's files from $assets"
 
 # An intro song one sample long: it ends in every block the sound device asks
 # for, and the loop plays it again, so its end is reported dozens of times a second.

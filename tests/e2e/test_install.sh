@@ -10,12 +10,9 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_install.sh PROGRAM ASSETS}")
-assets=$(realpath "${2:?usage: test_install.sh PROGRAM ASSETS}")
+e2e_begin "$@"
 build=$(dirname "$program")
 [ -f "$build/cmake_install.cmake" ] || e2e_fail "$build is not a build folder"
-e2e_ensure_display || e2e_fail "no X display"
-work=$(e2e_workdir)
 files=(intro.txt scores.txt introsong.wav gamemusic.wav click.wav bonusclick.wav bonus.wav alarm.wav)
 
 install_to() {

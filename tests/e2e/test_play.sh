@@ -8,13 +8,7 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_play.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_play.sh PROGRAM ASSETS}
-e2e_ensure_display || e2e_fail "no X display"
-work=$(e2e_workdir)
-run="$work/run"
-mkdir -p "$run"
-cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$run/" || e2e_fail "cannot copy the game's files from $assets"
+e2e_begin "$@"
 
 # Regions: the time text, its "Time:" part, the score text, the lives text.
 time_label=(520 536 177 40)
@@ -46,9 +40,7 @@ print("- -")
 ' ${2:-}
 }
 
-e2e_start "$run" "$program"
-wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
-got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+e2e_start_screen "$run"
 e2e_click "$wid" 780 140
 e2e_type "$wid" "Ann"
 e2e_click "$wid" 785 176

@@ -6,19 +6,12 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_scale.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_scale.sh PROGRAM ASSETS}
 # The window reaches x 2602 and y 1438 on the screen.
-e2e_ensure_display 2700 1500 || e2e_fail "no X display large enough"
-run="$(e2e_workdir)/run"
-mkdir -p "$run"
-cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$run/" || e2e_fail "cannot copy the game's files from $assets"
+E2E_MIN_SIZE="2700 1500" e2e_begin "$@"
 
 export SWOOPY_SCALE=2
-e2e_start "$run" "$program"
-wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
 # Layout pixel (850, 480) of the introduction panel is device pixel (1700, 960).
-got=$(e2e_wait_pixel "$wid" 1700 960 "#FFFFFF" 10) || e2e_fail "the start screen was not drawn: pixel 1700,960 is $got"
+e2e_start_screen "$run" 1700 960
 
 read -r x y w h < <(e2e_geometry "$wid")
 e2e_expect_eq "client area size" "2218 1214" "$w $h"

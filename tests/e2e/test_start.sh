@@ -6,13 +6,7 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_start.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_start.sh PROGRAM ASSETS}
-e2e_ensure_display || e2e_fail "no X display"
-work=$(e2e_workdir)
-run="$work/run"
-mkdir -p "$run"
-cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$run/" || e2e_fail "cannot copy the game's files from $assets"
+e2e_begin "$@"
 
 # Regions of the window: the name field's inside, the Start caption, the sound
 # label, the lives label.
@@ -24,10 +18,7 @@ lives_label=(336 24 225 33)
 # start_screen SHOT: runs the program, waits for its start screen and takes a
 # screenshot of it; sets $wid.
 start_screen() {
-  e2e_start "$run" "$program"
-  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
-  local got
-  got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+  e2e_start_screen "$run"
   e2e_screenshot "$wid" "$1"
 }
 

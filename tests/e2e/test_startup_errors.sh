@@ -10,16 +10,12 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_startup_errors.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_startup_errors.sh PROGRAM ASSETS}
-e2e_ensure_display || e2e_fail "no X display"
-work=$(e2e_workdir)
+e2e_begin "$@"
 
 # fresh_folder NAME: a working folder holding all of the game's files.
 fresh_folder() {
   local folder="$work/$1"
-  mkdir -p "$folder"
-  cp "$assets"/*.wav "$assets/intro.txt" "$assets/scores.txt" "$folder/" || e2e_fail "cannot copy the game's files from $assets"
+  e2e_game_files "$folder"
   echo "$folder"
 }
 

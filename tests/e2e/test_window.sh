@@ -5,19 +5,12 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_window.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_window.sh PROGRAM ASSETS}
-e2e_ensure_display || e2e_fail "no X display"
-run="$(e2e_workdir)/run"
-mkdir -p "$run"
-cp "$assets"/*.wav "$assets/scores.txt" "$run/" || e2e_fail "cannot copy the game's files from $assets"
+e2e_begin "$@"
 # Our own introduction, so that we know where its text lies: a line, an empty
 # line, a line. The panel starts with an empty line of its own above them.
 printf 'Window check\r\n\r\nSecond line of text\r\n' >"$run/intro.txt"
 
-e2e_start "$run" "$program"
-wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
-got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "the start screen was not drawn: pixel 850,480 is $got"
+e2e_start_screen "$run"
 
 # Title, place and size: the client area sits where the layout puts the window.
 e2e_expect_eq "window title" "WM_NAME(STRING) = \"Swoopy!\"" "$(xprop -id "$wid" WM_NAME)"

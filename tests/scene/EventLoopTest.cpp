@@ -2,6 +2,7 @@
 // application title.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 
 #include "Harness.h"
@@ -77,7 +78,8 @@ TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue)
     EXPECT_EQ(log.Text(), "idle4");
 }
 
-// Idle work left by a form that has gone is dropped with it; other work stays.
+// Idle work and work waiting for a present, left by a form that has gone, are
+// dropped with it; other work stays.
 TEST_F(Loop, AFormThatGoesTakesItsIdleWorkWithIt)
 {
     Start();
@@ -85,10 +87,27 @@ TEST_F(Loop, AFormThatGoesTakesItsIdleWorkWithIt)
     {
         Form other(app, "other");
         app.PostWhenIdle([&] { log.Add("other's"); }, &other);
+        app.AfterNextPresent([&] { log.Add("other's after the present"); }, &other);
         app.PostWhenIdle([&] { log.Add("the app's"); });
     }
+    form.InvalidateAll();
     app.RunFor(0);
     EXPECT_EQ(log.Text(), "the app's");
+}
+
+// Work waiting for the next present runs right after the main window's frame is
+// out, ahead of anything else, and once.
+TEST_F(Loop, WorkAfterThePresentRunsOnceTheFrameIsOut)
+{
+    EventLog log;
+    app.AfterNextPresent([&] { log.Add("after present " + std::to_string(Window().presents)); });
+    app.PostWhenIdle([&] { log.Add("idle"); });
+    Start();
+    EXPECT_EQ(log.Text(), "after present 1 idle");
+    log.Clear();
+    form.InvalidateAll();
+    app.RunFor(0);
+    EXPECT_EQ(log.Text(), "") << "run once only";
 }
 
 TEST_F(Loop, EveryTickIsOnScreenBeforeTheNextOne)

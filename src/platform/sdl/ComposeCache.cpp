@@ -3,8 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
+
+#include "scene/OwnFolders.h"
 
 namespace platform {
 
@@ -38,12 +39,8 @@ bool MakePrivateFolder(const std::string& folder) {
     if (folder.empty()) return false;
     // Every start after the first finds it there: one look, no walk down the path.
     if (IsOwnUnsharedFolder(folder)) return true;
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) break;
-    }
-    return IsOwnUnsharedFolder(folder);
+    std::string failedAt;
+    return scene::MakeOwnFolders(folder, failedAt) == 0 && IsOwnUnsharedFolder(folder);
 }
 
 void UseComposeCache() {
