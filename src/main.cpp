@@ -33,9 +33,7 @@ std::jthread Ahead(const char* name, std::function<void()> work) {
     });
 }
 
-}  // namespace
-
-int main() {
+int Play() {
     const std::string programPath = game::RunningProgramPath();
     std::string folderError;
     try {
@@ -101,12 +99,32 @@ int main() {
         if (form->OnCreate) form->OnCreate(*form);
     });
     app.SetMainForm(form.get());
-    form->Show();
-    // Pictures first shown later (the bonus round's) are decoded once the start
-    // screen is up, and the glyphs of later captions rendered when the loop is idle.
-    form->DecodePicturesAhead();
-    form->RenderGlyphsWhenIdle();
+    try {
+        form->Show();
+        // Pictures first shown later (the bonus round's) are decoded once the start
+        // screen is up, and the glyphs of later captions rendered when the loop is idle.
+        form->DecodePicturesAhead();
+        form->RenderGlyphsWhenIdle();
+    } catch (const std::exception& e) {
+        app.ShowStartupError("Exception", e.what());
+        return 1;
+    }
     app.Run(*form);
     form.reset();
     return 0;
+}
+
+}  // namespace
+
+// Nothing that fails before the loop runs ends in an abort: what the game could
+// not show in a box (the display itself failing, say) goes to standard error.
+int main() {
+    try {
+        return Play();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "swoopy: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "swoopy: an unknown error\n");
+    }
+    return 1;
 }
