@@ -7,6 +7,7 @@ need=(build-essential cmake pkg-config
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-paratype fonts-liberation fonts-dejavu-core fontconfig
       xvfb xdotool x11-utils imagemagick sox python3
+      sway wtype grim wl-clipboard libwayland-dev
       dpkg-dev file desktop-file-utils appstream)
 missing=()
 for p in "${need[@]}"; do

@@ -107,7 +107,8 @@ CONF
   # And a keyboard that stays, as a desktop has: wtype's own come and go with
   # each call, and SDL 2.26 crashes (in its keymap lookup) when the seat's
   # only keyboard goes away and a new one comes.
-  wl_spawn keyboard wtype -s 3600000
+  # Its one key (F24, pressed before any window is there) gives it a keymap.
+  wl_spawn keyboard wtype -k F24 -s 3600000
   for i in $(seq 1 100); do
     run_unprivileged swaymsg -t get_inputs -r | grep -q '"type": "keyboard"' && return 0
     sleep 0.05
@@ -193,6 +194,18 @@ wl_move() {
 # wl_click X Y: moves there and clicks the left button.
 wl_click() {
   wl_move "$1" "$2" && wl_sway seat - cursor press button1 && wl_sway seat - cursor release button1
+}
+
+# wl_stir X Y SECONDS: holds the pointer at a point of the window and stirs it
+# there (in the background) for SECONDS; wl_stop_stir ends it early.
+wl_stir() {
+  local helper
+  helper=$(unprivileged_copy "$WL_LIB/stir.py") || return 1
+  wl_spawn stir python3 "$helper" $((WL_X + $1)) $((WL_Y + $2)) "$3"
+}
+wl_stop_stir() {
+  local pid
+  pid=$(cat "$WL_RUNTIME/stir.pid" 2>/dev/null) && kill "$pid" 2>/dev/null
 }
 
 # wl_type TEXT: types into the window with the keyboard focus.

@@ -79,19 +79,19 @@ sleep 0.5   # the status line comes with the first movement tick
 wl_screenshot "$work/before.png"
 read -r n _ < <(e2e_pixels_in "$work/before.png" "${coins[@]}" 0 80)
 [ "$n" -gt 20 ] || e2e_expect_eq "coins text in the status line" "over 20 dark pixels" "$n"
-wl_move 700 432
+wl_stir 700 432 20
 touched=""
 end=$((SECONDS + 20))
 while [ $SECONDS -lt $end ]; do
-  wl_sway seat - cursor move 3 0
-  wl_sway seat - cursor move -3 0
   wl_screenshot "$work/after.png"
   changed=$(e2e_count_changed "$work/before.png" "$work/after.png" "${coins[@]}")
   if [ "$changed" -gt 10 ]; then
     touched=yes
     break
   fi
+  sleep 0.2
 done
+wl_stop_stir
 e2e_expect_eq "coins text changed by a touch of the black square" yes "${touched:-no}"
 
 wl_close
