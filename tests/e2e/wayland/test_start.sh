@@ -47,7 +47,7 @@ wait_field_right() {
 wl_start "$folder"
 wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear"
 e2e_expect_eq "the window as sway holds it" "floating_con 1109 607" "$(wl_window_type "Swoopy!")"
-got=$(wl_wait_pixel 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
 wl_screenshot "$work/start.png"
 e2e_expect_eq "introduction panel" "#FFFFFF" "$(e2e_pixel "$work/start.png" 450 300)"
 right0=$(field_text_right "$work/start.png")
@@ -74,7 +74,7 @@ right2=$(wait_field_right "r >= $right1 + 10") ||
 # row from y 400: the pointer waits on its way, stirring, until the coins change.
 wl_click 785 176
 wl_move 1060 590
-got=$(wl_wait_pixel_change 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
+got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
 sleep 0.5   # the status line comes with the first movement tick
 wl_screenshot "$work/before.png"
 read -r n _ < <(e2e_pixels_in "$work/before.png" "${coins[@]}" 0 80)
