@@ -71,7 +71,8 @@ right2=$(wait_field_right "r >= $right1 + 10") ||
   e2e_expect_eq "clipboard text pasted into the field" "text's right edge past $((right1 + 10))" "$right2"
 
 # Start, then the black square that waits under the shop glides left along the
-# row from y 400: the pointer waits on its way, stirring, until the coins change.
+# row from y 400, at a speed of its own: the pointer waits on its way, just out
+# of the shop, stirring, until the coins change.
 wl_click 785 176
 wl_move 1060 590
 got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
@@ -79,9 +80,9 @@ sleep 0.5   # the status line comes with the first movement tick
 wl_screenshot "$work/before.png"
 read -r n _ < <(e2e_pixels_in "$work/before.png" "${coins[@]}" 0 80)
 [ "$n" -gt 20 ] || e2e_expect_eq "coins text in the status line" "over 20 dark pixels" "$n"
-wl_stir 700 432 20
+wl_stir 870 432 40
 touched=""
-end=$((SECONDS + 20))
+end=$((SECONDS + 40))
 while [ $SECONDS -lt $end ]; do
   wl_screenshot "$work/after.png"
   changed=$(e2e_count_changed "$work/before.png" "$work/after.png" "${coins[@]}")
