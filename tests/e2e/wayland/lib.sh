@@ -208,9 +208,12 @@ wl_stop_stir() {
   pid=$(cat "$WL_RUNTIME/stir.pid" 2>/dev/null) && kill "$pid" 2>/dev/null
 }
 
-# wl_type TEXT: types into the window with the keyboard focus.
+# wl_type TEXT: types into the window with the keyboard focus. Each wtype brings
+# a keyboard of its own, whose arrival has sway set up every keyboard again and
+# send the window another keymap; keys sent at once may meet the wrong keymap
+# and type nothing, so wtype first waits for that to pass.
 wl_type() {
-  run_unprivileged wtype -d 30 -- "$1"
+  run_unprivileged wtype -s 300 -d 30 -- "$1"
 }
 
 # wl_key KEY...: presses keys by name (Return, BackSpace); MOD+KEY holds a
@@ -224,7 +227,7 @@ wl_key() {
       args+=(-k "$k")
     fi
   done
-  run_unprivileged wtype -d 30 "${args[@]}"
+  run_unprivileged wtype -s 300 -d 30 "${args[@]}"
 }
 
 # wl_clipboard TEXT: puts TEXT on the desktop's clipboard; wl-copy stays, to
