@@ -7,7 +7,8 @@ need=(build-essential cmake pkg-config
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-paratype fonts-liberation fonts-dejavu-core fontconfig
       xvfb openbox xdotool x11-utils imagemagick sox python3
-      dpkg-dev file desktop-file-utils appstream lintian)
+      sway wtype grim wl-clipboard libwayland-dev
+      dpkg-dev file desktop-file-utils appstream lintian clang-format)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,4 +1,5 @@
-// Program entry: make the window from its layout, run the event loop, end.
+// Program entry: read the command line, prepare the environment, start the game
+// with what needs no display on other threads, run the event loop, end.
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "app/CommandLine.h"
+#include "app/GameStart.h"
 #include "app/PlayFolder.h"
 #include "game/Process.h"
 #include "layout/TForm1.h"
@@ -17,7 +19,6 @@
 #include "scene/AheadThread.h"
 #include "scene/Application.h"
 #include "scene/FrameTrace.h"
-#include "sound/SoundChannel.h"
 #include "sound/SoundPrefetch.h"
 #include "sound/SoundService.h"
 
@@ -35,31 +36,37 @@ std::jthread Ahead(const char* name, std::function<void()> work) {
     });
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const app::CommandLine command = app::ParseCommandLine(argc, argv);
-    if (const std::optional<int> answered = app::AnswerCommandLine(command, std::cout, std::cerr)) return *answered;
-    platform::PrepareSdlEnvironment();
-    const std::string programPath = game::RunningProgramPath();
-    std::string folderError;
-    try {
-        app::EnterPlayFolder(programPath);
-    } catch (const std::exception& e) {
-        folderError = e.what();   // shown once there is a display to show it on
+// What needs no display starts at once, while the main thread opens it: the
+// sounds read, and the captions' faces loaded and shaped once the scale is known.
+struct TextAndSoundsAhead {
+    explicit TextAndSoundsAhead(bool filesThere) {
+        if (filesThere) prefetch.emplace(layout::TForm1::SoundFiles(), scene::AudioFormat{}.channels);
+        text = Ahead("swoopy text", [scale = scaleKnown.get_future().share()] {
+            layout::TForm1::PrepareText([&scale] { return scale.get(); });
+        });
     }
 
-    // What needs no display starts at once on other threads, while this one opens
-    // it: the sounds read, the captions' faces loaded and the captions shaped.
     std::optional<sound::SoundPrefetch> prefetch;
-    if (folderError.empty()) prefetch.emplace(layout::TForm1::SoundFiles(), scene::AudioFormat{}.channels);
     std::jthread text;
     // Declared after the thread, so that on a return before the display is open
     // it is given up first: the thread then stops waiting for it and is joined.
     std::promise<scene::DisplayScale> scaleKnown;
-    text = Ahead("swoopy text", [scale = scaleKnown.get_future().share()] {
-        layout::TForm1::PrepareText([&scale] { return scale.get(); });
-    });
+};
+
+// The play folder's failure is shown once there is a display to show it on.
+std::string EnterPlayFolder(const std::string& programPath) {
+    try {
+        app::EnterPlayFolder(programPath);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+int Play(const app::CommandLine& command) {
+    const std::string programPath = game::RunningProgramPath();
+    const std::string folderError = EnterPlayFolder(programPath);
+    TextAndSoundsAhead ahead(folderError.empty());
 
     std::unique_ptr<scene::Platform> platform;
     try {
@@ -72,47 +79,41 @@ int main(int argc, char** argv) {
     // While the audio output opens and the window is made, the shown captions are
     // drawn and the shown pictures decoded for the window's scale.
     const scene::DisplayScale scale = platform->PresentationScale();
-    scaleKnown.set_value(scale);
+    ahead.scaleKnown.set_value(scale);
     std::jthread pictures = Ahead("swoopy pictures", [scale] { layout::TForm1::DecodeShownPictures(scale); });
     // Meanwhile this thread makes the window, hidden, and touches its frame.
     if (folderError.empty()) platform->MakeWindowAhead(layout::TForm1::WindowOptionsAt(scale));
 
     scene::Application app(*platform, programPath);
-    // For measuring: a line per presented frame.
-    scene::TraceFramesAsAsked(app);
+    scene::TraceFramesAsAsked(app);  // for measuring: a line per presented frame
     sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); },
-                               prefetch ? &*prefetch : nullptr);
-    // Text is the preparing thread's until it is done.
-    text.join();
+                               ahead.prefetch ? &*ahead.prefetch : nullptr);
+    ahead.text.join();  // text is the preparing thread's until it is done
     if (!folderError.empty()) {
         app.ShowStartupError("EInOutError", folderError);
         return 1;
     }
-
-    std::unique_ptr<layout::TForm1> form;
-    try {
-        form = std::make_unique<layout::TForm1>(app, sounds);
-        form->LoadAll();
-    } catch (const sound::EMCIDeviceError& e) {
-        form.reset();  // closes the channels already opened
-        app.ShowStartupError("EMCIDeviceError", e.what());
-        return 1;
-    } catch (const std::exception& e) {
-        form.reset();
-        app.ShowStartupError("Exception", e.what());
-        return 1;
-    }
-    app.Guard([&] {
-        if (form->OnCreate) form->OnCreate(*form);
-    });
-    app.SetMainForm(form.get());
-    if (command.screen == app::StartScreen::FullScreen) form->SetMode(scene::WindowMode::FullScreen);
-    form->Show();
-    // Pictures first shown later (the bonus round's) are decoded once the start
-    // screen is up, and the glyphs of later captions rendered when the loop is idle.
-    form->DecodePicturesAhead();
-    form->RenderGlyphsWhenIdle();
+    std::unique_ptr<layout::TForm1> form = app::MakeGameForm(app, sounds);
+    if (!form || !app::ShowGameForm(app, *form, command.screen)) return 1;
     app.Run(*form);
-    form.reset();
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const app::CommandLine command = app::ParseCommandLine(argc, argv);
+    if (const std::optional<int> answered = app::AnswerCommandLine(command, std::cout, std::cerr)) return *answered;
+    // Every change of the environment is made here, before the first thread starts.
+    platform::PrepareSdlEnvironment();
+    // Nothing that fails before the loop runs ends in an abort: what the game could
+    // not show in a box (the display itself failing, say) goes to standard error.
+    try {
+        return Play(command);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "swoopy: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "swoopy: an unknown error\n");
+    }
+    return 1;
 }

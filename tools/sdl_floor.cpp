@@ -46,11 +46,12 @@ void Beat(SDL_Window* window, SDL_Surface* surface, int beat) {
 
 int main(int argc, char** argv) {
     const bool beats = argc > 1 && std::strcmp(argv[1], "--beat") == 0;
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "sdl_floor: %s\n", SDL_GetError());
         return 1;
     }
+    // As the game does: X11's own surface where there is one.
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_Window* window = SDL_CreateWindow("SDL floor", 192, 112, 1109, 607, 0);
     SDL_Surface* surface = window != nullptr ? SDL_GetWindowSurface(window) : nullptr;
     if (surface == nullptr) {

@@ -23,9 +23,6 @@ namespace {
 class SdlVideo {
 public:
     SdlVideo() {
-        // Drawing straight into the window's surface; SDL's default goes through
-        // a software GL framebuffer that costs several times as much per frame.
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         // A windowed game should not switch off the desktop's compositor or screen saver.
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
         SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
@@ -47,6 +44,10 @@ public:
         if (SDL_GetHint(SDL_HINT_VIDEODRIVER) == nullptr && (driver == "offscreen" || driver == "dummy")) {
             Fail("no display found (is DISPLAY set?)");
         }
+        // Under X11, drawing straight into the window's shared-memory surface; SDL's
+        // default goes through a software GL framebuffer that costs several times as
+        // much per frame. Wayland has no such surface: there SDL's GL framebuffer it is.
+        if (driver == "x11") SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
     ~SdlVideo() { SDL_Quit(); }
     SdlVideo(const SdlVideo&) = delete;

@@ -71,6 +71,14 @@ void SdlWindow::SetIcon(const scene::WindowOptions& options) {
 
 void SdlWindow::Show() {
     SDL_ShowWindow(window_.get());
+    // SDL's Wayland driver tells the compositor nothing of a fixed size until
+    // asked once its window is shown, and a tiling compositor would stretch the
+    // window to its tile; a least and a greatest size alike make it float at its
+    // own size. (SDL's X11 driver says so itself.)
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
+        SDL_SetWindowMinimumSize(window_.get(), spec_.clientWidth, spec_.clientHeight);
+        SDL_SetWindowMaximumSize(window_.get(), spec_.clientWidth, spec_.clientHeight);
+    }
     PlaceOuterCorner();
     if (spec_.dialog) {
         SDL_RaiseWindow(window_.get());
