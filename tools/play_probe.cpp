@@ -15,6 +15,7 @@
 #include <exception>
 #include <memory>
 
+#include "app/GameStart.h"
 #include "game/Process.h"
 #include "layout/TForm1.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -32,9 +33,8 @@ int main() {
         layout::TForm1::PrepareText([scale] { return scale; });
         layout::TForm1::DecodeShownPictures(scale);
         sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); });
-        auto form = std::make_unique<layout::TForm1>(app, sounds);
-        form->LoadAll();
-        app.Guard([&] { form->OnCreate(*form); });
+        const std::unique_ptr<layout::TForm1> form = app::MakeGameForm(app, sounds);
+        if (!form) return 1;
         form->State.hits = 16;
         if (const char* lives = std::getenv("PLAY_PROBE_LIVES")) form->State.lives = std::atoi(lives);
         if (const char* money = std::getenv("PLAY_PROBE_MONEY")) form->State.money = std::atoi(money);
@@ -63,12 +63,10 @@ int main() {
             ++bonusTicks;
             form->Timer5Timer(timer);
         });
-        app.SetMainForm(form.get());
-        if (const char* full = std::getenv("PLAY_PROBE_FULLSCREEN"); full && *full == '1')
-            form->SetMode(scene::WindowMode::FullScreen);
-        form->Show();
-        form->DecodePicturesAhead();   // as the game does
-        form->RenderGlyphsWhenIdle();
+        const char* full = std::getenv("PLAY_PROBE_FULLSCREEN");
+        const bool fullScreen = full && *full == '1';
+        if (!app::ShowGameForm(app, *form, fullScreen ? app::StartScreen::FullScreen : app::StartScreen::Window))
+            return 1;
         app.Run(*form);
         std::printf("bonus ticks: %d\n", bonusTicks);
     } catch (const std::exception& e) {
