@@ -30,8 +30,7 @@ protected:
     // benchmark ticks what it times itself.
     void StartWithTimersStopped() {
         form_->Button1Click(form_->Button1);
-        for (scene::TTimer* t : {&form_->Timer1, &form_->Timer2, &form_->Timer3, &form_->Timer4})
-            t->SetEnabled(false);
+        for (scene::TTimer* t : {&form_->Timer1, &form_->Timer2, &form_->Timer3, &form_->Timer4}) t->SetEnabled(false);
     }
 
     std::unique_ptr<scene::Platform> platform_;

@@ -106,11 +106,13 @@ private:
 
     void MakeMovers() {
         const Mover movers[] = {
+            // clang-format off
             {120, 192, 65, TShapeType::stRoundRect, clBlack},  {216, 80, 65, TShapeType::stRoundRect, clBlack},
             {528, 332, 41, TShapeType::stRoundSquare, clBlack}, {639, 400, 65, TShapeType::stRoundSquare, clBlack},
             {723, 72, 49, TShapeType::stRoundRect, clRed},     {80, 120, 33, TShapeType::stRoundRect, clRed},
             {552, 180, 49, TShapeType::stRoundRect, clRed},    {224, 348, 65, TShapeType::stRoundRect, clRed},
             {400, 220, 60, TShapeType::stCircle, clLime},
+            // clang-format on
         };
         for (const Mover& m : movers) {
             auto& shape = shapes_.emplace_back(std::make_unique<TShape>(form_));

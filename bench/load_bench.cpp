@@ -15,7 +15,7 @@ namespace {
 
 struct Shown {
     const char* name;
-    int width, height;   // drawn at scale 1
+    int width, height;  // drawn at scale 1
 };
 constexpr Shown kStartScreen[] = {{"MenuRechts", 233, 513}, {"Livesbar", 305, 73}, {"Image5", 1121, 105}};
 

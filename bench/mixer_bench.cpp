@@ -22,7 +22,8 @@ constexpr double kSeconds = 10;
 sound::Samples Tone(long frames, int channels, double hz, int rate) {
     sound::Samples v(static_cast<std::size_t>(frames) * channels);
     for (long f = 0; f < frames; ++f) {
-        const auto s = static_cast<sound::Sample>(std::lround(0.3 * 32767 * std::sin(2 * 3.14159265358979 * hz * f / rate)));
+        const auto s =
+            static_cast<sound::Sample>(std::lround(0.3 * 32767 * std::sin(2 * 3.14159265358979 * hz * f / rate)));
         for (int c = 0; c < channels; ++c) v[f * channels + c] = s;
     }
     return v;

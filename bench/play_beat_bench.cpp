@@ -33,7 +33,7 @@ public:
     explicit PlayRig(std::unique_ptr<scene::Platform> platform) : GameRig(std::move(platform)) {
         form_->State.hits = 16;
         StartWithTimersStopped();
-        for (int i = 0; i < 64; ++i) Beat();   // every mover in play, every picture decoded
+        for (int i = 0; i < 64; ++i) Beat();  // every mover in play, every picture decoded
     }
 
     // The three fast ticks in the loop's order, then the repaint.

@@ -20,8 +20,8 @@ constexpr int kHeight = 607;
 
 struct Screen {
     std::unique_ptr<scene::Platform> platform;
-    std::unique_ptr<scene::PlatformWindow> window;   // destroyed before its platform
-    double factor = 0;                               // the window's scale
+    std::unique_ptr<scene::PlatformWindow> window;  // destroyed before its platform
+    double factor = 0;                              // the window's scale
     std::string failure;
 };
 

@@ -27,7 +27,7 @@ class TouchRig : GameRig {
 public:
     explicit TouchRig(std::unique_ptr<scene::Platform> platform) : GameRig(std::move(platform)) {
         StartWithTimersStopped();
-        app_.RunFor(100);   // the window shown and every picture decoded before anything is timed
+        app_.RunFor(100);  // the window shown and every picture decoded before anything is timed
     }
 
     // Every tile silver, the first stage of the field: the touch turns all of them white.

@@ -86,8 +86,9 @@ int Play(const app::CommandLine& command) {
 
     scene::Application app(*platform, programPath);
     scene::TraceFramesAsAsked(app);  // for measuring: a line per presented frame
-    sound::SoundService sounds(*platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); },
-                               ahead.prefetch ? &*ahead.prefetch : nullptr);
+    sound::SoundService sounds(
+        *platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); },
+        ahead.prefetch ? &*ahead.prefetch : nullptr);
     ahead.text.join();  // text is the preparing thread's until it is done
     if (!folderError.empty()) {
         app.ShowStartupError("EInOutError", folderError);

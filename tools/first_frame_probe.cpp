@@ -62,12 +62,18 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         if (i + 1 >= argc) return false;
         const std::string flag = argv[i];
         const char* value = argv[i + 1];
-        if (flag == "-t") options.title = value;
-        else if (flag == "-x") options.x = std::atoi(value);
-        else if (flag == "-y") options.y = std::atoi(value);
-        else if (flag == "-c") options.colour = std::strtoul(value, nullptr, 16);
-        else if (flag == "-s") options.timeoutSeconds = std::atof(value);
-        else return false;
+        if (flag == "-t")
+            options.title = value;
+        else if (flag == "-x")
+            options.x = std::atoi(value);
+        else if (flag == "-y")
+            options.y = std::atoi(value);
+        else if (flag == "-c")
+            options.colour = std::strtoul(value, nullptr, 16);
+        else if (flag == "-s")
+            options.timeoutSeconds = std::atof(value);
+        else
+            return false;
     }
     for (++i; i < argc; ++i) options.command.push_back(argv[i]);
     options.command.push_back(nullptr);
@@ -97,8 +103,10 @@ Window FindShownWindow(Display* display, Window parent, const std::string& title
     if (XQueryTree(display, parent, &root, &ignored, &children, &count) == 0) return 0;
     Window found = 0;
     for (unsigned int i = 0; i < count && found == 0; ++i) {
-        if (HasTitle(display, children[i], title) && IsShown(display, children[i])) found = children[i];
-        else if (depth > 0) found = FindShownWindow(display, children[i], title, depth - 1);
+        if (HasTitle(display, children[i], title) && IsShown(display, children[i]))
+            found = children[i];
+        else if (depth > 0)
+            found = FindShownWindow(display, children[i], title, depth - 1);
     }
     if (children != nullptr) XFree(children);
     return found;
@@ -228,7 +236,7 @@ int main(int argc, char** argv) {
     child.End();
     if (frameMs < 0.0) {
         std::fprintf(stderr, "first_frame_probe: %s\n",
-                     !ran ? "the program ended before its first frame"
+                     !ran          ? "the program ended before its first frame"
                      : window == 0 ? "no window with that title was shown in time"
                                    : "the pixel never showed the colour in time");
         return 1;

@@ -90,8 +90,7 @@ std::string GeneratedSource(const std::vector<Encoded>& encoded, const pictures:
     out << "struct NamedPicture {\n    std::string_view name;\n    EmbeddedJpeg jpeg;\n};\n\n"
            "const NamedPicture kPictures[] = {\n";
     for (const Encoded& picture : encoded) {
-        out << "    {\"" << picture.name << "\", {k" << picture.name << ", sizeof k"
-            << picture.name << "}},\n";
+        out << "    {\"" << picture.name << "\", {k" << picture.name << ", sizeof k" << picture.name << "}},\n";
     }
     out << "};\n\n}  // namespace\n\n"
            "EmbeddedJpeg PictureData(std::string_view elementName) {\n"
@@ -141,8 +140,8 @@ void Run(const fs::path& sourcePath, const fs::path& viewDir, const std::vector<
     std::vector<Encoded> encoded;
     for (const PictureRecipe& recipe : AllPictures()) {
         Encoded picture{recipe.name, pictures::EncodeJpeg(recipe.draw())};
-        WriteFile(viewDir / (recipe.name + ".jpg"),
-                  reinterpret_cast<const char*>(picture.jpeg.data()), picture.jpeg.size());
+        WriteFile(viewDir / (recipe.name + ".jpg"), reinterpret_cast<const char*>(picture.jpeg.data()),
+                  picture.jpeg.size());
         encoded.push_back(std::move(picture));
     }
     const pictures::Icon icon = pictures::DrawIcon();

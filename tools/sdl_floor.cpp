@@ -37,8 +37,9 @@ void Beat(SDL_Window* window, SDL_Surface* surface, int beat) {
     const auto colour = static_cast<std::uint8_t>(beat & 0xFF);
     for (const SDL_Rect& r : rects)
         for (int y = r.y; y < r.y + r.h; ++y)
-            std::memset(static_cast<std::uint8_t*>(surface->pixels) + static_cast<std::ptrdiff_t>(y) * surface->pitch + r.x * 4,
-                        colour, static_cast<std::size_t>(r.w) * 4);
+            std::memset(
+                static_cast<std::uint8_t*>(surface->pixels) + static_cast<std::ptrdiff_t>(y) * surface->pitch + r.x * 4,
+                colour, static_cast<std::size_t>(r.w) * 4);
     SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size()));
 }
 

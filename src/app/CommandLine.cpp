@@ -43,9 +43,7 @@ CommandLine Only(CommandAction action, std::string problem = {}) {
     return c;
 }
 
-CommandLine Refuse(std::string problem) {
-    return Only(CommandAction::Refuse, std::move(problem));
-}
+CommandLine Refuse(std::string problem) { return Only(CommandAction::Refuse, std::move(problem)); }
 
 }  // namespace
 
@@ -80,13 +78,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     return ParseCommandLine(args);
 }
 
-std::string UsageText() {
-    return std::string(kUsage);
-}
+std::string UsageText() { return std::string(kUsage); }
 
-std::string VersionText() {
-    return "swoopy " SWOOPY_VERSION "\n";
-}
+std::string VersionText() { return "swoopy " SWOOPY_VERSION "\n"; }
 
 std::optional<int> AnswerCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err) {
     switch (command.action) {

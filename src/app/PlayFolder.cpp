@@ -126,8 +126,7 @@ void EnterPlayFolder(const std::string& programPath) {
     const FolderFacts facts = LookAround(programPath);
     const FolderChoice choice = ChoosePlayFolder(facts);
     switch (choice.kind) {
-        case FolderKind::Working:
-            return;
+        case FolderKind::Working: return;
         case FolderKind::NoHome:
             throw std::runtime_error("No folder for the high scores: neither XDG_DATA_HOME nor HOME names one");
         case FolderKind::PerUser:

@@ -16,17 +16,17 @@ const std::vector<std::string>& GameFiles();
 
 // What the choice depends on, gathered from the file system and the environment.
 struct FolderFacts {
-    bool workingFolderHoldsGame = false;      // every one of GameFiles() is there
+    bool workingFolderHoldsGame = false;  // every one of GameFiles() is there
     bool workingFolderIsInstalledData = false;
-    std::string installedData;                // empty: this program was not installed
-    std::string xdgDataHome;                  // $XDG_DATA_HOME as set, maybe empty
-    std::string home;                         // the player's home folder, maybe empty
+    std::string installedData;  // empty: this program was not installed
+    std::string xdgDataHome;    // $XDG_DATA_HOME as set, maybe empty
+    std::string home;           // the player's home folder, maybe empty
 };
 
 enum class FolderKind {
-    Working,   // play in the working folder as it is
-    PerUser,   // play in the player's folder, seeded from the installed data
-    NoHome,    // the player's folder is wanted but there is no home to put it in
+    Working,  // play in the working folder as it is
+    PerUser,  // play in the player's folder, seeded from the installed data
+    NoHome,   // the player's folder is wanted but there is no home to put it in
 };
 
 struct FolderChoice {

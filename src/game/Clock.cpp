@@ -18,10 +18,10 @@ struct Offer {
     int price;
 };
 constexpr Offer kOffers[] = {
-    {&TForm1::Label2, 30},   // "Time 30 $"
-    {&TForm1::Label3, 20},   // "No-red 20 $"
-    {&TForm1::Label4, 50},   // "Bonus 50$"
-    {&TForm1::Label5, 80},   // "+1 life 80 $"
+    {&TForm1::Label2, 30},  // "Time 30 $"
+    {&TForm1::Label3, 20},  // "No-red 20 $"
+    {&TForm1::Label4, 50},  // "Bonus 50$"
+    {&TForm1::Label5, 80},  // "+1 life 80 $"
 };
 
 }  // namespace

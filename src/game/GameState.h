@@ -11,7 +11,7 @@ struct GameState {
     std::int32_t score = 0;
     std::int32_t soundSwitch = 0;
     std::int32_t timeLeft = 0;
-    std::int32_t redDelay = 0;        // never set by the create handler: 0 from the start
+    std::int32_t redDelay = 0;  // never set by the create handler: 0 from the start
     std::int32_t bonusCountdown = 0;
     std::int32_t lives = 0;
     std::uint8_t musicLoop = 0;

@@ -18,16 +18,19 @@ namespace game {
 namespace {
 
 constexpr std::size_t kMaxToken = 32;
-constexpr std::int64_t kLargestMagnitude = 2147483648LL;   // of the lowest score
+constexpr std::int64_t kLargestMagnitude = 2147483648LL;  // of the lowest score
 // Another copy's update takes milliseconds (most of it the flush to the disk).
 constexpr auto kLockPatience = std::chrono::seconds(2);
 constexpr auto kLockRetry = std::chrono::milliseconds(5);
 
 int DigitValue(char c, int base) {
     int v = 99;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
     return v < base ? v : -1;
 }
 
@@ -67,7 +70,7 @@ ScoreEntry ReadScoreEntry(TextReader& in) {
 
     ScoreEntry entry;
     const std::optional<std::int32_t> score = token.empty() ? std::optional<std::int32_t>(0) : ParseScore(token);
-    if (!in.Eof()) entry.name = in.ReadLine();   // also passes the line end; a Ctrl-Z ends the file
+    if (!in.Eof()) entry.name = in.ReadLine();  // also passes the line end; a Ctrl-Z ends the file
     if (!score) throw EInOutError(106, "Invalid numeric input");
     entry.score = *score;
     return entry;
@@ -85,8 +88,8 @@ ScoreTable ReadScoreTable(const std::string& path) {
 }
 
 std::optional<int> EnterScore(ScoreTable& table, const ScoreEntry& entry) {
-    const auto rank = std::find_if(table.begin(), table.end(),
-                                   [&](const ScoreEntry& e) { return e.score < entry.score; });
+    const auto rank =
+        std::find_if(table.begin(), table.end(), [&](const ScoreEntry& e) { return e.score < entry.score; });
     if (rank == table.end()) return std::nullopt;
     std::move_backward(rank, table.end() - 1, table.end());
     *rank = entry;
@@ -109,7 +112,7 @@ std::string ShownLine(const ScoreEntry& entry) { return std::to_string(entry.sco
 // gets a space in front, or the file would no longer read, or would end there.
 std::string StoredLine(const ScoreEntry& e) {
     const bool keepsApart = e.name.empty() || (IsSeparator(static_cast<unsigned char>(e.name[0])) &&
-                                              e.name[0] != '\r' && e.name[0] != '\n' && e.name[0] != '\x1A');
+                                               e.name[0] != '\r' && e.name[0] != '\n' && e.name[0] != '\x1A');
     return std::to_string(e.score) + (keepsApart ? "" : " ") + e.name;
 }
 
@@ -149,7 +152,7 @@ ScoreFileLock::ScoreFileLock(const std::string& path) {
 }
 
 ScoreFileLock::~ScoreFileLock() {
-    if (fd_ >= 0) ::close(fd_);   // closing releases the lock
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
 }
 
 }  // namespace game

@@ -15,7 +15,7 @@ class TextReader;
 
 struct ScoreEntry {
     std::int32_t score = 0;
-    std::string name;   // the name field, its leading spaces included
+    std::string name;  // the name field, its leading spaces included
 
     bool operator==(const ScoreEntry&) const = default;
 };

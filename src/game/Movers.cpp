@@ -35,6 +35,7 @@ constexpr int kTouchedCircleTop = -5050;
 
 using enum Heading;
 constexpr MoverRule kMovers[] = {
+    // clang-format off
     // shape               heading  step    leaves  entry   size
     {&TForm1::Zvierkant1,  Right,   8, 4,   900,    -80,   50},
     {&TForm1::zvierkant2,  Down,    5, 4,   600,    -80,   50},
@@ -45,11 +46,18 @@ constexpr MoverRule kMovers[] = {
     {&TForm1::rvierkant3,  Down,    5, 4,   600,    -80,   50},
     {&TForm1::rvierkant4,  Up,      5, 4,   -80,    700,   50},
     {&TForm1::zround1,     Down,    5, 7,   600,  -1500,   10},
+    // clang-format on
 };
 // Rows of the table above.
 enum MoverIndex {
-    kZvierkant1, kZvierkant2, kZvierkant3, kZvierkant4,
-    kRvierkant1, kRvierkant2, kRvierkant3, kRvierkant4,
+    kZvierkant1,
+    kZvierkant2,
+    kZvierkant3,
+    kZvierkant4,
+    kRvierkant1,
+    kRvierkant2,
+    kRvierkant3,
+    kRvierkant4,
     kZround1,
 };
 
@@ -115,10 +123,12 @@ struct MoverStage {
     bool shown[std::size(kStaged)];
 };
 constexpr MoverStage kStages[] = {
+    // clang-format off
     //          Rvierkant1  rvierkant2  rvierkant3  rvierkant4  Zvierkant1  zvierkant2  zvierkant3  zround1
     { 5, 10, {  kIn,        kOut,       kOut,       kOut,       kIn,        kOut,       kOut,       kOut}},
     {10, 15, {  kIn,        kIn,        kOut,       kOut,       kIn,        kIn,        kOut,       kOut}},
     {15, 20, {  kIn,        kIn,        kIn,        kIn,        kIn,        kIn,        kIn,        kIn }},
+    // clang-format on
 };
 
 }  // namespace

@@ -15,7 +15,7 @@ constexpr int kIntroLines = 30;
 // pixels, a character being at least one wide); more than that is kept, but a
 // file of gigabyte lines no longer fills the memory.
 constexpr std::size_t kIntroLineBytes = std::size_t{1} << 20;
-}
+}  // namespace
 
 void TForm1::FormCreate(scene::Form& /*Sender*/) {
     DoubleBuffered = true;
@@ -32,9 +32,8 @@ void TForm1::FormCreate(scene::Form& /*Sender*/) {
     MediaPlayer1.Play();
     MediaPlayer1.SetNotify(true);
 
-    SceneElement* const hiddenAtStart[] = {&Label2,     &Label3,     &Label4,     &Label5,
-                                           &Rvierkant1, &rvierkant2, &rvierkant3, &rvierkant4,
-                                           &Zvierkant1, &zvierkant2, &zvierkant3, &zround1};
+    SceneElement* const hiddenAtStart[] = {&Label2,     &Label3,     &Label4,     &Label5,     &Rvierkant1, &rvierkant2,
+                                           &rvierkant3, &rvierkant4, &Zvierkant1, &zvierkant2, &zvierkant3, &zround1};
     for (SceneElement* e : hiddenAtStart) e->SetVisible(false);
 
     Timer1.SetEnabled(false);

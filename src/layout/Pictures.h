@@ -18,7 +18,7 @@ EmbeddedJpeg PictureData(std::string_view elementName);
 
 // The 32 x 32 program icon: 16-colour palette indices and a transparency mask.
 extern const std::uint8_t kIconIndices[32 * 32];
-extern const std::uint8_t kIconMask[32 * 32];     // 1 = transparent
-extern const std::uint32_t kIconPalette[16];       // 0x00RRGGBB, the standard 16 colours
+extern const std::uint8_t kIconMask[32 * 32];  // 1 = transparent
+extern const std::uint32_t kIconPalette[16];   // 0x00RRGGBB, the standard 16 colours
 
 }  // namespace layout

@@ -34,8 +34,7 @@ constexpr int kClientWidth = 1109, kClientHeight = 607;
 
 std::vector<std::uint32_t> LayoutIcon() {
     std::vector<std::uint32_t> argb(32 * 32);
-    for (int i = 0; i < 32 * 32; ++i)
-        argb[i] = kIconMask[i] ? 0u : 0xFF000000u | kIconPalette[kIconIndices[i] & 15];
+    for (int i = 0; i < 32 * 32; ++i) argb[i] = kIconMask[i] ? 0u : 0xFF000000u | kIconPalette[kIconIndices[i] & 15];
     return argb;
 }
 
@@ -46,6 +45,7 @@ struct ElementRow {
     bool visible;
 };
 constexpr ElementRow kElements[] = {
+    // clang-format off
     {"Zvierkant1",   -80,  192,   65,  65, kShown},
     {"zvierkant2",   216,  -80,   65,  65, kShown},
     {"zvierkant3",   528,  532,   41,  41, kShown},
@@ -93,6 +93,7 @@ constexpr ElementRow kElements[] = {
     {"closeall",     440,  448,  113,  41, kHidden},
     {"MediaPlayer6", 200,  672,  253,  30, kShown},
     {"Scoreseind",   264,  184,  353, 233, kHidden},
+    // clang-format on
 };
 
 struct ShapeRow {
@@ -101,6 +102,7 @@ struct ShapeRow {
     TColor brush;
 };
 constexpr ShapeRow kShapes[] = {
+    // clang-format off
     {"Zvierkant1", TShapeType::stRoundRect,   clBlack},
     {"zvierkant2", TShapeType::stRoundRect,   clBlack},
     {"zvierkant3", TShapeType::stRoundSquare, clBlack},
@@ -112,6 +114,7 @@ constexpr ShapeRow kShapes[] = {
     {"zround1",    TShapeType::stCircle,      clLime},
     {"BONUSgray",  TShapeType::stRectangle,   clSilver},
     {"witeinde",   TShapeType::stRectangle,   clWhite},
+    // clang-format on
 };
 
 constexpr unsigned kBold = fsBold;
@@ -132,6 +135,7 @@ struct LabelRow {
     int charset;
 };
 constexpr LabelRow kLabels[] = {
+    // clang-format off
     {"Label2",       "Time 30 $",            -24, kBoldUnderline, clWhite,      taLeftJustify, kAutoSize,  GREEK_CHARSET},
     {"Label3",       "No-red 20 $",          -24, kBoldUnderline, clWhite,      taLeftJustify, kAutoSize,  ANSI_CHARSET},
     {"Label4",       "Bonus 50$",            -24, kBoldUnderline, clWhite,      taLeftJustify, kAutoSize,  ANSI_CHARSET},
@@ -147,6 +151,7 @@ constexpr LabelRow kLabels[] = {
     {"geenlevens",   "You hit a red square!", -24, kBold,         clWindowText, taLeftJustify, kAutoSize,  ANSI_CHARSET},
     {"geentijd",     "You ran out of time!", -24, kBold,          clWindowText, taLeftJustify, kAutoSize,  ANSI_CHARSET},
     {"eindscore",    "",                     -29, kBold,          clWindowText, taLeftJustify, kFixedSize, ANSI_CHARSET},
+    // clang-format on
 };
 
 // Every picture is stretched to its element.
@@ -155,6 +160,7 @@ struct PictureRow {
     TCursor cursor;
 };
 constexpr PictureRow kPictures[] = {
+    // clang-format off
     {"MenuRechts", TCursor::crArrow},
     {"Livesbar",   TCursor::crDefault},
     {"Image5",     TCursor::crArrow},
@@ -164,6 +170,7 @@ constexpr PictureRow kPictures[] = {
     {"Bonus4",     TCursor::crDefault},
     {"Bonus5",     TCursor::crDefault},
     {"Finale",     TCursor::crDefault},
+    // clang-format on
 };
 
 // Text panels, buttons and the text field: "Trebuchet MS", bold.
@@ -175,12 +182,14 @@ struct ControlRow {
     int tabOrder;
 };
 constexpr ControlRow kControls[] = {
+    // clang-format off
     {"Memo1",      "",             -16, TCursor::crArrow,     5},
     {"Button1",    "&Start!",      -13, TCursor::crHandPoint, 6},
     {"Edit1",      "Enter a name", -12, TCursor::crIBeam,     7},
     {"tryagain",   "Try again!",   -16, TCursor::crDefault,   8},
     {"closeall",   "Exit!",        -16, TCursor::crDefault,   9},
     {"Scoreseind", "",             -12, TCursor::crCross,     11},
+    // clang-format on
 };
 
 struct ChannelRow {
@@ -189,12 +198,14 @@ struct ChannelRow {
     int tabOrder;
 };
 constexpr ChannelRow kChannels[] = {
+    // clang-format off
     {"MediaPlayer1", ".\\introsong.wav",  0},
     {"MediaPlayer2", ".\\gamemusic.wav",  1},
     {"MediaPlayer3", ".\\click.wav",      2},
     {"MediaPlayer4", ".\\bonus.wav",      3},
     {"MediaPlayer5", ".\\bonusclick.wav", 4},
     {"MediaPlayer6", ".\\alarm.wav",      10},
+    // clang-format on
 };
 
 TFont LayoutFont(int height, unsigned style, TColor color, int charset) {
@@ -391,15 +402,11 @@ void TForm1::WireHandlers() {
 void TForm1::WireTouches() {
     using Handler = void (TForm1::*)(SceneElement&, TShiftState, int, int);
     const std::pair<TShape*, Handler> touches[] = {
-        {&Zvierkant1, &TForm1::Zvierkant1MouseMove},
-        {&zvierkant2, &TForm1::zvierkant2MouseMove},
-        {&zvierkant3, &TForm1::zvierkant3MouseMove},
-        {&zvierkant4, &TForm1::zvierkant4MouseMove},
-        {&Rvierkant1, &TForm1::Rvierkant1MouseMove},
-        {&rvierkant2, &TForm1::rvierkant2MouseMove},
-        {&rvierkant3, &TForm1::rvierkant3MouseMove},
-        {&rvierkant4, &TForm1::rvierkant4MouseMove},
-        {&zround1,    &TForm1::zround1MouseMove},
+        {&Zvierkant1, &TForm1::Zvierkant1MouseMove}, {&zvierkant2, &TForm1::zvierkant2MouseMove},
+        {&zvierkant3, &TForm1::zvierkant3MouseMove}, {&zvierkant4, &TForm1::zvierkant4MouseMove},
+        {&Rvierkant1, &TForm1::Rvierkant1MouseMove}, {&rvierkant2, &TForm1::rvierkant2MouseMove},
+        {&rvierkant3, &TForm1::rvierkant3MouseMove}, {&rvierkant4, &TForm1::rvierkant4MouseMove},
+        {&zround1, &TForm1::zround1MouseMove},
     };
     for (const auto& [shape, handler] : touches) {
         shape->OnMouseMove = [this, handler](SceneElement& s, TShiftState shift, int x, int y) {

@@ -63,7 +63,7 @@ public:
     // The steps hold nothing of the window, which may go first.
     void RenderGlyphsWhenIdle();
 
-    sound::SoundService& Sounds;   // first, so the channels below can use it
+    sound::SoundService& Sounds;  // first, so the channels below can use it
     game::GameState State;
     // The tile field, column by column; empty until the create handler builds it.
     std::array<std::array<scene::TShape*, 8>, 14> tiles{};

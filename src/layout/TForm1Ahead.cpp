@@ -78,14 +78,14 @@ void TForm1::DecodeShownPictures(DisplayScale scale) {
 // the next second readies a new one.
 void TForm1::ReadyClockCounts() {
     constexpr int kAhead = 8;
-    const int time = State.timeLeft;   // the next second shows it; below zero the game is over
-    const int score = State.score;     // shown at the next beat, then one more a second
+    const int time = State.timeLeft;  // the next second shows it; below zero the game is over
+    const int score = State.score;    // shown at the next beat, then one more a second
     if (time < 0) return;
     const bool readyTime = !timeReady.Holds(time);
     const bool readyScore = !scoreReady.Holds(score + 1);
     if (readyTime) timeReady = {std::max(0, time - kAhead + 1), time};
     if (readyScore) scoreReady = {score, score + kAhead - 1};
-    const scene::Form* owner = this;   // the form drops the steps when it goes
+    const scene::Form* owner = this;  // the form drops the steps when it goes
     for (int i = 0; i < kAhead; ++i) {
         if (readyTime && time - i >= 0)
             App().PostWhenIdle([this, n = time - i] { Label7.PrepareCaption(TimeCaption(n)); }, owner);

@@ -4,8 +4,6 @@
 
 namespace scene {
 
-void BeginThreadAhead(const char* name) {
-    pthread_setname_np(pthread_self(), name);
-}
+void BeginThreadAhead(const char* name) { pthread_setname_np(pthread_self(), name); }
 
 }  // namespace scene

@@ -8,10 +8,9 @@ namespace {
 
 // Bytes 0x80 to 0x9F; the rest of the page is Latin-1.
 constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 // Decodes one UTF-8 sequence at s[i]; advances i. Returns -1 for a malformed one.
@@ -20,11 +19,21 @@ long DecodeUtf8(std::string_view s, std::size_t& i) {
     if (lead < 0x80) return lead;
     int extra = 0;
     long cp = 0;
-    long least = 0;   // the smallest code point that needs this many bytes
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; least = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; least = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; least = 0x10000; }
-    else return -1;
+    long least = 0;  // the smallest code point that needs this many bytes
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1F;
+        least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0F;
+        least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07;
+        least = 0x10000;
+    } else
+        return -1;
     for (int k = 0; k < extra; ++k) {
         if (i >= s.size()) return -1;
         const unsigned char c = static_cast<unsigned char>(s[i]);

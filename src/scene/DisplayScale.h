@@ -55,7 +55,8 @@ private:
     // Device edges far outside any frame are held where their spans still fit an int.
     static int Clamp(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, -kFar, kFar)); }
     static int ClampToInt(std::int64_t v) {
-        return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+        return static_cast<int>(
+            std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     }
     static TRect Span(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
 

@@ -18,24 +18,22 @@ constexpr int kButtonHeight = 23;
 constexpr int kMinWidth = 180;
 constexpr TColor kStopRed = 0x2020D0;
 
-std::string WithoutCarriageReturns(const std::string& text)
-{
+std::string WithoutCarriageReturns(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-            out += text[i];
-    while (!out.empty() && out.back() == '\n')
-        out.pop_back();
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    while (!out.empty() && out.back() == '\n') out.pop_back();
     return out;
 }
 
 }  // namespace
 
 ErrorBox::ErrorBox(Platform& platform, std::string caption, std::string text, int ownerId)
-    : caption_(std::move(caption)), text_(std::move(text)), shownText_(WithoutCarriageReturns(text_)),
-      scale_(platform.PresentationScale())
-{
+    : caption_(std::move(caption)),
+      text_(std::move(text)),
+      shownText_(WithoutCarriageReturns(text_)),
+      scale_(platform.PresentationScale()) {
     font_.Name = "Tahoma";
     font_.Height = -11;
     font_.Color = clWindowText;
@@ -64,41 +62,36 @@ ErrorBox::ErrorBox(Platform& platform, std::string caption, std::string text, in
 
 ErrorBox::~ErrorBox() = default;
 
-void ErrorBox::HandleInput(const InputEvent& deviceEvent)
-{
+void ErrorBox::HandleInput(const InputEvent& deviceEvent) {
     InputEvent ev = deviceEvent;
     ev.x = scale_.ToLayout(ev.x);
     ev.y = scale_.ToLayout(ev.y);
     const bool left = ev.button == TMouseButton::mbLeft;
     switch (ev.kind) {
-    case EventKind::KeyDown:
-        if (ev.key == kReturn || ev.key == kSpace || ev.key == kEscape)
-            Close();
-        break;
-    case EventKind::MouseDown:
-        if (left && okButton_.Contains(ev.x, ev.y)) {
-            okDown_ = true;
-            dirty_ = true;
-        }
-        break;
-    case EventKind::MouseUp:
-        if (left && okDown_) {
-            okDown_ = false;
-            dirty_ = true;
-            if (okButton_.Contains(ev.x, ev.y))
-                Close();
-        }
-        break;
-    case EventKind::CloseRequest: Close(); break;
-    case EventKind::Exposed: dirty_ = true; break;
-    default: break;
+        case EventKind::KeyDown:
+            if (ev.key == kReturn || ev.key == kSpace || ev.key == kEscape) Close();
+            break;
+        case EventKind::MouseDown:
+            if (left && okButton_.Contains(ev.x, ev.y)) {
+                okDown_ = true;
+                dirty_ = true;
+            }
+            break;
+        case EventKind::MouseUp:
+            if (left && okDown_) {
+                okDown_ = false;
+                dirty_ = true;
+                if (okButton_.Contains(ev.x, ev.y)) Close();
+            }
+            break;
+        case EventKind::CloseRequest: Close(); break;
+        case EventKind::Exposed: dirty_ = true; break;
+        default: break;
     }
 }
 
-void ErrorBox::Repaint()
-{
-    if (!dirty_)
-        return;
+void ErrorBox::Repaint() {
+    if (!dirty_) return;
     dirty_ = false;
     const FrameBuffer frame = window_->Frame();
     {
@@ -108,8 +101,7 @@ void ErrorBox::Repaint()
     window_->Present({scale_.ToDevice(TRect{0, 0, width_, height_})});
 }
 
-void ErrorBox::Paint(Painter& painter) const
-{
+void ErrorBox::Paint(Painter& painter) const {
     const int stripTop = okButton_.Top - kMargin;
     painter.FillRect({0, 0, width_, stripTop}, clWindow);
     painter.FillRect({0, stripTop, width_, height_ - stripTop}, clBtnFace);
@@ -132,8 +124,7 @@ void ErrorBox::Paint(Painter& painter) const
 }
 
 // A red disc with a white cross.
-void ErrorBox::PaintStopIcon(Painter& painter) const
-{
+void ErrorBox::PaintStopIcon(Painter& painter) const {
     painter.DrawEllipse(icon_, kStopRed, 1, kStopRed);
     const int x0 = icon_.Left + 10, y0 = icon_.Top + 10;
     const int x1 = icon_.Right() - 11, y1 = icon_.Bottom() - 11;

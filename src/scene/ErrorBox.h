@@ -44,7 +44,7 @@ private:
 
     std::string caption_;
     std::string text_;
-    std::string shownText_;   // the text with CR LF as LF
+    std::string shownText_;  // the text with CR LF as LF
     DisplayScale scale_;
     TFont font_;
     int width_ = 0, height_ = 0;

@@ -29,7 +29,7 @@ constexpr StandIn kStandIns[] = {
 struct FaceShape {
     double ascent = 0.9;
     double descent = 0.2;
-    double averageCharWidth = 0;   // measured the first time a tab is laid out
+    double averageCharWidth = 0;  // measured the first time a tab is laid out
     std::string loadedFamily;
 };
 
@@ -111,9 +111,7 @@ FaceShape& ShapeOf(const std::string& family, int weight, bool italic) {
 
 using FontKey = std::tuple<std::string, int, unsigned>;
 
-FontKey KeyOf(const TFont& font) {
-    return {font.Name, font.Height, font.Style & (fsBold | fsItalic)};
-}
+FontKey KeyOf(const TFont& font) { return {font.Name, font.Height, font.Style & (fsBold | fsItalic)}; }
 
 struct MatchedFont {
     FontFace face;

@@ -11,17 +11,17 @@
 namespace scene {
 
 struct FontFace {
-    std::string family;    // an installed family, or the name fontconfig resolves
-    int weight = 400;      // 700 for bold
+    std::string family;  // an installed family, or the name fontconfig resolves
+    int weight = 400;    // 700 for bold
     bool italic = false;
-    double emPixels = 0;   // the size Pango is asked for, in pixels
+    double emPixels = 0;  // the size Pango is asked for, in pixels
 };
 
 struct FontMetrics {
     int ascent = 0;
     int descent = 0;
-    int cellHeight = 0;        // ascent + descent
-    int internalLeading = 0;   // cellHeight - em
+    int cellHeight = 0;       // ascent + descent
+    int internalLeading = 0;  // cellHeight - em
 };
 
 // The family asked for when a font names `face`: "Default" means "MS Sans Serif";

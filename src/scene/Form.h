@@ -44,7 +44,7 @@ public:
     TCursor Cursor = TCursor::crDefault;
     TFont Font;
     bool DoubleBuffered = false;
-    std::vector<std::uint32_t> IconArgb;   // 32 x 32 when set
+    std::vector<std::uint32_t> IconArgb;  // 32 x 32 when set
     std::function<void(Form& Sender)> OnCreate;
 
     TRect ClientRect() const { return {0, 0, ClientWidth, ClientHeight}; }
@@ -185,13 +185,13 @@ private:
 
     Application& app_;
     std::string name_;
-    std::vector<SceneElement*> created_;    // both families, in creation order
+    std::vector<SceneElement*> created_;  // both families, in creation order
     std::vector<SceneElement*> stacking_;
     std::vector<TWinControl*> windowed_;
     std::vector<TTimer*> timers_;
     std::vector<std::unique_ptr<TShape>> madeShapes_;
     std::vector<TRect> dirty_;
-    std::vector<TRect> spareDirty_;   // the last repaint's marks, emptied: their room is reused
+    std::vector<TRect> spareDirty_;  // the last repaint's marks, emptied: their room is reused
     std::uint64_t marks_ = 0;
     std::unique_ptr<PlatformWindow> window_;
     DisplayScale scale_;
@@ -201,18 +201,18 @@ private:
     WindowMode mode_ = WindowMode::Windowed;
     bool loaded_ = false;
 
-    SceneElement* capture_ = nullptr;       // graphic element holding the pointer
-    bool windowCapture_ = false;            // the bare window took the press and holds the pointer
+    SceneElement* capture_ = nullptr;  // graphic element holding the pointer
+    bool windowCapture_ = false;       // the bare window took the press and holds the pointer
     TWinControl* windowedCapture_ = nullptr;
     SceneElement* pressed_ = nullptr;
-    SceneElement* hover_ = nullptr;         // last found by IdleCheck
+    SceneElement* hover_ = nullptr;  // last found by IdleCheck
     TWinControl* focused_ = nullptr;
     int pointerX_ = -1, pointerY_ = -1;
     bool pointerInside_ = false;
-    unsigned buttonsHeld_ = 0;              // ssLeft, ssRight, ssMiddle
+    unsigned buttonsHeld_ = 0;  // ssLeft, ssRight, ssMiddle
     double lastDownMs_ = -1e9;
     int lastDownX_ = 0, lastDownY_ = 0;
-    bool surfacePressed_ = false;           // the last press may start a double click
+    bool surfacePressed_ = false;  // the last press may start a double click
     bool cursorShown_ = false;
     TCursor shownCursor_ = TCursor::crDefault;
     // Compose's, kept so that no frame allocates them: the parts of the area no

@@ -10,35 +10,25 @@ namespace scene {
 
 namespace {
 
-bool IsAcceleratorKey(int key)
-{
-    return (key >= 'a' && key <= 'z') || (key >= '0' && key <= '9');
-}
+bool IsAcceleratorKey(int key) { return (key >= 'a' && key <= 'z') || (key >= '0' && key <= '9'); }
 
 // Neither means anything else to any control, so they switch whatever has the focus.
-bool IsFullScreenKey(int key, unsigned mods)
-{
-    return key == kF11 || (key == kReturn && mods == kmAlt);
-}
+bool IsFullScreenKey(int key, unsigned mods) { return key == kF11 || (key == kReturn && mods == kmAlt); }
 
 }  // namespace
 
-std::vector<TWinControl*> Form::TabCycle() const
-{
+std::vector<TWinControl*> Form::TabCycle() const {
     std::vector<TWinControl*> cycle;
     for (TWinControl* c : windowed_)
-        if (c->TabStop() && c->CanFocus())
-            cycle.push_back(c);
+        if (c->TabStop() && c->CanFocus()) cycle.push_back(c);
     std::stable_sort(cycle.begin(), cycle.end(),
                      [](const TWinControl* a, const TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
     return cycle;
 }
 
-void Form::SelectNext(Direction direction)
-{
+void Form::SelectNext(Direction direction) {
     const std::vector<TWinControl*> cycle = TabCycle();
-    if (cycle.empty())
-        return;
+    if (cycle.empty()) return;
     const auto it = std::find(cycle.begin(), cycle.end(), focused_);
     const std::size_t n = cycle.size();
     std::size_t next = 0;
@@ -51,46 +41,33 @@ void Form::SelectNext(Direction direction)
     SetFocus(cycle[next]);
 }
 
-void Form::SetFocus(TWinControl* c, FocusCause cause)
-{
-    if (c == focused_ || (c && !c->CanFocus()))
-        return;
+void Form::SetFocus(TWinControl* c, FocusCause cause) {
+    if (c == focused_ || (c && !c->CanFocus())) return;
     TWinControl* old = focused_;
     focused_ = c;
     const bool typedBefore = old && old->TakesCharacters();
     const bool typedNow = c && c->TakesCharacters();
-    if (window_ && typedBefore && !typedNow)
-        window_->StopTextInput();
-    if (window_ && typedNow && !typedBefore)
-        window_->StartTextInput();
-    if (old)
-        old->FocusOut();
-    if (c)
-        c->FocusIn(cause);
+    if (window_ && typedBefore && !typedNow) window_->StopTextInput();
+    if (window_ && typedNow && !typedBefore) window_->StartTextInput();
+    if (old) old->FocusOut();
+    if (c) c->FocusIn(cause);
     InvalidateDefaultButtons();
 }
 
-TButton* Form::ActiveButton() const
-{
-    if (auto* focusedButton = dynamic_cast<TButton*>(focused_))
-        return focusedButton;
+TButton* Form::ActiveButton() const {
+    if (auto* focusedButton = dynamic_cast<TButton*>(focused_)) return focusedButton;
     for (TWinControl* c : windowed_)
-        if (auto* b = dynamic_cast<TButton*>(c); b && b->Default())
-            return b;
+        if (auto* b = dynamic_cast<TButton*>(c); b && b->Default()) return b;
     return nullptr;
 }
 
-void Form::InvalidateDefaultButtons()
-{
+void Form::InvalidateDefaultButtons() {
     for (TWinControl* c : windowed_)
-        if (auto* b = dynamic_cast<TButton*>(c); b && b->Default())
-            b->Invalidate();
+        if (auto* b = dynamic_cast<TButton*>(c); b && b->Default()) b->Invalidate();
 }
 
-bool Form::PressAccelerator(int key)
-{
-    if (!IsAcceleratorKey(key))
-        return false;
+bool Form::PressAccelerator(int key) {
+    if (!IsAcceleratorKey(key)) return false;
     for (TWinControl* c : windowed_) {
         auto* b = dynamic_cast<TButton*>(c);
         if (b && b->AccelChar() == key && b->CanFocus()) {
@@ -101,11 +78,9 @@ bool Form::PressAccelerator(int key)
     return false;
 }
 
-void Form::DispatchKey(const InputEvent& ev)
-{
+void Form::DispatchKey(const InputEvent& ev) {
     if (ev.kind == EventKind::TextInput) {
-        if (focused_ && focused_->TakesCharacters())
-            focused_->TextInput(ev.text);
+        if (focused_ && focused_->TakesCharacters()) focused_->TextInput(ev.text);
         return;
     }
     const unsigned mods = ev.mods;
@@ -124,18 +99,14 @@ void Form::DispatchKey(const InputEvent& ev)
             return;
         }
         if (mods == 0) {
-            if (TButton* b = ActiveButton(); b && b->CanFocus())
-                b->Press();
+            if (TButton* b = ActiveButton(); b && b->CanFocus()) b->Press();
             return;
         }
     }
-    if ((mods & kmAlt) && !(mods & kmCtrl) && PressAccelerator(ev.key))
-        return;
-    if (focused_ && focused_->KeyDown(ev.key, mods))
-        return;
+    if ((mods & kmAlt) && !(mods & kmCtrl) && PressAccelerator(ev.key)) return;
+    if (focused_ && focused_->KeyDown(ev.key, mods)) return;
     // A letter alone presses its button unless the focused control types it.
-    if (!ctrlOrAlt && !(focused_ && focused_->TakesCharacters()))
-        PressAccelerator(ev.key);
+    if (!ctrlOrAlt && !(focused_ && focused_->TakesCharacters())) PressAccelerator(ev.key);
 }
 
 }  // namespace scene

@@ -11,7 +11,7 @@ Painter::Painter(const FrameBuffer& frame, DisplayScale scale) : impl_(std::make
     impl_->frame = frame;
     impl_->scale = scale;
     impl_->state.clip = {0, 0, frame.width, frame.height};
-    impl_->saved.reserve(8);   // deeper than any element nests
+    impl_->saved.reserve(8);  // deeper than any element nests
 }
 
 Painter::~Painter() {

@@ -31,7 +31,7 @@ struct TextOptions {
     TAlignment alignment = TAlignment::taLeftJustify;
     TTextLayout layout = TTextLayout::tlTop;
     bool wordWrap = false;
-    bool showAccelChar = true;   // "&x" underlines x, "&&" is one "&"
+    bool showAccelChar = true;  // "&x" underlines x, "&&" is one "&"
     // Greyed: drawn once one pixel right and down in clBtnHighlight, then in place in clBtnShadow.
     TextLook look = TextLook::Normal;
 };

@@ -39,7 +39,8 @@ inline void SetSource(cairo_t* cr, std::uint32_t pixel) {
 
 // A far edge as an int: one beyond the int range lies outside every frame anyway.
 inline int Edge(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 inline TRect Offset(const TRect& r, int dx, int dy) { return {r.Left + dx, r.Top + dy, r.Width, r.Height}; }
@@ -49,7 +50,7 @@ inline TRect Offset(const TRect& r, int dx, int dy) { return {r.Left + dx, r.Top
 // are kept apart so that a fully covered run is a plain copy.
 struct BlendImage {
     int width = 0, height = 0;
-    std::vector<std::uint32_t> rgb;   // premultiplied, the top byte clear as in the frame
+    std::vector<std::uint32_t> rgb;  // premultiplied, the top byte clear as in the frame
     std::vector<std::uint8_t> alpha;
     // Per row, the first run of fully covered pixels [first, end): a round
     // figure's inside. Empty when the row has none.
@@ -61,7 +62,7 @@ struct BlendImage {
     std::size_t Bytes() const { return rgb.size() * 5 + solid.size() * sizeof(solid[0]); }
 };
 
-struct TextLayout;    // TextEngine.h
+struct TextLayout;  // TextEngine.h
 
 }  // namespace painter_detail
 
@@ -70,8 +71,8 @@ struct Painter::Impl {
     using CairoPtr = painter_detail::CairoPtr;
 
     struct State {
-        int dx = 0, dy = 0;   // layout pixels
-        TRect clip;           // the frame's device pixels
+        int dx = 0, dy = 0;  // layout pixels
+        TRect clip;          // the frame's device pixels
     };
 
     FrameBuffer frame;
@@ -81,8 +82,8 @@ struct Painter::Impl {
 
     SurfacePtr surface;
     CairoPtr cr;
-    bool cairoDrew = false;      // Cairo wrote pixels since we last wrote our own
-    bool directWrote = false;    // we wrote pixels since Cairo last drew
+    bool cairoDrew = false;    // Cairo wrote pixels since we last wrote our own
+    bool directWrote = false;  // we wrote pixels since Cairo last drew
 
     std::uint32_t* Row(int y) const {
         return reinterpret_cast<std::uint32_t*>(frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.stride);

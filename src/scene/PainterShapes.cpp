@@ -17,9 +17,9 @@
 
 namespace scene {
 
+using painter_detail::BlendImage;
 using painter_detail::CairoPtr;
 using painter_detail::Edge;
-using painter_detail::BlendImage;
 using painter_detail::Pixel;
 using painter_detail::SetSource;
 using painter_detail::SurfacePtr;
@@ -179,10 +179,10 @@ private:
 
     struct Entry {
         BlendImage image;
-        std::list<FigureKey>::iterator place;   // in recent_
+        std::list<FigureKey>::iterator place;  // in recent_
     };
     std::unordered_map<FigureKey, Entry, FigureKeyHash> images_;
-    std::list<FigureKey> recent_;   // most recently drawn first
+    std::list<FigureKey> recent_;  // most recently drawn first
     std::int64_t area_ = 0;
 };
 
@@ -215,7 +215,7 @@ void Painter::Impl::Blend(const BlendImage& image, int left, int top) {
     const TRect c = TRect{left, top, image.width, image.height}.Intersect(state.clip);
     if (c.Empty()) return;
     BeginDirect();
-    const int right = static_cast<int>(c.Right());   // within the frame
+    const int right = static_cast<int>(c.Right());  // within the frame
     for (int y = c.Top; y < c.Bottom(); ++y) {
         // Image columns from the clip's left edge on; frame columns in dst.
         const std::size_t at = static_cast<std::size_t>(y - top) * static_cast<std::size_t>(image.width) +
@@ -270,8 +270,9 @@ void Painter::DrawRect(const TRect& box, TColor pen, int penWidth, TColor brush)
 void Painter::DrawRoundRect(const TRect& box, int roundW, int roundH, TColor pen, int penWidth, TColor brush) {
     const TRect d = impl_->ToDevice(box);
     if (box.Empty() || d.Intersect(impl_->state.clip).Empty()) return;
-    const FigureKey key{Figure::RoundRect, box.Width,  box.Height, std::max(0, roundW), std::max(0, roundH),
-                        penWidth,          Pixel(pen), Pixel(brush), d.Width,          d.Height};
+    const FigureKey key{
+        Figure::RoundRect, box.Width, box.Height, std::max(0, roundW), std::max(0, roundH), penWidth, Pixel(pen),
+        Pixel(brush),      d.Width,   d.Height};
     impl_->Blend(FigureCache::Get().Image(key), d.Left, d.Top);
 }
 
@@ -352,8 +353,14 @@ void Painter::DrawLine(int x0, int y0, int x1, int y1, TColor color) {
         impl_->Plot(x0, y0, pixel);
         if (x0 == x1 && y0 == y1) break;
         const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x0 += sx; }
-        if (e2 <= dx) { err += dx; y0 += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
     }
 }
 

@@ -59,9 +59,7 @@ bool WithDecompressor(const std::uint8_t* data, std::size_t size, ErrorManager& 
 }
 
 // A side scaled by eighths as libjpeg scales it: rounded up.
-int ScaledSide(int side, int eighths) {
-    return static_cast<int>((static_cast<long long>(side) * eighths + 7) / 8);
-}
+int ScaledSide(int side, int eighths) { return static_cast<int>((static_cast<long long>(side) * eighths + 7) / 8); }
 
 // Decodes at eighths/8 of the full size, which must come out width x height,
 // into out (width x height words), clearing the filler byte of each row as it
@@ -189,8 +187,7 @@ void Picture::DecodeAhead(int width, int height) {
     try {
         if (pixels_.empty() && scaled_.empty()) Decode(EighthsFor(width, height));
         // A copy from pixels too small for the size would be made again at the draw.
-        if (scaled_.empty() && DecodedFor(width, height) && !DecodedAt(width, height))
-            Scale(width, height);
+        if (scaled_.empty() && DecodedFor(width, height) && !DecodedAt(width, height)) Scale(width, height);
     } catch (const PictureError&) {
         // The draw decodes again and reports it where it is shown.
     }

@@ -79,9 +79,9 @@ private:
     int width_ = 0, height_ = 0;
     // Guards the decoded pixels against a decode ahead on another thread.
     mutable std::mutex mutex_;
-    int decodedWidth_ = 0, decodedHeight_ = 0;   // of pixels_, which may be scaled down
+    int decodedWidth_ = 0, decodedHeight_ = 0;  // of pixels_, which may be scaled down
     std::vector<std::uint32_t> pixels_;
-    int scaledWidth_ = 0, scaledHeight_ = 0;     // of scaled_, made from pixels_
+    int scaledWidth_ = 0, scaledHeight_ = 0;  // of scaled_, made from pixels_
     std::vector<std::uint32_t> scaled_;
 };
 

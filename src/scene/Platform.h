@@ -17,8 +17,20 @@ namespace scene {
 // Keys other than printable characters; printable keys use their lower-case ASCII code.
 enum Key : int {
     kUnknown = 0,
-    kReturn = 0x10000, kEscape, kTab, kBackspace, kDelete,
-    kLeft, kRight, kUp, kDown, kHome, kEnd, kSpace, kF4, kF11
+    kReturn = 0x10000,
+    kEscape,
+    kTab,
+    kBackspace,
+    kDelete,
+    kLeft,
+    kRight,
+    kUp,
+    kDown,
+    kHome,
+    kEnd,
+    kSpace,
+    kF4,
+    kF11
 };
 
 enum KeyMod : unsigned { kmShift = 1, kmCtrl = 2, kmAlt = 4 };
@@ -28,23 +40,27 @@ enum KeyMod : unsigned { kmShift = 1, kmCtrl = 2, kmAlt = 4 };
 constexpr double kClockBeatMs = 1000.0 / 64;
 
 enum class EventKind {
-    MouseMove, MouseDown, MouseUp,
-    KeyDown, KeyUp,
-    TextInput,       // text holds UTF-8 typed by the player
-    CloseRequest,    // the window's close box or the platform's close keystroke
-    FocusGained, FocusLost,
-    Exposed,         // the platform lost the window's pixels; everything must be presented again
-    PointerLeft,     // the pointer left the window's client area (no position)
+    MouseMove,
+    MouseDown,
+    MouseUp,
+    KeyDown,
+    KeyUp,
+    TextInput,     // text holds UTF-8 typed by the player
+    CloseRequest,  // the window's close box or the platform's close keystroke
+    FocusGained,
+    FocusLost,
+    Exposed,      // the platform lost the window's pixels; everything must be presented again
+    PointerLeft,  // the pointer left the window's client area (no position)
 };
 
 struct InputEvent {
     EventKind kind = EventKind::MouseMove;
-    int window = 0;             // id of the top-level window the event belongs to
-    double timeMs = 0;          // on the platform clock
-    int x = 0, y = 0;           // pointer, client coordinates of that window in device pixels
+    int window = 0;     // id of the top-level window the event belongs to
+    double timeMs = 0;  // on the platform clock
+    int x = 0, y = 0;   // pointer, client coordinates of that window in device pixels
     TMouseButton button = TMouseButton::mbLeft;
     int key = kUnknown;
-    unsigned mods = 0;          // KeyMod bits held at the time
+    unsigned mods = 0;  // KeyMod bits held at the time
     std::string text;
 };
 
@@ -57,11 +73,11 @@ struct FrameBuffer {
 // Places and sizes in device pixels: the toolkit scales the layout's own.
 struct WindowOptions {
     std::string title;
-    int left = 0, top = 0;          // outer top-left corner on the screen; < 0 lets the platform centre it
+    int left = 0, top = 0;  // outer top-left corner on the screen; < 0 lets the platform centre it
     int clientWidth = 0, clientHeight = 0;
-    int ownerId = 0;                // a dialog names the window it belongs to
-    bool dialog = false;            // a modal box: no resize, takes the keyboard focus
-    std::vector<std::uint32_t> iconArgb;   // optional icon, ARGB pixels
+    int ownerId = 0;                      // a dialog names the window it belongs to
+    bool dialog = false;                  // a modal box: no resize, takes the keyboard focus
+    std::vector<std::uint32_t> iconArgb;  // optional icon, ARGB pixels
     int iconSize = 0;
     bool operator==(const WindowOptions&) const = default;
 };

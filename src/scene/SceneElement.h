@@ -27,8 +27,7 @@ enum class PointerHold { OnPress, Never };
 
 using TNotifyEvent = std::function<void(SceneElement& Sender)>;
 using TMouseMoveEvent = std::function<void(SceneElement& Sender, TShiftState Shift, int X, int Y)>;
-using TMouseEvent =
-    std::function<void(SceneElement& Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseEvent = std::function<void(SceneElement& Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 
 class SceneElement {
 public:

@@ -26,7 +26,7 @@ char TButton::AccelChar() const {
     for (std::size_t i = 0; i + 1 < caption_.size(); ++i) {
         if (caption_[i] != '&') continue;
         if (caption_[i + 1] == '&') {
-            ++i;   // "&&" is a plain ampersand
+            ++i;  // "&&" is a plain ampersand
             continue;
         }
         return static_cast<char>(std::tolower(static_cast<unsigned char>(caption_[i + 1])));

@@ -17,8 +17,8 @@ namespace scene {
 
 namespace {
 
-constexpr int kBorder = 2;    // the sunken edge
-constexpr int kMargin = 1;    // between the edge and the text
+constexpr int kBorder = 2;  // the sunken edge
+constexpr int kMargin = 1;  // between the edge and the text
 constexpr TColor kHighlight = 0xD77800;
 constexpr TColor kHighlightText = clWhite;
 
@@ -119,7 +119,8 @@ void TEdit::TextInput(const std::string& utf8) {
 
 void TEdit::CopySelection() {
     if (SelLength() == 0) return;
-    const std::string selected = text_.substr(static_cast<std::size_t>(SelStart()), static_cast<std::size_t>(SelLength()));
+    const std::string selected =
+        text_.substr(static_cast<std::size_t>(SelStart()), static_cast<std::size_t>(SelLength()));
     Owner().App().GetPlatform().SetClipboardText(Cp1252ToUtf8(selected));
 }
 
@@ -133,9 +134,7 @@ bool TEdit::KeyDown(int key, unsigned mods) {
     const bool ctrl = (mods & kmCtrl) != 0;
     const int size = static_cast<int>(text_.size());
     switch (key) {
-        case kLeft:
-            MoveCaret(extend == Extend::No && SelLength() > 0 ? SelStart() : caret_ - 1, extend);
-            return true;
+        case kLeft: MoveCaret(extend == Extend::No && SelLength() > 0 ? SelStart() : caret_ - 1, extend); return true;
         case kRight:
             MoveCaret(extend == Extend::No && SelLength() > 0 ? SelStart() + SelLength() : caret_ + 1, extend);
             return true;
@@ -146,7 +145,7 @@ bool TEdit::KeyDown(int key, unsigned mods) {
             if (SelLength() > 0) ReplaceSelection({});
             return true;
         case kDelete:
-            if (extend == Extend::Yes) {   // Shift+Delete cuts
+            if (extend == Extend::Yes) {  // Shift+Delete cuts
                 CopySelection();
             } else if (SelLength() == 0 && caret_ < size) {
                 anchor_ = caret_ + 1;

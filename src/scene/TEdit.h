@@ -59,7 +59,7 @@ private:
 
     std::string text_;
     int caret_ = 0;
-    int anchor_ = 0;     // the other end of the selection
+    int anchor_ = 0;  // the other end of the selection
     int scroll_ = 0;
     bool dragging_ = false;
 };

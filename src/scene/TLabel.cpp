@@ -6,8 +6,7 @@
 
 namespace scene {
 
-TLabel::TLabel(Form& owner, std::string name)
-    : SceneElement(owner, std::move(name), 65, 17), color_(owner.Color) {}
+TLabel::TLabel(Form& owner, std::string name) : SceneElement(owner, std::move(name), 65, 17), color_(owner.Color) {}
 
 template <typename T>
 void TLabel::Change(T& field, T value, bool remeasure) {

@@ -54,7 +54,7 @@ private:
     TextOptions options_;
     bool autoSize_ = true;
     bool transparent_ = false;
-    TColor color_ = clSilver;   // the window's colour, taken when made
+    TColor color_ = clSilver;  // the window's colour, taken when made
 };
 
 }  // namespace scene

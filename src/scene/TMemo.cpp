@@ -11,8 +11,8 @@ namespace scene {
 
 namespace {
 
-constexpr int kBorder = 2;   // the sunken edge
-constexpr int kMargin = 2;   // between the edge and the text
+constexpr int kBorder = 2;  // the sunken edge
+constexpr int kMargin = 2;  // between the edge and the text
 
 std::string Printable(std::string cp1252) {
     // A tab moves the focus on instead; other control characters are not typed.
@@ -122,12 +122,16 @@ bool TMemo::KeyDown(int key, unsigned mods) {
         case kBackspace: DeleteBack(); return true;
         case kDelete: DeleteForward(); return true;
         case kLeft:
-            if (caretCol_ > 0) SetCaret(caretLine_, caretCol_ - 1);
-            else if (caretLine_ > 0) SetCaret(caretLine_ - 1, static_cast<int>(lines_[static_cast<std::size_t>(caretLine_ - 1)].size()));
+            if (caretCol_ > 0)
+                SetCaret(caretLine_, caretCol_ - 1);
+            else if (caretLine_ > 0)
+                SetCaret(caretLine_ - 1, static_cast<int>(lines_[static_cast<std::size_t>(caretLine_ - 1)].size()));
             return true;
         case kRight:
-            if (caretCol_ < lineSize) SetCaret(caretLine_, caretCol_ + 1);
-            else if (caretLine_ + 1 < static_cast<int>(lines_.size())) SetCaret(caretLine_ + 1, 0);
+            if (caretCol_ < lineSize)
+                SetCaret(caretLine_, caretCol_ + 1);
+            else if (caretLine_ + 1 < static_cast<int>(lines_.size()))
+                SetCaret(caretLine_ + 1, 0);
             return true;
         case kUp: SetCaret(caretLine_ - 1, caretCol_); return true;
         case kDown: SetCaret(caretLine_ + 1, caretCol_); return true;

@@ -78,14 +78,11 @@ TRect TShape::OpaqueRect() const {
     const TRect box = FigureBox();
     switch (shape_) {
         case TShapeType::stRectangle:
-        case TShapeType::stSquare:
-            return box;
+        case TShapeType::stSquare: return box;
         case TShapeType::stRoundRect:
-        case TShapeType::stRoundSquare:
-            return Inscribed(box, CornerSize() / 2.0, CornerSize() / 2.0);
+        case TShapeType::stRoundSquare: return Inscribed(box, CornerSize() / 2.0, CornerSize() / 2.0);
         case TShapeType::stEllipse:
-        case TShapeType::stCircle:
-            return Inscribed(box, box.Width / 2.0, box.Height / 2.0);
+        case TShapeType::stCircle: return Inscribed(box, box.Width / 2.0, box.Height / 2.0);
     }
     return {};
 }
@@ -95,17 +92,13 @@ void TShape::Paint(Painter& painter) {
     if (box.Empty()) return;
     switch (shape_) {
         case TShapeType::stRectangle:
-        case TShapeType::stSquare:
-            painter.DrawRect(box, pen_.Color, pen_.Width, brushColor_);
-            break;
+        case TShapeType::stSquare: painter.DrawRect(box, pen_.Color, pen_.Width, brushColor_); break;
         case TShapeType::stRoundRect:
         case TShapeType::stRoundSquare:
             painter.DrawRoundRect(box, CornerSize(), CornerSize(), pen_.Color, pen_.Width, brushColor_);
             break;
         case TShapeType::stEllipse:
-        case TShapeType::stCircle:
-            painter.DrawEllipse(box, pen_.Color, pen_.Width, brushColor_);
-            break;
+        case TShapeType::stCircle: painter.DrawEllipse(box, pen_.Color, pen_.Width, brushColor_); break;
     }
 }
 

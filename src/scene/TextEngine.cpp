@@ -47,7 +47,7 @@ DisplayText ToDisplay(std::string_view cp1252, bool showAccelChar) {
             AppendUtf8(out.utf8, Shown(c));
             continue;
         }
-        if (i + 1 >= cp1252.size()) break;   // a lone "&" at the end shows nothing
+        if (i + 1 >= cp1252.size()) break;  // a lone "&" at the end shows nothing
         ++i;
         const unsigned char next = static_cast<unsigned char>(cp1252[i]);
         const int start = static_cast<int>(out.utf8.size());
@@ -90,7 +90,6 @@ void SplitLongRuns(const std::string& utf8, PangoAttrList* attrs) {
         runStart = i + 1;
     }
 }
-
 
 void SetFont(PangoLayout* layout, const TFont& font) {
     const FontFace& face = MatchFont(font);
@@ -184,7 +183,7 @@ const TextImage* TextEngine::Kept(TextLayout& text, const TextImageKey& key) {
         if (!image.made) {
             image = Scratch(text, key);
             image.made = true;
-            imageBytes_ += image.image.Bytes();   // over the budget: trimmed at the next new drawing
+            imageBytes_ += image.image.Bytes();  // over the budget: trimmed at the next new drawing
         }
         return &image;
     }
@@ -201,7 +200,7 @@ const TextImage* TextEngine::Kept(TextLayout& text, const TextImageKey& key) {
 
 void TextEngine::Prepare(TextLayout& text, const TextImageKey& key) {
     if (!Keepable(key) || Kept(text, key)) return;
-    Kept(text, key);   // noted as drawn once just now: this call makes it
+    Kept(text, key);  // noted as drawn once just now: this call makes it
 }
 
 const TextImage& TextEngine::Scratch(const TextLayout& text, const TextImageKey& key) {

@@ -36,8 +36,8 @@ struct TextImageKey {
 
 struct TextImage {
     TextImageKey key;
-    bool made = false;       // false: drawn there once, from the scratch image
-    int left = 0, top = 0;   // the image's place in the box: around its ink, cut to the box
+    bool made = false;      // false: drawn there once, from the scratch image
+    int left = 0, top = 0;  // the image's place in the box: around its ink, cut to the box
     BlendImage image;
 };
 
@@ -46,9 +46,9 @@ struct TextImage {
 // under the labels and each pass draws them again.
 struct TextLayout {
     LayoutPtr layout;
-    int x = 0, y = 0, width = 0, height = 0;   // logical extents in pixels
-    PangoRectangle ink{};                      // in Pango units
-    std::vector<TextImage> images;             // oldest first
+    int x = 0, y = 0, width = 0, height = 0;  // logical extents in pixels
+    PangoRectangle ink{};                     // in Pango units
+    std::vector<TextImage> images;            // oldest first
 };
 
 class TextEngine {
@@ -108,7 +108,7 @@ private:
 
     std::unique_ptr<PangoContext, GObjectDeleter> context_;
     std::unordered_map<std::string, Entry> cache_;
-    std::list<std::string> order_;   // most recently used first
+    std::list<std::string> order_;  // most recently used first
     std::string key_;
     std::size_t imageBytes_ = 0;
     // Both keep their room from one drawing to the next.

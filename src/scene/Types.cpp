@@ -5,12 +5,9 @@
 
 namespace scene {
 
-TRect TRect::Union(const TRect& o) const
-{
-    if (o.Empty())
-        return *this;
-    if (Empty())
-        return o;
+TRect TRect::Union(const TRect& o) const {
+    if (o.Empty()) return *this;
+    if (Empty()) return o;
     const int left = std::min(Left, o.Left);
     const int top = std::min(Top, o.Top);
     // Far apart, the box may be larger than an int holds: it keeps what it can.

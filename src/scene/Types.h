@@ -38,11 +38,11 @@ inline Rgb ResolveColor(TColor color) {
     if ((color & 0xFF000000u) == 0xFF000000u) {
         // The desktop colours of a default light theme.
         switch (color & 0xFFu) {
-            case 5: return {0xFF, 0xFF, 0xFF};    // window background
-            case 15: return {0xF0, 0xF0, 0xF0};   // button face
-            case 16: return {0xA0, 0xA0, 0xA0};   // button shadow
-            case 20: return {0xFF, 0xFF, 0xFF};   // button highlight
-            default: return {0x00, 0x00, 0x00};   // window text (8) and the rest
+            case 5: return {0xFF, 0xFF, 0xFF};   // window background
+            case 15: return {0xF0, 0xF0, 0xF0};  // button face
+            case 16: return {0xA0, 0xA0, 0xA0};  // button shadow
+            case 20: return {0xFF, 0xFF, 0xFF};  // button highlight
+            default: return {0x00, 0x00, 0x00};  // window text (8) and the rest
         }
     }
     return {static_cast<std::uint8_t>(color & 0xFF), static_cast<std::uint8_t>((color >> 8) & 0xFF),
@@ -98,7 +98,13 @@ enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum class FocusCause { Keyboard, Pointer };
 
 enum ShiftFlag : unsigned {
-    ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
 };
 using TShiftState = unsigned;
 

@@ -39,7 +39,7 @@ bool Mixer::Play(VoiceId id, NotifyRequest request, AtEnd atEnd) {
     Voice* v = Find(id);
     if (!v) return false;
     if (atEnd == AtEnd::Rewind && v->position >= v->frames) {
-        EndPending(*v, NotifyValue::Aborted);   // as a seek to the start would
+        EndPending(*v, NotifyValue::Aborted);  // as a seek to the start would
         v->position = 0;
     }
     const bool wanted = request == NotifyRequest::Requested;

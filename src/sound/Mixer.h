@@ -62,7 +62,7 @@ private:
         long frames = 0;
         long position = 0;
         bool playing = false;
-        bool pending = false;   // the running Play asked to be told of its end
+        bool pending = false;  // the running Play asked to be told of its end
     };
 
     Voice* Find(VoiceId id);

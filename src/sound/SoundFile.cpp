@@ -134,7 +134,7 @@ void CheckFormat(const SF_INFO& info) {
 // file) is refused instead. libsndfile lists every chunk it walked, in file
 // order, the RIFF header itself first.
 void CheckComplete(SNDFILE* file, off_t fileSize) {
-    long long declared = 12;   // "RIFF", its size and "WAVE"
+    long long declared = 12;  // "RIFF", its size and "WAVE"
     unsigned pad = 0;
     bool riff = true;
     for (SF_CHUNK_ITERATOR* it = sf_get_chunk_iterator(file, nullptr); it != nullptr; it = sf_next_chunk_iterator(it)) {
@@ -225,7 +225,8 @@ void ReadSamples(SNDFILE* file, const SF_INFO& info, off_t fileSize, int maxChan
     d.fileChannels = info.channels;
     d.channels = std::min(info.channels, maxChannels);
     const sf_count_t maxFrames = static_cast<sf_count_t>(kMaxSoundSeconds) * info.samplerate;
-    const sf_count_t expected = std::min({info.frames, maxFrames, 2 * static_cast<sf_count_t>(fileSize) / info.channels});
+    const sf_count_t expected =
+        std::min({info.frames, maxFrames, 2 * static_cast<sf_count_t>(fileSize) / info.channels});
     if (expected > 0) d.samples.reserve(static_cast<std::size_t>(expected * d.channels));
     const bool exact = SixteenBitsOrFewer(info);
     const bool wild = MayHoldWildSamples(info);
@@ -234,15 +235,17 @@ void ReadSamples(SNDFILE* file, const SF_INFO& info, off_t fileSize, int maxChan
     std::vector<float> floats(exact ? 0 : blockSamples);
     sf_count_t total = 0;
     for (;;) {
-        const sf_count_t got = exact ? sf_readf_short(file, block.data(), kReadFrames)
-                                     : sf_readf_float(file, floats.data(), kReadFrames);
+        const sf_count_t got =
+            exact ? sf_readf_short(file, block.data(), kReadFrames) : sf_readf_float(file, floats.data(), kReadFrames);
         if (got <= 0) break;
         total += got;
-        if (total > maxFrames) throw SoundFileError("longer than " + std::to_string(kMaxSoundSeconds / 60) + " minutes");
+        if (total > maxFrames)
+            throw SoundFileError("longer than " + std::to_string(kMaxSoundSeconds / 60) + " minutes");
         const std::size_t count = static_cast<std::size_t>(got * info.channels);
         if (!exact) {
             if (wild) Sanitise(floats.data(), count);
-            std::transform(floats.begin(), floats.begin() + static_cast<std::ptrdiff_t>(count), block.begin(), ToSample);
+            std::transform(floats.begin(), floats.begin() + static_cast<std::ptrdiff_t>(count), block.begin(),
+                           ToSample);
         }
         if (d.channels == info.channels) {
             d.samples.insert(d.samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count));
@@ -250,7 +253,8 @@ void ReadSamples(SNDFILE* file, const SF_INFO& info, off_t fileSize, int maxChan
             MapChannelsInto(block.data(), static_cast<std::size_t>(got), info.channels, d.channels, d.samples);
         }
     }
-    if (sf_error(file) != SF_ERR_NO_ERROR) throw SoundFileError(std::string("damaged sound data (") + sf_strerror(file) + ")");
+    if (sf_error(file) != SF_ERR_NO_ERROR)
+        throw SoundFileError(std::string("damaged sound data (") + sf_strerror(file) + ")");
     if (total == 0) throw SoundFileError("no sound data: the data chunk is empty");
 }
 
@@ -268,7 +272,7 @@ Samples Resample(Samples in, int channels, int fromRate, int toRate) {
     const long outFrames = std::max(1L, std::lround(static_cast<double>(inFrames) * ratio));
     std::vector<float> source(in.size());
     std::transform(in.begin(), in.end(), source.begin(), [](Sample v) { return static_cast<float>(v) * kSampleScale; });
-    Samples().swap(in);   // not held through the conversion
+    Samples().swap(in);  // not held through the conversion
     std::vector<float> converted(static_cast<std::size_t>(outFrames) * channels, 0.0f);
     SRC_DATA data{};
     data.data_in = source.data();

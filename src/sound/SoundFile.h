@@ -37,8 +37,8 @@ bool SameFile(const std::string& path, const FileStamp& stamp);
 // to at most the number asked for. Kinds of more than 16 bits are rounded to 16.
 struct DecodedSound {
     int sampleRate = 0;
-    int fileChannels = 0;   // in the file
-    int channels = 0;       // in samples
+    int fileChannels = 0;  // in the file
+    int channels = 0;      // in samples
     Samples samples;
     FileStamp stamp;
 };

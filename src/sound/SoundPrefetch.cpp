@@ -26,7 +26,7 @@ std::optional<DecodedSound> SoundPrefetch::Take(const std::string& path, int cha
     try {
         sound = it->sound.get();
     } catch (const std::exception&) {
-        return std::nullopt;   // the caller reads the file again and reports the reason
+        return std::nullopt;  // the caller reads the file again and reports the reason
     }
     if (sound->channels != std::min(sound->fileChannels, std::max(1, channels)) || !SameFile(path, sound->stamp))
         return std::nullopt;

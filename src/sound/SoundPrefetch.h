@@ -20,7 +20,7 @@ public:
     // Channels beyond maxChannels are folded down as the files are read (the
     // count the output is asked for before it is open).
     SoundPrefetch(const std::vector<std::string>& paths, int maxChannels);
-    ~SoundPrefetch();   // waits for the files being read; the others are not begun
+    ~SoundPrefetch();  // waits for the files being read; the others are not begun
     SoundPrefetch(const SoundPrefetch&) = delete;
     SoundPrefetch& operator=(const SoundPrefetch&) = delete;
 
@@ -36,7 +36,7 @@ private:
         std::future<std::optional<DecodedSound>> sound;
     };
     std::atomic<bool> stop_{false};
-    std::vector<Entry> entries_;   // after stop_: their tasks read it until they end
+    std::vector<Entry> entries_;  // after stop_: their tasks read it until they end
 };
 
 }  // namespace sound

@@ -59,7 +59,7 @@ DeviceHandle SoundService::Open(const std::string& fileName, SoundChannel& owner
         errorText = "Cannot open sound file \"" + fileName + "\": " + e.what();
         return 0;
     } catch (const std::bad_alloc&) {
-        return 0;   // no text of our own for this one
+        return 0;  // no text of our own for this one
     }
     const DeviceHandle h = mixer_->Add(std::move(samples));
     registry_->owners[h] = &owner;

@@ -44,8 +44,7 @@ public:
     // The commands of the service. Open decodes the whole file once; on failure it
     // returns 0 and sets errorText to the reason (left empty when there is none).
     // A notification, when requested, is delivered to owner on the loop thread.
-    DeviceHandle Open(const std::string& fileName, SoundChannel& owner, NotifyRequest request,
-                      std::string& errorText);
+    DeviceHandle Open(const std::string& fileName, SoundChannel& owner, NotifyRequest request, std::string& errorText);
     DeviceResult Play(DeviceHandle h, NotifyRequest request, AtEnd atEnd = AtEnd::Complete);
     DeviceResult Stop(DeviceHandle h, NotifyRequest request);
     DeviceResult SeekToStart(DeviceHandle h);
@@ -65,7 +64,7 @@ private:
     SoundPrefetch* prefetch_;
     std::shared_ptr<Registry> registry_;
     std::unique_ptr<Mixer> mixer_;
-    std::unique_ptr<scene::AudioOut> out_;   // last: stopped before the mixer goes
+    std::unique_ptr<scene::AudioOut> out_;  // last: stopped before the mixer goes
     scene::AudioFormat format_;
 };
 

@@ -20,9 +20,7 @@ using app::CommandAction;
 using app::CommandLine;
 using app::StartScreen;
 
-CommandLine Parsed(std::vector<std::string_view> args) {
-    return app::ParseCommandLine(args);
-}
+CommandLine Parsed(std::vector<std::string_view> args) { return app::ParseCommandLine(args); }
 
 CommandLine Refused(const std::string& problem) {
     CommandLine c;
@@ -123,8 +121,7 @@ TEST(CommandLineTest, TheManualPageNamesEveryOptionAndSettingOfTheHelp) {
         names.insert(it->str());
     for (const char* expected : {"--fullscreen", "--scale", "--help", "--version", "SWOOPY_SCALE", "XDG_DATA_HOME"})
         EXPECT_EQ(names.count(expected), 1u) << "--help names " << expected;
-    for (const std::string& n : names)
-        EXPECT_NE(page.find(n), std::string::npos) << "the manual page lacks " << n;
+    for (const std::string& n : names) EXPECT_NE(page.find(n), std::string::npos) << "the manual page lacks " << n;
     for (const char* section : {".SH OPTIONS", ".SH ENVIRONMENT", ".SH FILES", ".SH EXIT STATUS", ".TH SWOOPY 6"})
         EXPECT_NE(page.find(section), std::string::npos) << "the manual page lacks " << section;
 }

@@ -37,8 +37,8 @@ std::array<Point, 5> PlacesFrom(std::uint32_t seed, int leftRange = 750, int top
 // A seed whose scatter differs from that of either range one off.
 bool TellsScatter(std::uint32_t seed) {
     const std::array<Point, 5> places = PlacesFrom(seed);
-    return places != PlacesFrom(seed, 749) && places != PlacesFrom(seed, 751) &&
-           places != PlacesFrom(seed, 750, 349) && places != PlacesFrom(seed, 750, 351);
+    return places != PlacesFrom(seed, 749) && places != PlacesFrom(seed, 751) && places != PlacesFrom(seed, 750, 349) &&
+           places != PlacesFrom(seed, 750, 351);
 }
 
 // Lets the offers tick show "Bonus 50$" for these coins (during a round nothing
@@ -64,7 +64,8 @@ void ExpectRoundRunning(TForm1& f, bool running) {
     }
     EXPECT_EQ(f.BONUSgray.Visible(), running);
     EXPECT_EQ(f.Label8.Visible(), running);
-    for (scene::TTimer* t : {&f.Timer1, &f.Timer2, &f.Timer3, &f.Timer4}) EXPECT_EQ(t->Enabled(), !running) << t->Name();
+    for (scene::TTimer* t : {&f.Timer1, &f.Timer2, &f.Timer3, &f.Timer4})
+        EXPECT_EQ(t->Enabled(), !running) << t->Name();
     EXPECT_EQ(f.State.musicLoop, running ? 0 : 1);
     EXPECT_EQ(f.State.bonusMusicLoop, running ? 1 : 0);
     EXPECT_EQ(f.MediaPlayer4.Channel().Playing(), running) << "bonus music";
@@ -148,7 +149,8 @@ TEST(BonusRoundTest, AWonRoundTakesThePicturesInOrderOnly) {
     const auto clickApart = [&](const scene::TImage& picture, double pauseMs) {
         game.app.RunFor(pauseMs);
         const Point at = ClickOn(game, picture);
-        EXPECT_GT(std::abs(at.x - last.x) + std::abs(at.y - last.y), 8) << "two clicks this close would be a double click";
+        EXPECT_GT(std::abs(at.x - last.x) + std::abs(at.y - last.y), 8)
+            << "two clicks this close would be a double click";
         last = at;
     };
 
@@ -197,7 +199,7 @@ TEST(BonusRoundTest, BuyingAgainDuringARoundRescattersWhileTheCountdownAndMusicG
     const long bonusMusicAt = f.MediaPlayer4.Channel().Position();
 
     const std::array<Point, 5> places = PlacesFrom(99);
-    BuyRound(game, std::nullopt, 99);   // the offer is still shown: nothing refreshed it
+    BuyRound(game, std::nullopt, 99);  // the offer is still shown: nothing refreshed it
     EXPECT_EQ(f.State.money, -40);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(Pictures(f)[i]->BoundsRect(), (scene::TRect{places[i].x, places[i].y, kSizes[i], kSizes[i]}));
@@ -220,7 +222,7 @@ TEST(BonusRoundTest, AGameEndingInTheAftermathEntersItsScoreOnceAndLeavesBothMus
     PlayFolder folder(std::string("hi\r\n"), kTwoSeconds);
     GameHarness game;
     TForm1& f = StartGame(game);
-    game.app.RunFor(3000);   // a few points to enter
+    game.app.RunFor(3000);  // a few points to enter
     const double boughtAt = BuyRound(game, 200);
     RunTo(game, boughtAt + 20 * kBonusTickMs + 1);
     ClickOn(game, f.BONUS1);

@@ -47,7 +47,7 @@ TEST(ClockTest, SixtyFirstZeroLastAPointASecondAndTheRedsOnceAtSecondEight) {
     EXPECT_EQ(f.State.redDelay, 9);
     EXPECT_FALSE(AnyRedShown(f));
 
-    play.Second(43);   // 61 in all
+    play.Second(43);  // 61 in all
     EXPECT_EQ(f.Label7.Caption(), "Time:  0 s");
     EXPECT_EQ(f.State.timeLeft, -1);
     EXPECT_EQ(f.State.score, 61) << "one point a second and no touch: the pointer never moved";
@@ -71,7 +71,7 @@ TEST(ClockTest, TheComingSecondsTimesAndScoresAreReadiedWhileIdle) {
     EXPECT_FALSE(ready(f.Label7, "Time:  51 s")) << "beyond the run";
     EXPECT_FALSE(ready(f.FINALSCORE, "Score: 9")) << "beyond the run";
 
-    f.State.score += 43;   // the green circle's points
+    f.State.score += 43;  // the green circle's points
     play.Second();
     EXPECT_EQ(f.State.score, 45);
     EXPECT_TRUE(ready(f.FINALSCORE, "Score: 52"));
@@ -89,7 +89,7 @@ TEST(ClockTest, AStageOverridesTheRedsOfSecondEight) {
     TForm1& f = play.f;
     f.State.hits = 7;
     play.Second(8);
-    play.Tick();   // the ticks due with the clock's may have come before it
+    play.Tick();  // the ticks due with the clock's may have come before it
     EXPECT_TRUE(f.Rvierkant1.Visible());
     EXPECT_FALSE(f.rvierkant2.Visible() || f.rvierkant3.Visible() || f.rvierkant4.Visible())
         << "the check tick after second eight hides the reds outside the stage";

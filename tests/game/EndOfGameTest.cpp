@@ -66,8 +66,16 @@ std::string Entries(std::initializer_list<std::pair<int, const char*>> entries) 
     return bytes;
 }
 
-const std::string kTen = Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"},  {600, "Dee"}, {500, "Eli"},
-                                  {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}, {50, "Jo"}});
+const std::string kTen = Entries({{900, "Ann"},
+                                  {800, "Bob"},
+                                  {700, "Cy"},
+                                  {600, "Dee"},
+                                  {500, "Eli"},
+                                  {400, "Fay"},
+                                  {300, "Gus"},
+                                  {200, "Hal"},
+                                  {100, "Ida"},
+                                  {50, "Jo"}});
 
 TEST(EndOfGameTest, TheScoreEntersTheTableAtTheFirstStrictlyLowerPlace) {
     struct Case {
@@ -78,21 +86,61 @@ TEST(EndOfGameTest, TheScoreEntersTheTableAtTheFirstStrictlyLowerPlace) {
     };
     const Case cases[] = {
         {"new first place", "Zed", 1000,
-         Entries({{1000, "Zed"}, {900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"},
-                  {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}})},
+         Entries({{1000, "Zed"},
+                  {900, "Ann"},
+                  {800, "Bob"},
+                  {700, "Cy"},
+                  {600, "Dee"},
+                  {500, "Eli"},
+                  {400, "Fay"},
+                  {300, "Gus"},
+                  {200, "Hal"},
+                  {100, "Ida"}})},
         {"tenth place", "Zed", 60,
-         Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"}, {400, "Fay"},
-                  {300, "Gus"}, {200, "Hal"}, {100, "Ida"}, {60, "Zed"}})},
+         Entries({{900, "Ann"},
+                  {800, "Bob"},
+                  {700, "Cy"},
+                  {600, "Dee"},
+                  {500, "Eli"},
+                  {400, "Fay"},
+                  {300, "Gus"},
+                  {200, "Hal"},
+                  {100, "Ida"},
+                  {60, "Zed"}})},
         {"ninth place", "Zed", 150,
-         Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"}, {400, "Fay"},
-                  {300, "Gus"}, {200, "Hal"}, {150, "Zed"}, {100, "Ida"}})},
+         Entries({{900, "Ann"},
+                  {800, "Bob"},
+                  {700, "Cy"},
+                  {600, "Dee"},
+                  {500, "Eli"},
+                  {400, "Fay"},
+                  {300, "Gus"},
+                  {200, "Hal"},
+                  {150, "Zed"},
+                  {100, "Ida"}})},
         {"a tie with the tenth", "Zed", 50, kTen},
         {"an empty name", "", 450,
-         Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"}, {450, ""},
-                  {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}})},
+         Entries({{900, "Ann"},
+                  {800, "Bob"},
+                  {700, "Cy"},
+                  {600, "Dee"},
+                  {500, "Eli"},
+                  {450, ""},
+                  {400, "Fay"},
+                  {300, "Gus"},
+                  {200, "Hal"},
+                  {100, "Ida"}})},
         {"a name with spaces and accents, typed in UTF-8", " R\xC3\xA9mi  B ", 900,
-         Entries({{900, "Ann"}, {900, " R\xE9mi  B "}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"},
-                  {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}})},
+         Entries({{900, "Ann"},
+                  {900, " R\xE9mi  B "},
+                  {800, "Bob"},
+                  {700, "Cy"},
+                  {600, "Dee"},
+                  {500, "Eli"},
+                  {400, "Fay"},
+                  {300, "Gus"},
+                  {200, "Hal"},
+                  {100, "Ida"}})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -160,8 +208,16 @@ TEST(EndOfGameTest, AGameEndingWhileAnotherCopyUpdatesTheTableKeepsBothScores) {
     });
     PlayToTheEnd(game, "Zed", 150);
     otherCopy.join();
-    EXPECT_EQ(ReadBytes(path), Entries({{1000, "Other"}, {900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"},
-                                        {500, "Eli"}, {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {150, "Zed"}}));
+    EXPECT_EQ(ReadBytes(path), Entries({{1000, "Other"},
+                                        {900, "Ann"},
+                                        {800, "Bob"},
+                                        {700, "Cy"},
+                                        {600, "Dee"},
+                                        {500, "Eli"},
+                                        {400, "Fay"},
+                                        {300, "Gus"},
+                                        {200, "Hal"},
+                                        {150, "Zed"}}));
     EXPECT_TRUE(EndScreenShown(*game.form));
 }
 
@@ -187,26 +243,42 @@ TEST(EndOfGameTest, OddAndBrokenScoreFiles) {
         {"forty digits", std::string(40, '7') + "      Big\r\n", "Invalid numeric input.",
          std::string(40, '7') + "      Big\r\n"},
         {"a bare name", "Anna\r\n", "Invalid numeric input.", "Anna\r\n"},
-        {"one past the largest score", "2147483648      Max\r\n", "Invalid numeric input.",
-         "2147483648      Max\r\n"},
+        {"one past the largest score", "2147483648      Max\r\n", "Invalid numeric input.", "2147483648      Max\r\n"},
         {"a bad entry after good ones", "300      A\r\n3OO      B\r\n", "Invalid numeric input.",
          "300      A\r\n3OO      B\r\n"},
         {"hexadecimal after $", "$7FFFFFFF      Max\r\n", "", "2147483647      Max\r\n61      Eve\r\n" + zeros8},
         {"hexadecimal after 0x, a sign, a tab", "+0x10\tHex\r\n", "", "61      Eve\r\n16\tHex\r\n" + zeros8},
-        {"the lowest score", "-2147483648      Low\r\n", "",
-         "61      Eve\r\n" + zeros8 + "-2147483648      Low\r\n"},
+        {"the lowest score", "-2147483648      Low\r\n", "", "61      Eve\r\n" + zeros8 + "-2147483648      Low\r\n"},
         {"fewer than ten lines, LF ends", "300      A\n200      B\n100      C\n", "",
          "300      A\r\n200      B\r\n100      C\r\n61      Eve\r\n" + zeros6},
-        {"blank lines and blanks before a score are skipped", "\r\n \t300      A\r\n\r\n\r\n200      B",
-         "", "300      A\r\n200      B\r\n61      Eve\r\n" + zeros6 + "0\r\n"},
+        {"blank lines and blanks before a score are skipped", "\r\n \t300      A\r\n\r\n\r\n200      B", "",
+         "300      A\r\n200      B\r\n61      Eve\r\n" + zeros6 + "0\r\n"},
         {"an eleventh line", ten + "5      K\r\n", "",
-         Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"}, {400, "Fay"},
-                  {300, "Gus"}, {200, "Hal"}, {100, "Ida"}, {61, "Eve"}})},
+         Entries({{900, "Ann"},
+                  {800, "Bob"},
+                  {700, "Cy"},
+                  {600, "Dee"},
+                  {500, "Eli"},
+                  {400, "Fay"},
+                  {300, "Gus"},
+                  {200, "Hal"},
+                  {100, "Ida"},
+                  {61, "Eve"}})},
         {"a trailing blank line", ten + "\r\n", "",
-         Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"}, {400, "Fay"},
-                  {300, "Gus"}, {200, "Hal"}, {100, "Ida"}, {61, "Eve"}})},
-        {"a Ctrl-Z ends the file", "300      A\r\n\x1A" "200      B\r\n", "",
-         "300      A\r\n61      Eve\r\n" + zeros8},
+         Entries({{900, "Ann"},
+                  {800, "Bob"},
+                  {700, "Cy"},
+                  {600, "Dee"},
+                  {500, "Eli"},
+                  {400, "Fay"},
+                  {300, "Gus"},
+                  {200, "Hal"},
+                  {100, "Ida"},
+                  {61, "Eve"}})},
+        {"a Ctrl-Z ends the file",
+         "300      A\r\n\x1A"
+         "200      B\r\n",
+         "", "300      A\r\n61      Eve\r\n" + zeros8},
         {"an empty file", "", "", "61      Eve\r\n" + zeros8 + "0\r\n"},
         {"out of order: sorted, equal scores in their order", "100      A\r\n200      B\r\n100      C\r\n", "",
          "200      B\r\n100      A\r\n100      C\r\n61      Eve\r\n" + zeros6},
@@ -243,7 +315,7 @@ class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
         ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);   // the write fails instead of killing us
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of killing us
         rlimit lowered = saved_;
         lowered.rlim_cur = bytes;
         ::setrlimit(RLIMIT_FSIZE, &lowered);

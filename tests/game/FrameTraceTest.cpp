@@ -26,15 +26,13 @@ struct TracedFrame {
     long frame = 0, beat = 0;
     double at = 0;
     int ticks = 0;
-    double period = 0;   // 0 for "-"
+    double period = 0;  // 0 for "-"
     std::vector<TracedInput> inputs;
     double handlers = 0, compose = 0, present = 0;
 };
 
 // "123", or "12.345" with exactly three decimals.
-bool IsCount(const std::string& v) {
-    return !v.empty() && v.find_first_not_of("0123456789") == std::string::npos;
-}
+bool IsCount(const std::string& v) { return !v.empty() && v.find_first_not_of("0123456789") == std::string::npos; }
 bool IsMs(const std::string& v) {
     const std::size_t dot = v.find('.');
     return dot != std::string::npos && IsCount(v.substr(0, dot)) && v.size() == dot + 4 && IsCount(v.substr(dot + 1));
@@ -43,14 +41,16 @@ bool IsMs(const std::string& v) {
 std::vector<std::string> Split(const std::string& s, char by) {
     std::vector<std::string> parts;
     std::size_t start = 0;
-    for (std::size_t at; (at = s.find(by, start)) != std::string::npos; start = at + 1) parts.push_back(s.substr(start, at - start));
+    for (std::size_t at; (at = s.find(by, start)) != std::string::npos; start = at + 1)
+        parts.push_back(s.substr(start, at - start));
     parts.push_back(s.substr(start));
     return parts;
 }
 
 // Parses one line; fails the test when it is malformed.
 TracedFrame Parse(const std::string& line) {
-    static const char* const names[] = {"frame", "beat", "at", "ticks", "period", "input", "handlers", "compose", "present"};
+    static const char* const names[] = {"frame", "beat",     "at",      "ticks",  "period",
+                                        "input", "handlers", "compose", "present"};
     const std::vector<std::string> fields = Split(line, ' ');
     TracedFrame f;
     std::vector<std::string> values;
@@ -93,7 +93,7 @@ TEST(FrameTraceTest, OneWellFormedLinePerPresentedFrameWithItsInputAndTicks) {
     const int presentsAtStart = game.platform.Window(game.MainWindow()).presents;
 
     auto& p = game.platform;
-    p.MouseMove(300, 300);   // over the introduction panel: nothing changes
+    p.MouseMove(300, 300);  // over the introduction panel: nothing changes
     p.ScriptAfter(20);
     p.Click(f.Edit1.Left() + 5, f.Edit1.Top() + 5);
     p.ScriptAfter(20);
@@ -130,8 +130,8 @@ TEST(FrameTraceTest, OneWellFormedLinePerPresentedFrameWithItsInputAndTicks) {
         }
     }
     EXPECT_GT(ticks, 60) << "expected the game's timers to tick in two seconds of play";
-    const std::vector<std::string> expected = {"move/none", "down/shown", "up/none", "text/shown",
-                                               "down/shown", "up/shown"};
+    const std::vector<std::string> expected = {"move/none",  "down/shown", "up/none",
+                                               "text/shown", "down/shown", "up/shown"};
     EXPECT_EQ(kinds, expected);
     // The virtual clock stands still while the loop works, so an input is as old
     // as the wait for the frame that follows it: the move without effect waits

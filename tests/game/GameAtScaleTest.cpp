@@ -20,8 +20,8 @@ using gametest::GameHarness;
 using gametest::PlayFolder;
 
 struct Outcome {
-    std::string state;    // every field of GameState
-    std::string scores;   // the high-score file's bytes
+    std::string state;   // every field of GameState
+    std::string scores;  // the high-score file's bytes
     int clientWidth = 0, clientHeight = 0;
     int shopClicks = 0, bonusClicks = 0;
 };
@@ -30,8 +30,7 @@ std::string Describe(const game::GameState& s) {
     std::ostringstream out;
     out << "money " << s.money << ", hits " << s.hits << ", score " << s.score << ", soundSwitch " << s.soundSwitch
         << ", timeLeft " << s.timeLeft << ", redDelay " << s.redDelay << ", bonusCountdown " << s.bonusCountdown
-        << ", lives " << s.lives << ", musicLoop " << int{s.musicLoop} << ", bonusMusicLoop "
-        << int{s.bonusMusicLoop};
+        << ", lives " << s.lives << ", musicLoop " << int{s.musicLoop} << ", bonusMusicLoop " << int{s.bonusMusicLoop};
     return out.str();
 }
 
@@ -121,7 +120,8 @@ Outcome PlayAt(double factor, scene::WindowMode mode = scene::WindowMode::Window
     std::ifstream scores("scores.txt", std::ios::binary);
     const auto& window = p.Window(game.MainWindow());
     Outcome out{Describe(form.State), std::string(std::istreambuf_iterator<char>(scores), {}),
-                window.width, window.height, player.shopClicks, player.bonusClicks};
+                window.width,         window.height,
+                player.shopClicks,    player.bonusClicks};
     game::SetPerformanceCounter({});
     return out;
 }

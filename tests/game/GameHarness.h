@@ -23,7 +23,7 @@ namespace gametest {
 
 namespace fs = std::filesystem;
 
-inline const char* const kWavFiles[] = {"introsong.wav", "gamemusic.wav", "click.wav",
+inline const char* const kWavFiles[] = {"introsong.wav", "gamemusic.wav",  "click.wav",
                                         "bonus.wav",     "bonusclick.wav", "alarm.wav"};
 
 // What Random(n) draws with the generator set to seed.
@@ -54,8 +54,8 @@ public:
     explicit PlayFolder(std::optional<std::string> intro = std::string("Line one\r\nLine two\r\n"),
                         int wavFrames = 2205) {
         static int counter = 0;
-        dir_ = fs::temp_directory_path() /
-               ("swoopy-play-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+        dir_ =
+            fs::temp_directory_path() / ("swoopy-play-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
         fs::create_directories(dir_);
         if (intro) Write("intro.txt", *intro);
         Write("scores.txt", "100      Anna\r\n");
@@ -95,7 +95,7 @@ public:
     scene::Application app{platform, "/opt/games/swoopy"};
     sound::SoundService sounds{platform, [this](std::function<void()> fn) { app.Post(std::move(fn)); }};
     std::unique_ptr<layout::TForm1> form;
-    std::vector<std::string> started;   // program files "Try again!" started
+    std::vector<std::string> started;  // program files "Try again!" started
 
     // Every error box is answered with OK as soon as the loop is idle. The
     // window presents at scale; pointer positions are then device pixels.
@@ -110,9 +110,7 @@ public:
             }
         };
     }
-    ~GameHarness() {
-        platform.WhenIdle = nullptr;
-    }
+    ~GameHarness() { platform.WhenIdle = nullptr; }
 
     // Makes the window and runs its load steps; throws what they throw.
     layout::TForm1& Make() {

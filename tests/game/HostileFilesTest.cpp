@@ -29,7 +29,7 @@ std::string MegabyteLine(char tag) {
 struct IntroCase {
     const char* what;
     std::string bytes;
-    Lines shown;   // after the layout's empty first line
+    Lines shown;  // after the layout's empty first line
 };
 
 std::vector<IntroCase> IntroCases() {
@@ -46,9 +46,12 @@ std::vector<IntroCase> IntroCases() {
         {"megabyte lines, more than thirty", megabytes, megaLines},
         {"a line of three mebibytes", huge + "\r\nnext\r\n", {huge.substr(0, 1 << 20), "next"}},
         {"binary bytes and NULs", "\0\x01\xFE\xFF\r\n\x80\x81\x8D\0"s, {"\0\x01\xFE\xFF"s, "\x80\x81\x8D\0"s}},
-        {"Ctrl-Z inside a line and where one begins", "one\x1Atwo\r\nthree\x1A\r\n\x1A" "four\r\n",
+        {"Ctrl-Z inside a line and where one begins",
+         "one\x1Atwo\r\nthree\x1A\r\n\x1A"
+         "four\r\n",
          {"one\x1Atwo", "three\x1A"}},
-        {"ampersands and accented letters", "Tom & Jerry && &caf\xE9 \x80 \xFC\r\n",
+        {"ampersands and accented letters",
+         "Tom & Jerry && &caf\xE9 \x80 \xFC\r\n",
          {"Tom & Jerry && &caf\xE9 \x80 \xFC"}},
         {"lone CRs everywhere", "\r\r\ra\rb\r\n\r", {"ab", ""}},
         {"nothing but a Ctrl-Z", "\x1A\r\nmore\r\n", {}},
@@ -65,8 +68,8 @@ TEST(HostileFilesTest, IntroFilesReachThePanelAsReadWithoutAnErrorBox) {
         Lines expected{""};
         expected.insert(expected.end(), c.shown.begin(), c.shown.end());
         EXPECT_EQ(f.Memo1.Lines(), expected);
-        EXPECT_TRUE(game.app.ShownBoxes().empty()) << "expected no error box, got \""
-                                                   << game.app.ShownBoxes().front().text << "\"";
+        EXPECT_TRUE(game.app.ShownBoxes().empty())
+            << "expected no error box, got \"" << game.app.ShownBoxes().front().text << "\"";
         EXPECT_TRUE(f.tilesBuilt) << "the create handler ran to its end";
         EXPECT_GE(game.platform.Window(game.MainWindow()).presents, 1) << "the start screen was shown";
         // The game goes on: a name and Start hide the panel.
@@ -87,9 +90,9 @@ std::string ReadBytes(const std::filesystem::path& path) {
 struct ScoreCase {
     const char* what;
     std::string bytes;
-    const char* box;            // the error box, or "" for the end screen
-    std::string firstShown;     // the end screen's first line of the table
-    std::string firstStored;    // the rewritten file's first line
+    const char* box;          // the error box, or "" for the end screen
+    std::string firstShown;   // the end screen's first line of the table
+    std::string firstStored;  // the rewritten file's first line
 };
 
 std::vector<ScoreCase> ScoreCases() {
@@ -102,13 +105,18 @@ std::vector<ScoreCase> ScoreCases() {
         {"megabyte names", megaFile, "", "1000        " + mega, "1000      " + mega},
         {"binary bytes, NULs and Ctrl-Z inside names", "900      N\0L\x01\xFF\x1A!\r\n800      b\r\n"s, "",
          "900        N\0L\x01\xFF\x1A!"s, "900      N\0L\x01\xFF\x1A!"s},
-        {"ampersands and accented letters", "900      &Tom && J\xE9r\xF4me\r\n", "",
-         "900        &Tom && J\xE9r\xF4me", "900      &Tom && J\xE9r\xF4me"},
+        {"ampersands and accented letters", "900      &Tom && J\xE9r\xF4me\r\n", "", "900        &Tom && J\xE9r\xF4me",
+         "900      &Tom && J\xE9r\xF4me"},
         {"a lone CR after the score", "900\rAnn\r\n800      Bob\r\n", "", "900  Ann", "900 Ann"},
-        {"a score token cut at its 32nd character", "+" + zeros31 + "900Ann\r\n", "", "61        &Eve",
-         "61      &Eve"},
-        {"a Ctrl-Z after a lone CR", "900\r\x1A" "Ann\r\n800      Bob\r\n", "", "900  \x1A" "Ann",
-         "900 \x1A" "Ann"},
+        {"a score token cut at its 32nd character", "+" + zeros31 + "900Ann\r\n", "", "61        &Eve", "61      &Eve"},
+        {"a Ctrl-Z after a lone CR",
+         "900\r\x1A"
+         "Ann\r\n800      Bob\r\n",
+         "",
+         "900  \x1A"
+         "Ann",
+         "900 \x1A"
+         "Ann"},
         {"binary bytes where the score goes", "\x01\x02\xFF\xFE junk\r\n", "Invalid numeric input.", "", ""},
     };
 }
@@ -143,7 +151,8 @@ TEST(HostileFilesTest, ScoreFilesEndTheGameByTheirRulesAndAreNeverLeftUnreadable
         // What was written reads back as the table the end screen showed.
         const game::ScoreTable table = game::ReadScoreTable((folder.Path() / "scores.txt").string());
         for (std::size_t i = 0; i < table.size(); ++i)
-            EXPECT_EQ(std::to_string(table[i].score), f.Scoreseind.Lines()[i].substr(0, f.Scoreseind.Lines()[i].find(' ')));
+            EXPECT_EQ(std::to_string(table[i].score),
+                      f.Scoreseind.Lines()[i].substr(0, f.Scoreseind.Lines()[i].find(' ')));
     }
 }
 

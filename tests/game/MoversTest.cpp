@@ -20,13 +20,14 @@ enum class Axis { Left, Top };
 // The movers' rules, one row each, in the order the movement tick takes them.
 struct MoverRule {
     TShape TForm1::*shape;
-    Axis axis;          // the coordinate it steps along
-    int sign;           // +1 right or down, -1 left or up
+    Axis axis;  // the coordinate it steps along
+    int sign;   // +1 right or down, -1 left or up
     int stepRange, stepMin;
     int leaveBeyond, entry;
     int sizeRange;
 };
 const MoverRule kMovers[] = {
+    // clang-format off
     {&TForm1::Zvierkant1, Axis::Left, +1, 8, 4,  900,   -80, 50},
     {&TForm1::zvierkant2, Axis::Top,  +1, 5, 4,  600,   -80, 50},
     {&TForm1::zvierkant3, Axis::Top,  -1, 5, 4,  -80,   700, 50},
@@ -36,6 +37,7 @@ const MoverRule kMovers[] = {
     {&TForm1::rvierkant3, Axis::Top,  +1, 5, 4,  600,   -80, 50},
     {&TForm1::rvierkant4, Axis::Top,  -1, 5, 4,  -80,   700, 50},
     {&TForm1::zround1,    Axis::Top,  +1, 5, 7,  600, -1500, 10},
+    // clang-format on
 };
 constexpr int kMoverCount = static_cast<int>(std::size(kMovers));
 
@@ -156,15 +158,16 @@ TEST(MoversTest, LeavingIsStrictAndComesBackWithAReseededLaneAndSize) {
 struct TouchRule {
     int mover;
     int money, hits, score, lives;
-    bool alarm;          // the alarm channel sounds instead of the click channel
-    bool reseeds;        // the new lane and size come from a fresh seed
-    int entry;           // where along its way the touch puts the mover
+    bool alarm;    // the alarm channel sounds instead of the click channel
+    bool reseeds;  // the new lane and size come from a fresh seed
+    int entry;     // where along its way the touch puts the mover
     bool evolvesTiles;
 };
 constexpr bool kAlarm = true, kClick = false;
 constexpr bool kReseeds = true, kSameSeed = false;
 constexpr bool kEvolves = true, kKeepsTiles = false;
 const TouchRule kTouches[] = {
+    // clang-format off
     {0, 1, 1, 11,  0, kClick, kSameSeed,   -80, kEvolves},
     {1, 1, 1, 17,  0, kClick, kSameSeed,   -80, kEvolves},
     {2, 1, 1, 12,  0, kClick, kSameSeed,   700, kEvolves},
@@ -174,6 +177,7 @@ const TouchRule kTouches[] = {
     {6, 0, 0,  0, -1, kAlarm, kReseeds,    -80, kKeepsTiles},
     {7, 0, 0,  0, -1, kAlarm, kReseeds,    700, kKeepsTiles},
     {8, 5, 0, 43,  0, kClick, kReseeds,  -5050, kKeepsTiles},
+    // clang-format on
 };
 
 void MoveAllAway(TForm1& f) {
@@ -255,6 +259,7 @@ struct ShieldCase {
 
 TEST(MoversTest, OnlyAShownMoverOnTopUnderAMovingPointerIsTouched) {
     const ShieldCase cases[] = {
+        // clang-format off
         {"beneath the shop panel",          &TForm1::zvierkant2, 890, 200, true,  900, 220, false},
         {"left of the shop panel",          &TForm1::zvierkant2, 840, 200, true,  880, 220, true},
         {"beneath the top bar",             &TForm1::zvierkant2, 330,  10, true,  350,  30, false},
@@ -264,6 +269,7 @@ TEST(MoversTest, OnlyAShownMoverOnTopUnderAMovingPointerIsTouched) {
         {"circle over the shop panel",      &TForm1::zround1,    900, 200, true,  920, 220, true},
         {"circle beneath the bottom bar",   &TForm1::zround1,    300, 480, true,  320, 510, false},
         {"circle's corner, off its figure", &TForm1::zround1,    300, 250, true,  301, 251, true},
+        // clang-format on
     };
     for (const ShieldCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -300,27 +306,29 @@ TEST(MoversTest, NoTouchUnderAPointerAtRest) {
 // the pointer moves over count, each once, wherever the press was.
 struct HeldCase {
     const char* what;
-    bool black, red;       // zvierkant4 at (300, 250), Rvierkant1 at (400, 250), 50 x 50
+    bool black, red;  // zvierkant4 at (300, 250), Rvierkant1 at (400, 250), 50 x 50
     int pressX, pressY;
-    const char* pressedOn;   // the element the press lands on; tiles have no name
+    const char* pressedOn;  // the element the press lands on; tiles have no name
     int fromX, toX, stepX;
     int coins, lives;
 };
 
 TEST(MoversTest, AHeldButtonNeitherFarmsTouchesNorShieldsFromThem) {
     const HeldCase cases[] = {
+        // clang-format off
         {"press on a black square, twenty moves held", true,  false, 310, 270, "zvierkant4", 311, 330,   1, 1,  0},
         {"press on a tile, sweep over a red square",   false, true,  100, 270, "",           110, 600,  10, 0, -1},
         {"press on a tile, sweep over a black square", true,  false, 100, 270, "",           110, 600,  10, 1,  0},
         {"press on a black square, on to a red one",   true,  true,  310, 270, "zvierkant4", 320, 420, 100, 1, -1},
         {"press on a shop offer, dragged over both",   true,  true,  950, 255, "Label3",     940, 200, -10, 1, -1},
+        // clang-format on
     };
     for (const HeldCase& c : cases) {
         SCOPED_TRACE(c.what);
         PlayHarness play;
         TForm1& f = play.f;
         MoveAllAway(f);
-        f.State.money = 25;   // enough for the no-red offer, which must not be bought
+        f.State.money = 25;  // enough for the no-red offer, which must not be bought
         f.Label3.SetVisible(true);
         // The squares come under the resting pointer; the press is no movement.
         play.MovePointer(c.pressX, c.pressY);
@@ -343,19 +351,17 @@ TEST(MoversTest, AHeldButtonNeitherFarmsTouchesNorShieldsFromThem) {
 
 // The mover stages by hits: which of Rvierkant1, rvierkant2, rvierkant3,
 // rvierkant4, Zvierkant1, zvierkant2, zvierkant3, zround1 are shown.
-TShape TForm1::*const kStaged[] = {&TForm1::Rvierkant1, &TForm1::rvierkant2, &TForm1::rvierkant3,
-                                   &TForm1::rvierkant4, &TForm1::Zvierkant1, &TForm1::zvierkant2,
-                                   &TForm1::zvierkant3, &TForm1::zround1};
+TShape TForm1::*const kStaged[] = {&TForm1::Rvierkant1, &TForm1::rvierkant2, &TForm1::rvierkant3, &TForm1::rvierkant4,
+                                   &TForm1::Zvierkant1, &TForm1::zvierkant2, &TForm1::zvierkant3, &TForm1::zround1};
 
 TEST(MoversTest, StagesShowTheirMoversStrictlyInsideTheirBounds) {
     struct Stage {
         int hits;
-        const char* shown;   // one letter per staged mover: y shown, n hidden, - left as it was
+        const char* shown;  // one letter per staged mover: y shown, n hidden, - left as it was
     };
     const Stage stages[] = {
-        {5, "--------"},  {6, "ynnnynnn"},  {9, "ynnnynnn"},  {10, "--------"},
-        {11, "yynnyynn"}, {14, "yynnyynn"}, {15, "--------"}, {16, "yyyyyyyy"},
-        {19, "yyyyyyyy"}, {20, "--------"}, {0, "--------"},
+        {5, "--------"},  {6, "ynnnynnn"},  {9, "ynnnynnn"},  {10, "--------"}, {11, "yynnyynn"}, {14, "yynnyynn"},
+        {15, "--------"}, {16, "yyyyyyyy"}, {19, "yyyyyyyy"}, {20, "--------"}, {0, "--------"},
     };
     PlayHarness play;
     TForm1& f = play.f;

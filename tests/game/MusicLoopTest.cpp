@@ -16,9 +16,9 @@ using gametest::PlayFolder;
 using sound::NotifyValue;
 using Notices = std::vector<NotifyValue>;
 
-constexpr long kIntroFrames = 2205;   // 100 ms at the headless output's rate
-constexpr long kGameFrames = 4410;    // 200 ms
-constexpr long kBonusFrames = 1103;   // 50 ms
+constexpr long kIntroFrames = 2205;  // 100 ms at the headless output's rate
+constexpr long kGameFrames = 4410;   // 200 ms
+constexpr long kBonusFrames = 1103;  // 50 ms
 
 // The play folder with pieces of different lengths.
 class MusicFolder : public PlayFolder {
@@ -65,7 +65,7 @@ TEST(MusicLoop, TheIntroSongStartsAgainFromItsBeginningAfterEachEnd) {
         handler(sender);
         restartedAt.push_back(sender.Position());
     };
-    game.app.RunFor(350);   // three ends of a 100 ms song
+    game.app.RunFor(350);  // three ends of a 100 ms song
     EXPECT_EQ(notices, (Notices{NotifyValue::Successful, NotifyValue::Successful, NotifyValue::Successful}));
     EXPECT_EQ(restartedAt, (std::vector<long>{0, 0, 0}));
     EXPECT_TRUE(intro.Playing());
@@ -80,9 +80,8 @@ TEST(MusicLoop, EachHandlerFollowsItsOwnSwitch) {
         bool loops;
     };
     const Case cases[] = {
-        {"MediaPlayer1", 1, 0, true}, {"MediaPlayer1", 0, 1, false},
-        {"MediaPlayer2", 1, 0, true}, {"MediaPlayer2", 0, 1, false},
-        {"MediaPlayer4", 0, 1, true}, {"MediaPlayer4", 1, 0, false},
+        {"MediaPlayer1", 1, 0, true},  {"MediaPlayer1", 0, 1, false}, {"MediaPlayer2", 1, 0, true},
+        {"MediaPlayer2", 0, 1, false}, {"MediaPlayer4", 0, 1, true},  {"MediaPlayer4", 1, 0, false},
     };
     for (const Case& c : cases) {
         MusicFolder folder;
@@ -94,7 +93,7 @@ TEST(MusicLoop, EachHandlerFollowsItsOwnSwitch) {
         f.State.musicLoop = c.musicLoop;
         f.State.bonusMusicLoop = c.bonusMusicLoop;
         if (!player.Channel().Playing()) player.Play();
-        game.app.RunFor(250);   // past the end of every piece
+        game.app.RunFor(250);  // past the end of every piece
         const std::string what = std::string(c.player) + " with musicLoop " + std::to_string(c.musicLoop) +
                                  " and bonusMusicLoop " + std::to_string(c.bonusMusicLoop);
         ASSERT_FALSE(notices.empty()) << what << ": no end was reported";
@@ -128,13 +127,13 @@ TEST(MusicLoop, OnlyASuccessfulEndPlaysThePieceAgain) {
         game.app.RunFor(0);
         notices.clear();
 
-        player.Play();   // the first request ends Superseded; the piece goes on
-        player.Stop();   // the second ends Aborted; the Stop itself asks nothing
+        player.Play();  // the first request ends Superseded; the piece goes on
+        player.Stop();  // the second ends Aborted; the Stop itself asks nothing
         game.app.RunFor(0);
         EXPECT_EQ(notices, (Notices{NotifyValue::Superseded, NotifyValue::Aborted})) << name;
         EXPECT_FALSE(channel.Playing()) << name << ": expected it stopped, got it playing again";
 
-        player.Play();   // on to its end, where it starts again
+        player.Play();  // on to its end, where it starts again
         game.app.RunFor(250);
         ASSERT_GE(notices.size(), 3u) << name << ": no end was reported";
         EXPECT_EQ(notices[2], NotifyValue::Successful) << name;
@@ -173,7 +172,7 @@ TEST(MusicLoop, StartStopsTheIntroSongAndLeavesItsNotifyArmed) {
         EXPECT_TRUE(f.MediaPlayer2.Channel().Playing()) << when << ": the game music plays";
 
         notices.clear();
-        f.MediaPlayer1.Stop();   // as the sound switch does
+        f.MediaPlayer1.Stop();  // as the sound switch does
         game.app.RunFor(0);
         EXPECT_EQ(notices, Notices{NotifyValue::Successful}) << when << ": Start armed Notify for the next Stop";
     }
@@ -183,7 +182,7 @@ TEST(MusicLoop, AStopWhileTheIntroLoopsIsFollowedByAPlayFromWhereItStopped) {
     MusicFolder folder;
     GameHarness game;
     auto& f = game.Start();
-    game.app.RunFor(150);   // into the second round: the loop handler armed Notify again
+    game.app.RunFor(150);  // into the second round: the loop handler armed Notify again
     const long before = f.MediaPlayer1.Channel().Position();
     ASSERT_GT(before, 0);
     f.MediaPlayer1.Stop();

@@ -18,12 +18,12 @@ public:
     PlayFolder folder;
     GameHarness game;
     layout::TForm1& f;
-    int reseeds = 0;   // counted once SeedReseeds() has been called
+    int reseeds = 0;  // counted once SeedReseeds() has been called
 
     PlayHarness() : f(game.Start()) {
-        game.platform.Click(760, 140);   // the name field
+        game.platform.Click(760, 140);  // the name field
         game.platform.Type("x");
-        game.platform.Click(785, 176);   // Start
+        game.platform.Click(785, 176);  // Start
         game.app.RunFor(0);
     }
     ~PlayHarness() { game::SetPerformanceCounter({}); }

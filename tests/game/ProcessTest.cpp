@@ -53,14 +53,13 @@ TEST(ProcessTest, StartsAnIndependentCopyInTheSameFolderWithoutOurFiles) {
     ASSERT_FALSE(report.empty()) << "the new process never wrote its report";
     EXPECT_EQ(report.substr(0, report.find('\n')), dir.string()) << report;
     EXPECT_EQ(report.find("parent " + std::to_string(::getpid()) + "\n"), std::string::npos)
-        << "the new process should not be our child:\n" << report;
+        << "the new process should not be our child:\n"
+        << report;
     EXPECT_EQ(report.find("leak.marker"), std::string::npos) << "our open file was inherited:\n" << report;
     fs::remove_all(dir);
 }
 
-TEST(ProcessTest, ReportsAProgramThatCannotStart) {
-    EXPECT_FALSE(game::StartDetached("/nonexistent/swoopy"));
-}
+TEST(ProcessTest, ReportsAProgramThatCannotStart) { EXPECT_FALSE(game::StartDetached("/nonexistent/swoopy")); }
 
 TEST(ProcessTest, KnowsTheRunningProgramFile) {
     const std::string path = game::RunningProgramPath();

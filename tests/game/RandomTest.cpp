@@ -6,11 +6,11 @@ namespace {
 
 TEST(RandomTest, FollowsTheLinearCongruentialSequence) {
     game::RandSeed = 0;
-    EXPECT_EQ(game::Random(1000), 0);          // seed 1: 1000 * 1 >> 32
+    EXPECT_EQ(game::Random(1000), 0);  // seed 1: 1000 * 1 >> 32
     EXPECT_EQ(game::RandSeed, 1u);
-    EXPECT_EQ(game::Random(1000), 31);         // seed 134775814
+    EXPECT_EQ(game::Random(1000), 31);  // seed 134775814
     EXPECT_EQ(game::RandSeed, 134775814u);
-    game::RandSeed = 0xFFFFFFFFu;              // wraps: -1 * 134775813 + 1
+    game::RandSeed = 0xFFFFFFFFu;  // wraps: -1 * 134775813 + 1
     game::Random(2);
     EXPECT_EQ(game::RandSeed, static_cast<std::uint32_t>(0u - 134775813u + 1u));
 }

@@ -21,10 +21,10 @@ struct Point {
 inline layout::TForm1& StartGame(GameHarness& game, const std::string& name = "Ann", double waitMs = 0) {
     auto& f = game.Start();
     game.app.RunFor(waitMs);
-    game.platform.Click(760, 140);   // the name field
+    game.platform.Click(760, 140);  // the name field
     game.platform.Key('a', scene::kmCtrl);
     game.platform.Type(name);
-    game.platform.Click(785, 176);   // Start
+    game.platform.Click(785, 176);  // Start
     game.app.RunFor(1);
     return f;
 }

@@ -12,7 +12,7 @@ using gametest::PlayFolder;
 using gametest::StartGame;
 using layout::TForm1;
 
-constexpr int kTwoSeconds = 44100;   // frames of a WAV piece long enough not to end between clicks
+constexpr int kTwoSeconds = 44100;  // frames of a WAV piece long enough not to end between clicks
 
 TEST(ShopTest, EachPurchaseTakesItsPriceGivesItsGoodsAndPlaysTheClick) {
     struct Row {
@@ -23,7 +23,7 @@ TEST(ShopTest, EachPurchaseTakesItsPriceGivesItsGoodsAndPlaysTheClick) {
     };
     const Row rows[] = {
         {&TForm1::Label2, 31, 3, 1, 90, 3, false},
-        {&TForm1::Label2, 0, 3, -30, 90, 3, false},   // no purchase asks whether the coins suffice
+        {&TForm1::Label2, 0, 3, -30, 90, 3, false},  // no purchase asks whether the coins suffice
         {&TForm1::Label3, 25, 3, 5, 60, 3, true},
         {&TForm1::Label5, 81, 0, 1, 60, 1, false},
     };
@@ -59,7 +59,7 @@ TEST(ShopTest, NoRedAtSixHitsBringsTheFirstRedSquareBackOnTheNextCheckTick) {
     TForm1& f = StartGame(game);
     f.State.money = 21;
     f.State.hits = 6;
-    gametest::RunTo(game, f.Timer3.DueMs());   // the offer shows, and the stage shows Rvierkant1
+    gametest::RunTo(game, f.Timer3.DueMs());  // the offer shows, and the stage shows Rvierkant1
     ASSERT_TRUE(f.Label3.Visible());
     ASSERT_TRUE(f.Rvierkant1.Visible());
 
@@ -71,7 +71,8 @@ TEST(ShopTest, NoRedAtSixHitsBringsTheFirstRedSquareBackOnTheNextCheckTick) {
 
     gametest::RunTo(game, f.Timer3.DueMs());
     EXPECT_TRUE(f.Rvierkant1.Visible());
-    for (scene::TShape* red : {&f.rvierkant2, &f.rvierkant3, &f.rvierkant4}) EXPECT_FALSE(red->Visible()) << red->Name();
+    for (scene::TShape* red : {&f.rvierkant2, &f.rvierkant3, &f.rvierkant4})
+        EXPECT_FALSE(red->Visible()) << red->Name();
 }
 
 TEST(ShopTest, ALifeBoughtAtNoLivesLeftTakesOneMoreRedTouch) {
@@ -79,8 +80,8 @@ TEST(ShopTest, ALifeBoughtAtNoLivesLeftTakesOneMoreRedTouch) {
     game::SetPerformanceCounter([n = std::uint64_t{0}]() mutable { return n += 104729; });
     gametest::PlayHarness play;
     TForm1& f = play.f;
-    play.MovePointer(100, 590);     // the bottom bar: nothing there can be touched
-    play.game.app.RunFor(8100);     // the red squares come in at the eighth second
+    play.MovePointer(100, 590);  // the bottom bar: nothing there can be touched
+    play.game.app.RunFor(8100);  // the red squares come in at the eighth second
     f.State.lives = 0;
     f.State.money = 80;
     f.Label5.SetVisible(true);
@@ -139,7 +140,7 @@ TEST(ShopTest, SoundSwitchOnTheStartScreenPlaysOnThenStopsThenResumes) {
 }
 
 TEST(ShopTest, SoundSwitchCannotStopTheIntroOnceItHasLoopedBetweenTheClicks) {
-    PlayFolder folder(std::string("hi\r\n"), 2205);   // 100 ms: it ends between the clicks
+    PlayFolder folder(std::string("hi\r\n"), 2205);  // 100 ms: it ends between the clicks
     GameHarness game;
     TForm1& f = game.Start();
     ClickSoundLabel(game);
@@ -158,7 +159,7 @@ TEST(ShopTest, SoundSwitchDuringAGameResumesTheIntroWhereStartStoppedIt) {
     const long stoppedAt = intro.Position();
     ASSERT_GT(stoppedAt, 0);
 
-    ClickSoundLabel(game);   // it shows the name now
+    ClickSoundLabel(game);  // it shows the name now
     EXPECT_EQ(f.Label6.Caption(), "Bo");
     EXPECT_EQ(f.State.soundSwitch, 0);
     EXPECT_TRUE(intro.Playing());

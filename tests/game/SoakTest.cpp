@@ -32,8 +32,8 @@ using gametest::PlayFolder;
 using testheap::HeapInUseMb;
 
 constexpr int kShortGames = 6;
-constexpr int kSteadyFrom = 100;            // games before the memory has settled
-constexpr double kGrowthAllowedMb = 1.0;    // of the heap in use, from then on
+constexpr int kSteadyFrom = 100;          // games before the memory has settled
+constexpr double kGrowthAllowedMb = 1.0;  // of the heap in use, from then on
 constexpr double kLongestGameMs = 30 * 60 * 1000.0;
 
 int EnvironmentNumber(const char* name, int otherwise) {
@@ -93,13 +93,16 @@ private:
     void Move(int x, int y) { game_.platform.MouseMove(game_.platform.DevicePoint(x), game_.platform.DevicePoint(y)); }
     void Click(int x, int y) { game_.platform.Click(game_.platform.DevicePoint(x), game_.platform.DevicePoint(y)); }
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-    std::string Pick(std::vector<std::string> v) { return v[static_cast<std::size_t>(Uniform(0, static_cast<int>(v.size()) - 1))]; }
+    std::string Pick(std::vector<std::string> v) {
+        return v[static_cast<std::size_t>(Uniform(0, static_cast<int>(v.size()) - 1))];
+    }
 
     // After coins: onto a shown black square or the circle, where it is now.
     void MoveOntoOneOf(std::vector<scene::SceneElement*> elements) {
         std::erase_if(elements, [](const scene::SceneElement* e) { return !e->Visible(); });
         if (elements.empty()) return;
-        const auto [x, y] = Middle(*elements[static_cast<std::size_t>(Uniform(0, static_cast<int>(elements.size()) - 1))]);
+        const auto [x, y] =
+            Middle(*elements[static_cast<std::size_t>(Uniform(0, static_cast<int>(elements.size()) - 1))]);
         Move(std::clamp(x, 0, 887), std::clamp(y, 0, 511));
     }
 
@@ -107,7 +110,8 @@ private:
     void ClickOneOf(std::vector<scene::SceneElement*> elements) {
         std::erase_if(elements, [](const scene::SceneElement* e) { return !e->Visible(); });
         if (elements.empty()) return;
-        const auto [x, y] = Middle(*elements[static_cast<std::size_t>(Uniform(0, static_cast<int>(elements.size()) - 1))]);
+        const auto [x, y] =
+            Middle(*elements[static_cast<std::size_t>(Uniform(0, static_cast<int>(elements.size()) - 1))]);
         Click(x, y);
         if (Uniform(0, 9) == 0) {
             game_.platform.ScriptAfter(Uniform(20, 400));
@@ -155,8 +159,8 @@ TEST(SoakTest, WholeGamesEndByTheirRulesAndNeitherFilesNorMemoryWear) {
             virtualMs += game.app.NowMs() - start;
             byTime += f.State.lives >= 0;
             ASSERT_TRUE(f.tryagain.Visible()) << "expected the end screen within half an hour of play";
-            ASSERT_TRUE(game.app.ShownBoxes().empty()) << "expected no error box, got \""
-                                                       << game.app.ShownBoxes().front().text << "\"";
+            ASSERT_TRUE(game.app.ShownBoxes().empty())
+                << "expected no error box, got \"" << game.app.ShownBoxes().front().text << "\"";
             EXPECT_TRUE(f.State.lives < 0 || f.State.timeLeft < 0) << "the game ended by its rules";
             ASSERT_EQ(f.Scoreseind.Lines().size(), 10u);
             // The player stops: what it had scripted after the end is dropped, and
@@ -168,8 +172,8 @@ TEST(SoakTest, WholeGamesEndByTheirRulesAndNeitherFilesNorMemoryWear) {
             ASSERT_TRUE(game.app.Terminated()) << "\"Exit!\" ends the program";
         }
         const game::ScoreTable table = game::ReadScoreTable(game::kScoresFile);
-        EXPECT_TRUE(std::is_sorted(table.begin(), table.end(),
-                                   [](const auto& a, const auto& b) { return a.score > b.score; }));
+        EXPECT_TRUE(
+            std::is_sorted(table.begin(), table.end(), [](const auto& a, const auto& b) { return a.score > b.score; }));
         const int played = g - first + 1;
         if (played == kSteadyFrom) settledMb = HeapInUseMb();
         if (played > kSteadyFrom) largestAfterMb = std::max(largestAfterMb, HeapInUseMb());
@@ -181,8 +185,10 @@ TEST(SoakTest, WholeGamesEndByTheirRulesAndNeitherFilesNorMemoryWear) {
         EXPECT_LE(largestAfterMb, settledMb + kGrowthAllowedMb)
             << "expected the heap in use to stay near " << settledMb << " MB from the game " << kSteadyFrom
             << " on, got " << largestAfterMb << " MB";
-        std::printf("soak: %.1f MB of heap in use between games at game %d, at most %.1f MB after; "
-                    "at most %.1f MB resident\n", settledMb, kSteadyFrom, largestAfterMb, largestResidentMb);
+        std::printf(
+            "soak: %.1f MB of heap in use between games at game %d, at most %.1f MB after; "
+            "at most %.1f MB resident\n",
+            settledMb, kSteadyFrom, largestAfterMb, largestResidentMb);
     }
 }
 

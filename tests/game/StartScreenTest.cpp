@@ -113,7 +113,9 @@ TEST(StartScreenTest, IntroLinesFollowTheLayoutsEmptyLine) {
     EXPECT_EQ(IntroLines("a\n\nb\n"), (Lines{"", "a", "", "b"}));
     EXPECT_EQ(IntroLines("a\n\nb"), (Lines{"", "a", "", "b"}));
     EXPECT_EQ(IntroLines("a\rb\r\n"), (Lines{"", "ab"}));
-    EXPECT_EQ(IntroLines("a\r\n\x1A" "b\r\n"), (Lines{"", "a"}));
+    EXPECT_EQ(IntroLines("a\r\n\x1A"
+                         "b\r\n"),
+              (Lines{"", "a"}));
     EXPECT_EQ(IntroLines(""), (Lines{""}));
 }
 
@@ -167,7 +169,7 @@ TEST(StartScreenTest, TypingReachesTheNameFieldOnlyOnceItHasTheFocus) {
     PlayFolder folder;
     GameHarness game;
     auto& f = game.Start();
-    game.platform.Type("x");   // the first focus is on a sound strip, below the client area
+    game.platform.Type("x");  // the first focus is on a sound strip, below the client area
     game.app.RunFor(10);
     EXPECT_EQ(f.Edit1.Text(), "Enter a name");
     EXPECT_FALSE(f.Button1.Enabled());
@@ -273,7 +275,7 @@ TEST(StartScreenTest, StartHidesTheIntroSwapsTheMusicAndStartsTheTimers) {
 }
 
 TEST(StartScreenTest, TheIntroSongLoopsUntilStartAndTheGameMusicPlaysOnce) {
-    PlayFolder folder(std::string("hi\r\n"), 2205);   // 100 ms pieces
+    PlayFolder folder(std::string("hi\r\n"), 2205);  // 100 ms pieces
     GameHarness game;
     auto& f = game.Start();
     game.app.RunFor(1000);

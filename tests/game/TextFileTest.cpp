@@ -141,7 +141,7 @@ int DescriptorFailingAfter(const std::string& bytes) {
     if (other < 0) return -1;
     termios raw{};
     ::tcgetattr(other, &raw);
-    ::cfmakeraw(&raw);   // the bytes pass unchanged
+    ::cfmakeraw(&raw);  // the bytes pass unchanged
     ::tcsetattr(other, TCSANOW, &raw);
     const bool written = ::write(other, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     ::close(other);
@@ -239,8 +239,8 @@ TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
         ASSERT_NE(status, -1);
         const std::string now = ReadBytes(path);
         ASSERT_TRUE(now == oldText || now == newText)
-            << "killed before step " << stop << ": " << now.size() << " bytes, expected " << oldText.size()
-            << " or " << newText.size();
+            << "killed before step " << stop << ": " << now.size() << " bytes, expected " << oldText.size() << " or "
+            << newText.size();
         if (WIFEXITED(status)) {
             EXPECT_EQ(WEXITSTATUS(status), 0);
             EXPECT_EQ(now, newText);

@@ -24,7 +24,7 @@ protected:
         play_.folder.Write("scores.txt", "500      Ann\r\n");
         game::RandSeed = 20240601u;
         game::SetPerformanceCounter([n = std::uint64_t{0}]() mutable { return n += 104729; });
-        play_.MovePointer(100, 590);   // the bottom bar: nothing there can be touched
+        play_.MovePointer(100, 590);  // the bottom bar: nothing there can be touched
     }
 
     layout::TForm1& Form() { return play_.f; }
@@ -66,7 +66,7 @@ TEST_F(WholeGameTest, TimeRunningOutWithNoTouchScoresSixtyOne) {
 }
 
 TEST_F(WholeGameTest, ThreeRedTouchesLeaveTheGameRunningAndTheFourthEndsIt) {
-    play_.game.app.RunFor(8100);   // the red squares come in at the eighth second
+    play_.game.app.RunFor(8100);  // the red squares come in at the eighth second
     for (int touch = 1; touch <= 3; ++touch) {
         play_.TouchARedSquare();
         play_.game.app.RunFor(50);

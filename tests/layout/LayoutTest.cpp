@@ -24,16 +24,16 @@ TEST(LayoutTest, ElementsAreMadeInLayoutOrderAndStackThatWay) {
     GameHarness game;
     auto& f = game.Make();
     EXPECT_EQ(Names(f.Stacking()),
-              (std::vector<std::string>{"Zvierkant1", "zvierkant2", "zvierkant3", "zvierkant4", "Rvierkant1",
-                                        "rvierkant2", "rvierkant3", "rvierkant4", "MenuRechts", "Label2", "Label3",
-                                        "Label4", "Label5", "Label6", "BONUSgehaald", "NOBONUS", "zround1",
-                                        "Livesbar", "Image5", "FINALSCORE", "Label1", "Label7", "BONUSgray",
-                                        "BONUS1", "Bonus2", "Bonus3", "Bonus4", "Bonus5", "Label8", "Lives",
-                                        "witeinde", "geenlevens", "geentijd", "eindscore", "Finale"}));
-    EXPECT_EQ(Names(f.Windowed()),
-              (std::vector<std::string>{"MediaPlayer1", "MediaPlayer2", "MediaPlayer3", "MediaPlayer4",
-                                        "MediaPlayer5", "Memo1", "Button1", "Edit1", "tryagain", "closeall",
-                                        "MediaPlayer6", "Scoreseind"}));
+              (std::vector<std::string>{
+                  "Zvierkant1",   "zvierkant2", "zvierkant3", "zvierkant4", "Rvierkant1", "rvierkant2", "rvierkant3",
+                  "rvierkant4",   "MenuRechts", "Label2",     "Label3",     "Label4",     "Label5",     "Label6",
+                  "BONUSgehaald", "NOBONUS",    "zround1",    "Livesbar",   "Image5",     "FINALSCORE", "Label1",
+                  "Label7",       "BONUSgray",  "BONUS1",     "Bonus2",     "Bonus3",     "Bonus4",     "Bonus5",
+                  "Label8",       "Lives",      "witeinde",   "geenlevens", "geentijd",   "eindscore",  "Finale"}));
+    EXPECT_EQ(
+        Names(f.Windowed()),
+        (std::vector<std::string>{"MediaPlayer1", "MediaPlayer2", "MediaPlayer3", "MediaPlayer4", "MediaPlayer5",
+                                  "Memo1", "Button1", "Edit1", "tryagain", "closeall", "MediaPlayer6", "Scoreseind"}));
     EXPECT_EQ(Names(f.Timers()), (std::vector<std::string>{"Timer1", "Timer2", "Timer3", "Timer4", "Timer5"}));
 }
 
@@ -46,6 +46,7 @@ struct BoundsRow {
 };
 constexpr bool kYes = true, kNo = false;
 constexpr BoundsRow kLayoutBounds[] = {
+    // clang-format off
     {"Zvierkant1",   -80,  192,   65,  65, kYes},
     {"zvierkant2",   216,  -80,   65,  65, kYes},
     {"zvierkant3",   528,  532,   41,  41, kYes},
@@ -93,6 +94,7 @@ constexpr BoundsRow kLayoutBounds[] = {
     {"closeall",     440,  448,  113,  41, kNo},
     {"MediaPlayer6", 200,  672,  253,  30, kYes},
     {"Scoreseind",   264,  184,  353, 233, kNo},
+    // clang-format on
 };
 
 TEST(LayoutTest, EveryElementLiesWhereTheLayoutPutsIt) {
@@ -199,7 +201,7 @@ void CheckPicturesSharedAndDecodedAhead() {
     };
     const Expect pictures[] = {{&f.MenuRechts, &g.MenuRechts, 600, 1200}, {&f.Livesbar, &g.Livesbar, 1600, 500},
                                {&f.Image5, &g.Image5, 1600, 300},         {&f.BONUS1, &g.BONUS1, 1000, 1000},
-                               {&f.Bonus5, &g.Bonus5, 1000, 1000},         {&f.Finale, &g.Finale, 343, 480}};
+                               {&f.Bonus5, &g.Bonus5, 1000, 1000},        {&f.Finale, &g.Finale, 343, 480}};
     const scene::DisplayScale scale = scene::DisplayScale::FromFactor(1.5);
     layout::TForm1::DecodeShownPictures(scale);
     int faults = 0;
@@ -228,7 +230,7 @@ void CheckPicturesSharedAndDecodedAhead() {
 }
 
 TEST(LayoutTest, PicturesAreSharedByTheWindowsAndTheShownOnesDecodeAhead) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");   // a new run of the program, not a fork
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a new run of the program, not a fork
     EXPECT_EXIT(CheckPicturesSharedAndDecodedAhead(), testing::ExitedWithCode(0), "");
 }
 
@@ -288,8 +290,8 @@ TEST(LayoutTest, SoundStripsLieBelowTheClientAreaAndTakeTheFirstFocus) {
     PlayFolder folder;
     GameHarness game;
     auto& f = game.Start();
-    for (layout::TMediaPlayer* p : {&f.MediaPlayer1, &f.MediaPlayer2, &f.MediaPlayer3, &f.MediaPlayer4,
-                                    &f.MediaPlayer5, &f.MediaPlayer6}) {
+    for (layout::TMediaPlayer* p :
+         {&f.MediaPlayer1, &f.MediaPlayer2, &f.MediaPlayer3, &f.MediaPlayer4, &f.MediaPlayer5, &f.MediaPlayer6}) {
         EXPECT_GE(p->Top(), 607) << p->Name();
         EXPECT_TRUE(p->Channel().IsOpen()) << p->Name();
     }

@@ -77,8 +77,7 @@ int FrameMarker(const layout::EmbeddedJpeg& jpeg) {
             return -1;
         }
         const int marker = jpeg.data[i + 1];
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-            marker != 0xCC) {
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
             return marker;
         }
         i += 2 + static_cast<std::size_t>((jpeg.data[i + 2] << 8) | jpeg.data[i + 3]);
@@ -115,9 +114,7 @@ Rgb AtWindow(const Decoded& picture, const Placement& place, double wx, double w
     return At(picture, std::clamp(x, 0, picture.width - 1), std::clamp(y, 0, picture.height - 1));
 }
 
-Decoded DecodeByName(const char* name) {
-    return ReadJpeg(layout::PictureData(name), Pixels::Decode);
-}
+Decoded DecodeByName(const char* name) { return ReadJpeg(layout::PictureData(name), Pixels::Decode); }
 
 struct PictureSize {
     const char* name;
@@ -201,8 +198,8 @@ TEST(PicturesTest, ShopPanelHasDarkPlatesOnALightInsetUnderTheTitleBox) {
 
 // Counts pixels of a window rectangle of a picture that pass a test, on a one-pixel grid.
 template <typename Test>
-int CountInWindow(const Decoded& picture, const Placement& place, double x0, double y0,
-                  double x1, double y1, Test test) {
+int CountInWindow(const Decoded& picture, const Placement& place, double x0, double y0, double x1, double y1,
+                  Test test) {
     int count = 0;
     for (double y = y0; y < y1; y += 1.0) {
         for (double x = x0; x < x1; x += 1.0) {
@@ -296,8 +293,7 @@ TEST(PicturesTest, BonusPicturesRunLightToDarkWithADarkNumeralInTheMiddle) {
         ASSERT_EQ(picture.width, 1000);
         const Rgb topLeft = At(picture, 80, 80);
         const Rgb bottomRight = At(picture, 920, 920);
-        EXPECT_GT(topLeft.Sum(), bottomRight.Sum() + 45)
-            << "expected the top-left lighter than the bottom-right";
+        EXPECT_GT(topLeft.Sum(), bottomRight.Sum() + 45) << "expected the top-left lighter than the bottom-right";
         const std::array<int, 3> channels{bottomRight.r, bottomRight.g, bottomRight.b};
         for (std::size_t c = 0; c < 3; ++c) {
             if (bonus.strong[c]) {
@@ -389,9 +385,9 @@ TEST(PicturesTest, FinaleIsAColourfulSceneOverADarkBandWithWhiteWords) {
 }
 
 TEST(PicturesTest, IconUsesTheStandardSixteenColoursAndAPartialMask) {
-    const std::array<std::uint32_t, 16> standard{
-        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    const std::array<std::uint32_t, 16> standard{0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                                                 0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                                                 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
     for (std::size_t i = 0; i < standard.size(); ++i) {
         EXPECT_EQ(layout::kIconPalette[i], standard[i]) << "palette entry " << i;
     }

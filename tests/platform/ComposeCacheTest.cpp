@@ -31,12 +31,12 @@ TEST(ComposeCache, TheGamesOwnFolderUnlessThePlayerChoseOneOrXlibWouldNotUseIt) 
     } cases[] = {
         {nullptr, nullptr, "/home/ann", false, false, "/home/ann/.cache/swoopy/compose"},
         {nullptr, "/var/tmp/ann", "/home/ann", false, false, "/var/tmp/ann/swoopy/compose"},
-        {nullptr, "cache", "/home/ann", false, false, "/home/ann/.cache/swoopy/compose"},   // relative: ignored
+        {nullptr, "cache", "/home/ann", false, false, "/home/ann/.cache/swoopy/compose"},  // relative: ignored
         {nullptr, "", "/home/ann", false, false, "/home/ann/.cache/swoopy/compose"},
-        {"/srv/compose", "/var/tmp/ann", "/home/ann", false, false, ""},                     // the player's choice
+        {"/srv/compose", "/var/tmp/ann", "/home/ann", false, false, ""},  // the player's choice
         {"", nullptr, "/home/ann", false, false, ""},
-        {nullptr, nullptr, "/home/ann", true, false, ""},                                   // ~/.compose-cache
-        {nullptr, nullptr, "/root", false, true, ""},                                       // Xlib keeps none for root
+        {nullptr, nullptr, "/home/ann", true, false, ""},  // ~/.compose-cache
+        {nullptr, nullptr, "/root", false, true, ""},      // Xlib keeps none for root
         {nullptr, nullptr, nullptr, false, false, ""},
         {nullptr, nullptr, "home", false, false, ""},
         {nullptr, "/var/tmp/ann", nullptr, false, false, "/var/tmp/ann/swoopy/compose"},

@@ -19,7 +19,7 @@ public:
             bool silent = true;
             for (int i = 0; i < frames; ++i) silent = silent && out[i] == 0.0f;
             allSilentOnEntry_ = allSilentOnEntry_ && silent;
-            for (int i = 0; i < frames; ++i) out[i] = 0.25f;   // dirty it for the next call
+            for (int i = 0; i < frames; ++i) out[i] = 0.25f;  // dirty it for the next call
             lastFrames_ = frames;
             totalFrames_ += frames;
             ++calls_;

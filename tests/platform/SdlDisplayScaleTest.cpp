@@ -20,20 +20,14 @@ TEST(SdlDisplayScale, FirstSourceThatSaysAnythingDecides) {
         double expected;
         bool dpiAsked;
     } cases[] = {
-        {"2", "3", 144, 200, 2, false},
-        {"1.5", nullptr, {}, {}, 1.5, false},
-        {" 1.3 ", nullptr, {}, {}, 1.25, false},
-        {"9", nullptr, {}, {}, 4, false},
-        {"0.5", nullptr, {}, {}, 1, false},
-        {"abc", "2", 144, {}, 2, false},      // not a number: the desktop decides
-        {"0", nullptr, 144, {}, 1.5, true},   // nor is a factor of 0
-        {"", nullptr, {}, 192, 2, true},
-        {"2x", nullptr, {}, {}, 1, true},
-        {nullptr, "2", 96, {}, 2, false},
-        {nullptr, nullptr, 192, 96, 2, true},
-        {nullptr, nullptr, 120, {}, 1.25, true},
-        {nullptr, nullptr, 0, 282, 3, true},  // a 4K laptop screen
-        {nullptr, nullptr, {}, 100, 1, true},  // Xvfb's own
+        {"2", "3", 144, 200, 2, false},          {"1.5", nullptr, {}, {}, 1.5, false},
+        {" 1.3 ", nullptr, {}, {}, 1.25, false}, {"9", nullptr, {}, {}, 4, false},
+        {"0.5", nullptr, {}, {}, 1, false},      {"abc", "2", 144, {}, 2, false},  // not a number: the desktop decides
+        {"0", nullptr, 144, {}, 1.5, true},                                        // nor is a factor of 0
+        {"", nullptr, {}, 192, 2, true},         {"2x", nullptr, {}, {}, 1, true},
+        {nullptr, "2", 96, {}, 2, false},        {nullptr, nullptr, 192, 96, 2, true},
+        {nullptr, nullptr, 120, {}, 1.25, true}, {nullptr, nullptr, 0, 282, 3, true},  // a 4K laptop screen
+        {nullptr, nullptr, {}, 100, 1, true},                                          // Xvfb's own
         {nullptr, nullptr, {}, {}, 1, true},
     };
     for (const auto& c : cases) {
@@ -41,11 +35,16 @@ TEST(SdlDisplayScale, FirstSourceThatSaysAnythingDecides) {
         platform::ScaleSources sources;
         sources.swoopyScale = c.swoopy;
         sources.gdkScale = c.gdk;
-        sources.xftDpi = [&] { ++asked; return c.xft; };
-        sources.displayDpi = [&] { ++asked; return c.display; };
+        sources.xftDpi = [&] {
+            ++asked;
+            return c.xft;
+        };
+        sources.displayDpi = [&] {
+            ++asked;
+            return c.display;
+        };
         const std::string what = std::string("SWOOPY_SCALE ") + (c.swoopy ? c.swoopy : "unset") + ", GDK_SCALE " +
-                                 (c.gdk ? c.gdk : "unset") + ", Xft.dpi " +
-                                 (c.xft ? std::to_string(*c.xft) : "unset");
+                                 (c.gdk ? c.gdk : "unset") + ", Xft.dpi " + (c.xft ? std::to_string(*c.xft) : "unset");
         EXPECT_EQ(platform::ChooseDisplayScale(sources).Factor(), c.expected) << what;
         EXPECT_EQ(asked > 0, c.dpiAsked) << what;
     }

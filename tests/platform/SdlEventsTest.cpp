@@ -36,9 +36,14 @@ TEST_F(SdlEvents, MotionIsNotMergedAcrossOtherEventsOrWindows) {
     PushMotion(b, 4, 4);
     PushMotion(a, 5, 5);
 
-    struct Expected { EventKind kind; int window, x; };
-    const Expected expected[] = {{EventKind::MouseMove, a, 1}, {EventKind::MouseDown, a, 1},
-                                 {EventKind::MouseMove, a, 3}, {EventKind::MouseMove, b, 4},
+    struct Expected {
+        EventKind kind;
+        int window, x;
+    };
+    const Expected expected[] = {{EventKind::MouseMove, a, 1},
+                                 {EventKind::MouseDown, a, 1},
+                                 {EventKind::MouseMove, a, 3},
+                                 {EventKind::MouseMove, b, 4},
                                  {EventKind::MouseMove, a, 5}};
     for (const Expected& want : expected) {
         const scene::InputEvent got = Next();
@@ -53,11 +58,15 @@ TEST_F(SdlEvents, ButtonsArriveWithPositionAndWhichButton) {
     const int id = OpenWindow().Id();
     PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 7, 8);
     PushButton(id, SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 9, 10);
-    PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1, 1, 1);   // side buttons mean nothing
+    PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1, 1, 1);  // side buttons mean nothing
     PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 11, 12);
     PushButton(id, SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 13, 14);
 
-    struct Expected { EventKind kind; TMouseButton button; int x, y; };
+    struct Expected {
+        EventKind kind;
+        TMouseButton button;
+        int x, y;
+    };
     const Expected expected[] = {{EventKind::MouseDown, TMouseButton::mbLeft, 7, 8},
                                  {EventKind::MouseUp, TMouseButton::mbLeft, 9, 10},
                                  {EventKind::MouseDown, TMouseButton::mbRight, 11, 12},
@@ -75,7 +84,12 @@ TEST_F(SdlEvents, ButtonsArriveWithPositionAndWhichButton) {
 
 TEST_F(SdlEvents, KeysBecomeLowerCaseCharactersOrToolkitKeysWithModifiers) {
     const int id = OpenWindow().Id();
-    struct Case { SDL_Keycode sym; Uint16 mods; int key; unsigned keyMods; };
+    struct Case {
+        SDL_Keycode sym;
+        Uint16 mods;
+        int key;
+        unsigned keyMods;
+    };
     const Case cases[] = {
         {SDLK_a, KMOD_NONE, 'a', 0},
         {SDLK_s, KMOD_LSHIFT, 's', scene::kmShift},
@@ -117,7 +131,7 @@ TEST_F(SdlEvents, KeysBecomeLowerCaseCharactersOrToolkitKeysWithModifiers) {
 
 TEST_F(SdlEvents, TypedTextArrivesAsUtf8) {
     const int id = OpenWindow().Id();
-    PushText(id, "\xC3\xA9\xE2\x82\xAC!");   // é€!
+    PushText(id, "\xC3\xA9\xE2\x82\xAC!");  // é€!
 
     const scene::InputEvent e = Next();
     EXPECT_EQ(e.kind, EventKind::TextInput);
@@ -127,15 +141,18 @@ TEST_F(SdlEvents, TypedTextArrivesAsUtf8) {
 
 TEST_F(SdlEvents, TextTypedWithAltOrCtrlAloneIsACommandNotText) {
     const int id = OpenWindow().Id();
-    struct Case { SDL_Keymod mods; bool typed; };
+    struct Case {
+        SDL_Keymod mods;
+        bool typed;
+    };
     const Case cases[] = {
-        {KMOD_LALT, false},                // Alt+S presses a button, it types no "s"
-        {KMOD_LCTRL, false},               // Ctrl+1 types nothing
+        {KMOD_LALT, false},   // Alt+S presses a button, it types no "s"
+        {KMOD_LCTRL, false},  // Ctrl+1 types nothing
         {KMOD_RCTRL, false},
         {KMOD_NONE, true},
         {KMOD_LSHIFT, true},
-        {KMOD_RALT, true},                 // may be AltGr
-        {static_cast<SDL_Keymod>(KMOD_LCTRL | KMOD_LALT), true},   // AltGr as Windows reads it
+        {KMOD_RALT, true},                                        // may be AltGr
+        {static_cast<SDL_Keymod>(KMOD_LCTRL | KMOD_LALT), true},  // AltGr as Windows reads it
     };
     for (const Case& c : cases) {
         SDL_SetModState(c.mods);
@@ -153,10 +170,10 @@ TEST_F(SdlEvents, TextTypedWithAltOrCtrlAloneIsACommandNotText) {
 
 TEST_F(SdlEvents, WindowEventsReachTheirWindow) {
     const int id = OpenWindow().Id();
-    PushWindowEvent(id, SDL_WINDOWEVENT_MOVED);   // means nothing to the toolkit
+    PushWindowEvent(id, SDL_WINDOWEVENT_MOVED);  // means nothing to the toolkit
     PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
     PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_LOST);
-    PushWindowEvent(id, SDL_WINDOWEVENT_ENTER);   // the next motion says where
+    PushWindowEvent(id, SDL_WINDOWEVENT_ENTER);  // the next motion says where
     PushWindowEvent(id, SDL_WINDOWEVENT_LEAVE);
     PushWindowEvent(id, SDL_WINDOWEVENT_EXPOSED);
     PushWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
@@ -206,12 +223,15 @@ TEST_F(SdlEvents, EventsAreDatedOnThePlatformClockBetweenTheLastEmptyLookAndThei
 // SDL dates events on its 32-bit millisecond counter; translation moves each
 // event's age onto the platform clock.
 TEST(SdlEventTime, AnEventIsDatedItsAgeBeforeTheTranslation) {
-    struct Case { Uint32 nowTicks, timestamp; double expectedMs; };
+    struct Case {
+        Uint32 nowTicks, timestamp;
+        double expectedMs;
+    };
     const Case cases[] = {
-        {5000, 4960, 960.0},          // 40 ms old
+        {5000, 4960, 960.0},  // 40 ms old
         {5000, 5000, 1000.0},
-        {5000, 5030, 1000.0},         // stamped a little ahead: never dated in the future
-        {20, 0xFFFFFFF0u, 964.0},     // 36 ms old, across the counter's wrap
+        {5000, 5030, 1000.0},      // stamped a little ahead: never dated in the future
+        {20, 0xFFFFFFF0u, 964.0},  // 36 ms old, across the counter's wrap
     };
     for (const Case& c : cases) {
         SDL_Event ev{};
@@ -271,7 +291,7 @@ TEST_F(SdlEvents, WakeUpsTogetherEndOneWaitAndAPollLeavesThemForIt) {
     EXPECT_FALSE(platform->WaitEvent(e, start + 30));
     EXPECT_GE(platform->NowMs(), start + 30) << "three wake-ups ended more than one wait";
 
-    platform->Wake();   // a wake-up after the last one was taken counts again
+    platform->Wake();  // a wake-up after the last one was taken counts again
     start = platform->NowMs();
     EXPECT_FALSE(platform->WaitEvent(e, start + 20000));
     EXPECT_LT(platform->NowMs() - start, 10000);

@@ -63,9 +63,7 @@ protected:
         return SDL_GetWindowFromID(static_cast<Uint32>(w.Id()));
     }
 
-    static void Push(SDL_Event ev) {
-        ASSERT_EQ(SDL_PushEvent(&ev), 1) << SDL_GetError();
-    }
+    static void Push(SDL_Event ev) { ASSERT_EQ(SDL_PushEvent(&ev), 1) << SDL_GetError(); }
     static void PushMotion(int window, int x, int y) {
         SDL_Event ev{};
         ev.type = SDL_MOUSEMOTION;

@@ -53,7 +53,7 @@ TEST_F(SdlWindows, WindowHasTheClientSizePlaceAndTitleAskedForAndCannotBeResized
     SDL_GetWindowPosition(w, &x, &y);
     EXPECT_EQ(width, 1109);
     EXPECT_EQ(height, 607);
-    EXPECT_EQ(x, 192);   // this driver draws no frame, so the client corner is the outer one
+    EXPECT_EQ(x, 192);  // this driver draws no frame, so the client corner is the outer one
     EXPECT_EQ(y, 112);
     EXPECT_STREQ(SDL_GetWindowTitle(w), "Swoopy!");
     EXPECT_NE(SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN, 0u);
@@ -164,13 +164,13 @@ TEST_F(SdlWindows, TypedTextIsOnWhileAnyWindowAsksForIt) {
     EXPECT_TRUE(SDL_IsTextInputActive());
     b.StartTextInput();
     a.StopTextInput();
-    a.StopTextInput();   // a second stop from the same window must not count twice
+    a.StopTextInput();  // a second stop from the same window must not count twice
     EXPECT_TRUE(SDL_IsTextInputActive()) << "b still asks for typed text";
     b.StopTextInput();
     EXPECT_FALSE(SDL_IsTextInputActive());
 
     b.StartTextInput();
-    windows.pop_back();   // closing the window withdraws its request
+    windows.pop_back();  // closing the window withdraws its request
     EXPECT_FALSE(SDL_IsTextInputActive());
 }
 

@@ -80,7 +80,7 @@ TEST_F(ButtonTest, APressAndReleaseOnTheButtonIsAClick) {
     EXPECT_EQ(clicks, 1) << "pressed elsewhere";
 
     platform.Click(60, 30, 0);
-    platform.Click(60, 30, 0);   // quick second click: buttons take it as another click
+    platform.Click(60, 30, 0);  // quick second click: buttons take it as another click
     Run();
     EXPECT_EQ(clicks, 3);
 

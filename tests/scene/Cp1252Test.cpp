@@ -12,10 +12,10 @@ TEST(Cp1252, AsciiAndLatin1PassThrough) {
 }
 
 TEST(Cp1252, TheWindowsRangeMapsToItsOwnCharacters) {
-    EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");                 // euro sign
-    EXPECT_EQ(Cp1252ToUtf8("\x93Hi\x94"), "\xE2\x80\x9CHi\xE2\x80\x9D");   // curly quotes
+    EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");                      // euro sign
+    EXPECT_EQ(Cp1252ToUtf8("\x93Hi\x94"), "\xE2\x80\x9CHi\xE2\x80\x9D");  // curly quotes
     EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC 5"), "\x80 5");
-    EXPECT_EQ(Utf8ToCp1252("\xC5\xA0"), "\x8A");                     // S with caron
+    EXPECT_EQ(Utf8ToCp1252("\xC5\xA0"), "\x8A");  // S with caron
     EXPECT_EQ(UnicodeToCp1252(0x2122), 0x99);
 }
 
@@ -26,17 +26,23 @@ TEST(Cp1252, EveryByteSurvivesTheRoundTrip) {
 }
 
 TEST(Cp1252, WhatTheCodePageCannotHoldIsDropped) {
-    EXPECT_EQ(Utf8ToCp1252("a\xE4\xB8\xAD" "b"), "ab");          // a CJK character
-    EXPECT_EQ(Utf8ToCp1252("x\xF0\x9F\x98\x80y"), "xy");          // an emoji
-    EXPECT_EQ(Utf8ToCp1252("\xCE\xA9"), "");                       // Greek omega
+    EXPECT_EQ(Utf8ToCp1252("a\xE4\xB8\xAD"
+                           "b"),
+              "ab");                                      // a CJK character
+    EXPECT_EQ(Utf8ToCp1252("x\xF0\x9F\x98\x80y"), "xy");  // an emoji
+    EXPECT_EQ(Utf8ToCp1252("\xCE\xA9"), "");              // Greek omega
     EXPECT_EQ(UnicodeToCp1252(0x3A9), -1);
     // Broken UTF-8 is skipped, not copied.
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a");
-    EXPECT_EQ(Utf8ToCp1252("a\x80" "b"), "ab");
+    EXPECT_EQ(Utf8ToCp1252("a\x80"
+                           "b"),
+              "ab");
     // So are overlong forms, which would otherwise pass for plain characters.
-    EXPECT_EQ(Utf8ToCp1252("a\xC0\xAF" "b"), "ab");          // "/" in two bytes
-    EXPECT_EQ(Utf8ToCp1252("\xC0\x80"), "");                  // NUL in two bytes
-    EXPECT_EQ(Utf8ToCp1252("\xE0\x83\xA9"), "");              // e acute in three bytes
-    EXPECT_EQ(Utf8ToCp1252("\xF0\x80\x82\xAC"), "");          // euro sign in four bytes
-    EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC"), "\x80");           // its proper form still counts
+    EXPECT_EQ(Utf8ToCp1252("a\xC0\xAF"
+                           "b"),
+              "ab");                                  // "/" in two bytes
+    EXPECT_EQ(Utf8ToCp1252("\xC0\x80"), "");          // NUL in two bytes
+    EXPECT_EQ(Utf8ToCp1252("\xE0\x83\xA9"), "");      // e acute in three bytes
+    EXPECT_EQ(Utf8ToCp1252("\xF0\x80\x82\xAC"), "");  // euro sign in four bytes
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC"), "\x80");  // its proper form still counts
 }

@@ -22,32 +22,27 @@ using scenetest::Probe;
 class Dispatch : public ::testing::Test, public Harness {
 protected:
     EventLog log;
-    void Move(int x, int y)
-    {
+    void Move(int x, int y) {
         platform.MouseMove(x, y);
         app.RunFor(10);
     }
-    void Down(int x, int y, TMouseButton b = TMouseButton::mbLeft)
-    {
+    void Down(int x, int y, TMouseButton b = TMouseButton::mbLeft) {
         platform.MouseDown(x, y, b);
         app.RunFor(10);
     }
-    void Up(int x, int y, TMouseButton b = TMouseButton::mbLeft)
-    {
+    void Up(int x, int y, TMouseButton b = TMouseButton::mbLeft) {
         platform.MouseUp(x, y, b);
         app.RunFor(10);
     }
     // A click well apart from any earlier one, so it is never a double click.
-    void SingleClick(int x, int y)
-    {
+    void SingleClick(int x, int y) {
         app.RunFor(1000);
         platform.Click(x, y);
         app.RunFor(10);
     }
 };
 
-TEST_F(Dispatch, ShapeSlidingUnderRestingPointerIsNotTouchedUntilThePointerMoves)
-{
+TEST_F(Dispatch, ShapeSlidingUnderRestingPointerIsNotTouchedUntilThePointerMoves) {
     TShape mover(form, "mover");
     mover.SetBounds(0, 0, 65, 65);
     log.Watch(mover);
@@ -62,8 +57,7 @@ TEST_F(Dispatch, ShapeSlidingUnderRestingPointerIsNotTouchedUntilThePointerMoves
     EXPECT_EQ(log.Text(), "mover.move(21,20)");
 }
 
-TEST_F(Dispatch, RectangleDecidesTheHitEvenInACirclesCorners)
-{
+TEST_F(Dispatch, RectangleDecidesTheHitEvenInACirclesCorners) {
     TShape circle(form, "circle");
     circle.SetShape(TShapeType::stCircle);
     circle.SetBounds(100, 100, 60, 60);
@@ -76,8 +70,7 @@ TEST_F(Dispatch, RectangleDecidesTheHitEvenInACirclesCorners)
     EXPECT_EQ(log.Text(), "circle.move(0,0) circle.move(59,59)");
 }
 
-TEST_F(Dispatch, CoverAbsorbsWithoutHandlerButHiddenOrDisabledCoverDoesNot)
-{
+TEST_F(Dispatch, CoverAbsorbsWithoutHandlerButHiddenOrDisabledCoverDoesNot) {
     TShape mover(form, "mover");
     mover.SetBounds(50, 50, 65, 65);
     TLabel cover(form, "cover");
@@ -86,7 +79,7 @@ TEST_F(Dispatch, CoverAbsorbsWithoutHandlerButHiddenOrDisabledCoverDoesNot)
     cover.SetBounds(80, 50, 100, 30);
     log.Watch(mover);
     Start();
-    Move(90, 60);   // over the overlap: the label takes it, and it has no handler
+    Move(90, 60);  // over the overlap: the label takes it, and it has no handler
     EXPECT_EQ(log.Text(), "");
     Move(60, 60);
     EXPECT_EQ(log.Text(), "mover.move(10,10)");
@@ -99,8 +92,7 @@ TEST_F(Dispatch, CoverAbsorbsWithoutHandlerButHiddenOrDisabledCoverDoesNot)
     EXPECT_EQ(log.Text(), "mover.move(41,10) mover.move(42,10)");
 }
 
-TEST_F(Dispatch, PressOnTileHoldsThePointerSoNoOtherShapeHearsMoves)
-{
+TEST_F(Dispatch, PressOnTileHoldsThePointerSoNoOtherShapeHearsMoves) {
     Probe tile(form, "tile", {0, 0, 400, 300});
     Probe shape(form, "shape", {200, 200, 50, 50});
     log.Watch(tile);
@@ -116,8 +108,7 @@ TEST_F(Dispatch, PressOnTileHoldsThePointerSoNoOtherShapeHearsMoves)
     EXPECT_EQ(log.Text(), "shape.move(21,20)");
 }
 
-TEST_F(Dispatch, HoldFollowsThePressedShapeWhereverItGoes)
-{
+TEST_F(Dispatch, HoldFollowsThePressedShapeWhereverItGoes) {
     Probe shape(form, "shape", {200, 200, 50, 50});
     log.Watch(shape);
     Start();
@@ -125,15 +116,14 @@ TEST_F(Dispatch, HoldFollowsThePressedShapeWhereverItGoes)
     shape.SetLeft(300);
     shape.SetVisible(false);
     Move(50, 50);
-    Move(-30, 500);   // outside the window, still reported while held
+    Move(-30, 500);  // outside the window, still reported while held
     Up(50, 50);
     EXPECT_EQ(log.Text(), "shape.down(10,10) shape.move(-250,-150) shape.move(-330,300) shape.up(-250,-150)");
     EXPECT_EQ(form.Capture(), nullptr);
 }
 
-TEST_F(Dispatch, AnElementThatNeverHoldsThePointerHearsEveryMoveOverItWhoeverHoldsIt)
-{
-    Probe tile(form, "tile", {0, 0, 300, 300});   // the bare window to its right
+TEST_F(Dispatch, AnElementThatNeverHoldsThePointerHearsEveryMoveOverItWhoeverHoldsIt) {
+    Probe tile(form, "tile", {0, 0, 300, 300});  // the bare window to its right
     Probe mover(form, "mover", {200, 200, 50, 50});
     TLabel cover(form, "cover");
     cover.SetAutoSize(false);
@@ -165,10 +155,11 @@ TEST_F(Dispatch, AnElementThatNeverHoldsThePointerHearsEveryMoveOverItWhoeverHol
     log.Clear();
     Down(10, 10);
     Move(210, 230);
-    Move(240, 210);   // beneath the cover
+    Move(240, 210);  // beneath the cover
     Up(10, 10);
-    EXPECT_EQ(log.Text(), "tile.down(10,10) tile.move(210,230) mover.move(10,30) tile.move(240,210) "
-                          "tile.click tile.up(10,10)");
+    EXPECT_EQ(log.Text(),
+              "tile.down(10,10) tile.move(210,230) mover.move(10,30) tile.move(240,210) "
+              "tile.click tile.up(10,10)");
     log.Clear();
     Down(350, 150);
     Move(220, 220);
@@ -190,8 +181,7 @@ TEST_F(Dispatch, AnElementThatNeverHoldsThePointerHearsEveryMoveOverItWhoeverHol
     EXPECT_EQ(hover.Text(), "mover.enter mover.leave");
 }
 
-TEST_F(Dispatch, ClickNeedsPressAndReleaseOnTheSameElement)
-{
+TEST_F(Dispatch, ClickNeedsPressAndReleaseOnTheSameElement) {
     Probe a(form, "a", {10, 10, 50, 50});
     Probe b(form, "b", {100, 10, 50, 50});
     log.Watch(a);
@@ -203,27 +193,29 @@ TEST_F(Dispatch, ClickNeedsPressAndReleaseOnTheSameElement)
 
     app.RunFor(1000);
     Down(20, 20);
-    Up(120, 20);   // released over b: the release goes to a, outside it
+    Up(120, 20);  // released over b: the release goes to a, outside it
     EXPECT_EQ(log.Text(), "a.down(10,10) a.up(110,10)");
     log.Clear();
 
     app.RunFor(1000);
-    Down(200, 200);   // on the window itself, which keeps the release
+    Down(200, 200);  // on the window itself, which keeps the release
     Up(20, 20);
     EXPECT_EQ(log.Text(), "");
 }
 
-TEST_F(Dispatch, ReleaseClicksOnlyInsideTheRectangleRightAndBottomEdgesExcluded)
-{
+TEST_F(Dispatch, ReleaseClicksOnlyInsideTheRectangleRightAndBottomEdgesExcluded) {
     Probe a(form, "a", {100, 100, 50, 40});
     int clicks = 0;
     a.OnClick = [&](SceneElement&) { ++clicks; };
     Start();
-    struct Case { int x, y; bool click; };
+    struct Case {
+        int x, y;
+        bool click;
+    };
     const Case cases[] = {
-        {100, 100, true}, {149, 139, true},    // the first and last pixels inside
+        {100, 100, true},  {149, 139, true},   // the first and last pixels inside
         {150, 120, false}, {120, 140, false},  // the first pixels right and below
-        {99, 120, false}, {120, 99, false},    // the last pixels left and above
+        {99, 120, false},  {120, 99, false},   // the last pixels left and above
     };
     for (const Case& c : cases) {
         clicks = 0;
@@ -234,8 +226,7 @@ TEST_F(Dispatch, ReleaseClicksOnlyInsideTheRectangleRightAndBottomEdgesExcluded)
     }
 }
 
-TEST_F(Dispatch, PressOnTheBareWindowHoldsThePointerUntilTheRelease)
-{
+TEST_F(Dispatch, PressOnTheBareWindowHoldsThePointerUntilTheRelease) {
     Probe shape(form, "shape", {100, 100, 50, 50});
     Probe label(form, "label", {300, 10, 50, 50});
     log.Watch(shape);
@@ -244,8 +235,8 @@ TEST_F(Dispatch, PressOnTheBareWindowHoldsThePointerUntilTheRelease)
     Start();
     Move(5, 5);
     Down(5, 5);
-    Move(110, 110);   // dragged over a shape: it hears nothing
-    Move(310, 20);    // and over a label: no enter either
+    Move(110, 110);  // dragged over a shape: it hears nothing
+    Move(310, 20);   // and over a label: no enter either
     Up(310, 20);
     EXPECT_EQ(log.Text(), "");
     EXPECT_EQ(form.Capture(), nullptr);
@@ -263,8 +254,7 @@ TEST_F(Dispatch, PressOnTheBareWindowHoldsThePointerUntilTheRelease)
     EXPECT_EQ(log.Text(), "shape.move(21,20)");
 }
 
-TEST_F(Dispatch, DoubleClickIsOneClick)
-{
+TEST_F(Dispatch, DoubleClickIsOneClick) {
     Probe a(form, "a", {10, 10, 50, 50});
     int clicks = 0;
     int doubles = 0;
@@ -298,8 +288,7 @@ TEST_F(Dispatch, DoubleClickIsOneClick)
     EXPECT_EQ(doubles, 1);
 }
 
-TEST_F(Dispatch, LabelHiddenBetweenPressAndReleaseStillClicks)
-{
+TEST_F(Dispatch, LabelHiddenBetweenPressAndReleaseStillClicks) {
     TLabel offer(form, "offer");
     offer.SetAutoSize(false);
     offer.SetBounds(10, 10, 100, 30);
@@ -320,8 +309,7 @@ TEST_F(Dispatch, LabelHiddenBetweenPressAndReleaseStillClicks)
     EXPECT_EQ(log.Text(), "offer.down(10,10) offer.up(-180,10)");
 }
 
-TEST_F(Dispatch, RightAndMiddleButtonsTakeNoCaptureAndMakeNoClick)
-{
+TEST_F(Dispatch, RightAndMiddleButtonsTakeNoCaptureAndMakeNoClick) {
     Probe a(form, "a", {10, 10, 50, 50});
     Probe b(form, "b", {100, 10, 50, 50});
     log.Watch(a);
@@ -336,8 +324,7 @@ TEST_F(Dispatch, RightAndMiddleButtonsTakeNoCaptureAndMakeNoClick)
     EXPECT_EQ(form.Capture(), nullptr);
 }
 
-TEST_F(Dispatch, CancelledCaptureDeliversAReleaseOutsideAndNoClick)
-{
+TEST_F(Dispatch, CancelledCaptureDeliversAReleaseOutsideAndNoClick) {
     Probe a(form, "a", {10, 10, 50, 50});
     log.Watch(a);
     Start();
@@ -347,8 +334,7 @@ TEST_F(Dispatch, CancelledCaptureDeliversAReleaseOutsideAndNoClick)
     EXPECT_EQ(log.Text(), "a.down(10,10) a.up(-1,-1) a.up(10,10)");
 }
 
-TEST_F(Dispatch, AButtonReleasedWhileAnErrorBoxWasOpenIsNoLongerHeld)
-{
+TEST_F(Dispatch, AButtonReleasedWhileAnErrorBoxWasOpenIsNoLongerHeld) {
     Probe a(form, "a", {10, 10, 50, 50});
     a.OnMouseDown = [](SceneElement&, TMouseButton, TShiftState, int, int) { throw std::runtime_error("boom"); };
     std::vector<TShiftState> shifts;
@@ -356,7 +342,7 @@ TEST_F(Dispatch, AButtonReleasedWhileAnErrorBoxWasOpenIsNoLongerHeld)
     Start();
     platform.WhenIdle = [this] {
         if (app.OpenErrorBox() && platform.PendingEvents() == 0) {
-            platform.MouseUp(20, 20);   // the box holds the input: the window never hears of it
+            platform.MouseUp(20, 20);  // the box holds the input: the window never hears of it
             platform.Key(kReturn, 0, platform::kTopDialog);
         }
     };
@@ -368,8 +354,7 @@ TEST_F(Dispatch, AButtonReleasedWhileAnErrorBoxWasOpenIsNoLongerHeld)
     EXPECT_EQ(shifts[0] & ssLeft, 0u) << "expected the left button up after the box, got Shift " << shifts[0];
 }
 
-TEST_F(Dispatch, QueuedMovesArriveAsTheLatestOnly)
-{
+TEST_F(Dispatch, QueuedMovesArriveAsTheLatestOnly) {
     Probe a(form, "a", {0, 0, 400, 300});
     log.Watch(a);
     Start();
@@ -382,8 +367,7 @@ TEST_F(Dispatch, QueuedMovesArriveAsTheLatestOnly)
     EXPECT_EQ(log.Text(), "a.move(3,3) a.down(3,3) a.move(4,4)");
 }
 
-TEST_F(Dispatch, WindowedControlShieldsEverythingBeneathIt)
-{
+TEST_F(Dispatch, WindowedControlShieldsEverythingBeneathIt) {
     Probe mover(form, "mover", {0, 0, 200, 200});
     TButton button(form, "button");
     button.SetBounds(50, 50, 80, 30);
@@ -392,14 +376,13 @@ TEST_F(Dispatch, WindowedControlShieldsEverythingBeneathIt)
     Start();
     Move(60, 60);
     button.SetEnabled(false);
-    Move(61, 60);   // a disabled control still covers the mover
+    Move(61, 60);  // a disabled control still covers the mover
     button.SetVisible(false);
     Move(62, 60);
     EXPECT_EQ(log.Text(), "button.move(10,10) mover.move(62,60)");
 }
 
-TEST_F(Dispatch, PressOnWindowedControlFocusesItAndHoldsThePointer)
-{
+TEST_F(Dispatch, PressOnWindowedControlFocusesItAndHoldsThePointer) {
     TEdit edit(form, "edit");
     edit.SetBounds(10, 10, 120, 25);
     TButton button(form, "button");
@@ -420,8 +403,7 @@ TEST_F(Dispatch, PressOnWindowedControlFocusesItAndHoldsThePointer)
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(Dispatch, EnterAndLeaveAtIdleTellOnlyTheCapturingElementWhileHeld)
-{
+TEST_F(Dispatch, EnterAndLeaveAtIdleTellOnlyTheCapturingElementWhileHeld) {
     TLabel a(form, "a");
     a.SetAutoSize(false);
     a.SetBounds(10, 10, 50, 50);
@@ -440,7 +422,7 @@ TEST_F(Dispatch, EnterAndLeaveAtIdleTellOnlyTheCapturingElementWhileHeld)
     hover.Clear();
     Move(20, 20);
     Down(20, 20);
-    Move(120, 20);   // a holds the pointer: only a hears of the change
+    Move(120, 20);  // a holds the pointer: only a hears of the change
     Move(20, 20);
     EXPECT_EQ(hover.Text(), "a.enter a.leave a.enter");
 
@@ -466,8 +448,7 @@ TEST_F(Dispatch, EnterAndLeaveAtIdleTellOnlyTheCapturingElementWhileHeld)
     EXPECT_EQ(hover.Text(), "button.enter button.leave button.enter");
 }
 
-TEST_F(Dispatch, PointerShapeFollowsTheElementUnderItAndIsSetOnlyOnChange)
-{
+TEST_F(Dispatch, PointerShapeFollowsTheElementUnderItAndIsSetOnlyOnChange) {
     TImage panel(form, "panel");
     panel.SetBounds(200, 0, 200, 300);
     panel.SetCursor(TCursor::crArrow);

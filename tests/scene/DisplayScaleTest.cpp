@@ -24,18 +24,15 @@ using scenetest::Harness;
 using scenetest::Probe;
 using scenetest::RgbOf;
 
-TEST(DisplayScaleMapping, FactorsAreQuarterStepsFromOneToFour)
-{
+TEST(DisplayScaleMapping, FactorsAreQuarterStepsFromOneToFour) {
     const struct {
         double asked, got;
-    } cases[] = {{1, 1},      {1.5, 1.5}, {1.12, 1},  {1.13, 1.25}, {2, 2}, {2.874, 2.75},
-                 {4, 4},      {7, 4},     {0.5, 1},   {0, 1},       {-2, 1}, {NAN, 1}};
-    for (const auto& c : cases)
-        EXPECT_EQ(DisplayScale::FromFactor(c.asked).Factor(), c.got) << "asked for " << c.asked;
+    } cases[] = {{1, 1}, {1.5, 1.5}, {1.12, 1}, {1.13, 1.25}, {2, 2},  {2.874, 2.75},
+                 {4, 4}, {7, 4},     {0.5, 1},  {0, 1},       {-2, 1}, {NAN, 1}};
+    for (const auto& c : cases) EXPECT_EQ(DisplayScale::FromFactor(c.asked).Factor(), c.got) << "asked for " << c.asked;
 }
 
-TEST(DisplayScaleMapping, EveryDevicePixelLiesInTheLayoutPixelThatCoversIt)
-{
+TEST(DisplayScaleMapping, EveryDevicePixelLiesInTheLayoutPixelThatCoversIt) {
     for (int q = DisplayScale::kMinQuarters; q <= DisplayScale::kMaxQuarters; ++q) {
         const DisplayScale s = DisplayScale::FromFactor(q / 4.0);
         for (int x = -30; x < 30; ++x) {
@@ -64,8 +61,7 @@ protected:
         Probe low{form, "low", {80, 80, 20, 20}, clBlue};
         Probe high{form, "high", {100, 100, 20, 20}, clLime};
 
-        explicit Scene(DisplayScale scale)
-        {
+        explicit Scene(DisplayScale scale) {
             platform.SetPresentationScale(scale);
             form.WindowLeft = 11;
             form.WindowTop = 7;
@@ -83,8 +79,7 @@ protected:
     Scene scaled{scale};
 
     // Every device pixel shows what the layout pixel it lies in shows at factor 1.
-    void ExpectResampledFromFactorOne(const std::string& when)
-    {
+    void ExpectResampledFromFactorOne(const std::string& when) {
         const platform::HeadlessWindowState& w = scaled.Window();
         int wrong = 0;
         for (int y = 0; y < w.options.clientHeight; ++y)
@@ -96,8 +91,7 @@ protected:
     }
 };
 
-TEST_P(ScaledWindow, WindowIsTheLayoutTimesTheFactor)
-{
+TEST_P(ScaledWindow, WindowIsTheLayoutTimesTheFactor) {
     const auto& w = scaled.Window();
     EXPECT_EQ(w.options.clientWidth, static_cast<int>(std::ceil(400 * GetParam())));
     EXPECT_EQ(w.options.clientHeight, static_cast<int>(std::ceil(300 * GetParam())));
@@ -107,8 +101,7 @@ TEST_P(ScaledWindow, WindowIsTheLayoutTimesTheFactor)
     EXPECT_EQ(scaled.form.ClientWidth, 400) << "the layout keeps its own size";
 }
 
-TEST_P(ScaledWindow, RectanglesCoverTheirDevicePixelsAndRepaintsLeaveNoStaleEdge)
-{
+TEST_P(ScaledWindow, RectanglesCoverTheirDevicePixelsAndRepaintsLeaveNoStaleEdge) {
     ExpectResampledFromFactorOne("first frame");
     // Odd places, so at 1.5 the edges fall inside device pixels of the layout pixels beside them.
     const TRect moves[] = {{10, 14, 31, 17}, {13, 15, 30, 17}, {47, 22, 31, 18}, {12, 13, 5, 3}};
@@ -121,22 +114,19 @@ TEST_P(ScaledWindow, RectanglesCoverTheirDevicePixelsAndRepaintsLeaveNoStaleEdge
             s->app.RunFor(0);
         }
         std::vector<TRect> outward;
-        for (const TRect& r : marked)
-            outward.push_back(scale.Outward(r));
+        for (const TRect& r : marked) outward.push_back(scale.Outward(r));
         EXPECT_EQ(scaled.Window().lastPresented, outward) << "marked in layout pixels, presented rounded outwards";
         ExpectResampledFromFactorOne("after a move to " + std::to_string(m.Left) + "," + std::to_string(m.Top));
     }
 }
 
-TEST_P(ScaledWindow, OnePixelOutlineIsOneLayoutPixelOfDevicePixelsWide)
-{
+TEST_P(ScaledWindow, OnePixelOutlineIsOneLayoutPixelOfDevicePixelsWide) {
     // outlined: a black one-pixel outline from layout x 9; thick: a red three-pixel
     // one from x 46, its figure set in by half the pen's width.
     const int y = scale.ToDevice(25);
     const auto widthOf = [&](int layoutLeft, Rgb pen) {
         int n = 0;
-        for (int x = scale.ToDevice(layoutLeft); scaled.Pixel(x, y) == pen; ++x)
-            ++n;
+        for (int x = scale.ToDevice(layoutLeft); scaled.Pixel(x, y) == pen; ++x) ++n;
         return n;
     };
     EXPECT_EQ(widthOf(9, Rgb{0, 0, 0}), scale.ToDevice(10) - scale.ToDevice(9));
@@ -147,8 +137,7 @@ TEST_P(ScaledWindow, OnePixelOutlineIsOneLayoutPixelOfDevicePixelsWide)
     }
 }
 
-TEST_P(ScaledWindow, PointerPositionsHitWhatLiesAtTheirLayoutPixel)
-{
+TEST_P(ScaledWindow, PointerPositionsHitWhatLiesAtTheirLayoutPixel) {
     EventLog log;
     log.Watch(scaled.low);
     log.Watch(scaled.high);
@@ -175,20 +164,17 @@ INSTANTIATE_TEST_SUITE_P(Factors, ScaledWindow, ::testing::Values(1.0, 1.5, 2.0)
 
 // How many 2 x 2 blocks of device pixels within r are not of one colour: none
 // at all when a factor-1 frame was merely enlarged.
-int MixedBlocks(const Harness& h, const TRect& r)
-{
+int MixedBlocks(const Harness& h, const TRect& r) {
     int mixed = 0;
     for (int y = r.Top; y + 1 < r.Bottom(); y += 2)
         for (int x = r.Left; x + 1 < r.Right(); x += 2) {
             const Rgb p = h.Pixel(x, y);
-            if (h.Pixel(x + 1, y) != p || h.Pixel(x, y + 1) != p || h.Pixel(x + 1, y + 1) != p)
-                ++mixed;
+            if (h.Pixel(x + 1, y) != p || h.Pixel(x, y + 1) != p || h.Pixel(x + 1, y + 1) != p) ++mixed;
         }
     return mixed;
 }
 
-TEST(ScaledDrawing, TextAndRoundShapesAreDrawnAtTheDevicesDensity)
-{
+TEST(ScaledDrawing, TextAndRoundShapesAreDrawnAtTheDevicesDensity) {
     Harness h;
     h.platform.SetPresentationScale(DisplayScale::FromFactor(2));
     TLabel label(h.form, "label");
@@ -215,15 +201,13 @@ TEST(ScaledDrawing, TextAndRoundShapesAreDrawnAtTheDevicesDensity)
     EXPECT_EQ(measured, std::make_pair(same.Width(), same.Height())) << "text measures the same at every factor";
 }
 
-TEST(ScaledDrawing, ErrorBoxFollowsTheFactor)
-{
+TEST(ScaledDrawing, ErrorBoxFollowsTheFactor) {
     Harness h;
     h.platform.SetPresentationScale(DisplayScale::FromFactor(2));
     h.Start();
     h.platform.WhenIdle = [&h] {
         ErrorBox* box = h.app.OpenErrorBox();
-        if (!box || h.platform.PendingEvents() != 0)
-            return;
+        if (!box || h.platform.PendingEvents() != 0) return;
         const auto& w = h.platform.Window(box->WindowId());
         EXPECT_EQ(w.options.clientWidth, 2 * box->ClientWidth());
         EXPECT_EQ(w.options.clientHeight, 2 * box->ClientHeight());
@@ -243,14 +227,15 @@ struct ScreenCase {
     int width, height, left, top;
 };
 constexpr ScreenCase kScreens[] = {
+    // clang-format off
     {1920, 1080, 1920, 1051, 0, 14},   {2560, 1440, 2560, 1402, 0, 19}, {3840, 2160, 3840, 2102, 0, 29},
     {1366, 768, 1366, 748, 0, 10},     {1280, 1024, 1280, 701, 0, 161},
     {2000, 1000, 1828, 1000, 86, 0},   // wider than the window: the height decides
     {800, 600, 1109, 607, 0, 0},       // smaller: never below factor 1
+    // clang-format on
 };
 
-TEST(FullScreen, TheClientAreaIsAsLargeAsTheScreenAllowsAndCentred)
-{
+TEST(FullScreen, TheClientAreaIsAsLargeAsTheScreenAllowsAndCentred) {
     for (const ScreenCase& c : kScreens) {
         const Placement at = FitOnScreen(c.screenWidth, c.screenHeight, 1109, 607);
         const TRect area = at.scale.ToDevice(TRect{0, 0, 1109, 607});
@@ -262,8 +247,7 @@ TEST(FullScreen, TheClientAreaIsAsLargeAsTheScreenAllowsAndCentred)
 
 // F11 and back on each screen, with a press on a probe's first device pixel,
 // on the one before it, and on the black around the client area.
-TEST(FullScreen, PointerMapsBackToTheLayoutAndTheBorderTouchesNothing)
-{
+TEST(FullScreen, PointerMapsBackToTheLayoutAndTheBorderTouchesNothing) {
     for (const ScreenCase& c : kScreens) {
         const std::string on = " on " + std::to_string(c.screenWidth) + " x " + std::to_string(c.screenHeight);
         Harness h;
@@ -284,9 +268,8 @@ TEST(FullScreen, PointerMapsBackToTheLayoutAndTheBorderTouchesNothing)
         const Rgb corner = c.left + c.top > 0 ? Rgb{0, 0, 0} : RgbOf(h.form.Color);
         EXPECT_EQ(h.Pixel(c.screenWidth - 1, c.screenHeight - 1), corner) << "the screen's last pixel" << on;
         h.platform.Click(x - 1, y);
-        if (c.left + c.top > 0)
-            h.platform.Click(c.screenWidth - 1, c.screenHeight - 1);
-        h.app.RunFor(Form::kDoubleClickMs + 1);   // the next press is no double click
+        if (c.left + c.top > 0) h.platform.Click(c.screenWidth - 1, c.screenHeight - 1);
+        h.app.RunFor(Form::kDoubleClickMs + 1);  // the next press is no double click
         EXPECT_EQ(log.Text(), "") << "beside the probe and on the border" << on;
         h.platform.Click(x, y);
         h.app.RunFor(0);
@@ -306,8 +289,7 @@ TEST(FullScreen, PointerMapsBackToTheLayoutAndTheBorderTouchesNothing)
     }
 }
 
-TEST(FullScreen, AltEnterSwitchesWhileTheNameFieldTypes)
-{
+TEST(FullScreen, AltEnterSwitchesWhileTheNameFieldTypes) {
     Harness h;
     TEdit name(h.form, "name");
     name.SetBounds(10, 10, 100, 20);

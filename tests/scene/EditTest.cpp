@@ -33,7 +33,7 @@ protected:
     TButton strip{form, "Strip"};
     TEdit edit{form, "Edit1"};
     int changes = 0;
-    std::vector<std::string> seen;   // the text at each OnChange
+    std::vector<std::string> seen;  // the text at each OnChange
 };
 
 }  // namespace
@@ -67,12 +67,14 @@ TEST_F(EditTest, TypingInsertsAtTheCaretAndFiresOnceAfterEachChange) {
 
 TEST_F(EditTest, CharactersOutsideTheCodePageAndControlsAreDropped) {
     edit.SetText("");
-    edit.TextInput("Jos\xC3\xA9");             // e acute fits
-    edit.TextInput("\xE2\x82\xAC");            // euro sign fits (0x80)
-    edit.TextInput("\xE4\xB8\xAD");            // CJK: dropped, no change
-    edit.TextInput("\t\r\n\x01\x7F");          // controls: dropped, no change
-    edit.TextInput("a\tb");                    // the tab alone is dropped
-    EXPECT_EQ(edit.Text(), "Jos\xE9\x80" "ab");
+    edit.TextInput("Jos\xC3\xA9");     // e acute fits
+    edit.TextInput("\xE2\x82\xAC");    // euro sign fits (0x80)
+    edit.TextInput("\xE4\xB8\xAD");    // CJK: dropped, no change
+    edit.TextInput("\t\r\n\x01\x7F");  // controls: dropped, no change
+    edit.TextInput("a\tb");            // the tab alone is dropped
+    EXPECT_EQ(edit.Text(),
+              "Jos\xE9\x80"
+              "ab");
     EXPECT_EQ(changes, 3);
 }
 
@@ -103,15 +105,15 @@ TEST_F(EditTest, ShiftSelectsAndTypingReplacesTheSelectionOnce) {
     EXPECT_EQ(edit.SelLength(), 0);
 
     Key(kLeft, kmShift);
-    edit.TextInput("b");   // the same letter over itself: no change
+    edit.TextInput("b");  // the same letter over itself: no change
     EXPECT_EQ(edit.Text(), "Hello Bob");
     EXPECT_EQ(changes, 1);
-    Key('x', kmCtrl);      // nothing selected: nothing cut
+    Key('x', kmCtrl);  // nothing selected: nothing cut
     EXPECT_EQ(changes, 1);
 
     Key(kHome, kmShift);
     EXPECT_EQ(edit.SelLength(), 9);
-    Key(kRight);   // collapses to the selection's end
+    Key(kRight);  // collapses to the selection's end
     EXPECT_EQ(edit.CaretPos(), 9);
     EXPECT_EQ(edit.SelLength(), 0);
     Key(kHome);
@@ -250,7 +252,7 @@ TEST_F(EditTest, TypedThroughTheWindowOnceClickedIntoAndEnterPressesTheDefault) 
 
 TEST_F(EditTest, FocusFromTheKeyboardSelectsTheWholeTextAndAClickPlacesTheCaret) {
     Start();
-    platform.Key(kTab);   // from the strip, which took the first focus
+    platform.Key(kTab);  // from the strip, which took the first focus
     Run();
     ASSERT_TRUE(edit.Focused());
     EXPECT_EQ(edit.SelStart(), 0);
@@ -260,7 +262,7 @@ TEST_F(EditTest, FocusFromTheKeyboardSelectsTheWholeTextAndAClickPlacesTheCaret)
     EXPECT_EQ(edit.Text(), "x") << "typing replaces the selected text";
 
     platform.Key(kTab, kmShift);
-    platform.Click(22 + 4, 33);   // just right of the field's first letter
+    platform.Click(22 + 4, 33);  // just right of the field's first letter
     Run();
     ASSERT_TRUE(edit.Focused());
     EXPECT_EQ(edit.SelLength(), 0) << "a click selects nothing";

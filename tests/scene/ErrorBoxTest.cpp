@@ -15,8 +15,7 @@ using scenetest::EventLog;
 using scenetest::Harness;
 using scenetest::Probe;
 
-TEST(ErrorText, FullStopAfterALetterOrDigitOnly)
-{
+TEST(ErrorText, FullStopAfterALetterOrDigitOnly) {
     EXPECT_EQ(Application::BoxText("File not found"), "File not found.");
     EXPECT_EQ(Application::BoxText("I/O error 5"), "I/O error 5.");
     EXPECT_EQ(Application::BoxText("Done."), "Done.");
@@ -29,20 +28,15 @@ TEST(ErrorText, FullStopAfterALetterOrDigitOnly)
 }
 
 // "Exception <kind> in module <file> at <8 hex digits>.\r\n" and the rest, or "" when text has another shape.
-std::string AfterAddress(const std::string& text, const std::string& head)
-{
-    if (text.compare(0, head.size(), head) != 0 || text.size() < head.size() + 11)
-        return {};
+std::string AfterAddress(const std::string& text, const std::string& head) {
+    if (text.compare(0, head.size(), head) != 0 || text.size() < head.size() + 11) return {};
     const std::string hex = text.substr(head.size(), 8);
-    if (hex.find_first_not_of("0123456789ABCDEF") != std::string::npos)
-        return {};
-    if (text.compare(head.size() + 8, 3, ".\r\n") != 0)
-        return {};
+    if (hex.find_first_not_of("0123456789ABCDEF") != std::string::npos) return {};
+    if (text.compare(head.size() + 8, 3, ".\r\n") != 0) return {};
     return text.substr(head.size() + 11);
 }
 
-TEST(ErrorText, StartupBoxNamesKindModuleAddressAndMessage)
-{
+TEST(ErrorText, StartupBoxNamesKindModuleAddressAndMessage) {
     const std::string head = "Exception EMCIDeviceError in module swoopy at ";
     EXPECT_EQ(AfterAddress(Application::StartupErrorText("EMCIDeviceError", "/opt/games/swoopy",
                                                          "The specified file was not found"),
@@ -60,15 +54,13 @@ protected:
     TTimer timer{form, "timer"};
     int ticks = 0;
 
-    Errors()
-    {
+    Errors() {
         log.Watch(pad);
         timer.SetInterval(100);
         timer.SetOnTimer([this](TTimer&) { ++ticks; });
     }
     // Answers each box with key once the box has been open for openMs.
-    void AnswerBoxesAfter(double openMs, int key = kReturn)
-    {
+    void AnswerBoxesAfter(double openMs, int key = kReturn) {
         platform.WhenIdle = [this, openMs, key] {
             if (app.OpenErrorBox() && platform.PendingEvents() == 0) {
                 platform.ScriptAfter(openMs);
@@ -78,8 +70,7 @@ protected:
     }
 };
 
-TEST_F(Errors, FailingClickShowsTheBoxWithTitleAndText)
-{
+TEST_F(Errors, FailingClickShowsTheBoxWithTitleAndText) {
     pad.OnClick = [](SceneElement&) { throw std::runtime_error("File not found"); };
     Start();
     platform.Click(10, 10);
@@ -102,13 +93,12 @@ TEST_F(Errors, FailingClickShowsTheBoxWithTitleAndText)
     EXPECT_FALSE(box.alive);
 }
 
-TEST_F(Errors, WhileOpenNoInputReachesTheWindowButTicksGoOn)
-{
+TEST_F(Errors, WhileOpenNoInputReachesTheWindowButTicksGoOn) {
     pad.OnMouseDown = [](SceneElement&, TMouseButton, TShiftState, int, int) { throw std::runtime_error("boom"); };
     Start();
     platform.MouseDown(10, 10);
     platform.ScriptAfter(100);
-    platform.MouseMove(20, 20);   // while the box is open
+    platform.MouseMove(20, 20);  // while the box is open
     platform.Key('a');
     AnswerBoxesAfter(500);
     app.RunFor(1000);
@@ -121,8 +111,7 @@ TEST_F(Errors, WhileOpenNoInputReachesTheWindowButTicksGoOn)
     EXPECT_EQ(log.Text(), "pad.move(30,30)");
 }
 
-TEST_F(Errors, FailingTimerStaysArmedAndLaterReportsWaitTheirTurn)
-{
+TEST_F(Errors, FailingTimerStaysArmedAndLaterReportsWaitTheirTurn) {
     timer.SetOnTimer([this](TTimer&) {
         ++ticks;
         throw std::runtime_error("tick " + std::to_string(ticks));
@@ -133,15 +122,13 @@ TEST_F(Errors, FailingTimerStaysArmedAndLaterReportsWaitTheirTurn)
     int mostOpen = 0;
     platform.WhenIdle = [&] {
         int open = 0;
-        for (int id : platform.WindowIds())
-            open += platform.Window(id).alive && platform.Window(id).options.dialog;
+        for (int id : platform.WindowIds()) open += platform.Window(id).alive && platform.Window(id).options.dialog;
         mostOpen = std::max(mostOpen, open);
-        if (!app.OpenErrorBox() || platform.PendingEvents() != 0)
-            return;
+        if (!app.OpenErrorBox() || platform.PendingEvents() != 0) return;
         if (app.ShownBoxes().size() == 3 && timer.Enabled()) {
             armedAtThird = timer.Armed();
             heldAtThird = app.HeldBackErrors();
-            timer.SetEnabled(false);   // or the reports would never end
+            timer.SetEnabled(false);  // or the reports would never end
         }
         platform.ScriptAfter(250);
         platform.Key(kSpace, 0, platform::kTopDialog);
@@ -156,8 +143,7 @@ TEST_F(Errors, FailingTimerStaysArmedAndLaterReportsWaitTheirTurn)
         EXPECT_EQ(app.ShownBoxes()[static_cast<std::size_t>(i)].text, "tick " + std::to_string(i + 1) + ".");
 }
 
-TEST_F(Errors, FailingPostedNoticesAreReportedInTurn)
-{
+TEST_F(Errors, FailingPostedNoticesAreReportedInTurn) {
     Start();
     app.Post([] { throw std::runtime_error("Unknown error code"); });
     app.Post([] { throw std::runtime_error(""); });
@@ -169,22 +155,20 @@ TEST_F(Errors, FailingPostedNoticesAreReportedInTurn)
     EXPECT_EQ(app.ShownBoxes()[1].text, "");
 }
 
-TEST_F(Errors, BoxClosesByItsOkButtonAndIsDrawn)
-{
+TEST_F(Errors, BoxClosesByItsOkButtonAndIsDrawn) {
     pad.OnClick = [](SceneElement&) { throw std::runtime_error("Invalid numeric input"); };
     Start();
     platform.Click(10, 10);
     bool checked = false;
     platform.WhenIdle = [&] {
         ErrorBox* box = app.OpenErrorBox();
-        if (!box || checked)
-            return;
+        if (!box || checked) return;
         checked = true;
         const int id = box->WindowId();
         EXPECT_GE(platform.Window(id).presents, 1);
         const TRect ok = box->OkButtonRect();
         EXPECT_NE(platform.Pixel(id, ok.Left + 8, ok.Top + ok.Height / 2), platform.Pixel(id, 5, 5));
-        const Rgb ring = platform.Pixel(id, 12 + 3, 12 + 16);   // left edge of the stop icon's disc
+        const Rgb ring = platform.Pixel(id, 12 + 3, 12 + 16);  // left edge of the stop icon's disc
         EXPECT_GT(ring.r, 150);
         EXPECT_LT(ring.g, 100);
         platform.MouseDown(ok.Left + 5, ok.Top + 5, TMouseButton::mbLeft, id);
@@ -195,8 +179,7 @@ TEST_F(Errors, BoxClosesByItsOkButtonAndIsDrawn)
     EXPECT_EQ(app.OpenErrorBox(), nullptr);
 }
 
-TEST_F(Errors, ErrorBeforeTheWindowIsShownIsAnsweredFirst)
-{
+TEST_F(Errors, ErrorBeforeTheWindowIsShownIsAnsweredFirst) {
     form.OnCreate = [](Form&) { throw std::runtime_error("File not found"); };
     form.LoadAll();
     platform.Key(kReturn, 0, platform::kTopDialog);
@@ -210,8 +193,7 @@ TEST_F(Errors, ErrorBeforeTheWindowIsShownIsAnsweredFirst)
     EXPECT_EQ(form.WindowId(), 2);
 }
 
-TEST_F(Errors, StartupErrorShowsTheApplicationErrorBoxUntilClosed)
-{
+TEST_F(Errors, StartupErrorShowsTheApplicationErrorBoxUntilClosed) {
     platform.Close(platform::kTopDialog);
     app.ShowStartupError("EMCIDeviceError", "No MCI device open");
     ASSERT_EQ(app.ShownBoxes().size(), 1u);
@@ -220,8 +202,7 @@ TEST_F(Errors, StartupErrorShowsTheApplicationErrorBoxUntilClosed)
     EXPECT_NE(app.ShownBoxes()[0].text.find("\r\nNo MCI device open.\r\n"), std::string::npos);
 }
 
-TEST_F(Errors, WithoutAWindowForTheBoxTheReportGoesToStandardErrorAndTheLoopGoesOn)
-{
+TEST_F(Errors, WithoutAWindowForTheBoxTheReportGoesToStandardErrorAndTheLoopGoesOn) {
     platform.RefuseWindow = [](const WindowOptions& o) { return o.dialog; };
     pad.OnMouseDown = [](SceneElement&, TMouseButton, TShiftState, int, int) { throw std::runtime_error("Disk full"); };
     Start();
@@ -237,9 +218,9 @@ TEST_F(Errors, WithoutAWindowForTheBoxTheReportGoesToStandardErrorAndTheLoopGoes
     EXPECT_FALSE(app.Terminated());
     EXPECT_GE(ticks, 2) << "ticks went on";
     EXPECT_TRUE(app.ShownBoxes().empty()) << "no box could be shown";
-    for (const char* expected : {"SWOOPY.EXE: Swoopy: Disk full.\n", "No MCI device open.\n",
-                                 "Application Error: Exception EMCIDeviceError in module SWOOPY.EXE",
-                                 "the platform refused it"})
+    for (const char* expected :
+         {"SWOOPY.EXE: Swoopy: Disk full.\n", "No MCI device open.\n",
+          "Application Error: Exception EMCIDeviceError in module SWOOPY.EXE", "the platform refused it"})
         EXPECT_NE(err.find(expected), std::string::npos) << "expected \"" << expected << "\" in: " << err;
     EXPECT_EQ(err.find('\r'), std::string::npos) << err;
 }

@@ -19,8 +19,7 @@ class Loop : public ::testing::Test, public Harness {};
 
 // A pad that logs the pointer's moves over it and a timer on the beat that logs its ticks.
 struct MovesAndTicks {
-    explicit MovesAndTicks(Form& form) : pad(form, "pad", {0, 0, 100, 100}), t(form, "t")
-    {
+    explicit MovesAndTicks(Form& form) : pad(form, "pad", {0, 0, 100, 100}), t(form, "t") {
         pad.OnMouseMove = [this](SceneElement&, TShiftState, int, int) { log.Add("move"); };
         t.SetInterval(1);
         t.SetOnTimer([this](TTimer&) { log.Add("tick"); });
@@ -30,12 +29,11 @@ struct MovesAndTicks {
     TTimer t;
 };
 
-TEST_F(Loop, InputComesBeforeADueTickAndPostedWorkBeforeInput)
-{
+TEST_F(Loop, InputComesBeforeADueTickAndPostedWorkBeforeInput) {
     MovesAndTicks m(form);
     EventLog& log = m.log;
     Start();
-    platform.ScriptAt(15.625);   // the move arrives when the tick falls due
+    platform.ScriptAt(15.625);  // the move arrives when the tick falls due
     platform.MouseMove(10, 10);
     app.RunFor(15.625);
     EXPECT_EQ(log.Text(), "move tick");
@@ -50,16 +48,15 @@ TEST_F(Loop, InputComesBeforeADueTickAndPostedWorkBeforeInput)
 // Work queued for idle time waits for everything else: posted work, input, the
 // repaint and due ticks come first, and input arriving between two idle steps is
 // handled before the next step.
-TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue)
-{
+TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue) {
     MovesAndTicks m(form);
     EventLog& log = m.log;
     Start();
-    app.RunFor(15.625 - platform.NowMs());   // up to the first tick
+    app.RunFor(15.625 - platform.NowMs());  // up to the first tick
     log.Clear();
     app.PostWhenIdle([&] {
         log.Add("idle1");
-        platform.MouseMove(12, 10);   // arrives while the step runs
+        platform.MouseMove(12, 10);  // arrives while the step runs
     });
     app.PostWhenIdle([&] { log.Add("idle2"); });
     app.Post([&] { log.Add("posted"); });
@@ -72,7 +69,7 @@ TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue)
     app.RunFor(15.625);
     EXPECT_EQ(log.Text(), "idle3 tick") << "nothing was due before the step";
     log.Clear();
-    m.pad.SetLeft(1);   // a repaint is due
+    m.pad.SetLeft(1);  // a repaint is due
     app.PostWhenIdle([&] { log.Add(form.NeedsRepaint() ? "idle before the repaint" : "idle4"); });
     app.RunFor(0);
     EXPECT_EQ(log.Text(), "idle4");
@@ -80,8 +77,7 @@ TEST_F(Loop, IdleWorkRunsOneStepAtATimeWhenNothingElseIsDue)
 
 // Idle work and work waiting for a present, left by a form that has gone, are
 // dropped with it; other work stays.
-TEST_F(Loop, AFormThatGoesTakesItsIdleWorkWithIt)
-{
+TEST_F(Loop, AFormThatGoesTakesItsIdleWorkWithIt) {
     Start();
     EventLog log;
     {
@@ -97,8 +93,7 @@ TEST_F(Loop, AFormThatGoesTakesItsIdleWorkWithIt)
 
 // Work waiting for the next present runs right after the main window's frame is
 // out, ahead of anything else, and once.
-TEST_F(Loop, WorkAfterThePresentRunsOnceTheFrameIsOut)
-{
+TEST_F(Loop, WorkAfterThePresentRunsOnceTheFrameIsOut) {
     EventLog log;
     app.AfterNextPresent([&] { log.Add("after present " + std::to_string(Window().presents)); });
     app.PostWhenIdle([&] { log.Add("idle"); });
@@ -110,15 +105,14 @@ TEST_F(Loop, WorkAfterThePresentRunsOnceTheFrameIsOut)
     EXPECT_EQ(log.Text(), "") << "run once only";
 }
 
-TEST_F(Loop, EveryTickIsOnScreenBeforeTheNextOne)
-{
+TEST_F(Loop, EveryTickIsOnScreenBeforeTheNextOne) {
     Probe mover(form, "mover", {0, 0, 20, 20});
     std::vector<int> presentsAtTick;
     TTimer t(form, "t");
     t.SetInterval(1);
     t.SetOnTimer([&](TTimer&) {
         presentsAtTick.push_back(Window().presents);
-        for (int i = 0; i < 50; ++i)   // many marks, one repaint
+        for (int i = 0; i < 50; ++i)  // many marks, one repaint
             mover.SetLeft(mover.Left() + 1);
     });
     Start();
@@ -128,8 +122,7 @@ TEST_F(Loop, EveryTickIsOnScreenBeforeTheNextOne)
         EXPECT_EQ(presentsAtTick[i], presentsAtTick[i - 1] + 1) << "tick " << i;
 }
 
-TEST_F(Loop, WaitingJumpsStraightToTheNextDueTick)
-{
+TEST_F(Loop, WaitingJumpsStraightToTheNextDueTick) {
     int ticks = 0;
     TTimer t(form, "t");
     t.SetOnTimer([&](TTimer&) { ++ticks; });
@@ -141,32 +134,34 @@ TEST_F(Loop, WaitingJumpsStraightToTheNextDueTick)
     EXPECT_EQ(ticks, 1);
 }
 
-TEST_F(Loop, WhatAnEnterHandlerChangesIsOnScreenBeforeTheLoopWaits)
-{
+TEST_F(Loop, WhatAnEnterHandlerChangesIsOnScreenBeforeTheLoopWaits) {
     Probe pad(form, "pad", {0, 0, 100, 100}, clBlue);
     Probe flag(form, "flag", {200, 0, 20, 20}, clRed);
     pad.OnMouseEnter = [&](SceneElement&) { flag.SetLeft(300); };
     Start();
     platform.MouseMove(10, 10);
-    app.RunFor(0);   // no time passes, so nothing after the enter check may paint
+    app.RunFor(0);  // no time passes, so nothing after the enter check may paint
     EXPECT_EQ(Pixel(305, 5), RgbOf(clRed)) << "the moved element is not drawn at its new place";
     EXPECT_NE(Pixel(205, 5), RgbOf(clRed)) << "the old place is not drawn over";
 }
 
-TEST_F(Loop, PostedWorkFromAnotherThreadRunsOnTheLoop)
-{
+TEST_F(Loop, PostedWorkFromAnotherThreadRunsOnTheLoop) {
     const std::thread::id loopThread = std::this_thread::get_id();
     std::thread::id ranOn;
     int runs = 0;
-    std::thread other([&] { app.Post([&] { ++runs; ranOn = std::this_thread::get_id(); }); });
+    std::thread other([&] {
+        app.Post([&] {
+            ++runs;
+            ranOn = std::this_thread::get_id();
+        });
+    });
     other.join();
     app.RunFor(0);
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(ranOn, loopThread);
 }
 
-TEST_F(Loop, CloseBoxEndsRunAfterTheRunningHandlerReturns)
-{
+TEST_F(Loop, CloseBoxEndsRunAfterTheRunningHandlerReturns) {
     EventLog log;
     Probe pad(form, "pad", {0, 0, 100, 100});
     pad.OnClick = [&](SceneElement&) {
@@ -188,14 +183,12 @@ TEST_F(Loop, CloseBoxEndsRunAfterTheRunningHandlerReturns)
     EXPECT_TRUE(other.app.Terminated());
 }
 
-TEST_F(Loop, RunWithNothingToWaitForIsReportedNotHung)
-{
+TEST_F(Loop, RunWithNothingToWaitForIsReportedNotHung) {
     form.LoadAll();
     EXPECT_THROW(app.Run(form), std::logic_error);
 }
 
-TEST(ApplicationTitle, ProgramNameWithoutFolderAndExtensionInTitleCase)
-{
+TEST(ApplicationTitle, ProgramNameWithoutFolderAndExtensionInTitleCase) {
     EXPECT_EQ(Application::TitleFromPath("C:\\GAMES\\GAME.EXE"), "Game");
     EXPECT_EQ(Application::TitleFromPath("/x/swoopy"), "swoopy");
     EXPECT_EQ(Application::TitleFromPath("/x/SwOOpy.tar.gz"), "Swoopy");

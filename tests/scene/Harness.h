@@ -20,19 +20,16 @@ namespace scenetest {
 class EventLog {
 public:
     void Add(const std::string& line) { lines_.push_back(line); }
-    std::string Text() const
-    {
+    std::string Text() const {
         std::string all;
-        for (const std::string& l : lines_)
-            all += (all.empty() ? "" : " ") + l;
+        for (const std::string& l : lines_) all += (all.empty() ? "" : " ") + l;
         return all;
     }
     void Clear() { lines_.clear(); }
     std::size_t Size() const { return lines_.size(); }
 
     // Wires the pointer and click slots of e to the log.
-    void Watch(scene::SceneElement& e)
-    {
+    void Watch(scene::SceneElement& e) {
         const std::string n = e.Name();
         e.OnMouseMove = [this, n](scene::SceneElement&, scene::TShiftState, int x, int y) { At(n, "move", x, y); };
         e.OnMouseDown = [this, n](scene::SceneElement&, scene::TMouseButton b, scene::TShiftState, int x, int y) {
@@ -45,16 +42,14 @@ public:
         e.OnDblClick = [this, n](scene::SceneElement&) { Add(n + ".dbl"); };
     }
     // Wires the enter and leave slots of e to the log.
-    void WatchHover(scene::SceneElement& e)
-    {
+    void WatchHover(scene::SceneElement& e) {
         const std::string n = e.Name();
         e.OnMouseEnter = [this, n](scene::SceneElement&) { Add(n + ".enter"); };
         e.OnMouseLeave = [this, n](scene::SceneElement&) { Add(n + ".leave"); };
     }
 
 private:
-    void At(const std::string& n, const char* what, int x, int y)
-    {
+    void At(const std::string& n, const char* what, int x, int y) {
         Add(n + "." + what + "(" + std::to_string(x) + "," + std::to_string(y) + ")");
     }
     std::vector<std::string> lines_;
@@ -65,16 +60,13 @@ private:
 class Probe : public scene::SceneElement {
 public:
     Probe(scene::Form& owner, std::string name, scene::TRect r, scene::TColor color = scene::clRed)
-        : SceneElement(owner, std::move(name), r.Width, r.Height), color_(color)
-    {
+        : SceneElement(owner, std::move(name), r.Width, r.Height), color_(color) {
         SetBounds(r.Left, r.Top, r.Width, r.Height);
     }
     bool IsWindowed() const override { return false; }
-    void Paint(scene::Painter& painter) override
-    {
+    void Paint(scene::Painter& painter) override {
         ++paints;
-        if (painter.Visible(watch))
-            watchedPainted = true;
+        if (painter.Visible(watch)) watchedPainted = true;
         painter.FillRect({0, 0, Width(), Height()}, color_);
     }
     int paints = 0;
@@ -86,25 +78,20 @@ private:
 };
 
 // 0x00BBGGRR as the Rgb the headless frame reports.
-inline scene::Rgb RgbOf(scene::TColor c)
-{
-    return scene::ResolveColor(c);
-}
+inline scene::Rgb RgbOf(scene::TColor c) { return scene::ResolveColor(c); }
 
 struct Harness {
     platform::HeadlessPlatform platform;
     scene::Application app{platform, "/opt/games/SWOOPY.EXE"};
     scene::Form form{app, "Form1"};
 
-    Harness()
-    {
+    Harness() {
         form.ClientWidth = 400;
         form.ClientHeight = 300;
         form.Cursor = scene::TCursor::crHandPoint;
     }
     // Loads, shows and runs the first repaint.
-    void Start()
-    {
+    void Start() {
         form.LoadAll();
         form.Show();
         app.RunFor(0);

@@ -17,8 +17,7 @@ using namespace scene;
 
 constexpr double kForever = std::numeric_limits<double>::infinity();
 
-WindowOptions Options(const std::string& title, bool dialog = false)
-{
+WindowOptions Options(const std::string& title, bool dialog = false) {
     WindowOptions s;
     s.title = title;
     s.clientWidth = 8;
@@ -27,8 +26,7 @@ WindowOptions Options(const std::string& title, bool dialog = false)
     return s;
 }
 
-TEST(HeadlessClock, WaitingMovesToTheNextEventOrTheDeadlineAndPollingNever)
-{
+TEST(HeadlessClock, WaitingMovesToTheNextEventOrTheDeadlineAndPollingNever) {
     HeadlessPlatform p;
     InputEvent ev;
     EXPECT_EQ(p.NowMs(), 0.0);
@@ -52,8 +50,7 @@ TEST(HeadlessClock, WaitingMovesToTheNextEventOrTheDeadlineAndPollingNever)
     EXPECT_EQ(ev.key, 'q');
 }
 
-TEST(HeadlessInput, EventsComeInTimeOrderAndQueuedMotionCollapses)
-{
+TEST(HeadlessInput, EventsComeInTimeOrderAndQueuedMotionCollapses) {
     HeadlessPlatform p;
     auto main = p.CreateWindow(Options("main"));
     p.ScriptAt(50);
@@ -61,7 +58,7 @@ TEST(HeadlessInput, EventsComeInTimeOrderAndQueuedMotionCollapses)
     p.ScriptAt(10);
     p.MouseMove(1, 1);
     p.MouseMove(2, 2);
-    p.MouseMove(3, 3, 7);   // another window: kept apart
+    p.MouseMove(3, 3, 7);  // another window: kept apart
     p.MouseMove(4, 4);
     InputEvent ev;
     std::string seen;
@@ -73,8 +70,7 @@ TEST(HeadlessInput, EventsComeInTimeOrderAndQueuedMotionCollapses)
     EXPECT_EQ(seen, "0@1:2 0@7:3 0@1:4 1@1:5 2@1:5 ");
 }
 
-TEST(HeadlessWindows, AddressesResolveWhenTakenAndRecordsOutliveTheWindow)
-{
+TEST(HeadlessWindows, AddressesResolveWhenTakenAndRecordsOutliveTheWindow) {
     HeadlessPlatform p;
     p.Key(kReturn, 0, platform::kTopDialog);
     auto main = p.CreateWindow(Options("main"));
@@ -91,8 +87,7 @@ TEST(HeadlessWindows, AddressesResolveWhenTakenAndRecordsOutliveTheWindow)
     EXPECT_THROW(p.Window(3), std::out_of_range);
 }
 
-TEST(HeadlessWindows, FramePresentsCursorAndPicture)
-{
+TEST(HeadlessWindows, FramePresentsCursorAndPicture) {
     HeadlessPlatform p;
     auto w = p.CreateWindow(Options("main"));
     const FrameBuffer f = w->Frame();
@@ -117,22 +112,20 @@ TEST(HeadlessWindows, FramePresentsCursorAndPicture)
     std::remove(path.c_str());
 }
 
-TEST(HeadlessAudio, RendersWholeBlocksAsTheClockAdvancesUntilClosed)
-{
+TEST(HeadlessAudio, RendersWholeBlocksAsTheClockAdvancesUntilClosed) {
     HeadlessPlatform p;
     int calls = 0;
     auto out = p.OpenAudio([&calls](float* buf, int frames) {
         ++calls;
-        for (int i = 0; i < frames; ++i)
-            buf[i] = static_cast<float>(calls);
+        for (int i = 0; i < frames; ++i) buf[i] = static_cast<float>(calls);
     });
     EXPECT_EQ(out->Format().sampleRate, 22050);
     EXPECT_EQ(out->Format().channels, 1);
-    p.Advance(100);   // 2205 frames: eight whole blocks
+    p.Advance(100);  // 2205 frames: eight whole blocks
     EXPECT_EQ(calls, 8);
     ASSERT_EQ(p.RenderedAudio().size(), 8u * HeadlessPlatform::kAudioBlockFrames);
     EXPECT_EQ(p.RenderedAudio().back(), 8.0f);
-    p.Advance(12);   // 2469.6 frames: one more block is whole
+    p.Advance(12);  // 2469.6 frames: one more block is whole
     EXPECT_EQ(calls, 9);
     p.ClearRenderedAudio();
     out.reset();

@@ -13,13 +13,11 @@ using scenetest::Harness;
 
 class Keyboard : public ::testing::Test, public Harness {
 protected:
-    void Press(int key, unsigned mods = 0)
-    {
+    void Press(int key, unsigned mods = 0) {
         platform.Key(key, mods);
         app.RunFor(10);
     }
-    void Type(const std::string& utf8)
-    {
+    void Type(const std::string& utf8) {
         platform.Type(utf8);
         app.RunFor(10);
     }
@@ -33,8 +31,7 @@ protected:
     TEdit name{form, "name"};
     int starts = 0;
 
-    StartScreen()
-    {
+    StartScreen() {
         memo.SetBounds(0, 0, 300, 200);
         memo.SetTabOrder(5);
         memo.AddLine("");
@@ -52,8 +49,7 @@ protected:
     }
 };
 
-TEST_F(Keyboard, FirstFocusGoesToTheFirstFocusableInTabOrder)
-{
+TEST_F(Keyboard, FirstFocusGoesToTheFirstFocusableInTabOrder) {
     TButton hidden(form, "hidden");
     hidden.SetTabOrder(0);
     hidden.SetVisible(false);
@@ -73,8 +69,7 @@ TEST_F(Keyboard, FirstFocusGoesToTheFirstFocusableInTabOrder)
     EXPECT_EQ(form.FocusedControl(), &tieFirst);
 }
 
-TEST_F(StartScreen, TabCyclesForwardAndBackSkippingHiddenAndDisabled)
-{
+TEST_F(StartScreen, TabCyclesForwardAndBackSkippingHiddenAndDisabled) {
     EXPECT_EQ(form.FocusedControl(), &memo);
     Press(kTab);
     EXPECT_EQ(form.FocusedControl(), &name) << "the disabled Start is skipped";
@@ -90,8 +85,7 @@ TEST_F(StartScreen, TabCyclesForwardAndBackSkippingHiddenAndDisabled)
     EXPECT_EQ(form.FocusedControl(), &name);
 }
 
-TEST_F(StartScreen, EnterPressesTheDefaultButtonOnlyWhenItCanTakeTheFocus)
-{
+TEST_F(StartScreen, EnterPressesTheDefaultButtonOnlyWhenItCanTakeTheFocus) {
     platform.Click(320, 10);
     app.RunFor(10);
     ASSERT_EQ(form.FocusedControl(), &name);
@@ -109,8 +103,7 @@ TEST_F(StartScreen, EnterPressesTheDefaultButtonOnlyWhenItCanTakeTheFocus)
     EXPECT_EQ(starts, 1) << "a hidden default button ignores Enter";
 }
 
-TEST_F(StartScreen, EnterInThePanelBreaksTheLineAndPressesNothing)
-{
+TEST_F(StartScreen, EnterInThePanelBreaksTheLineAndPressesNothing) {
     start.SetEnabled(true);
     platform.Click(10, 10);
     app.RunFor(10);
@@ -122,8 +115,7 @@ TEST_F(StartScreen, EnterInThePanelBreaksTheLineAndPressesNothing)
     EXPECT_EQ(memo.Lines(), (std::vector<std::string>{"ab", "c"}));
 }
 
-TEST_F(StartScreen, AltLetterPressesTheButtonWhateverHasTheFocus)
-{
+TEST_F(StartScreen, AltLetterPressesTheButtonWhateverHasTheFocus) {
     platform.Click(320, 10);
     app.RunFor(10);
     Press('s', kmAlt);
@@ -135,8 +127,7 @@ TEST_F(StartScreen, AltLetterPressesTheButtonWhateverHasTheFocus)
     EXPECT_EQ(starts, 1);
 }
 
-TEST_F(StartScreen, LetterAlonePressesOnlyWhenTheFocusTakesNoCharacters)
-{
+TEST_F(StartScreen, LetterAlonePressesOnlyWhenTheFocusTakesNoCharacters) {
     start.SetEnabled(true);
     platform.Click(320, 10);
     app.RunFor(10);
@@ -151,8 +142,7 @@ TEST_F(StartScreen, LetterAlonePressesOnlyWhenTheFocusTakesNoCharacters)
     EXPECT_EQ(starts, 1);
 }
 
-TEST_F(StartScreen, FocusAndTextInputFollowTheControlThatTypes)
-{
+TEST_F(StartScreen, FocusAndTextInputFollowTheControlThatTypes) {
     EXPECT_TRUE(Window().textInput) << "the panel has the first focus";
     start.SetEnabled(true);
     form.SetFocus(&start);
@@ -169,8 +159,7 @@ TEST_F(StartScreen, FocusAndTextInputFollowTheControlThatTypes)
     EXPECT_EQ(name.Text().find('z'), std::string::npos);
 }
 
-TEST_F(StartScreen, DefaultFrameBelongsToTheFocusedButtonWhileOneHasFocus)
-{
+TEST_F(StartScreen, DefaultFrameBelongsToTheFocusedButtonWhileOneHasFocus) {
     TButton other(form, "other");
     other.SetBounds(310, 100, 80, 30);
     start.SetEnabled(true);

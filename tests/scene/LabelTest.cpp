@@ -105,7 +105,7 @@ TEST_F(LabelTest, UnchangedCaptionMarksNothing) {
 
 TEST_F(LabelTest, CentredTextWiderThanTheLabelIsCutOnBothSides) {
     const std::string name = "Wolfgang Amadeus Mozart";
-    TLabel& wide = MakeLabel(name, 10, 10);   // auto-sized: the whole name
+    TLabel& wide = MakeLabel(name, 10, 10);  // auto-sized: the whole name
     TLabel& cut = MakeLabel(name, 100, 60);
     cut.SetAutoSize(false);
     cut.SetAlignment(TAlignment::taCenter);
@@ -247,7 +247,7 @@ TEST(TextDrawing, KeptImagesMatchTextDrawnStraight) {
     }();
     const std::string text = "Time 30 $ & g\xE9";
     const TRect small{13, 7, 160, 30};
-    const TRect huge{13, 7, 1100, 1000};   // over a million layout pixels: never kept
+    const TRect huge{13, 7, 1100, 1000};  // over a million layout pixels: never kept
     const auto ground = [](TestFrame& f) {
         for (int y = 0; y < f.Height(); ++y)
             for (int x = 0; x < f.Width(); ++x)
@@ -367,7 +367,8 @@ TEST(LabelReadying, AReadiedCaptionShowsAsItWouldUnreadiedWithoutTextWork) {
             };
             const std::vector<std::uint32_t> drawn = shown(false), readied = shown(true);
             EXPECT_EQ(readied, drawn);
-            EXPECT_GT(std::count_if(drawn.begin(), drawn.end(), [](std::uint32_t p) { return p != Px(clSilver); }), 100);
+            EXPECT_GT(std::count_if(drawn.begin(), drawn.end(), [](std::uint32_t p) { return p != Px(clSilver); }),
+                      100);
         }
     }
 }

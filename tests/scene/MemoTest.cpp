@@ -57,14 +57,14 @@ TEST_F(MemoTest, EnterBreaksTheLineAtTheCaret) {
 }
 
 TEST_F(MemoTest, TypingAndDeletingAtTheCaret) {
-    memo.TextInput("Hi");   // into a panel with no lines
+    memo.TextInput("Hi");  // into a panel with no lines
     EXPECT_EQ(memo.Lines(), (Lines{"Hi"}));
     memo.TextInput("\xC3\xA9\x01");
     EXPECT_EQ(memo.Lines(), (Lines{"Hi\xE9"}));
     memo.KeyDown(kReturn, 0);
     memo.TextInput("x");
     memo.KeyDown(kHome, 0);
-    memo.KeyDown(kBackspace, 0);   // at the start of a line: joins it to the one above
+    memo.KeyDown(kBackspace, 0);  // at the start of a line: joins it to the one above
     EXPECT_EQ(memo.Lines(), (Lines{"Hi\xE9x"}));
     EXPECT_EQ(memo.CaretColumn(), 3);
     memo.KeyDown(kBackspace, 0);
@@ -111,7 +111,7 @@ TEST_F(MemoTest, LongLinesWrapAtTheWidthAndTheGroundIsWhite) {
     EXPECT_EQ(f.Count({210, 10, 110, 150}, Dark), 0) << "nothing right of the panel";
     EXPECT_EQ(f.At(100, 150), Px(clWhite));
     EXPECT_NE(f.At(10, 100), Px(clWhite)) << "the sunken edge";
-    const int line1 = 12;   // the caret stands at the start of the empty first line
+    const int line1 = 12;  // the caret stands at the start of the empty first line
     EXPECT_GE(focused.Count({14, line1, 2, line}, Dark), line - 4);
     EXPECT_EQ(f.Count({14, line1, 2, line}, Dark), 0);
 }
@@ -148,7 +148,7 @@ double ThreadCpuSeconds() {
 }  // namespace
 
 TEST_F(MemoTest, WrappingALineWithoutSpacesCostsInProportionToItsLength) {
-    const int width = 881;   // the introduction panel's text width
+    const int width = 881;  // the introduction panel's text width
     // Each text is new to the layout cache, so each is laid out afresh.
     char letter = 'a';
     const auto cost = [&](int length) {
@@ -161,7 +161,7 @@ TEST_F(MemoTest, WrappingALineWithoutSpacesCostsInProportionToItsLength) {
         }
         return best;
     };
-    cost(1000);   // fonts loaded and caches warm
+    cost(1000);  // fonts loaded and caches warm
     const double shortLine = cost(10000);
     const double longLine = cost(80000);
     // Eight times the length: about eight times the cost, where a cost growing with

@@ -11,9 +11,7 @@
 namespace painttest {
 
 // 0x00BBGGRR colour as the frame's 0x00RRGGBB pixel.
-constexpr std::uint32_t Px(scene::TColor c) {
-    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
+constexpr std::uint32_t Px(scene::TColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
 
 class TestFrame {
 public:
@@ -47,8 +45,6 @@ private:
 };
 
 // Dark enough to be ink of black text on a light ground.
-inline bool Dark(std::uint32_t p) {
-    return ((p >> 16) & 0xFF) < 96 && ((p >> 8) & 0xFF) < 96 && (p & 0xFF) < 96;
-}
+inline bool Dark(std::uint32_t p) { return ((p >> 16) & 0xFF) < 96 && ((p >> 8) & 0xFF) < 96 && (p & 0xFF) < 96; }
 
 }  // namespace painttest

@@ -88,7 +88,7 @@ TEST(PictureDrawing, ScalingRepeatsWholePixels) {
 }
 
 TEST(PictureDrawing, ShrinkingDropsWholeRowsAndColumns) {
-    Picture pic(BlockJpeg(4, 4, 16, kDark, kLight));   // 64 x 64
+    Picture pic(BlockJpeg(4, 4, 16, kDark, kLight));  // 64 x 64
     TestFrame frame(16, 16, clRed);
     {
         Painter painter(frame.Buffer());
@@ -102,7 +102,7 @@ TEST(PictureDrawing, ShrinkingDropsWholeRowsAndColumns) {
 }
 
 TEST(PictureDrawing, DecodedOnceAtFirstDrawAndRescaledOnResize) {
-    Picture pic(BlockJpeg(2, 1, 32, kDark, kLight));   // 64 x 32: dark left, light right
+    Picture pic(BlockJpeg(2, 1, 32, kDark, kLight));  // 64 x 32: dark left, light right
     TestFrame frame(100, 100, clWhite);
     {
         Painter painter(frame.Buffer());
@@ -132,14 +132,15 @@ TEST(PictureDrawing, DecodedOnceAtFirstDrawAndRescaledOnResize) {
 // clipped or not, is what a picture of its own would draw there, however they
 // alternate.
 TEST(PictureDrawing, OnePictureAtTwoSizesDrawsEachRight) {
-    const std::vector<std::uint8_t> jpeg = BlockJpeg(3, 2, 8, kDark, kLight);   // 24 x 16
+    const std::vector<std::uint8_t> jpeg = BlockJpeg(3, 2, 8, kDark, kLight);  // 24 x 16
     Picture shared(jpeg.data(), jpeg.size());
     const TRect natural{3, 5, 24, 16}, stretched{40, 2, 37, 29}, wider{5, 22, 30, 15};
     const TRect clips[] = {{0, 0, 80, 40}, {10, 8, 50, 20}};
     for (int round = 0; round < 3; ++round) {
         for (const TRect& box : {natural, stretched, wider}) {
             for (const TRect& clip : clips) {
-                SCOPED_TRACE(testing::Message() << "round " << round << ", box at " << box.Left << ", clip at " << clip.Left);
+                SCOPED_TRACE(testing::Message()
+                             << "round " << round << ", box at " << box.Left << ", clip at " << clip.Left);
                 Picture own(jpeg.data(), jpeg.size());
                 TestFrame got(80, 40, clRed), want(80, 40, clRed);
                 for (auto [frame, picture] : {std::pair{&got, &shared}, std::pair{&want, &own}}) {
@@ -154,7 +155,7 @@ TEST(PictureDrawing, OnePictureAtTwoSizesDrawsEachRight) {
 }
 
 TEST(PictureDrawing, NaturalSizeAndClipping) {
-    Picture pic(BlockJpeg(2, 2, 8, kDark, kLight));   // 16 x 16
+    Picture pic(BlockJpeg(2, 2, 8, kDark, kLight));  // 16 x 16
     TestFrame frame(40, 40, clWhite);
     {
         Painter painter(frame.Buffer());
@@ -190,7 +191,7 @@ TEST_F(ImageTest, WhereThePictureLandsInTheElement) {
     EXPECT_EQ(image.Width(), 105);
     EXPECT_EQ(image.Height(), 105);
     EXPECT_EQ(image.DestRect(), (TRect{})) << "no picture, nothing to draw";
-    image.SetPicture(Blocks(4, 2, 20));   // 80 x 40
+    image.SetPicture(Blocks(4, 2, 20));  // 80 x 40
     image.SetBounds(0, 0, 100, 100);
     EXPECT_EQ(image.DestRect(), (TRect{0, 0, 80, 40})) << "natural size at the top left";
     image.SetCenter(true);
@@ -218,7 +219,7 @@ TEST_F(ImageTest, StretchedPictureCoversItsElementAndFollowsItsSize) {
     EXPECT_EQ(f.At(80, 20), painttest::Px(clSilver));
     EXPECT_EQ(f.At(20, 60), painttest::Px(clSilver));
 
-    image.SetBounds(20, 20, 30, 30);   // the bonus pictures shrink this way
+    image.SetBounds(20, 20, 30, 30);  // the bonus pictures shrink this way
     f = Compose();
     EXPECT_TRUE(Near(f.At(49, 49), kDark));
     EXPECT_TRUE(Near(f.At(49, 20), kLight));
@@ -259,7 +260,7 @@ TEST_F(ImageTest, PicturesAheadAreDecodedAfterTheFirstFrameAtTheirDrawnSize) {
     EXPECT_FALSE(hidden->Decoded()) << "nothing before the first frame";
     form.LoadAll();
     form.Show();
-    app.RunFor(0);   // the loop presents the first frame, then starts the decoding
+    app.RunFor(0);  // the loop presents the first frame, then starts the decoding
     form.WaitForPicturesAhead();
     ASSERT_TRUE(hidden->Decoded());
     ASSERT_TRUE(second->Decoded());
@@ -293,7 +294,7 @@ TEST(Picture, ADrawDuringADecodeAheadWaitsForItsPixels) {
 // quarter and eighth sizes that still covers the box, showing the same picture,
 // and larger again when asked.
 TEST(Picture, DecodesOnlyAsLargeAsItIsDrawn) {
-    Picture pic(BlockJpeg(8, 8, 64, kDark, kLight));   // 512 x 512, blocks of 64
+    Picture pic(BlockJpeg(8, 8, 64, kDark, kLight));  // 512 x 512, blocks of 64
     const Picture::Decoding small = pic.PixelsForSize(60, 60);
     EXPECT_EQ(small.width, 64);
     EXPECT_EQ(small.height, 64);
@@ -305,7 +306,8 @@ TEST(Picture, DecodesOnlyAsLargeAsItIsDrawn) {
     const Picture::Decoding wider = pic.PixelsForSize(200, 100);
     EXPECT_EQ(wider.width, 256);
     EXPECT_EQ(wider.height, 256);
-    EXPECT_EQ(pic.PixelsForSize(300, 100).width, 512) << "five eighths would cover it, but decode slower than the whole";
+    EXPECT_EQ(pic.PixelsForSize(300, 100).width, 512)
+        << "five eighths would cover it, but decode slower than the whole";
     EXPECT_EQ(pic.PixelsForSize(2000, 2000).width, 512) << "never beyond the full size";
     EXPECT_EQ(pic.Pixels().size(), 512u * 512u);
 }
@@ -313,15 +315,13 @@ TEST(Picture, DecodesOnlyAsLargeAsItIsDrawn) {
 // Whichever size a picture is first drawn at, the copy drawn at each size must
 // be, pixel for pixel, the copy made from a decode for that size alone.
 TEST(Picture, ACopyIsTheSameWhicheverSizeCameFirst) {
-    const std::vector<std::uint8_t> jpeg = BlockJpeg(7, 5, 24, kDark, kLight);   // 168 x 120
-    const struct {
-        int width, height;
-    } sizes[] = {{100, 100}, {37, 29}, {168, 7}, {300, 250}, {84, 60}, {1, 1}};
+    const std::vector<std::uint8_t> jpeg = BlockJpeg(7, 5, 24, kDark, kLight);  // 168 x 120
+    const struct { int width, height; } sizes[] = {{100, 100}, {37, 29}, {168, 7}, {300, 250}, {84, 60}, {1, 1}};
     for (const auto first : sizes) {
         Picture straight(jpeg.data(), jpeg.size());
         for (const auto size : {first, sizes[0], sizes[3], first}) {
-            SCOPED_TRACE(testing::Message() << "first " << first.width << "x" << first.height << ", then "
-                                            << size.width << "x" << size.height);
+            SCOPED_TRACE(testing::Message() << "first " << first.width << "x" << first.height << ", then " << size.width
+                                            << "x" << size.height);
             Picture whole(jpeg.data(), jpeg.size());
             whole.PixelsForSize(size.width, size.height);
             const Picture::Decoding want = whole.PixelsAt(size.width, size.height);

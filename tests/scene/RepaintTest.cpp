@@ -18,17 +18,14 @@ using scenetest::RgbOf;
 
 class Repaint : public ::testing::Test, public Harness {
 protected:
-    bool Covered(const TRect& r) const
-    {
+    bool Covered(const TRect& r) const {
         for (const TRect& d : form.DirtyRegion())
-            if (d.Intersect(r) == r)
-                return true;
+            if (d.Intersect(r) == r) return true;
         return false;
     }
 };
 
-TEST_F(Repaint, SettingAValueItAlreadyHasMarksNothing)
-{
+TEST_F(Repaint, SettingAValueItAlreadyHasMarksNothing) {
     TShape tile(form, "tile");
     tile.SetBounds(10, 10, 65, 65);
     tile.SetBrushColor(clRed);
@@ -39,14 +36,13 @@ TEST_F(Repaint, SettingAValueItAlreadyHasMarksNothing)
     tile.SetVisible(true);
     tile.SetEnabled(true);
     tile.SetBrushColor(clRed);
-    form.SendToBack(tile);   // already at the bottom
+    form.SendToBack(tile);  // already at the bottom
     EXPECT_FALSE(form.NeedsRepaint());
     app.RunFor(100);
     EXPECT_EQ(Window().presents, presents);
 }
 
-TEST_F(Repaint, MovingMarksOldAndNewRectangleAndShowsOnlyThat)
-{
+TEST_F(Repaint, MovingMarksOldAndNewRectangleAndShowsOnlyThat) {
     Probe a(form, "a", {10, 10, 20, 20});
     Probe far(form, "far", {300, 200, 20, 20}, clBlue);
     Start();
@@ -61,8 +57,7 @@ TEST_F(Repaint, MovingMarksOldAndNewRectangleAndShowsOnlyThat)
     EXPECT_EQ(Pixel(45, 15), RgbOf(clRed));
 }
 
-TEST_F(Repaint, HidingMarksTheRectangleAndAHiddenElementIsNotDrawn)
-{
+TEST_F(Repaint, HidingMarksTheRectangleAndAHiddenElementIsNotDrawn) {
     Probe a(form, "a", {10, 10, 20, 20});
     Start();
     a.SetVisible(false);
@@ -71,28 +66,26 @@ TEST_F(Repaint, HidingMarksTheRectangleAndAHiddenElementIsNotDrawn)
     app.RunFor(0);
     EXPECT_EQ(a.paints, paints);
     EXPECT_EQ(Pixel(15, 15), RgbOf(form.Color));
-    a.SetLeft(100);   // changes while hidden need no repaint
+    a.SetLeft(100);  // changes while hidden need no repaint
     EXPECT_FALSE(form.NeedsRepaint());
     a.SetVisible(true);
     app.RunFor(0);
     EXPECT_EQ(Pixel(105, 15), RgbOf(clRed));
 }
 
-TEST_F(Repaint, ElementsOutsideTheClientAreaCostNothing)
-{
+TEST_F(Repaint, ElementsOutsideTheClientAreaCostNothing) {
     Probe above(form, "above", {100, -120, 60, 60});
     Start();
     EXPECT_EQ(above.paints, 0);
     above.SetTop(-80);
     EXPECT_FALSE(form.NeedsRepaint());
-    above.SetTop(-30);   // partly inside now
+    above.SetTop(-30);  // partly inside now
     app.RunFor(0);
     EXPECT_EQ(above.paints, 1);
     EXPECT_EQ(Pixel(120, 0), RgbOf(clRed));
 }
 
-TEST_F(Repaint, LaterElementsCoverEarlierOnesAndWindowedOnesCoverAll)
-{
+TEST_F(Repaint, LaterElementsCoverEarlierOnesAndWindowedOnesCoverAll) {
     Probe bottom(form, "bottom", {0, 0, 100, 100}, clRed);
     Probe top(form, "top", {50, 50, 100, 100}, clBlue);
     Start();
@@ -106,15 +99,14 @@ TEST_F(Repaint, LaterElementsCoverEarlierOnesAndWindowedOnesCoverAll)
 
     TButton button(form, "button");
     button.SetBounds(60, 60, 30, 30);
-    TShape made(form, "made");   // made after the button, still beneath it
+    TShape made(form, "made");  // made after the button, still beneath it
     made.SetBounds(60, 60, 30, 30);
     made.SetBrushColor(clLime);
     app.RunFor(0);
     EXPECT_NE(Pixel(75, 75), RgbOf(clLime));
 }
 
-TEST_F(Repaint, RunTimeShapesGoOnTopAndSendToBackKeepsTheOthersInOrder)
-{
+TEST_F(Repaint, RunTimeShapesGoOnTopAndSendToBackKeepsTheOthersInOrder) {
     Probe a(form, "a", {0, 0, 10, 10});
     Probe b(form, "b", {0, 0, 10, 10});
     TShape& made = form.MakeShape();
@@ -129,8 +121,7 @@ TEST_F(Repaint, RunTimeShapesGoOnTopAndSendToBackKeepsTheOthersInOrder)
 // Elements come and go while the game runs (the bonus pictures, the run-time
 // shapes): one destroyed after it was drawn leaves the rest drawn and moved
 // where they are.
-TEST_F(Repaint, AnElementDestroyedAfterItWasDrawnLeavesTheOthersInTheirPlaces)
-{
+TEST_F(Repaint, AnElementDestroyedAfterItWasDrawnLeavesTheOthersInTheirPlaces) {
     auto gone = std::make_unique<Probe>(form, "gone", TRect{10, 10, 20, 20}, clBlue);
     Probe a(form, "a", {50, 10, 20, 20}, clRed);
     Probe b(form, "b", {90, 10, 20, 20}, clLime);
@@ -147,8 +138,7 @@ TEST_F(Repaint, AnElementDestroyedAfterItWasDrawnLeavesTheOthersInTheirPlaces)
     EXPECT_EQ(Pixel(55, 45), RgbOf(clRed));
 }
 
-TEST_F(Repaint, ExposedWindowIsPresentedWhole)
-{
+TEST_F(Repaint, ExposedWindowIsPresentedWhole) {
     Probe a(form, "a", {10, 10, 20, 20});
     Start();
     platform.Expose();
@@ -156,20 +146,18 @@ TEST_F(Repaint, ExposedWindowIsPresentedWhole)
     EXPECT_EQ(Window().lastPresented, (std::vector<TRect>{form.ClientRect()}));
 }
 
-TEST(DirtyRegion, NearbyMarksMergeAndScatteredOnesStaySeparate)
-{
+TEST(DirtyRegion, NearbyMarksMergeAndScatteredOnesStaySeparate) {
     Harness h;
     h.form.InvalidateRect({0, 0, 10, 10});
     h.form.InvalidateRect({5, 5, 10, 10});
     EXPECT_EQ(h.form.DirtyRegion(), (std::vector<TRect>{{0, 0, 15, 15}}));
     h.form.InvalidateRect({300, 200, 10, 10});
     EXPECT_EQ(h.form.DirtyRegion().size(), 2u);
-    h.form.InvalidateRect({2, 2, 3, 3});   // inside what is marked
+    h.form.InvalidateRect({2, 2, 3, 3});  // inside what is marked
     EXPECT_EQ(h.form.DirtyRegion().size(), 2u);
-    h.form.InvalidateRect({-50, -50, 20, 20});   // wholly outside the client area
+    h.form.InvalidateRect({-50, -50, 20, 20});  // wholly outside the client area
     EXPECT_EQ(h.form.DirtyRegion().size(), 2u);
-    for (int i = 0; i < 40; ++i)
-        h.form.InvalidateRect({(i % 8) * 50, (i / 8) * 60, 2, 2});
+    for (int i = 0; i < 40; ++i) h.form.InvalidateRect({(i % 8) * 50, (i / 8) * 60, 2, 2});
     EXPECT_LE(h.form.DirtyRegion().size(), 24u) << "the region stays a short list";
 }
 
@@ -179,8 +167,7 @@ TEST(DirtyRegion, NearbyMarksMergeAndScatteredOnesStaySeparate)
 // figure, a picture or a text panel over the marked area hides what lies below;
 // a round figure's corners, a hidden cover or an area reaching past the cover do
 // not, and between scales the cover's own edge pixels do not count.
-TEST(Covering, WhatAnOpaqueElementHidesIsNotPainted)
-{
+TEST(Covering, WhatAnOpaqueElementHidesIsNotPainted) {
     struct Case {
         const char* what;
         double scale;
@@ -188,7 +175,7 @@ TEST(Covering, WhatAnOpaqueElementHidesIsNotPainted)
         bool shown;
         TRect marked;
         bool belowPainted;
-        TColor seen;   // 2 pixels into the marked area
+        TColor seen;  // 2 pixels into the marked area
     };
     const Case cases[] = {
         {"rectangle over the area", 1, TShapeType::stRectangle, true, {20, 20, 20, 20}, false, clBlue},
@@ -225,11 +212,10 @@ TEST(Covering, WhatAnOpaqueElementHidesIsNotPainted)
 
 // A text panel hides what lies below it; what reaches out from under it is
 // painted there only, not under the panel again.
-TEST(Covering, ATextPanelHidesTheGraphicElementsBelowIt)
-{
+TEST(Covering, ATextPanelHidesTheGraphicElementsBelowIt) {
     scenetest::Harness h;
     Probe below(h.form, "below", {10, 10, 150, 150}, clRed);
-    below.watch = {20, 20, 10, 10};   // under the panel
+    below.watch = {20, 20, 10, 10};  // under the panel
     TMemo panel(h.form, "panel");
     panel.SetBounds(0, 0, 120, 120);
     h.Start();
@@ -239,7 +225,7 @@ TEST(Covering, ATextPanelHidesTheGraphicElementsBelowIt)
     h.app.RunFor(0);
     EXPECT_EQ(below.paints, 0);
     EXPECT_EQ(h.Pixel(30, 30), RgbOf(clWindow));
-    h.form.InvalidateRect({0, 0, 140, 140});   // reaches out past the panel
+    h.form.InvalidateRect({0, 0, 140, 140});  // reaches out past the panel
     h.app.RunFor(0);
     EXPECT_GT(below.paints, 0);
     EXPECT_FALSE(below.watchedPainted);
@@ -251,8 +237,7 @@ TEST(Covering, ATextPanelHidesTheGraphicElementsBelowIt)
 // frame composed from the marked areas alone is the frame composed whole, when
 // figures overlap and move top first or bottom first, one moves twice in a
 // frame, or one changes colour as it moves.
-TEST(Covering, MovingFiguresLeaveTheFrameAsAWholeRepaintWouldDrawIt)
-{
+TEST(Covering, MovingFiguresLeaveTheFrameAsAWholeRepaintWouldDrawIt) {
     for (const double scale : {1.0, 1.25, 1.5, 2.0}) {
         SCOPED_TRACE(scale);
         scenetest::Harness h;
@@ -285,8 +270,7 @@ TEST(Covering, MovingFiguresLeaveTheFrameAsAWholeRepaintWouldDrawIt)
             std::vector<Rgb> pixels;
             pixels.reserve(static_cast<std::size_t>(width) * height);
             for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x)
-                    pixels.push_back(h.Pixel(x, y));
+                for (int x = 0; x < width; ++x) pixels.push_back(h.Pixel(x, y));
             return pixels;
         };
         for (int step = 1; step <= 24; ++step) {
@@ -300,12 +284,10 @@ TEST(Covering, MovingFiguresLeaveTheFrameAsAWholeRepaintWouldDrawIt)
                 } else {
                     m.SetBounds(m.Left() + dx, m.Top() + static_cast<int>(i) - 2, m.Width(), m.Height());
                 }
-                if (i == 2 && step % 5 == 0)
-                    m.SetBrushColor(m.BrushColor() == clLime ? clOlive : clLime);
+                if (i == 2 && step % 5 == 0) m.SetBrushColor(m.BrushColor() == clLime ? clOlive : clLime);
             }
             h.app.RunFor(0);
-            if (step % 6)
-                continue;
+            if (step % 6) continue;
             const std::vector<Rgb> marked = frame();
             h.form.InvalidateAll();
             h.app.RunFor(0);
@@ -317,8 +299,7 @@ TEST(Covering, MovingFiguresLeaveTheFrameAsAWholeRepaintWouldDrawIt)
 // With no single cover, the window's colour is filled in only where no opaque
 // element lies: a shape hidden across two tiles and the gap between them leaves
 // the gap in the window's colour and the tiles whole, at scale 1 and between scales.
-TEST(Covering, TheWindowColourFillsOnlyTheGapsBetweenCovers)
-{
+TEST(Covering, TheWindowColourFillsOnlyTheGapsBetweenCovers) {
     for (const double scale : {1.0, 1.5}) {
         SCOPED_TRACE(scale);
         scenetest::Harness h;
@@ -337,7 +318,7 @@ TEST(Covering, TheWindowColourFillsOnlyTheGapsBetweenCovers)
         EXPECT_EQ(h.Pixel(s.ToDevice(40), s.ToDevice(50)), RgbOf(clBlue));
         EXPECT_EQ(h.Pixel(s.ToDevice(55), s.ToDevice(50)), RgbOf(h.form.Color));
         EXPECT_EQ(h.Pixel(s.ToDevice(51), s.ToDevice(41)), RgbOf(h.form.Color));
-        EXPECT_EQ(h.Pixel(s.ToDevice(59), s.ToDevice(59)) , RgbOf(h.form.Color));
+        EXPECT_EQ(h.Pixel(s.ToDevice(59), s.ToDevice(59)), RgbOf(h.form.Color));
         EXPECT_EQ(h.Pixel(s.ToDevice(70), s.ToDevice(50)), RgbOf(clLime));
     }
 }

@@ -121,10 +121,8 @@ TEST(RoundDrawing, AClippedFigureKeepsEveryPixelOfTheWholeOne) {
         int penWidth;
     };
     const Case cases[] = {
-        {"round rect", 1, false, {3, 4, 65, 65}, 1},
-        {"round rect, wide pen", 1, false, {3, 4, 49, 41}, 5},
-        {"circle", 1, true, {3, 4, 60, 60}, 1},
-        {"round rect at 1.5", 1.5, false, {3, 4, 33, 33}, 1},
+        {"round rect", 1, false, {3, 4, 65, 65}, 1}, {"round rect, wide pen", 1, false, {3, 4, 49, 41}, 5},
+        {"circle", 1, true, {3, 4, 60, 60}, 1},      {"round rect at 1.5", 1.5, false, {3, 4, 33, 33}, 1},
         {"circle at 2", 2, true, {3, 4, 41, 41}, 2},
     };
     for (const Case& c : cases) {
@@ -150,8 +148,7 @@ TEST(RoundDrawing, AClippedFigureKeepsEveryPixelOfTheWholeOne) {
             }
             int wrong = 0;
             for (int y = 0; y < 160; ++y)
-                for (int x = 0; x < 160; ++x)
-                    wrong += cut.At(x, y) != (clip.Contains(x, y) ? whole.At(x, y) : kSilver);
+                for (int x = 0; x < 160; ++x) wrong += cut.At(x, y) != (clip.Contains(x, y) ? whole.At(x, y) : kSilver);
             EXPECT_EQ(wrong, 0) << c.what << ", clip at " << clip.Left << "," << clip.Top;
         }
     }
@@ -169,11 +166,11 @@ TEST(PainterState, TranslateAndClipNestAndRestore) {
         painter.Save();
         painter.Translate(5, 0);
         painter.ClipRect({0, 0, 5, 100});
-        painter.FillRect({-100, -100, 300, 300}, clRed);   // lands on x 15..19, y 10..29
+        painter.FillRect({-100, -100, 300, 300}, clRed);  // lands on x 15..19, y 10..29
         painter.Restore();
-        painter.DrawRoundRect({10, 10, 30, 30}, 8, 8, clBlack, 1, clWhite);   // cut at 30, 30
+        painter.DrawRoundRect({10, 10, 30, 30}, 8, 8, clBlack, 1, clWhite);  // cut at 30, 30
         painter.Restore();
-        painter.FillRect({45, 45, 10, 10}, clBlue);   // cut by the frame
+        painter.FillRect({45, 45, 10, 10}, clBlue);  // cut by the frame
         EXPECT_FALSE(painter.Visible({50, 0, 10, 10}));
     }
     EXPECT_EQ(frame.CountNot({15, 10, 5, 10}, kRed), 0);
@@ -296,8 +293,7 @@ TEST_F(ShapeElementTest, EqualSidesLookTheSameInBothKinds) {
     Start();
     const TestFrame f = Compose();
     for (int y = 0; y < 65; ++y)
-        for (int x = 0; x < 65; ++x)
-            ASSERT_EQ(f.At(x, y), f.At(100 + x, y)) << "at " << x << "," << y;
+        for (int x = 0; x < 65; ++x) ASSERT_EQ(f.At(x, y), f.At(100 + x, y)) << "at " << x << "," << y;
     EXPECT_EQ(f.At(0, 0), kSilver) << "a round corner shows the ground";
     EXPECT_EQ(f.At(32, 0), kBlack);
 }

@@ -17,14 +17,12 @@ using scenetest::Probe;
 class Timers : public ::testing::Test, public Harness {
 protected:
     std::vector<double> ticks;
-    TTimerEvent Recorder()
-    {
+    TTimerEvent Recorder() {
         return [this](TTimer&) { ticks.push_back(platform.NowMs()); };
     }
 };
 
-TEST(TimerPeriod, IntervalsRiseToTenMsAndRoundUpToWholeBeats)
-{
+TEST(TimerPeriod, IntervalsRiseToTenMsAndRoundUpToWholeBeats) {
     EXPECT_DOUBLE_EQ(TTimer::PeriodMs(0), 15.625);
     EXPECT_DOUBLE_EQ(TTimer::PeriodMs(1), 15.625);
     EXPECT_DOUBLE_EQ(TTimer::PeriodMs(10), 15.625);
@@ -35,8 +33,7 @@ TEST(TimerPeriod, IntervalsRiseToTenMsAndRoundUpToWholeBeats)
     EXPECT_DOUBLE_EQ(TTimer::PeriodMs(1001), 1015.625);
 }
 
-TEST_F(Timers, ArmedExactlyWithIntervalEnabledAndHandlerOnceLoaded)
-{
+TEST_F(Timers, ArmedExactlyWithIntervalEnabledAndHandlerOnceLoaded) {
     TTimer t(form, "t");
     t.SetInterval(1);
     EXPECT_FALSE(t.Armed()) << "no handler";
@@ -57,8 +54,7 @@ TEST_F(Timers, ArmedExactlyWithIntervalEnabledAndHandlerOnceLoaded)
     EXPECT_FALSE(t.Armed());
 }
 
-TEST_F(Timers, OneMsTimerTicks64TimesASecond)
-{
+TEST_F(Timers, OneMsTimerTicks64TimesASecond) {
     TTimer t(form, "t");
     t.SetInterval(1);
     t.SetOnTimer(Recorder());
@@ -69,8 +65,7 @@ TEST_F(Timers, OneMsTimerTicks64TimesASecond)
     EXPECT_DOUBLE_EQ(ticks.back(), 1000.0);
 }
 
-TEST_F(Timers, HundredMsTimerTicksEvery109AndAThirdMs)
-{
+TEST_F(Timers, HundredMsTimerTicksEvery109AndAThirdMs) {
     TTimer t(form, "t");
     t.SetInterval(100);
     t.SetOnTimer(Recorder());
@@ -79,8 +74,7 @@ TEST_F(Timers, HundredMsTimerTicksEvery109AndAThirdMs)
     EXPECT_EQ(ticks, (std::vector<double>{109.375, 218.75, 328.125, 437.5}));
 }
 
-TEST_F(Timers, EnablingAnEnabledTimerKeepsItsPeriodButReEnablingRestartsIt)
-{
+TEST_F(Timers, EnablingAnEnabledTimerKeepsItsPeriodButReEnablingRestartsIt) {
     TTimer t(form, "t");
     t.SetOnTimer(Recorder());
     form.LoadAll();
@@ -89,24 +83,22 @@ TEST_F(Timers, EnablingAnEnabledTimerKeepsItsPeriodButReEnablingRestartsIt)
     app.RunFor(500);
     EXPECT_EQ(ticks, (std::vector<double>{1000.0}));
     t.SetEnabled(false);
-    t.SetEnabled(true);   // at 1100
+    t.SetEnabled(true);  // at 1100
     app.RunFor(1500);
     EXPECT_EQ(ticks, (std::vector<double>{1000.0, 2100.0}));
-    t.SetInterval(1000);   // the same value: no restart
-    t.SetInterval(500);    // at 2600
+    t.SetInterval(1000);  // the same value: no restart
+    t.SetInterval(500);   // at 2600
     app.RunFor(600);
     EXPECT_EQ(ticks, (std::vector<double>{1000.0, 2100.0, 3100.0}));
 }
 
-TEST_F(Timers, LongHandlerGetsOneLateTickAndNoBurst)
-{
+TEST_F(Timers, LongHandlerGetsOneLateTickAndNoBurst) {
     TTimer t(form, "t");
     t.SetInterval(1);
     bool first = true;
     t.SetOnTimer([&](TTimer&) {
         ticks.push_back(platform.NowMs());
-        if (first)
-            platform.Advance(100);   // a handler that takes 100 ms
+        if (first) platform.Advance(100);  // a handler that takes 100 ms
         first = false;
     });
     form.LoadAll();
@@ -119,8 +111,7 @@ TEST_F(Timers, LongHandlerGetsOneLateTickAndNoBurst)
     EXPECT_EQ(ticks.size(), 4u);
 }
 
-TEST_F(Timers, HandlerIsNeverEnteredAgainWhileItRuns)
-{
+TEST_F(Timers, HandlerIsNeverEnteredAgainWhileItRuns) {
     TTimer t(form, "t");
     t.SetInterval(1);
     int depth = 0;
@@ -130,8 +121,7 @@ TEST_F(Timers, HandlerIsNeverEnteredAgainWhileItRuns)
         ++calls;
         ++depth;
         deepest = std::max(deepest, depth);
-        if (calls == 1)
-            app.RunFor(100);   // a loop inside the handler runs while the timer comes due again
+        if (calls == 1) app.RunFor(100);  // a loop inside the handler runs while the timer comes due again
         --depth;
     });
     form.LoadAll();
@@ -140,8 +130,7 @@ TEST_F(Timers, HandlerIsNeverEnteredAgainWhileItRuns)
     EXPECT_GT(calls, 1);
 }
 
-TEST_F(Timers, ArmingBeyondTheLimitFailsAndLeavesTheTimerDisarmed)
-{
+TEST_F(Timers, ArmingBeyondTheLimitFailsAndLeavesTheTimerDisarmed) {
     app.SetTimerLimit(2);
     TTimer a(form, "a"), b(form, "b"), c(form, "c");
     for (TTimer* t : {&a, &b, &c}) {
@@ -164,8 +153,7 @@ TEST_F(Timers, ArmingBeyondTheLimitFailsAndLeavesTheTimerDisarmed)
     EXPECT_TRUE(c.Armed());
 }
 
-TEST_F(Timers, TimerLimitErrorFromAHandlerGoesToTheErrorBox)
-{
+TEST_F(Timers, TimerLimitErrorFromAHandlerGoesToTheErrorBox) {
     app.SetTimerLimit(1);
     TTimer a(form, "a"), b(form, "b");
     a.SetOnTimer(Recorder());
@@ -177,8 +165,7 @@ TEST_F(Timers, TimerLimitErrorFromAHandlerGoesToTheErrorBox)
     button.OnClick = [&](SceneElement&) { b.SetEnabled(true); };
     platform.Click(10, 10);
     platform.WhenIdle = [&] {
-        if (app.OpenErrorBox())
-            platform.Key(kReturn, 0, platform::kTopDialog);
+        if (app.OpenErrorBox()) platform.Key(kReturn, 0, platform::kTopDialog);
     };
     app.RunFor(100);
     ASSERT_EQ(app.ShownBoxes().size(), 1u);
@@ -186,8 +173,7 @@ TEST_F(Timers, TimerLimitErrorFromAHandlerGoesToTheErrorBox)
     EXPECT_FALSE(b.Armed());
 }
 
-TEST_F(Timers, DestroyedTimerStopsTicking)
-{
+TEST_F(Timers, DestroyedTimerStopsTicking) {
     auto t = std::make_unique<TTimer>(form, "t");
     t->SetInterval(1);
     t->SetOnTimer(Recorder());

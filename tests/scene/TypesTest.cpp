@@ -16,8 +16,7 @@ using scenetest::Probe;
 constexpr int kMax = std::numeric_limits<int>::max();
 constexpr int kMin = std::numeric_limits<int>::min();
 
-TEST(TRectTest, EdgesAndContainmentHoldAtTheEndsOfTheIntRange)
-{
+TEST(TRectTest, EdgesAndContainmentHoldAtTheEndsOfTheIntRange) {
     struct Case {
         TRect r;
         int x, y;
@@ -36,16 +35,14 @@ TEST(TRectTest, EdgesAndContainmentHoldAtTheEndsOfTheIntRange)
         {{kMin, 0, kMax, 1}, -1, 0, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.r.Contains(c.x, c.y), c.inside)
-            << "(" << c.x << "," << c.y << ") in {" << c.r.Left << "," << c.r.Top << "," << c.r.Width << ","
-            << c.r.Height << "}";
+        EXPECT_EQ(c.r.Contains(c.x, c.y), c.inside) << "(" << c.x << "," << c.y << ") in {" << c.r.Left << ","
+                                                    << c.r.Top << "," << c.r.Width << "," << c.r.Height << "}";
     }
     EXPECT_EQ((TRect{kMax - 10, 0, 65, 65}.Right()), std::int64_t{kMax} + 55);
     EXPECT_EQ((TRect{0, kMax, 1, kMax}.Bottom()), 2 * std::int64_t{kMax});
 }
 
-TEST(TRectTest, IntersectionAndUnionOfFarRectanglesStayInRange)
-{
+TEST(TRectTest, IntersectionAndUnionOfFarRectanglesStayInRange) {
     const TRect client{0, 0, 1109, 607};
     EXPECT_EQ((TRect{100, 0, kMax, 50}.Intersect(client)), (TRect{100, 0, 1009, 50}));
     EXPECT_TRUE((TRect{-50, kMin, 100, kMax}.Intersect(client)).Empty()) << "its bottom edge is at -1";
@@ -59,8 +56,7 @@ TEST(TRectTest, IntersectionAndUnionOfFarRectanglesStayInRange)
 
 class FarElements : public ::testing::Test, public Harness {};
 
-TEST_F(FarElements, AnElementReachingPastTheLargestCoordinateIsDrawnAndHit)
-{
+TEST_F(FarElements, AnElementReachingPastTheLargestCoordinateIsDrawnAndHit) {
     Probe wide(form, "wide", {100, 0, kMax, 50}, clBlue);
     Probe far(form, "far", {kMax - 10, 0, 65, 65}, clBlue);
     Start();
@@ -71,7 +67,7 @@ TEST_F(FarElements, AnElementReachingPastTheLargestCoordinateIsDrawnAndHit)
     EXPECT_EQ(Pixel(99, 10), scenetest::RgbOf(clSilver));
     EXPECT_EQ(far.paints, 0) << "wholly outside the client area costs no drawing";
 
-    wide.SetLeft(kMax - 10);   // marks the old place, which must be repainted
+    wide.SetLeft(kMax - 10);  // marks the old place, which must be repainted
     app.RunFor(10);
     EXPECT_EQ(Pixel(399, 10), scenetest::RgbOf(clSilver));
 }

@@ -120,7 +120,7 @@ TEST(AudioThread, EveryRequestIsAnsweredOnceWhileTheMixerRunsAlongside) {
     }
     done = true;
     audio.join();
-    for (auto& c : channels) c->Stop();   // ends whatever still waits as Aborted
+    for (auto& c : channels) c->Stop();  // ends whatever still waits as Aborted
     queue.RunAll();
     EXPECT_GT(requested, 0);
     EXPECT_EQ(answered, requested) << "one notification per command that asked for one";
@@ -134,7 +134,7 @@ TEST(AudioThread, APlayRacingTheEndOfTheSoundAlwaysPlaysIt) {
     PostQueue queue;
     sound::SoundService service(platform, [&queue](std::function<void()> fn) { queue.Post(std::move(fn)); });
     sound::SoundChannel click(service, "click");
-    constexpr int kFrames = 16;   // one render block: every block after a Play ends the sound
+    constexpr int kFrames = 16;  // one render block: every block after a Play ends the sound
     click.FileName = dir.Write("click.wav", soundtest::ConstantWav(kFrames, 0.5));
     click.Open();
     int silentPlays = 0;

@@ -119,9 +119,8 @@ TEST_F(MixerTest, PlayOnAPlayingVoiceGoesOnAndEndsTheEarlierRequest) {
     EXPECT_FLOAT_EQ(Render(1)[0], 3 / 128.0f);
     mixer.Play(v, NotifyRequest::Requested);
     Render(20);
-    EXPECT_EQ(notices, (std::vector<Notice>{{v, NotifyValue::Superseded},
-                                            {v, NotifyValue::Aborted},
-                                            {v, NotifyValue::Successful}}));
+    EXPECT_EQ(notices, (std::vector<Notice>{
+                           {v, NotifyValue::Superseded}, {v, NotifyValue::Aborted}, {v, NotifyValue::Successful}}));
 }
 
 TEST_F(MixerTest, StopAbortsAPendingPlayThenReportsItsOwnSuccess) {

@@ -14,7 +14,7 @@ using soundtest::SoundRig;
 
 namespace {
 
-constexpr long kSong = 22050;   // one second at the output's rate
+constexpr long kSong = 22050;  // one second at the output's rate
 constexpr long kClick = 2205;
 using Log = std::vector<std::pair<std::string, NotifyValue>>;
 
@@ -133,14 +133,14 @@ TEST_F(ChannelTest, WithoutAutoRewindPlayAtTheEndCompletesAtOnce) {
 TEST_F(ChannelTest, PlayOnAPlayingChannelSupersedesOrAbortsTheEarlierRequest) {
     song->Play();
     rig.RunFrames(256);
-    song->Play();            // requests: the first Play's request is superseded
+    song->Play();  // requests: the first Play's request is superseded
     song->SetNotify(false);
-    song->Play();            // requests nothing: the second Play's request is aborted
-    song->Play();            // requests again; this one reports the end
+    song->Play();  // requests nothing: the second Play's request is aborted
+    song->Play();  // requests again; this one reports the end
     rig.RunFrames(kSong);
-    EXPECT_EQ(log.entries, (Log{{"song", NotifyValue::Superseded},
-                                {"song", NotifyValue::Aborted},
-                                {"song", NotifyValue::Successful}}));
+    EXPECT_EQ(
+        log.entries,
+        (Log{{"song", NotifyValue::Superseded}, {"song", NotifyValue::Aborted}, {"song", NotifyValue::Successful}}));
 }
 
 TEST_F(ChannelTest, StopAbortsAPendingPlayAndReportsItsOwnSuccess) {
@@ -220,7 +220,7 @@ TEST_F(ChannelTest, PlaysOwnRewindLeavesTheRequestForThePlay) {
     PlayToEnd(*song);
     log.entries.clear();
     song->SetNotify(false);
-    song->Play();   // rewinds, then plays without a request
+    song->Play();  // rewinds, then plays without a request
     EXPECT_EQ(song->Position(), 0);
     rig.RunFrames(kSong + SoundRig::kBlock);
     EXPECT_TRUE(log.entries.empty());
@@ -285,7 +285,7 @@ TEST_F(ChannelTest, AHandlerIsNeverEnteredFromItsOwnCommands) {
         deepest = std::max(deepest, depth);
         if (++calls < 5) {
             sender.SetNotify(true);
-            sender.Stop();   // its Successful comes later, from the loop
+            sender.Stop();  // its Successful comes later, from the loop
         }
         --depth;
     };
@@ -303,14 +303,14 @@ TEST_F(ChannelTest, OutcomesOfSeveralChannelsComeInTheOrderTheyArose) {
     song->SetNotify(true);
     song->Stop();
     rig.RunPosted();
-    EXPECT_EQ(log.entries, (Log{{"click", NotifyValue::Successful},
-                                {"song", NotifyValue::Aborted},
-                                {"song", NotifyValue::Successful}}));
+    EXPECT_EQ(
+        log.entries,
+        (Log{{"click", NotifyValue::Successful}, {"song", NotifyValue::Aborted}, {"song", NotifyValue::Successful}}));
 }
 
 TEST_F(ChannelTest, ClosingSilencesAndDropsEverythingUndelivered) {
     song->Play();
-    song->Play();   // a Superseded is now waiting in the loop
+    song->Play();  // a Superseded is now waiting in the loop
     click->Play();
     song.reset();
     click->Close();
@@ -332,7 +332,8 @@ TEST_F(ChannelTest, OpenFailuresNameTheFileAndReasonAndLeaveTheChannelClosed) {
     const std::vector<Case> cases = {
         {"empty.wav", {}, "the file is empty"},
         {"text.wav", std::vector<std::uint8_t>(text.begin(), text.end()), "not a WAV file"},
-        {"cut.wav", std::vector<std::uint8_t>(good.begin(), good.end() - 50), "truncated: the file holds 194 of the 244 bytes its chunks declare"},
+        {"cut.wav", std::vector<std::uint8_t>(good.begin(), good.end() - 50),
+         "truncated: the file holds 194 of the 244 bytes its chunks declare"},
     };
     for (const Case& c : cases) {
         SoundChannel channel(rig.Service(), c.file);
@@ -399,6 +400,6 @@ TEST_F(ChannelTest, SeekAndStatusNeedAnOpenChannelToo) {
     EXPECT_EQ(ErrorOf([&] { song->Rewind(); }), "No MCI device open");
     EXPECT_EQ(ErrorOf([&] { song->Position(); }), "No MCI device open");
     EXPECT_EQ(ErrorOf([&] { song->Length(); }), "No MCI device open");
-    song->Close();   // closing twice is harmless
+    song->Close();  // closing twice is harmless
     EXPECT_FALSE(song->IsOpen());
 }

@@ -33,7 +33,8 @@ namespace {
 // Frame f of a test sound: a 441 Hz tone on the left, a quieter 882 Hz one on the right.
 double Tone(long f, int channel, int rate) {
     const double t = static_cast<double>(f) / rate;
-    return channel == 0 ? 0.5 * std::sin(2 * std::numbers::pi * 441 * t) : -0.25 * std::sin(2 * std::numbers::pi * 882 * t);
+    return channel == 0 ? 0.5 * std::sin(2 * std::numbers::pi * 441 * t)
+                        : -0.25 * std::sin(2 * std::numbers::pi * 882 * t);
 }
 
 std::vector<double> ToneSamples(long frames, int channels, int rate) {
@@ -102,7 +103,7 @@ std::vector<float> Middle(const std::vector<float>& s, std::size_t length) {
 
 struct Kind {
     const char* name;
-    int sndfileFormat;   // 0: our own writer, with `own`
+    int sndfileFormat;  // 0: our own writer, with `own`
     WavFormat own;
     int channels;
     // Of the RMS difference. Kinds deeper than 16 bits are kept at 16, rounded to
@@ -133,34 +134,34 @@ TEST_P(EveryKindOfWav, DecodesToTheWrittenSound) {
     ASSERT_LE(got.size(), written.size() + 4096u * k.channels);
     double sum = 0;
     for (std::size_t i = 0; i < written.size(); ++i) sum += (got[i] - written[i]) * (got[i] - written[i]);
-    EXPECT_LE(std::sqrt(sum / static_cast<double>(written.size())), k.tolerance) << "RMS difference from the written sound";
+    EXPECT_LE(std::sqrt(sum / static_cast<double>(written.size())), k.tolerance)
+        << "RMS difference from the written sound";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Wav, EveryKindOfWav,
-    testing::Values(Kind{"pcm8", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, {}, 1, 0.006},
-                    Kind{"pcm16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, {}, 2, 3e-5},
-                    Kind{"pcm24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, {}, 2, 1.2e-5},
-                    Kind{"pcm32", SF_FORMAT_WAV | SF_FORMAT_PCM_32, {}, 1, 1.2e-5},
-                    Kind{"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, {}, 2, 1.2e-5},
-                    Kind{"double", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, {}, 1, 1.2e-5},
-                    Kind{"alaw", SF_FORMAT_WAV | SF_FORMAT_ALAW, {}, 1, 0.006},
-                    Kind{"ulaw", SF_FORMAT_WAV | SF_FORMAT_ULAW, {}, 2, 0.006},
-                    Kind{"ima_adpcm", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, {}, 1, 0.02},
-                    Kind{"ms_adpcm", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, {}, 2, 0.005},
-                    Kind{"extensible_pcm16", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, {}, 2, 3e-5},
-                    Kind{"extensible_float", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, {}, 1, 1.2e-5},
-                    // Headers written byte by byte, not by the library that reads them.
-                    Kind{"own_pcm8", 0, {1, 1, 0, 8, false, false}, 1, 0.006},
-                    Kind{"own_pcm24_odd_list_chunk", 0, {1, 1, 0, 24, false, true}, 2, 1.2e-5},
-                    Kind{"own_extensible_pcm16", 0, {1, 1, 0, 16, true, false}, 2, 3e-5},
-                    Kind{"own_extensible_float", 0, {3, 1, 0, 32, true, false}, 1, 1.2e-5}),
-    [](const testing::TestParamInfo<Kind>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Wav, EveryKindOfWav,
+                         testing::Values(Kind{"pcm8", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, {}, 1, 0.006},
+                                         Kind{"pcm16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, {}, 2, 3e-5},
+                                         Kind{"pcm24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, {}, 2, 1.2e-5},
+                                         Kind{"pcm32", SF_FORMAT_WAV | SF_FORMAT_PCM_32, {}, 1, 1.2e-5},
+                                         Kind{"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, {}, 2, 1.2e-5},
+                                         Kind{"double", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, {}, 1, 1.2e-5},
+                                         Kind{"alaw", SF_FORMAT_WAV | SF_FORMAT_ALAW, {}, 1, 0.006},
+                                         Kind{"ulaw", SF_FORMAT_WAV | SF_FORMAT_ULAW, {}, 2, 0.006},
+                                         Kind{"ima_adpcm", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, {}, 1, 0.02},
+                                         Kind{"ms_adpcm", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, {}, 2, 0.005},
+                                         Kind{"extensible_pcm16", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, {}, 2, 3e-5},
+                                         Kind{"extensible_float", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, {}, 1, 1.2e-5},
+                                         // Headers written byte by byte, not by the library that reads them.
+                                         Kind{"own_pcm8", 0, {1, 1, 0, 8, false, false}, 1, 0.006},
+                                         Kind{"own_pcm24_odd_list_chunk", 0, {1, 1, 0, 24, false, true}, 2, 1.2e-5},
+                                         Kind{"own_extensible_pcm16", 0, {1, 1, 0, 16, true, false}, 2, 3e-5},
+                                         Kind{"own_extensible_float", 0, {3, 1, 0, 32, true, false}, 1, 1.2e-5}),
+                         [](const testing::TestParamInfo<Kind>& p) { return std::string(p.param.name); });
 
 TEST(SoundFile, FloatSamplesOutsideTheRangeAreClampedAndNanSilenced) {
     TempDir dir;
-    const WavFormat floats[] = {{3, 1, 22050, 32, false, false}, {3, 1, 22050, 64, false, false},
-                                {3, 1, 22050, 32, true, false}};
+    const WavFormat floats[] = {
+        {3, 1, 22050, 32, false, false}, {3, 1, 22050, 64, false, false}, {3, 1, 22050, 32, true, false}};
     for (const WavFormat& format : floats) {
         SCOPED_TRACE(testing::Message() << format.bits << " bits, extensible " << format.extensible);
         const std::string path = dir.Write("f.wav", MakeWav(format, {2.0, -3.0, std::nan(""), 0.5}));
@@ -193,7 +194,8 @@ TEST(SoundFile, RateConversionKeepsTheToneWithoutImagesOrAliases) {
     TempDir dir;
     // Up: a 6 kHz tone at 22 050 Hz leaves an image at 16 050 Hz when interpolated
     // linearly (a tenth of the tone); the sinc converter must keep it 60 dB down.
-    const std::vector<float> up = Floats(LoadSound(dir.Write("up.wav", MakeWav({}, Sine(22050, 6000, 22050))), {48000, 1}));
+    const std::vector<float> up =
+        Floats(LoadSound(dir.Write("up.wav", MakeWav({}, Sine(22050, 6000, 22050))), {48000, 1}));
     const std::vector<float> upMiddle = Middle(up, 40000);
     EXPECT_NEAR(Amplitude(upMiddle, 6000, 48000), 0.5, 0.01);
     EXPECT_LT(Amplitude(upMiddle, 16050, 48000), 0.0005);
@@ -202,7 +204,8 @@ TEST(SoundFile, RateConversionKeepsTheToneWithoutImagesOrAliases) {
     std::vector<double> both = Sine(44100, 15000, 44100);
     const std::vector<double> low = Sine(44100, 5000, 44100);
     for (std::size_t i = 0; i < both.size(); ++i) both[i] += low[i];
-    const std::vector<float> down = Floats(LoadSound(dir.Write("down.wav", MakeWav({3, 1, 44100, 32, false, false}, both)), {22050, 1}));
+    const std::vector<float> down =
+        Floats(LoadSound(dir.Write("down.wav", MakeWav({3, 1, 44100, 32, false, false}, both)), {22050, 1}));
     const std::vector<float> downMiddle = Middle(down, 20000);
     EXPECT_NEAR(Amplitude(downMiddle, 5000, 22050), 0.5, 0.01);
     EXPECT_LT(Amplitude(downMiddle, 7050, 22050), 0.0005);
@@ -210,13 +213,15 @@ TEST(SoundFile, RateConversionKeepsTheToneWithoutImagesOrAliases) {
 
 TEST(SoundFile, DamagedCutOffAndForeignFilesAreRefusedWithTheirReason) {
     TempDir dir;
-    const std::vector<std::uint8_t> good = soundtest::ConstantWav(100, 0.5);   // 44-byte header, 200 bytes of sound
+    const std::vector<std::uint8_t> good = soundtest::ConstantWav(100, 0.5);  // 44-byte header, 200 bytes of sound
     auto patched = [&](std::size_t at, std::vector<std::uint8_t> bytes) {
         std::vector<std::uint8_t> b = good;
         std::copy(bytes.begin(), bytes.end(), b.begin() + static_cast<long>(at));
         return b;
     };
-    auto cut = [&](std::size_t n) { return std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(n)); };
+    auto cut = [&](std::size_t n) {
+        return std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(n));
+    };
     // Two hundred small chunks between the format and the sound, the sound cut short.
     std::vector<std::uint8_t> manyChunks(good.begin(), good.begin() + 36);
     for (int i = 0; i < 200; ++i) manyChunks.insert(manyChunks.end(), {'j', 'u', 'n', 'k', 2, 0, 0, 0, 'a', 'b'});
@@ -271,12 +276,13 @@ TEST(SoundFile, DamagedCutOffAndForeignFilesAreRefusedWithTheirReason) {
 TEST(SoundFile, RefusedFilesCloseNothingOfAnotherThread) {
     TempDir dir;
     const std::vector<std::uint8_t> good = soundtest::ConstantWav(100, 0.5);
-    const std::string refused[] = {dir.Write("riff_only.wav", std::vector<std::uint8_t>(good.begin(), good.begin() + 12)),
-                                   dir.Write("no_data.wav", std::vector<std::uint8_t>(good.begin(), good.begin() + 36))};
+    const std::string refused[] = {
+        dir.Write("riff_only.wav", std::vector<std::uint8_t>(good.begin(), good.begin() + 12)),
+        dir.Write("no_data.wav", std::vector<std::uint8_t>(good.begin(), good.begin() + 36))};
     const std::string text(3000, 't');
     const std::string other = dir.Write("other.txt", text);
     std::atomic<bool> done{false}, failed{false};
-    std::string failure;   // written by the reader before it sets failed
+    std::string failure;  // written by the reader before it sets failed
     std::thread reader([&] {
         while (!done && !failed) {
             const int fd = ::open(other.c_str(), O_RDONLY | O_CLOEXEC);
@@ -323,21 +329,24 @@ TEST(SoundFile, FilesReadOnTwoThreadsAtOnceAreRefusedWithTheirOwnReasons) {
 TEST(SoundFile, EveryPrefixAndRandomDamageIsHandledWithoutCrashing) {
     TempDir dir;
     const std::vector<double> tone = ToneSamples(1200, 2, 22050);
-    const std::vector<std::uint8_t> own = MakeWav({1, 2, 22050, 24, true, true}, std::vector<double>(tone.begin(), tone.begin() + 12));
+    const std::vector<std::uint8_t> own =
+        MakeWav({1, 2, 22050, 24, true, true}, std::vector<double>(tone.begin(), tone.begin() + 12));
     const std::string adpcmPath = WriteEncoded(dir, "adpcm.wav", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 22050, 2, tone);
     std::ifstream in(adpcmPath, std::ios::binary);
     const std::vector<std::uint8_t> adpcm((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     int decoded = 0;
     for (std::size_t n = 0; n < own.size(); ++n) {
-        EXPECT_THROW(LoadSound(dir.Write("p.wav", std::vector<std::uint8_t>(own.begin(), own.begin() + static_cast<long>(n))),
-                               {22050, 2}),
-                     SoundFileError)
+        EXPECT_THROW(
+            LoadSound(dir.Write("p.wav", std::vector<std::uint8_t>(own.begin(), own.begin() + static_cast<long>(n))),
+                      {22050, 2}),
+            SoundFileError)
             << "prefix of " << n << " bytes";
     }
     std::mt19937 rng(1234);
     for (int round = 0; round < 1000; ++round) {
         std::vector<std::uint8_t> bad = round % 2 ? own : adpcm;
-        for (int k = 0; k < 3; ++k) bad[rng() % std::min<std::size_t>(bad.size(), 120)] = static_cast<std::uint8_t>(rng());
+        for (int k = 0; k < 3; ++k)
+            bad[rng() % std::min<std::size_t>(bad.size(), 120)] = static_cast<std::uint8_t>(rng());
         try {
             EXPECT_EQ(LoadSound(dir.Write("d.wav", bad), {22050, 2}).size() % 2, 0u) << "whole frames";
             ++decoded;
@@ -351,7 +360,8 @@ TEST(SoundFile, EveryPrefixAndRandomDamageIsHandledWithoutCrashing) {
 TEST(SoundFile, TheGamesOwnSoundsAllDecode) {
     const char* assets = std::getenv("SWOOPY_ASSETS");
     if (!assets) GTEST_SKIP() << "SWOOPY_ASSETS is not set";
-    for (const char* name : {"introsong.wav", "gamemusic.wav", "click.wav", "bonus.wav", "bonusclick.wav", "alarm.wav"}) {
+    for (const char* name :
+         {"introsong.wav", "gamemusic.wav", "click.wav", "bonus.wav", "bonusclick.wav", "alarm.wav"}) {
         EXPECT_GT(LoadSound(std::string(assets) + "/" + name, {22050, 1}).size(), 1000u) << name;
     }
 }

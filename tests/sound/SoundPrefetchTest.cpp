@@ -31,7 +31,8 @@ Opened OpenWith(sound::SoundPrefetch* prefetch, const std::string& path, scene::
     platform::HeadlessPlatform platform;
     platform.SetAudioFormat(format);
     scene::Application app(platform, "/tmp/swoopy");
-    sound::SoundService service(platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); }, prefetch);
+    sound::SoundService service(
+        platform, [&app](std::function<void()> fn) { app.Post(std::move(fn)); }, prefetch);
     sound::SoundChannel channel(service, "MediaPlayer1");
     channel.FileName = path;
     Opened opened;
@@ -65,8 +66,11 @@ TEST(SoundPrefetch, ChannelsOpenWhatWasReadAheadAsIfTheyReadItThen) {
         scene::AudioFormat format;
     };
     // The files were read ahead for one channel: a stereo output reads the stereo file again.
-    const Case cases[] = {{same, {22050, 1}}, {changed, {22050, 1}}, {cut, {22050, 1}},
-                          {twoChannels, {22050, 2}}, {dir.Write("unread.wav", ConstantWav(300, 0.1)), {22050, 1}}};
+    const Case cases[] = {{same, {22050, 1}},
+                          {changed, {22050, 1}},
+                          {cut, {22050, 1}},
+                          {twoChannels, {22050, 2}},
+                          {dir.Write("unread.wav", ConstantWav(300, 0.1)), {22050, 1}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         const Opened ahead = OpenWith(&prefetch, c.path, c.format);

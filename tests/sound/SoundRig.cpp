@@ -39,7 +39,9 @@ std::vector<float> SoundRig::RunFrames(long frames) {
 void SoundRig::RunPosted() { app_.RunFor(0); }
 
 void NoticeLog::Attach(sound::SoundChannel& channel) {
-    channel.OnNotify = [this](sound::SoundChannel& sender) { entries.emplace_back(sender.Name(), sender.GetNotifyValue()); };
+    channel.OnNotify = [this](sound::SoundChannel& sender) {
+        entries.emplace_back(sender.Name(), sender.GetNotifyValue());
+    };
 }
 
 }  // namespace soundtest

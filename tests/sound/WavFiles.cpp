@@ -54,12 +54,11 @@ void PutFormat(std::vector<std::uint8_t>& b, const WavFormat& format) {
     Put16(b, blockAlign);
     Put16(b, static_cast<unsigned>(format.bits));
     if (!format.extensible) return;
-    Put16(b, 22);                                 // extra bytes
-    Put16(b, static_cast<unsigned>(format.bits));   // valid bits
-    Put32(b, format.channels == 2 ? 3 : 4);         // speaker mask
-    Put16(b, format.tag);                           // sub-format GUID: the tag, then the fixed tail
-    const std::uint8_t tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
-                                   0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    Put16(b, 22);                                  // extra bytes
+    Put16(b, static_cast<unsigned>(format.bits));  // valid bits
+    Put32(b, format.channels == 2 ? 3 : 4);        // speaker mask
+    Put16(b, format.tag);                          // sub-format GUID: the tag, then the fixed tail
+    const std::uint8_t tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     for (std::uint8_t t : tail) b.push_back(t);
 }
 
@@ -70,7 +69,7 @@ std::vector<std::uint8_t> MakeWav(const WavFormat& format, const std::vector<dou
     for (double v : samples) PutSample(data, format, v);
     std::vector<std::uint8_t> b;
     PutTag(b, "RIFF");
-    Put32(b, 0);   // filled in below
+    Put32(b, 0);  // filled in below
     PutTag(b, "WAVE");
     PutFormat(b, format);
     if (format.listChunk) {
@@ -78,7 +77,7 @@ std::vector<std::uint8_t> MakeWav(const WavFormat& format, const std::vector<dou
         Put32(b, 5);
         PutTag(b, "INFO");
         b.push_back('x');
-        b.push_back(0);   // pad byte of the odd-sized chunk
+        b.push_back(0);  // pad byte of the odd-sized chunk
     }
     PutTag(b, "data");
     Put32(b, static_cast<std::uint32_t>(data.size()));

@@ -10,12 +10,12 @@
 namespace soundtest {
 
 struct WavFormat {
-    std::uint16_t tag = 1;   // 1 PCM, 3 float
+    std::uint16_t tag = 1;  // 1 PCM, 3 float
     int channels = 1;
     int sampleRate = 22050;
     int bits = 16;
-    bool extensible = false;   // wrap the tag in a WAVE_FORMAT_EXTENSIBLE format chunk
-    bool listChunk = false;    // an odd-sized chunk the reader must skip, before the data
+    bool extensible = false;  // wrap the tag in a WAVE_FORMAT_EXTENSIBLE format chunk
+    bool listChunk = false;   // an odd-sized chunk the reader must skip, before the data
 };
 
 // Interleaved samples in [-1, 1], encoded as v * 2^(bits - 1) rounded (8-bit offset by 128).

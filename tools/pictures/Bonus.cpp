@@ -51,8 +51,8 @@ void Bevel(cairo_t* cr, double side, Rgb light, Rgb dark) {
 
 void Numeral(cairo_t* cr, double side, int number) {
     const std::string text = std::to_string(number) + ".";
-    TextStyle style{.family = "PT Sans", .weight = Weight::Bold, .pixelHeight = side * 0.78,
-                    .colour = FromRgb(0x000000)};
+    TextStyle style{
+        .family = "PT Sans", .weight = Weight::Bold, .pixelHeight = side * 0.78, .colour = FromRgb(0x000000)};
     const double centre = side / 2.0;
     // The faint shadow: several offset copies, weakest farthest out, read as a soft blur.
     TextStyle shadow = style;

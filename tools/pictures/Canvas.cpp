@@ -21,9 +21,7 @@ struct FontOptionsDeleter {
 };
 using LayoutPtr = std::unique_ptr<PangoLayout, GObjectDeleter>;
 
-double Channel(std::uint32_t value, int shift) {
-    return static_cast<double>((value >> shift) & 0xFFu) / 255.0;
-}
+double Channel(std::uint32_t value, int shift) { return static_cast<double>((value >> shift) & 0xFFu) / 255.0; }
 
 // Hinting would snap glyphs to the device grid, which differs between pictures drawn
 // through a stretch; without it every picture renders the same glyph outlines.
@@ -38,8 +36,8 @@ LayoutPtr MakeLayout(cairo_t* cr, const std::string& text, const TextStyle& styl
 
     std::unique_ptr<PangoFontDescription, FontDescriptionDeleter> font(pango_font_description_new());
     pango_font_description_set_family(font.get(), style.family.c_str());
-    pango_font_description_set_weight(
-        font.get(), style.weight == Weight::Bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_weight(font.get(),
+                                      style.weight == Weight::Bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_absolute_size(font.get(), style.pixelHeight * PANGO_SCALE);
     pango_layout_set_font_description(layout.get(), font.get());
     pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
@@ -58,9 +56,7 @@ Rgb FromBgr(std::uint32_t bgr) { return {Channel(bgr, 0), Channel(bgr, 8), Chann
 
 Rgb FromRgb(std::uint32_t rgb) { return {Channel(rgb, 16), Channel(rgb, 8), Channel(rgb, 0)}; }
 
-Rgb Mix(Rgb a, Rgb b, double t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
+Rgb Mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 
 Rgb Scaled(Rgb c, double factor) {
     auto clamp = [](double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); };
@@ -70,26 +66,23 @@ Rgb Scaled(Rgb c, double factor) {
 Canvas::Canvas(int width, int height, Format format)
     : width_(width),
       height_(height),
-      surface_(cairo_image_surface_create(
-          format == Format::Opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, width, height)),
+      surface_(cairo_image_surface_create(format == Format::Opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, width,
+                                          height)),
       cr_(cairo_create(surface_.get())) {
     if (cairo_surface_status(surface_.get()) != CAIRO_STATUS_SUCCESS ||
         cairo_status(cr_.get()) != CAIRO_STATUS_SUCCESS) {
-        throw std::runtime_error("cannot make a drawing surface of " + std::to_string(width) +
-                                 " x " + std::to_string(height) + " pixels");
+        throw std::runtime_error("cannot make a drawing surface of " + std::to_string(width) + " x " +
+                                 std::to_string(height) + " pixels");
     }
 }
 
-void MapWindowRect(cairo_t* cr, const Canvas& canvas, double left, double top, double width,
-                   double height) {
+void MapWindowRect(cairo_t* cr, const Canvas& canvas, double left, double top, double width, double height) {
     cairo_identity_matrix(cr);
     cairo_scale(cr, canvas.Width() / width, canvas.Height() / height);
     cairo_translate(cr, -left, -top);
 }
 
-void SetColour(cairo_t* cr, Rgb c, double alpha) {
-    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
-}
+void SetColour(cairo_t* cr, Rgb c, double alpha) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
 
 void RoundedRect(cairo_t* cr, double x0, double y0, double x1, double y1, double radius) {
     constexpr double kQuarter = std::numbers::pi / 2.0;
@@ -116,8 +109,7 @@ void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) {
     cairo_restore(cr);
 }
 
-void DrawTextCentred(cairo_t* cr, const std::string& text, const TextStyle& style, double cx,
-                     double cy) {
+void DrawTextCentred(cairo_t* cr, const std::string& text, const TextStyle& style, double cx, double cy) {
     LayoutPtr layout = MakeLayout(cr, text, style);
     const PangoRectangle ink = InkExtent(layout.get());
     const double inkX = static_cast<double>(ink.x) / PANGO_SCALE;
@@ -132,8 +124,7 @@ void DrawTextCentred(cairo_t* cr, const std::string& text, const TextStyle& styl
 TextSize MeasureText(cairo_t* cr, const std::string& text, const TextStyle& style) {
     LayoutPtr layout = MakeLayout(cr, text, style);
     const PangoRectangle ink = InkExtent(layout.get());
-    return {static_cast<double>(ink.width) / PANGO_SCALE,
-            static_cast<double>(ink.height) / PANGO_SCALE};
+    return {static_cast<double>(ink.width) / PANGO_SCALE, static_cast<double>(ink.height) / PANGO_SCALE};
 }
 
 }  // namespace pictures

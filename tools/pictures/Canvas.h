@@ -53,8 +53,7 @@ private:
 
 // Maps a rectangle of window pixels onto the whole canvas, so that later drawing can
 // use window coordinates and looks right once the picture is stretched to that rectangle.
-void MapWindowRect(cairo_t* cr, const Canvas& canvas, double left, double top, double width,
-                   double height);
+void MapWindowRect(cairo_t* cr, const Canvas& canvas, double left, double top, double width, double height);
 
 void SetColour(cairo_t* cr, Rgb c, double alpha = 1.0);
 void RoundedRect(cairo_t* cr, double x0, double y0, double x1, double y1, double radius);
@@ -73,8 +72,7 @@ struct TextStyle {
 };
 
 // Draws one line of UTF-8 text whose ink is centred on (cx, cy) in user units.
-void DrawTextCentred(cairo_t* cr, const std::string& text, const TextStyle& style, double cx,
-                     double cy);
+void DrawTextCentred(cairo_t* cr, const std::string& text, const TextStyle& style, double cx, double cy);
 // The ink extent of a line of text: width and height in user units.
 struct TextSize {
     double width = 0.0;

@@ -47,7 +47,10 @@ void LinearFill(cairo_t* cr, double y0, double y1, Rgb top, Rgb bottom) {
 
 void Cloud(cairo_t* cr, double x, double y, double size) {
     const std::array<std::array<double, 3>, 5> puffs{{
-        {-1.0, 0.15, 0.55}, {-0.35, -0.25, 0.75}, {0.4, -0.1, 0.65}, {1.0, 0.2, 0.45},
+        {-1.0, 0.15, 0.55},
+        {-0.35, -0.25, 0.75},
+        {0.4, -0.1, 0.65},
+        {1.0, 0.2, 0.45},
         {0.0, 0.3, 0.6},
     }};
     SetColour(cr, FromRgb(0xB9D9EE), 0.7);
@@ -81,8 +84,7 @@ void Sun(cairo_t* cr, double x, double y, double radius) {
         cairo_line_to(cr, x + std::cos(angle) * outer, y + std::sin(angle) * outer);
     }
     cairo_stroke(cr);
-    cairo_pattern_t* disc = cairo_pattern_create_radial(x - radius * 0.3, y - radius * 0.3,
-                                                        radius * 0.1, x, y, radius);
+    cairo_pattern_t* disc = cairo_pattern_create_radial(x - radius * 0.3, y - radius * 0.3, radius * 0.1, x, y, radius);
     cairo_pattern_add_color_stop_rgb(disc, 0.0, 1.0, 0.97, 0.55);
     cairo_pattern_add_color_stop_rgb(disc, 1.0, 1.0, 0.80, 0.15);
     cairo_set_source(cr, disc);
@@ -119,8 +121,7 @@ void Gull(cairo_t* cr, double x, double y, double span) {
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_move_to(cr, x - span, y - span * 0.2);
     cairo_curve_to(cr, x - span * 0.6, y - span * 0.6, x - span * 0.2, y - span * 0.5, x, y);
-    cairo_curve_to(cr, x + span * 0.2, y - span * 0.5, x + span * 0.6, y - span * 0.6, x + span,
-                   y - span * 0.2);
+    cairo_curve_to(cr, x + span * 0.2, y - span * 0.5, x + span * 0.6, y - span * 0.6, x + span, y - span * 0.2);
     cairo_stroke(cr);
 }
 
@@ -155,8 +156,8 @@ void Sea(cairo_t* cr, Scatter& scatter) {
         for (double x = scatter.Between(-10.0, 10.0); x < kWidth; x += length * 3.2) {
             const double wobble = scatter.Between(-2.0, 2.0);
             cairo_move_to(cr, x, y + wobble);
-            cairo_curve_to(cr, x + length * 0.3, y + wobble - 2.5, x + length * 0.7,
-                           y + wobble - 2.5, x + length, y + wobble);
+            cairo_curve_to(cr, x + length * 0.3, y + wobble - 2.5, x + length * 0.7, y + wobble - 2.5, x + length,
+                           y + wobble);
             cairo_stroke(cr);
         }
     }
@@ -239,10 +240,9 @@ void Frond(cairo_t* cr, double x, double y, double angle, double length) {
     const double midY = y + dy * length * 0.55 - length * 0.08;
     const double width = length * 0.2;
     cairo_move_to(cr, x, y);
-    cairo_curve_to(cr, midX + nx * width, midY + ny * width, tipX + nx * width * 0.3,
-                   tipY + ny * width * 0.3, tipX, tipY);
-    cairo_curve_to(cr, tipX - nx * width * 0.3, tipY - ny * width * 0.3, midX - nx * width,
-                   midY - ny * width, x, y);
+    cairo_curve_to(cr, midX + nx * width, midY + ny * width, tipX + nx * width * 0.3, tipY + ny * width * 0.3, tipX,
+                   tipY);
+    cairo_curve_to(cr, tipX - nx * width * 0.3, tipY - ny * width * 0.3, midX - nx * width, midY - ny * width, x, y);
     cairo_close_path(cr);
     cairo_pattern_t* green = cairo_pattern_create_linear(x, y, tipX, tipY);
     cairo_pattern_add_color_stop_rgb(green, 0.0, 0.16, 0.55, 0.22);
@@ -261,11 +261,11 @@ void PalmTree(cairo_t* cr, double baseX, double baseY, double topX, double topY,
     const double bend = (topX - baseX) * 0.2;
     const double trunk = 7.0 * scale;
     cairo_move_to(cr, baseX - trunk, baseY);
-    cairo_curve_to(cr, baseX - trunk + bend, (baseY + topY) / 2.0, topX - trunk * 0.6 - bend,
-                   topY + 30.0 * scale, topX - trunk * 0.5, topY);
+    cairo_curve_to(cr, baseX - trunk + bend, (baseY + topY) / 2.0, topX - trunk * 0.6 - bend, topY + 30.0 * scale,
+                   topX - trunk * 0.5, topY);
     cairo_line_to(cr, topX + trunk * 0.5, topY);
-    cairo_curve_to(cr, topX + trunk * 0.6 - bend, topY + 30.0 * scale, baseX + trunk + bend,
-                   (baseY + topY) / 2.0, baseX + trunk, baseY);
+    cairo_curve_to(cr, topX + trunk * 0.6 - bend, topY + 30.0 * scale, baseX + trunk + bend, (baseY + topY) / 2.0,
+                   baseX + trunk, baseY);
     cairo_close_path(cr);
     cairo_pattern_t* bark = cairo_pattern_create_linear(baseX - trunk, 0.0, baseX + trunk, 0.0);
     cairo_pattern_add_color_stop_rgb(bark, 0.0, 0.62, 0.43, 0.25);
@@ -281,8 +281,7 @@ void PalmTree(cairo_t* cr, double baseX, double baseY, double topX, double topY,
         const double cy = baseY + (topY - baseY) * t;
         const double half = trunk * (1.0 - 0.45 * t);
         cairo_move_to(cr, cx - half, cy);
-        cairo_curve_to(cr, cx - half * 0.3, cy + 2.5 * scale, cx + half * 0.3, cy + 2.5 * scale,
-                       cx + half, cy);
+        cairo_curve_to(cr, cx - half * 0.3, cy + 2.5 * scale, cx + half * 0.3, cy + 2.5 * scale, cx + half, cy);
     }
     cairo_stroke(cr);
     const std::array<double, 7> angles{-3.0, -2.45, -1.95, -1.3, -0.75, -0.2, 0.25};
@@ -291,15 +290,14 @@ void PalmTree(cairo_t* cr, double baseX, double baseY, double topX, double topY,
     }
     SetColour(cr, FromRgb(0x5A3A1C));
     for (int nut = 0; nut < 3; ++nut) {
-        Ellipse(cr, topX - 4.0 * scale + nut * 4.0 * scale, topY + 4.0 * scale + (nut % 2) * 2.0,
-                3.6 * scale, 3.6 * scale);
+        Ellipse(cr, topX - 4.0 * scale + nut * 4.0 * scale, topY + 4.0 * scale + (nut % 2) * 2.0, 3.6 * scale,
+                3.6 * scale);
     }
     cairo_fill(cr);
 }
 
 void BeachBall(cairo_t* cr, double x, double y, double radius) {
-    const std::array<Rgb, 4> colours{FromRgb(0xE8383D), kWhite, FromRgb(0x2F7FE0),
-                                     FromRgb(0xFFD23F)};
+    const std::array<Rgb, 4> colours{FromRgb(0xE8383D), kWhite, FromRgb(0x2F7FE0), FromRgb(0xFFD23F)};
     for (int segment = 0; segment < 6; ++segment) {
         const double a0 = segment * kPi / 3.0 + 0.4;
         cairo_move_to(cr, x, y);
@@ -308,8 +306,7 @@ void BeachBall(cairo_t* cr, double x, double y, double radius) {
         SetColour(cr, colours[static_cast<std::size_t>(segment % 4)]);
         cairo_fill(cr);
     }
-    cairo_pattern_t* shine = cairo_pattern_create_radial(x - radius * 0.4, y - radius * 0.4, 0.0,
-                                                         x, y, radius);
+    cairo_pattern_t* shine = cairo_pattern_create_radial(x - radius * 0.4, y - radius * 0.4, 0.0, x, y, radius);
     cairo_pattern_add_color_stop_rgba(shine, 0.0, 1.0, 1.0, 1.0, 0.55);
     cairo_pattern_add_color_stop_rgba(shine, 0.6, 1.0, 1.0, 1.0, 0.0);
     cairo_pattern_add_color_stop_rgba(shine, 1.0, 0.0, 0.0, 0.0, 0.25);
@@ -359,8 +356,7 @@ Figure Measure(const Bather& b) {
     return f;
 }
 
-void Limb(cairo_t* cr, double x0, double y0, double xm, double ym, double x1, double y1,
-          double width, Rgb colour) {
+void Limb(cairo_t* cr, double x0, double y0, double xm, double ym, double x1, double y1, double width, Rgb colour) {
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_width(cr, width + 1.6);
@@ -380,8 +376,8 @@ void Limb(cairo_t* cr, double x0, double y0, double xm, double ym, double x1, do
 void Legs(cairo_t* cr, const Bather& b, const Figure& f) {
     const double u = f.unit;
     for (const double side : {-1.0, 1.0}) {
-        Limb(cr, b.x + side * 6.0 * u, f.hipY, b.x + side * 8.0 * u, f.hipY + 22.0 * u,
-             b.x + side * 10.0 * u, b.footY - 3.0 * u, 8.0 * u, b.skin);
+        Limb(cr, b.x + side * 6.0 * u, f.hipY, b.x + side * 8.0 * u, f.hipY + 22.0 * u, b.x + side * 10.0 * u,
+             b.footY - 3.0 * u, 8.0 * u, b.skin);
         SetColour(cr, Scaled(b.skin, 0.8));
         Ellipse(cr, b.x + side * 12.0 * u, b.footY - 1.5 * u, 5.0 * u, 2.4 * u);
         cairo_fill(cr);
@@ -398,13 +394,12 @@ void TorsoPath(cairo_t* cr, const Bather& b, const Figure& f) {
     cairo_line_to(cr, b.x + shoulder - 3.0 * u, f.shoulderY);
     cairo_curve_to(cr, b.x + shoulder + 1.0 * u, f.shoulderY, b.x + shoulder, f.shoulderY + 5.0 * u,
                    b.x + shoulder - 1.0 * u, f.shoulderY + 8.0 * u);
-    cairo_curve_to(cr, b.x + waist, waistY - 4.0 * u, b.x + waist, waistY, b.x + hip,
-                   f.hipY + 6.0 * u);
+    cairo_curve_to(cr, b.x + waist, waistY - 4.0 * u, b.x + waist, waistY, b.x + hip, f.hipY + 6.0 * u);
     cairo_line_to(cr, b.x - hip, f.hipY + 6.0 * u);
     cairo_curve_to(cr, b.x - waist, waistY, b.x - waist, waistY - 4.0 * u, b.x - shoulder + 1.0 * u,
                    f.shoulderY + 8.0 * u);
-    cairo_curve_to(cr, b.x - shoulder, f.shoulderY + 5.0 * u, b.x - shoulder - 1.0 * u,
-                   f.shoulderY, b.x - shoulder + 3.0 * u, f.shoulderY);
+    cairo_curve_to(cr, b.x - shoulder, f.shoulderY + 5.0 * u, b.x - shoulder - 1.0 * u, f.shoulderY,
+                   b.x - shoulder + 3.0 * u, f.shoulderY);
     cairo_close_path(cr);
 }
 
@@ -438,25 +433,20 @@ void Swimwear(cairo_t* cr, const Bather& b, const Figure& f) {
     cairo_clip(cr);
     const double chest = f.shoulderY + 9.0 * u;
     switch (b.wear) {
-    case Wear::Trunks:
-        FillRect(cr, b.x - 18.0 * u, f.hipY - 5.0 * u, b.x + 18.0 * u, f.hipY + 11.0 * u,
-                 b.wearColour);
-        FillRect(cr, b.x - 18.0 * u, f.hipY - 5.0 * u, b.x + 18.0 * u, f.hipY - 3.0 * u,
-                 b.wearAccent);
-        FillRect(cr, b.x - 0.6 * u, f.hipY + 4.0 * u, b.x + 0.6 * u, f.hipY + 12.0 * u,
-                 Scaled(b.wearColour, 0.7));
-        break;
-    case Wear::Swimsuit:
-        FillRect(cr, b.x - 18.0 * u, chest, b.x + 18.0 * u, f.hipY + 7.0 * u, b.wearColour);
-        Polka(cr, b, f, chest, f.hipY + 7.0 * u);
-        break;
-    case Wear::Bikini:
-        FillRect(cr, b.x - 18.0 * u, chest, b.x + 18.0 * u, chest + 6.0 * u, b.wearColour);
-        FillRect(cr, b.x - 18.0 * u, f.hipY - 1.0 * u, b.x + 18.0 * u, f.hipY + 7.0 * u,
-                 b.wearColour);
-        FillRect(cr, b.x - 18.0 * u, chest + 2.5 * u, b.x + 18.0 * u, chest + 3.5 * u,
-                 b.wearAccent);
-        break;
+        case Wear::Trunks:
+            FillRect(cr, b.x - 18.0 * u, f.hipY - 5.0 * u, b.x + 18.0 * u, f.hipY + 11.0 * u, b.wearColour);
+            FillRect(cr, b.x - 18.0 * u, f.hipY - 5.0 * u, b.x + 18.0 * u, f.hipY - 3.0 * u, b.wearAccent);
+            FillRect(cr, b.x - 0.6 * u, f.hipY + 4.0 * u, b.x + 0.6 * u, f.hipY + 12.0 * u, Scaled(b.wearColour, 0.7));
+            break;
+        case Wear::Swimsuit:
+            FillRect(cr, b.x - 18.0 * u, chest, b.x + 18.0 * u, f.hipY + 7.0 * u, b.wearColour);
+            Polka(cr, b, f, chest, f.hipY + 7.0 * u);
+            break;
+        case Wear::Bikini:
+            FillRect(cr, b.x - 18.0 * u, chest, b.x + 18.0 * u, chest + 6.0 * u, b.wearColour);
+            FillRect(cr, b.x - 18.0 * u, f.hipY - 1.0 * u, b.x + 18.0 * u, f.hipY + 7.0 * u, b.wearColour);
+            FillRect(cr, b.x - 18.0 * u, chest + 2.5 * u, b.x + 18.0 * u, chest + 3.5 * u, b.wearAccent);
+            break;
     }
     cairo_restore(cr);
     if (b.wear != Wear::Trunks) {
@@ -477,14 +467,14 @@ void Arms(cairo_t* cr, const Bather& b, const Figure& f) {
     for (const double side : {-1.0, 1.0}) {
         const bool raised = b.pose == Pose::BothUp || (b.pose == Pose::Waving && side > 0.0);
         if (raised) {
-            Limb(cr, b.x + side * shoulderX, y, b.x + side * 24.0 * u, y - 10.0 * u,
-                 b.x + side * 27.0 * u, y - 28.0 * u, 6.5 * u, b.skin);
+            Limb(cr, b.x + side * shoulderX, y, b.x + side * 24.0 * u, y - 10.0 * u, b.x + side * 27.0 * u,
+                 y - 28.0 * u, 6.5 * u, b.skin);
             SetColour(cr, b.skin);
             cairo_arc(cr, b.x + side * 27.5 * u, y - 30.0 * u, 3.8 * u, 0.0, 2.0 * kPi);
             cairo_fill(cr);
         } else {
-            Limb(cr, b.x + side * shoulderX, y, b.x + side * 21.0 * u, y + 12.0 * u,
-                 b.x + side * 12.0 * u, f.hipY - 2.0 * u, 6.5 * u, b.skin);
+            Limb(cr, b.x + side * shoulderX, y, b.x + side * 21.0 * u, y + 12.0 * u, b.x + side * 12.0 * u,
+                 f.hipY - 2.0 * u, 6.5 * u, b.skin);
         }
     }
 }
@@ -493,8 +483,7 @@ void HairBack(cairo_t* cr, const Bather& b, const Figure& f) {
     const double r = f.headRadius;
     SetColour(cr, b.hair);
     if (b.hairStyle == Hair::Long) {
-        RoundedRect(cr, b.x - r * 1.15, f.headY - r * 0.5, b.x + r * 1.15, f.headY + r * 1.7,
-                    r * 0.6);
+        RoundedRect(cr, b.x - r * 1.15, f.headY - r * 0.5, b.x + r * 1.15, f.headY + r * 1.7, r * 0.6);
         cairo_fill(cr);
     } else if (b.hairStyle == Hair::Bun) {
         cairo_arc(cr, b.x + r * 0.2, f.headY - r * 1.1, r * 0.55, 0.0, 2.0 * kPi);
@@ -508,18 +497,17 @@ void HairFront(cairo_t* cr, const Bather& b, const Figure& f) {
     if (b.hairStyle == Hair::Curly) {
         for (int curl = 0; curl < 7; ++curl) {
             const double angle = kPi + curl * kPi / 6.0;
-            cairo_arc(cr, b.x + std::cos(angle) * r * 0.85, f.headY + std::sin(angle) * r * 0.85,
-                      r * 0.38, 0.0, 2.0 * kPi);
+            cairo_arc(cr, b.x + std::cos(angle) * r * 0.85, f.headY + std::sin(angle) * r * 0.85, r * 0.38, 0.0,
+                      2.0 * kPi);
             cairo_fill(cr);
         }
         return;
     }
     // A cap of hair over the top of the head with a fringe swept to one side.
     cairo_arc(cr, b.x, f.headY, r * 1.04, kPi * 1.0, kPi * 2.0);
-    cairo_curve_to(cr, b.x + r * 0.9, f.headY - r * 0.2, b.x + r * 0.2, f.headY - r * 0.55,
-                   b.x - r * 0.3, f.headY - r * 0.35);
-    cairo_curve_to(cr, b.x - r * 0.7, f.headY - r * 0.2, b.x - r * 0.95, f.headY + r * 0.1,
-                   b.x - r * 1.04, f.headY);
+    cairo_curve_to(cr, b.x + r * 0.9, f.headY - r * 0.2, b.x + r * 0.2, f.headY - r * 0.55, b.x - r * 0.3,
+                   f.headY - r * 0.35);
+    cairo_curve_to(cr, b.x - r * 0.7, f.headY - r * 0.2, b.x - r * 0.95, f.headY + r * 0.1, b.x - r * 1.04, f.headY);
     cairo_close_path(cr);
     cairo_fill(cr);
 }
@@ -533,8 +521,8 @@ void Face(cairo_t* cr, const Bather& b, const Figure& f) {
     }
     // A wide open smile.
     cairo_move_to(cr, b.x - r * 0.42, f.headY + r * 0.35);
-    cairo_curve_to(cr, b.x - r * 0.3, f.headY + r * 0.85, b.x + r * 0.3, f.headY + r * 0.85,
-                   b.x + r * 0.42, f.headY + r * 0.35);
+    cairo_curve_to(cr, b.x - r * 0.3, f.headY + r * 0.85, b.x + r * 0.3, f.headY + r * 0.85, b.x + r * 0.42,
+                   f.headY + r * 0.35);
     cairo_close_path(cr);
     SetColour(cr, FromRgb(0x8E2B2B));
     cairo_fill(cr);
@@ -548,8 +536,8 @@ void Face(cairo_t* cr, const Bather& b, const Figure& f) {
 void Head(cairo_t* cr, const Bather& b, const Figure& f) {
     HairBack(cr, b, f);
     SetColour(cr, b.skin);
-    FillRect(cr, b.x - 3.0 * f.unit, f.headY + f.headRadius * 0.6, b.x + 3.0 * f.unit,
-             f.shoulderY + 1.0 * f.unit, b.skin);
+    FillRect(cr, b.x - 3.0 * f.unit, f.headY + f.headRadius * 0.6, b.x + 3.0 * f.unit, f.shoulderY + 1.0 * f.unit,
+             b.skin);
     cairo_arc(cr, b.x, f.headY, f.headRadius, 0.0, 2.0 * kPi);
     SetColour(cr, b.skin);
     cairo_fill_preserve(cr);
@@ -574,18 +562,46 @@ void DrawBather(cairo_t* cr, const Bather& b) {
 
 void Bathers(cairo_t* cr) {
     const std::array<Bather, 4> group{{
-        {.x = 72.0, .footY = 368.0, .height = 112.0, .skin = FromRgb(0xF2C29B),
-         .hair = FromRgb(0xE0A526), .hairStyle = Hair::Long, .wear = Wear::Swimsuit,
-         .wearColour = FromRgb(0xFFD23F), .wearAccent = FromRgb(0xE8383D), .pose = Pose::Waving},
-        {.x = 134.0, .footY = 374.0, .height = 124.0, .skin = FromRgb(0x9C6640),
-         .hair = FromRgb(0x2A1A10), .hairStyle = Hair::Curly, .wear = Wear::Trunks,
-         .wearColour = FromRgb(0xE8383D), .wearAccent = kWhite, .pose = Pose::BothUp},
-        {.x = 196.0, .footY = 370.0, .height = 80.0, .skin = FromRgb(0xE7B48A),
-         .hair = FromRgb(0x7A3E1C), .hairStyle = Hair::Short, .wear = Wear::Trunks,
-         .wearColour = FromRgb(0x2F7FE0), .wearAccent = FromRgb(0xFFD23F), .pose = Pose::BothUp},
-        {.x = 258.0, .footY = 372.0, .height = 116.0, .skin = FromRgb(0xC98E63),
-         .hair = FromRgb(0x1E1E1E), .hairStyle = Hair::Bun, .wear = Wear::Bikini,
-         .wearColour = FromRgb(0xEE4FA5), .wearAccent = kWhite, .pose = Pose::HandsOnHips},
+        {.x = 72.0,
+         .footY = 368.0,
+         .height = 112.0,
+         .skin = FromRgb(0xF2C29B),
+         .hair = FromRgb(0xE0A526),
+         .hairStyle = Hair::Long,
+         .wear = Wear::Swimsuit,
+         .wearColour = FromRgb(0xFFD23F),
+         .wearAccent = FromRgb(0xE8383D),
+         .pose = Pose::Waving},
+        {.x = 134.0,
+         .footY = 374.0,
+         .height = 124.0,
+         .skin = FromRgb(0x9C6640),
+         .hair = FromRgb(0x2A1A10),
+         .hairStyle = Hair::Curly,
+         .wear = Wear::Trunks,
+         .wearColour = FromRgb(0xE8383D),
+         .wearAccent = kWhite,
+         .pose = Pose::BothUp},
+        {.x = 196.0,
+         .footY = 370.0,
+         .height = 80.0,
+         .skin = FromRgb(0xE7B48A),
+         .hair = FromRgb(0x7A3E1C),
+         .hairStyle = Hair::Short,
+         .wear = Wear::Trunks,
+         .wearColour = FromRgb(0x2F7FE0),
+         .wearAccent = FromRgb(0xFFD23F),
+         .pose = Pose::BothUp},
+        {.x = 258.0,
+         .footY = 372.0,
+         .height = 116.0,
+         .skin = FromRgb(0xC98E63),
+         .hair = FromRgb(0x1E1E1E),
+         .hairStyle = Hair::Bun,
+         .wear = Wear::Bikini,
+         .wearColour = FromRgb(0xEE4FA5),
+         .wearAccent = kWhite,
+         .pose = Pose::HandsOnHips},
     }};
     for (const Bather& bather : group) {
         DrawBather(cr, bather);
@@ -597,11 +613,9 @@ void ClosingWords(cairo_t* cr) {
     SetColour(cr, FromRgb(0x5A5A5A));
     cairo_rectangle(cr, 0.0, kBandTop, kWidth, 2.0);
     cairo_fill(cr);
-    const TextStyle end{.family = "PT Sans", .weight = Weight::Bold, .pixelHeight = 40.0,
-                        .colour = kWhite};
+    const TextStyle end{.family = "PT Sans", .weight = Weight::Bold, .pixelHeight = 40.0, .colour = kWhite};
     DrawTextCentred(cr, "THE END", end, kWidth / 2.0, kBandTop + 34.0);
-    const TextStyle thanks{.family = "PT Sans", .weight = Weight::Regular, .pixelHeight = 18.0,
-                           .colour = kWhite};
+    const TextStyle thanks{.family = "PT Sans", .weight = Weight::Regular, .pixelHeight = 18.0, .colour = kWhite};
     DrawTextCentred(cr, "Thanks for playing Swoopy!", thanks, kWidth / 2.0, kBandTop + 72.0);
 }
 

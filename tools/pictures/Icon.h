@@ -11,7 +11,7 @@ namespace pictures {
 constexpr int kIconSide = 32;
 
 struct Icon {
-    std::array<std::uint32_t, 16> palette{};                  // 0x00RRGGBB
+    std::array<std::uint32_t, 16> palette{};                    // 0x00RRGGBB
     std::array<std::uint8_t, kIconSide * kIconSide> indices{};  // into the palette
     std::array<std::uint8_t, kIconSide * kIconSide> mask{};     // 1 = transparent
 };

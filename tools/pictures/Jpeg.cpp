@@ -80,8 +80,7 @@ std::vector<std::uint8_t> EncodeJpeg(const Canvas& canvas, int quality) {
     jpeg_start_compress(&compressor.info, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(canvas.Width()) * 3);
     while (compressor.info.next_scanline < compressor.info.image_height) {
-        RowToRgb(data + static_cast<std::ptrdiff_t>(compressor.info.next_scanline) * stride,
-                 canvas.Width(), row);
+        RowToRgb(data + static_cast<std::ptrdiff_t>(compressor.info.next_scanline) * stride, canvas.Width(), row);
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&compressor.info, rows, 1);
     }

@@ -38,8 +38,7 @@ void DropShadow(cairo_t* cr, Box plate, double radius, double depth) {
     for (int layer = 3; layer >= 1; --layer) {
         const double grow = depth * layer / 3.0;
         RoundedRect(cr, plate.x0 - grow * 0.3 + depth * 0.4, plate.y0 - grow * 0.3 + depth * 0.6,
-                    plate.x1 + grow * 0.6 + depth * 0.4, plate.y1 + grow + depth * 0.2,
-                    radius + grow);
+                    plate.x1 + grow * 0.6 + depth * 0.4, plate.y1 + grow + depth * 0.2, radius + grow);
         SetColour(cr, kBlack, 0.10);
         cairo_fill(cr);
     }
@@ -92,11 +91,9 @@ void TitleBox(cairo_t* cr, Box box) {
     cairo_set_line_width(cr, 1.0);
     cairo_stroke(cr);
 
-    DrawSquaresLogo(cr, box.x0 + 9.0, box.y0 + 10.0, box.x0 + 43.0, box.y0 + 44.0,
-                    FromRgb(0x1F2A33), kWhite);
+    DrawSquaresLogo(cr, box.x0 + 9.0, box.y0 + 10.0, box.x0 + 43.0, box.y0 + 44.0, FromRgb(0x1F2A33), kWhite);
 
-    TextStyle title{.family = "PT Sans", .weight = Weight::Bold, .pixelHeight = 40.0,
-                    .colour = kWhite};
+    TextStyle title{.family = "PT Sans", .weight = Weight::Bold, .pixelHeight = 40.0, .colour = kWhite};
     const double titleX = (box.x0 + 48.0 + box.x1) / 2.0;
     TextStyle shadow = title;
     shadow.colour = FromRgb(0x1A3D55);
@@ -104,10 +101,8 @@ void TitleBox(cairo_t* cr, Box box) {
     DrawTextCentred(cr, "Swoopy!", shadow, titleX + 1.5, box.y0 + 35.0);
     DrawTextCentred(cr, "Swoopy!", title, titleX, box.y0 + 33.5);
 
-    TextStyle motto{.family = "PT Sans", .weight = Weight::Bold, .pixelHeight = 12.5,
-                    .colour = kWhite};
-    DrawTextCentred(cr, "catch the black, dodge the red", motto, (box.x0 + box.x1) / 2.0,
-                    box.y1 - 17.0);
+    TextStyle motto{.family = "PT Sans", .weight = Weight::Bold, .pixelHeight = 12.5, .colour = kWhite};
+    DrawTextCentred(cr, "catch the black, dodge the red", motto, (box.x0 + box.x1) / 2.0, box.y1 - 17.0);
 }
 
 // The beige inset looks pressed into the panel: dark on its upper and left edge.
@@ -128,8 +123,7 @@ void BeigeInset(cairo_t* cr, Box inset) {
 
 }  // namespace
 
-void DrawSquaresLogo(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb back,
-                     Rgb front) {
+void DrawSquaresLogo(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb back, Rgb front) {
     // Two squares offset by under half their side, centred in the box as one group.
     const double side = 0.7 * std::min(x1 - x0, y1 - y0);
     const double offset = 0.45 * side;

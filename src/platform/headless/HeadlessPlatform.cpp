@@ -29,16 +29,14 @@ namespace {
 class HeadlessWindow : public scene::PlatformWindow {
 public:
     HeadlessWindow(std::shared_ptr<HeadlessWindowState> state, std::shared_ptr<const std::pair<int, int>> screen)
-        : state_(std::move(state)), screen_(std::move(screen))
-    {
+        : state_(std::move(state)), screen_(std::move(screen)) {
         Resize(state_->options.clientWidth, state_->options.clientHeight, 0);
     }
     ~HeadlessWindow() override { state_->alive = false; }
 
     int Id() const override { return state_->id; }
     void Show() override { state_->shown = true; }
-    scene::FrameBuffer Frame() override
-    {
+    scene::FrameBuffer Frame() override {
         scene::FrameBuffer f;
         f.pixels = reinterpret_cast<std::uint8_t*>(state_->pixels.data());
         f.width = state_->width;
@@ -46,14 +44,12 @@ public:
         f.stride = f.width * 4;
         return f;
     }
-    void Present(const std::vector<scene::TRect>& changed) override
-    {
+    void Present(const std::vector<scene::TRect>& changed) override {
         ++state_->presents;
         state_->lastPresented = changed;
         state_->presented.insert(state_->presented.end(), changed.begin(), changed.end());
     }
-    void SetCursor(scene::TCursor cursor) override
-    {
+    void SetCursor(scene::TCursor cursor) override {
         state_->cursor = cursor;
         ++state_->cursorChanges;
     }
@@ -61,8 +57,7 @@ public:
     void StopTextInput() override { state_->textInput = false; }
     // At once. A real window's new surface holds whatever it holds: here a
     // colour nothing paints, so that a pixel left unpainted shows.
-    void SetMode(scene::WindowMode mode) override
-    {
+    void SetMode(scene::WindowMode mode) override {
         state_->mode = mode;
         if (mode == scene::WindowMode::FullScreen)
             Resize(screen_->first, screen_->second, kUnpainted);
@@ -73,8 +68,7 @@ public:
 private:
     static constexpr std::uint32_t kUnpainted = 0x00FF00FF;
 
-    void Resize(int width, int height, std::uint32_t fill)
-    {
+    void Resize(int width, int height, std::uint32_t fill) {
         state_->width = std::max(0, width);
         state_->height = std::max(0, height);
         state_->pixels.assign(static_cast<std::size_t>(state_->width) * static_cast<std::size_t>(state_->height), fill);
@@ -87,8 +81,7 @@ private:
 class HeadlessAudio : public scene::AudioOut {
 public:
     explicit HeadlessAudio(std::shared_ptr<HeadlessPlatform::AudioState> state) : state_(std::move(state)) {}
-    ~HeadlessAudio() override
-    {
+    ~HeadlessAudio() override {
         const std::lock_guard<std::recursive_mutex> guard(state_->lock);
         state_->open = false;
     }
@@ -105,46 +98,38 @@ HeadlessPlatform::~HeadlessPlatform() = default;
 
 // ---- Clock and events ----
 
-void HeadlessPlatform::AdvanceTo(double ms)
-{
-    if (ms <= nowMs_)
-        return;
+void HeadlessPlatform::AdvanceTo(double ms) {
+    if (ms <= nowMs_) return;
     nowMs_ = ms;
     RenderAudio();
 }
 
-bool HeadlessPlatform::WaitEvent(InputEvent& out, double deadlineMs)
-{
-    if (TakeDue(out))
-        return true;
-    if (deadlineMs <= nowMs_)
-        return false;
-    if (woken_.exchange(false))
-        return false;
+bool HeadlessPlatform::WaitEvent(InputEvent& out, double deadlineMs) {
+    if (TakeDue(out)) return true;
+    if (deadlineMs <= nowMs_) return false;
+    if (woken_.exchange(false)) return false;
     if (WhenIdle && !inIdleHook_) {
         inIdleHook_ = true;
         WhenIdle();
         inIdleHook_ = false;
-        if (TakeDue(out))
-            return true;
+        if (TakeDue(out)) return true;
     }
     const double next = queue_.empty() ? std::numeric_limits<double>::infinity() : queue_.front().timeMs;
     const double target = std::min(next, deadlineMs);
     if (std::isinf(target))
-        throw std::logic_error("headless platform: the loop would wait for ever; script input or run for a limited time");
+        throw std::logic_error(
+            "headless platform: the loop would wait for ever; script input or run for a limited time");
     // Block by block, so a notice posted by the audio output (a sound that ended)
     // runs right after the block that produced it, as it would on a live device.
     while (nowMs_ < target) {
         const double blockEnd = NextAudioBlockMs();
         AdvanceTo(blockEnd > nowMs_ ? std::min(target, blockEnd) : target);
-        if (woken_.exchange(false))
-            return false;
+        if (woken_.exchange(false)) return false;
     }
     return TakeDue(out);
 }
 
-double HeadlessPlatform::NextAudioBlockMs() const
-{
+double HeadlessPlatform::NextAudioBlockMs() const {
     double next = std::numeric_limits<double>::infinity();
     for (const auto& a : audio_)
         if (a->open && a->render)
@@ -153,10 +138,8 @@ double HeadlessPlatform::NextAudioBlockMs() const
     return next;
 }
 
-bool HeadlessPlatform::TakeDue(InputEvent& out)
-{
-    if (queue_.empty() || queue_.front().timeMs > nowMs_)
-        return false;
+bool HeadlessPlatform::TakeDue(InputEvent& out) {
+    if (queue_.empty() || queue_.front().timeMs > nowMs_) return false;
     out = std::move(queue_.front());
     queue_.pop_front();
     // Queued motion collapses to the latest position, as a real display delivers it.
@@ -169,35 +152,24 @@ bool HeadlessPlatform::TakeDue(InputEvent& out)
     return true;
 }
 
-int HeadlessPlatform::Resolve(int window) const
-{
-    if (window == kMainWindow)
-        return MainWindowId();
-    if (window == kTopDialog)
-        return TopDialogId();
+int HeadlessPlatform::Resolve(int window) const {
+    if (window == kMainWindow) return MainWindowId();
+    if (window == kTopDialog) return TopDialogId();
     return window;
 }
 
-void HeadlessPlatform::ScriptAfter(double ms)
-{
-    scriptMs_ = ScriptTime() + ms;
-}
+void HeadlessPlatform::ScriptAfter(double ms) { scriptMs_ = ScriptTime() + ms; }
 
-double HeadlessPlatform::ScriptTime() const
-{
-    return std::max(scriptMs_, nowMs_);
-}
+double HeadlessPlatform::ScriptTime() const { return std::max(scriptMs_, nowMs_); }
 
-void HeadlessPlatform::Push(InputEvent ev)
-{
+void HeadlessPlatform::Push(InputEvent ev) {
     ev.timeMs = ScriptTime();
-    const auto at = std::find_if(queue_.begin(), queue_.end(),
-                                 [&](const InputEvent& queued) { return queued.timeMs > ev.timeMs; });
+    const auto at =
+        std::find_if(queue_.begin(), queue_.end(), [&](const InputEvent& queued) { return queued.timeMs > ev.timeMs; });
     queue_.insert(at, std::move(ev));
 }
 
-void HeadlessPlatform::QueueMouse(EventKind kind, int x, int y, TMouseButton button, int window)
-{
+void HeadlessPlatform::QueueMouse(EventKind kind, int x, int y, TMouseButton button, int window) {
     InputEvent ev;
     ev.kind = kind;
     ev.window = window;
@@ -207,29 +179,24 @@ void HeadlessPlatform::QueueMouse(EventKind kind, int x, int y, TMouseButton but
     Push(std::move(ev));
 }
 
-void HeadlessPlatform::MouseMove(int x, int y, int window)
-{
+void HeadlessPlatform::MouseMove(int x, int y, int window) {
     QueueMouse(EventKind::MouseMove, x, y, TMouseButton::mbLeft, window);
 }
 
-void HeadlessPlatform::MouseDown(int x, int y, TMouseButton button, int window)
-{
+void HeadlessPlatform::MouseDown(int x, int y, TMouseButton button, int window) {
     QueueMouse(EventKind::MouseDown, x, y, button, window);
 }
 
-void HeadlessPlatform::MouseUp(int x, int y, TMouseButton button, int window)
-{
+void HeadlessPlatform::MouseUp(int x, int y, TMouseButton button, int window) {
     QueueMouse(EventKind::MouseUp, x, y, button, window);
 }
 
-void HeadlessPlatform::Click(int x, int y, int window)
-{
+void HeadlessPlatform::Click(int x, int y, int window) {
     MouseDown(x, y, TMouseButton::mbLeft, window);
     MouseUp(x, y, TMouseButton::mbLeft, window);
 }
 
-void HeadlessPlatform::Key(int key, unsigned mods, int window)
-{
+void HeadlessPlatform::Key(int key, unsigned mods, int window) {
     InputEvent ev;
     ev.kind = EventKind::KeyDown;
     ev.window = window;
@@ -240,8 +207,7 @@ void HeadlessPlatform::Key(int key, unsigned mods, int window)
     Push(std::move(ev));
 }
 
-void HeadlessPlatform::Type(const std::string& utf8, int window)
-{
+void HeadlessPlatform::Type(const std::string& utf8, int window) {
     InputEvent ev;
     ev.kind = EventKind::TextInput;
     ev.window = window;
@@ -251,8 +217,7 @@ void HeadlessPlatform::Type(const std::string& utf8, int window)
 
 namespace {
 
-InputEvent WindowEvent(EventKind kind, int window)
-{
+InputEvent WindowEvent(EventKind kind, int window) {
     InputEvent ev;
     ev.kind = kind;
     ev.window = window;
@@ -261,25 +226,15 @@ InputEvent WindowEvent(EventKind kind, int window)
 
 }  // namespace
 
-void HeadlessPlatform::Close(int window)
-{
-    Push(WindowEvent(EventKind::CloseRequest, window));
-}
+void HeadlessPlatform::Close(int window) { Push(WindowEvent(EventKind::CloseRequest, window)); }
 
-void HeadlessPlatform::Expose(int window)
-{
-    Push(WindowEvent(EventKind::Exposed, window));
-}
+void HeadlessPlatform::Expose(int window) { Push(WindowEvent(EventKind::Exposed, window)); }
 
-void HeadlessPlatform::LeaveWindow(int window)
-{
-    Push(WindowEvent(EventKind::PointerLeft, window));
-}
+void HeadlessPlatform::LeaveWindow(int window) { Push(WindowEvent(EventKind::PointerLeft, window)); }
 
 // ---- Windows ----
 
-std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scene::WindowOptions& options)
-{
+std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scene::WindowOptions& options) {
     if (RefuseWindow && RefuseWindow(options))
         throw std::runtime_error("Cannot create the window: the platform refused it");
     auto state = std::make_shared<HeadlessWindowState>();
@@ -289,49 +244,37 @@ std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scen
     return std::make_unique<HeadlessWindow>(std::move(state), screen_);
 }
 
-void HeadlessPlatform::SetScreenSize(int width, int height)
-{
-    *screen_ = {width, height};
-}
+void HeadlessPlatform::SetScreenSize(int width, int height) { *screen_ = {width, height}; }
 
-int HeadlessPlatform::MainWindowId() const
-{
+int HeadlessPlatform::MainWindowId() const {
     for (const auto& w : windows_)
-        if (w->alive && !w->options.dialog)
-            return w->id;
+        if (w->alive && !w->options.dialog) return w->id;
     return 0;
 }
 
-int HeadlessPlatform::TopDialogId() const
-{
+int HeadlessPlatform::TopDialogId() const {
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
-        if ((*it)->alive && (*it)->options.dialog)
-            return (*it)->id;
+        if ((*it)->alive && (*it)->options.dialog) return (*it)->id;
     return 0;
 }
 
-std::vector<int> HeadlessPlatform::WindowIds() const
-{
+std::vector<int> HeadlessPlatform::WindowIds() const {
     std::vector<int> ids;
-    for (const auto& w : windows_)
-        ids.push_back(w->id);
+    for (const auto& w : windows_) ids.push_back(w->id);
     return ids;
 }
 
-const HeadlessWindowState& HeadlessPlatform::Window(int id) const
-{
+const HeadlessWindowState& HeadlessPlatform::Window(int id) const {
     if (id < 1 || id > static_cast<int>(windows_.size()))
         throw std::out_of_range("headless platform: no window " + std::to_string(id));
     return *windows_[static_cast<std::size_t>(id - 1)];
 }
 
-HeadlessWindowState& HeadlessPlatform::Window(int id)
-{
+HeadlessWindowState& HeadlessPlatform::Window(int id) {
     return const_cast<HeadlessWindowState&>(static_cast<const HeadlessPlatform&>(*this).Window(id));
 }
 
-scene::Rgb HeadlessPlatform::Pixel(int id, int x, int y) const
-{
+scene::Rgb HeadlessPlatform::Pixel(int id, int x, int y) const {
     const HeadlessWindowState& w = Window(id);
     if (x < 0 || y < 0 || x >= w.width || y >= w.height)
         throw std::out_of_range("headless platform: pixel outside the window");
@@ -339,12 +282,11 @@ scene::Rgb HeadlessPlatform::Pixel(int id, int x, int y) const
     return {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p)};
 }
 
-bool HeadlessPlatform::SavePng(int id, const std::string& path) const
-{
+bool HeadlessPlatform::SavePng(int id, const std::string& path) const {
     const HeadlessWindowState& w = Window(id);
     std::vector<std::uint32_t> copy = w.pixels;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(copy.data()), CAIRO_FORMAT_RGB24, w.width, w.height, w.width * 4);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(copy.data()),
+                                                                   CAIRO_FORMAT_RGB24, w.width, w.height, w.width * 4);
     const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_surface_destroy(surface);
     return status == CAIRO_STATUS_SUCCESS;
@@ -352,8 +294,7 @@ bool HeadlessPlatform::SavePng(int id, const std::string& path) const
 
 // ---- Audio ----
 
-std::unique_ptr<scene::AudioOut> HeadlessPlatform::OpenAudio(scene::AudioRender render)
-{
+std::unique_ptr<scene::AudioOut> HeadlessPlatform::OpenAudio(scene::AudioRender render) {
     auto state = std::make_shared<AudioState>();
     state->render = std::move(render);
     state->format = audioFormat_;
@@ -362,12 +303,10 @@ std::unique_ptr<scene::AudioOut> HeadlessPlatform::OpenAudio(scene::AudioRender 
     return std::make_unique<HeadlessAudio>(std::move(state));
 }
 
-void HeadlessPlatform::RenderAudio()
-{
+void HeadlessPlatform::RenderAudio() {
     for (const auto& a : audio_) {
         const std::lock_guard<std::recursive_mutex> guard(a->lock);
-        if (!a->open || !a->render)
-            continue;
+        if (!a->open || !a->render) continue;
         // The small margin keeps a clock set exactly to a block's end from missing it by rounding.
         const auto due = static_cast<long long>((nowMs_ - a->openedMs) * a->format.sampleRate / 1000.0 + 1e-6);
         const std::size_t blockSamples = static_cast<std::size_t>(kAudioBlockFrames) * a->format.channels;
@@ -381,16 +320,13 @@ void HeadlessPlatform::RenderAudio()
     }
 }
 
-const std::vector<float>& HeadlessPlatform::RenderedAudio(int index) const
-{
-    if (audio_.empty())
-        throw std::out_of_range("headless platform: no audio output opened");
+const std::vector<float>& HeadlessPlatform::RenderedAudio(int index) const {
+    if (audio_.empty()) throw std::out_of_range("headless platform: no audio output opened");
     const std::size_t i = index < 0 ? audio_.size() - 1 : static_cast<std::size_t>(index);
     return audio_.at(i)->rendered;
 }
 
-void HeadlessPlatform::ClearRenderedAudio()
-{
+void HeadlessPlatform::ClearRenderedAudio() {
     for (const auto& a : audio_) {
         const std::lock_guard<std::recursive_mutex> guard(a->lock);
         a->rendered.clear();

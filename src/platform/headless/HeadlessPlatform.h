@@ -51,15 +51,15 @@ struct HeadlessWindowState {
     scene::WindowOptions options;
     bool alive = true;
     bool shown = false;
-    std::vector<std::uint32_t> pixels;              // 0x00RRGGBB, width per row
-    int width = 0, height = 0;                      // the frame: the client area, or the screen in full screen
+    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, width per row
+    int width = 0, height = 0;          // the frame: the client area, or the screen in full screen
     scene::WindowMode mode = scene::WindowMode::Windowed;
-    int presents = 0;                               // Present calls
-    std::vector<scene::TRect> lastPresented;        // rectangles of the latest Present
-    std::vector<scene::TRect> presented;            // every rectangle presented, in order
+    int presents = 0;                         // Present calls
+    std::vector<scene::TRect> lastPresented;  // rectangles of the latest Present
+    std::vector<scene::TRect> presented;      // every rectangle presented, in order
     scene::TCursor cursor = scene::TCursor::crDefault;
-    int cursorChanges = 0;                          // SetCursor calls
-    bool textInput = false;                         // between StartTextInput and StopTextInput
+    int cursorChanges = 0;   // SetCursor calls
+    bool textInput = false;  // between StartTextInput and StopTextInput
 };
 
 class HeadlessPlatform : public scene::Platform {
@@ -92,10 +92,8 @@ public:
     void ScriptAfter(double ms);
     double ScriptTime() const;
     void MouseMove(int x, int y, int window = kMainWindow);
-    void MouseDown(int x, int y, scene::TMouseButton button = scene::TMouseButton::mbLeft,
-                   int window = kMainWindow);
-    void MouseUp(int x, int y, scene::TMouseButton button = scene::TMouseButton::mbLeft,
-                 int window = kMainWindow);
+    void MouseDown(int x, int y, scene::TMouseButton button = scene::TMouseButton::mbLeft, int window = kMainWindow);
+    void MouseUp(int x, int y, scene::TMouseButton button = scene::TMouseButton::mbLeft, int window = kMainWindow);
     // A press and a release at one point and instant.
     void Click(int x, int y, int window = kMainWindow);
     // KeyDown then KeyUp. Printable keys are their lower-case ASCII code. No text
@@ -126,9 +124,9 @@ public:
     // When set and true for the options asked for, CreateWindow fails as a
     // platform out of windows would, with std::runtime_error.
     std::function<bool(const scene::WindowOptions&)> RefuseWindow;
-    int MainWindowId() const;   // 0 when none is open
-    int TopDialogId() const;    // 0 when none is open
-    std::vector<int> WindowIds() const;   // every window ever made, in order
+    int MainWindowId() const;            // 0 when none is open
+    int TopDialogId() const;             // 0 when none is open
+    std::vector<int> WindowIds() const;  // every window ever made, in order
     // Throws std::out_of_range for an unknown id.
     const HeadlessWindowState& Window(int id) const;
     HeadlessWindowState& Window(int id);

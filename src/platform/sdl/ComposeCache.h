@@ -13,10 +13,10 @@
 namespace platform {
 
 struct ComposeCacheSources {
-    const char* xcomposecache = nullptr;   // environment values, null when unset
+    const char* xcomposecache = nullptr;  // environment values, null when unset
     const char* xdgCacheHome = nullptr;
     const char* home = nullptr;
-    bool homeComposeCacheExists = false;   // ~/.compose-cache, which Xlib uses unasked
+    bool homeComposeCacheExists = false;  // ~/.compose-cache, which Xlib uses unasked
     bool root = false;
 };
 

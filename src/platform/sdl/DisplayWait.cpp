@@ -40,7 +40,8 @@ void OnQuitSignal(int) {
     quitSignalled = true;
     const std::uint64_t one = 1;
     const int fd = signalWakeFd.load();
-    if (fd >= 0) [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
+    if (fd >= 0) [[maybe_unused]]
+        const ssize_t n = ::write(fd, &one, sizeof one);
     errno = savedErrno;
 }
 
@@ -90,9 +91,7 @@ void DisplayWait::CatchQuitSignals() {
     for (CaughtSignal& sig : quitSignals) Catch(sig);
 }
 
-bool DisplayWait::TakeQuitSignal() {
-    return quitSignalled.exchange(false);
-}
+bool DisplayWait::TakeQuitSignal() { return quitSignalled.exchange(false); }
 
 void DisplayWait::WatchDisplayOf(SDL_Window* window) {
     if (fd_ >= 0 || window == nullptr) return;
@@ -140,7 +139,7 @@ DisplayWait::Woke DisplayWait::Sleep(double timeoutMs) {
     const nfds_t count = fd_ >= 0 ? 2 : 1;
     const timespec timeout = Timespec(timeoutMs);
     int ready = ::ppoll(fds, count, &timeout, nullptr);
-    if (ready < 0) ready = 0;   // a signal: the caller looks again
+    if (ready < 0) ready = 0;  // a signal: the caller looks again
 #if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
     // SDL reads the socket itself when it is polled next.
     if (waylandRead) wl_display_cancel_read(static_cast<wl_display*>(display_));

@@ -56,7 +56,7 @@ private:
     bool catching_ = false;
     int fd_ = -1;
     Driver driver_ = Driver::None;
-    void* display_ = nullptr;   // Display* or wl_display*, owned by SDL
+    void* display_ = nullptr;  // Display* or wl_display*, owned by SDL
 };
 
 }  // namespace platform

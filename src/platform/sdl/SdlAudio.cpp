@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kRate = 22050;
 constexpr int kChannels = 1;
-constexpr int kBlockFrames = 512;   // about 23 ms: short enough for a click to sound at once
+constexpr int kBlockFrames = 512;  // about 23 ms: short enough for a click to sound at once
 // Nobody hears a silent output, so it takes samples in blocks of about 186 ms:
 // sound positions and end-of-play notices then move in steps of that size, and
 // the thread wakes 5 times a second rather than 43 (a wake-up is most of what a
@@ -98,7 +98,7 @@ public:
 
 private:
     void Run(std::stop_token stop) {
-        pthread_setname_np(pthread_self(), "swoopy sound");   // told apart in profiles
+        pthread_setname_np(pthread_self(), "swoopy sound");  // told apart in profiles
         using Clock = std::chrono::steady_clock;
         const auto period = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(static_cast<double>(kSilentBlockFrames) / kRate));
@@ -128,7 +128,8 @@ bool SoundDeviceLikely() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime == nullptr) return false;
     const std::filesystem::path dir(runtime);
-    return std::filesystem::exists(dir / "pulse" / "native", ignored) || std::filesystem::exists(dir / "pipewire-0", ignored);
+    return std::filesystem::exists(dir / "pulse" / "native", ignored) ||
+           std::filesystem::exists(dir / "pipewire-0", ignored);
 }
 
 // SDL's own choice of driver (and SDL_AUDIODRIVER's); null when none opens a
@@ -141,7 +142,7 @@ std::unique_ptr<SdlAudioOut> OpenDevice(const scene::AudioRender& render) {
         return nullptr;
     }
     auto out = std::make_unique<SdlAudioOut>(render);
-    if (!out->Start()) return nullptr;   // its destructor quits the subsystem again
+    if (!out->Start()) return nullptr;  // its destructor quits the subsystem again
     return out;
 }
 

@@ -64,7 +64,8 @@ scene::DisplayScale ChooseDisplayScale(const ScaleSources& sources) {
         if (const std::optional<double> f = PositiveNumber(factor)) return scene::DisplayScale::FromFactor(*f);
     }
     for (const auto* source : {&sources.xftDpi, &sources.displayDpi}) {
-        if (const std::optional<double> dpi = AskDpi(*source)) return scene::DisplayScale::FromFactor(*dpi / kLayoutDpi);
+        if (const std::optional<double> dpi = AskDpi(*source))
+            return scene::DisplayScale::FromFactor(*dpi / kLayoutDpi);
     }
     return {};
 }

@@ -13,7 +13,7 @@
 namespace platform {
 
 struct ScaleSources {
-    const char* swoopyScale = nullptr;   // environment values, null when unset
+    const char* swoopyScale = nullptr;  // environment values, null when unset
     const char* gdkScale = nullptr;
     // Asked only when everything before them said nothing.
     std::function<std::optional<double>()> xftDpi;

@@ -10,6 +10,7 @@ using scene::EventKind;
 using scene::InputEvent;
 
 constexpr std::pair<SDL_Keycode, int> kSpecialKeys[] = {
+    // clang-format off
     {SDLK_RETURN, scene::kReturn},  {SDLK_KP_ENTER, scene::kReturn},
     {SDLK_ESCAPE, scene::kEscape},  {SDLK_TAB, scene::kTab},
     {SDLK_BACKSPACE, scene::kBackspace}, {SDLK_DELETE, scene::kDelete},
@@ -18,6 +19,7 @@ constexpr std::pair<SDL_Keycode, int> kSpecialKeys[] = {
     {SDLK_HOME, scene::kHome},      {SDLK_END, scene::kEnd},
     {SDLK_SPACE, scene::kSpace},    {SDLK_F4, scene::kF4},
     {SDLK_F11, scene::kF11},
+    // clang-format on
 };
 
 // SDL dates events with its 32-bit millisecond ticks; move that age onto our clock.

@@ -10,9 +10,9 @@ namespace platform {
 
 // What a translation needs to know beyond the event itself.
 struct TranslateContext {
-    double nowMs = 0;        // the platform clock at translation time
-    Uint32 nowTicks = 0;     // SDL_GetTicks() at the same moment, to date the event
-    int mainWindow = 0;      // receives the close request of a quit
+    double nowMs = 0;     // the platform clock at translation time
+    Uint32 nowTicks = 0;  // SDL_GetTicks() at the same moment, to date the event
+    int mainWindow = 0;   // receives the close request of a quit
 };
 
 // Printable keys become their lower-case ASCII code, the rest scene::Key values.

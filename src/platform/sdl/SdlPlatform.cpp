@@ -91,10 +91,10 @@ private:
     // When the events SDL hands out next arrived, as closely as we know: the
     // moment a sleep ended on input, else the last moment SDL was seen empty.
     double arrivedMs_ = 0;
-    double polledMs_ = -1e9;                   // when SDL last read the connection
-    std::array<SdlCursorHandle, 5> cursors_;   // indexed by scene::TCursor
+    double polledMs_ = -1e9;                  // when SDL last read the connection
+    std::array<SdlCursorHandle, 5> cursors_;  // indexed by scene::TCursor
     SDL_Cursor* shown_ = nullptr;
-    std::vector<int> windows_;                 // open windows, oldest first
+    std::vector<int> windows_;  // open windows, oldest first
     // Made hidden ahead of time, for the first CreateWindow with its options.
     std::unique_ptr<SdlWindow> ahead_;
     scene::WindowOptions aheadOptions_;
@@ -118,9 +118,7 @@ void SdlPlatform::CreateCursors() {
     cursors_[static_cast<int>(scene::TCursor::crCross)] = make(SDL_SYSTEM_CURSOR_CROSSHAIR);
 }
 
-double SdlPlatform::NowMs() {
-    return static_cast<double>(SDL_GetPerformanceCounter() - start_) / ticksPerMs_;
-}
+double SdlPlatform::NowMs() { return static_cast<double>(SDL_GetPerformanceCounter() - start_) / ticksPerMs_; }
 
 bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     SDL_Event ev{};
@@ -188,9 +186,7 @@ bool SdlPlatform::PollSdl(SDL_Event& ev) {
     return SDL_PollEvent(&ev) == 1;
 }
 
-void SdlPlatform::Wake() {
-    wait_.Wake();
-}
+void SdlPlatform::Wake() { wait_.Wake(); }
 
 void SdlPlatform::MakeWindowAhead(const scene::WindowOptions& options) {
     ahead_.reset();
@@ -214,9 +210,7 @@ std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::Wi
     return window;
 }
 
-void SdlPlatform::WindowClosed(int id) {
-    std::erase(windows_, id);
-}
+void SdlPlatform::WindowClosed(int id) { std::erase(windows_, id); }
 
 std::string SdlPlatform::ClipboardText() {
     char* text = SDL_GetClipboardText();
@@ -226,13 +220,9 @@ std::string SdlPlatform::ClipboardText() {
     return copy;
 }
 
-void SdlPlatform::SetClipboardText(const std::string& utf8) {
-    SDL_SetClipboardText(utf8.c_str());
-}
+void SdlPlatform::SetClipboardText(const std::string& utf8) { SDL_SetClipboardText(utf8.c_str()); }
 
-std::unique_ptr<scene::AudioOut> SdlPlatform::OpenAudio(scene::AudioRender render) {
-    return OpenSdlAudio(render);
-}
+std::unique_ptr<scene::AudioOut> SdlPlatform::OpenAudio(scene::AudioRender render) { return OpenSdlAudio(render); }
 
 void SdlPlatform::SelectCursor(scene::TCursor cursor) {
     SDL_Cursor* wanted = cursors_[static_cast<int>(cursor)].get();
@@ -250,9 +240,7 @@ void SdlPlatform::RequestTextInput(int delta) {
 
 }  // namespace
 
-std::unique_ptr<scene::Platform> CreateSdlPlatform() {
-    return std::make_unique<SdlPlatform>();
-}
+std::unique_ptr<scene::Platform> CreateSdlPlatform() { return std::make_unique<SdlPlatform>(); }
 
 void PrepareSdlEnvironment() { UseComposeCache(); }
 

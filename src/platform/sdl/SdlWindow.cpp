@@ -24,18 +24,14 @@ bool IsUtf8(const std::string& s) {
 }
 
 // Titles come from the toolkit, whose text is Windows-1252; UTF-8 passes unchanged.
-std::string TitleAsUtf8(const std::string& title) {
-    return IsUtf8(title) ? title : scene::Cp1252ToUtf8(title);
-}
+std::string TitleAsUtf8(const std::string& title) { return IsUtf8(title) ? title : scene::Cp1252ToUtf8(title); }
 
 // Cairo's RGB24 is 32 bits a pixel with red, green and blue in the low three bytes.
 bool IsCairoLayout(const SDL_PixelFormat* f) {
     return f->BytesPerPixel == 4 && f->Rmask == 0x00FF0000 && f->Gmask == 0x0000FF00 && f->Bmask == 0x000000FF;
 }
 
-int PositionOrCentred(int pos) {
-    return pos < 0 ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : pos;
-}
+int PositionOrCentred(int pos) { return pos < 0 ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : pos; }
 
 }  // namespace
 
@@ -64,8 +60,8 @@ void SdlWindow::SetIcon(const scene::WindowOptions& options) {
     const int size = options.iconSize;
     if (size <= 0 || options.iconArgb.size() < static_cast<std::size_t>(size) * static_cast<std::size_t>(size)) return;
     // SDL copies the pixels, so the surface may borrow them for the call.
-    SdlSurfaceHandle icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(options.iconArgb.data()),
-                                                              size, size, 32, size * 4, SDL_PIXELFORMAT_ARGB8888));
+    SdlSurfaceHandle icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(options.iconArgb.data()), size,
+                                                             size, 32, size * 4, SDL_PIXELFORMAT_ARGB8888));
     if (icon) SDL_SetWindowIcon(window_.get(), icon.get());
 }
 
@@ -104,7 +100,8 @@ void SdlWindow::PlaceOuterCorner() {
 SDL_Surface* SdlWindow::Surface() {
     // SDL hands out a new surface after the window's size changed; the old one is gone.
     SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
-    if (surface == nullptr) throw std::runtime_error(std::string("Cannot reach the window's pixels: ") + SDL_GetError());
+    if (surface == nullptr)
+        throw std::runtime_error(std::string("Cannot reach the window's pixels: ") + SDL_GetError());
     return surface;
 }
 
@@ -148,17 +145,11 @@ void SdlWindow::Present(const std::vector<scene::TRect>& changed) {
     SDL_UpdateWindowSurfaceRects(window_.get(), rects.data(), static_cast<int>(rects.size()));
 }
 
-void SdlWindow::SetCursor(scene::TCursor cursor) {
-    host_.SelectCursor(cursor);
-}
+void SdlWindow::SetCursor(scene::TCursor cursor) { host_.SelectCursor(cursor); }
 
-void SdlWindow::StartTextInput() {
-    SetTextInput(TextInput::On);
-}
+void SdlWindow::StartTextInput() { SetTextInput(TextInput::On); }
 
-void SdlWindow::StopTextInput() {
-    SetTextInput(TextInput::Off);
-}
+void SdlWindow::StopTextInput() { SetTextInput(TextInput::Off); }
 
 // The desktop's own mode: no change of the screen's resolution. SDL keeps the
 // window's place and size for the way back.

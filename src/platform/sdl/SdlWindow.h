@@ -15,7 +15,7 @@ class WindowHost {
 public:
     virtual ~WindowHost() = default;
     virtual void SelectCursor(scene::TCursor cursor) = 0;
-    virtual void RequestTextInput(int delta) = 0;   // +1 wants typed text, -1 no longer
+    virtual void RequestTextInput(int delta) = 0;  // +1 wants typed text, -1 no longer
     virtual void WindowClosed(int id) = 0;
 };
 
