@@ -236,6 +236,17 @@ TEST(EndOfGameTest, OddAndBrokenScoreFiles) {
         std::optional<std::string> after;  // nullopt: still no file
     };
     const std::string ten = kTen;
+    // The ten above with Eve's 61 in the place of the lowest.
+    const std::string tenWithEve = Entries({{900, "Ann"},
+                                            {800, "Bob"},
+                                            {700, "Cy"},
+                                            {600, "Dee"},
+                                            {500, "Eli"},
+                                            {400, "Fay"},
+                                            {300, "Gus"},
+                                            {200, "Hal"},
+                                            {100, "Ida"},
+                                            {61, "Eve"}});
     const Case cases[] = {
         {"missing", std::nullopt, "File not found.", std::nullopt},
         {"letters run on from the score", "523Anna\r\n", "Invalid numeric input.", "523Anna\r\n"},
@@ -253,28 +264,8 @@ TEST(EndOfGameTest, OddAndBrokenScoreFiles) {
          "300      A\r\n200      B\r\n100      C\r\n61      Eve\r\n" + zeros6},
         {"blank lines and blanks before a score are skipped", "\r\n \t300      A\r\n\r\n\r\n200      B", "",
          "300      A\r\n200      B\r\n61      Eve\r\n" + zeros6 + "0\r\n"},
-        {"an eleventh line", ten + "5      K\r\n", "",
-         Entries({{900, "Ann"},
-                  {800, "Bob"},
-                  {700, "Cy"},
-                  {600, "Dee"},
-                  {500, "Eli"},
-                  {400, "Fay"},
-                  {300, "Gus"},
-                  {200, "Hal"},
-                  {100, "Ida"},
-                  {61, "Eve"}})},
-        {"a trailing blank line", ten + "\r\n", "",
-         Entries({{900, "Ann"},
-                  {800, "Bob"},
-                  {700, "Cy"},
-                  {600, "Dee"},
-                  {500, "Eli"},
-                  {400, "Fay"},
-                  {300, "Gus"},
-                  {200, "Hal"},
-                  {100, "Ida"},
-                  {61, "Eve"}})},
+        {"an eleventh line", ten + "5      K\r\n", "", tenWithEve},
+        {"a trailing blank line", ten + "\r\n", "", tenWithEve},
         {"a Ctrl-Z ends the file",
          "300      A\r\n\x1A"
          "200      B\r\n",
