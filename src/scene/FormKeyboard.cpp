@@ -85,6 +85,8 @@ void Form::DispatchKey(const InputEvent& ev) {
     }
     const unsigned mods = ev.mods;
     if (IsFullScreenKey(ev.key, mods)) {
+        // A held key switches once, not back and forth with the keyboard's repeat.
+        if (ev.repeat) return;
         SetMode(mode_ == WindowMode::FullScreen ? WindowMode::Windowed : WindowMode::FullScreen);
         return;
     }

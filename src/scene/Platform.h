@@ -60,7 +60,8 @@ struct InputEvent {
     int x = 0, y = 0;   // pointer, client coordinates of that window in device pixels
     TMouseButton button = TMouseButton::mbLeft;
     int key = kUnknown;
-    unsigned mods = 0;  // KeyMod bits held at the time
+    unsigned mods = 0;    // KeyMod bits held at the time
+    bool repeat = false;  // a key down the keyboard repeats while the key is held
     std::string text;
 };
 

@@ -122,7 +122,10 @@ TEST_F(SdlEvents, KeysBecomeLowerCaseCharactersOrToolkitKeysWithModifiers) {
         EXPECT_EQ(got.window, id);
         EXPECT_EQ(got.key, c.key) << "SDL key " << c.sym;
         EXPECT_EQ(got.mods, c.keyMods) << "SDL key " << c.sym;
+        EXPECT_FALSE(got.repeat) << "SDL key " << c.sym;
     }
+    PushKey(id, SDL_KEYDOWN, SDLK_F11, KMOD_NONE, 1);
+    EXPECT_TRUE(Next().repeat) << "a held key's repeat";
     PushKey(id, SDL_KEYUP, SDLK_RETURN);
     const scene::InputEvent up = Next();
     EXPECT_EQ(up.kind, EventKind::KeyUp);

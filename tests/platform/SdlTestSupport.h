@@ -81,9 +81,10 @@ protected:
         ev.button.y = y;
         Push(ev);
     }
-    static void PushKey(int window, Uint32 type, SDL_Keycode sym, Uint16 mods = KMOD_NONE) {
+    static void PushKey(int window, Uint32 type, SDL_Keycode sym, Uint16 mods = KMOD_NONE, Uint8 repeat = 0) {
         SDL_Event ev{};
         ev.type = type;
+        ev.key.repeat = repeat;
         ev.key.windowID = static_cast<Uint32>(window);
         ev.key.keysym.sym = sym;
         ev.key.keysym.mod = mods;

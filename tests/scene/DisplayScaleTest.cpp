@@ -304,6 +304,15 @@ TEST(FullScreen, AltEnterSwitchesWhileTheNameFieldTypes) {
     h.platform.Key(kReturn, kmAlt);
     h.app.RunFor(0);
     EXPECT_EQ(h.form.Mode(), WindowMode::Windowed) << "three more switches";
+    h.platform.Key(kF11);
+    InputEvent held;
+    held.kind = EventKind::KeyDown;
+    held.key = kF11;
+    held.repeat = true;
+    for (int i = 0; i < 3; ++i) h.platform.Push(held);
+    h.app.RunFor(0);
+    EXPECT_EQ(h.form.Mode(), WindowMode::FullScreen) << "a held F11 switches once";
+    h.platform.Key(kF11);
     EXPECT_EQ(name.Text(), "Zed") << "the keys typed nothing";
     EXPECT_EQ(h.form.FocusedControl(), &name);
 }

@@ -66,6 +66,7 @@ bool Keyboard(const SDL_KeyboardEvent& k, const TranslateContext& ctx, InputEven
     out = Base(kind, static_cast<int>(k.windowID), k.timestamp, ctx);
     out.key = TranslateKey(k.keysym.sym);
     out.mods = TranslateMods(k.keysym.mod);
+    out.repeat = k.repeat != 0;
     return true;
 }
 
