@@ -46,7 +46,8 @@ public:
         }
         // Under X11, drawing straight into the window's shared-memory surface; SDL's
         // default goes through a software GL framebuffer that costs several times as
-        // much per frame. Wayland has no such surface: there SDL's GL framebuffer it is.
+        // much per frame. Wayland has no such surface; there the windows present
+        // through shared-memory buffers of their own (WaylandFrame).
         if (driver == "x11") SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
     ~SdlVideo() { SDL_Quit(); }
