@@ -14,6 +14,7 @@
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SdlHandles.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/sdl/WaylandFrame.h"
 
 namespace platform {
 
@@ -79,13 +80,18 @@ private:
     void SelectCursor(scene::TCursor cursor) override;
     void RequestTextInput(int delta) override;
     void WindowClosed(int id) override;
+    int PointScale() const override { return pointScale_; }
 
     bool NextSdlEvent(SDL_Event& ev, double deadlineMs);
     bool PollSdl(SDL_Event& ev);
     void CreateCursors();
 
     SdlVideo video_;
-    scene::DisplayScale scale_ = DesktopDisplayScale();
+    // On a Wayland output of scale 2 a window's point is 2 device pixels: the
+    // game draws that many and the compositor shows them one to one.
+    int outputScale_ = WaylandOutputScale();
+    int pointScale_ = std::max(outputScale_, 1);
+    scene::DisplayScale scale_ = DesktopDisplayScale(outputScale_);
     Uint64 start_ = SDL_GetPerformanceCounter();
     double ticksPerMs_ = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
     DisplayWait wait_;
@@ -127,7 +133,7 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     SDL_Event ev{};
     while (NextSdlEvent(ev, deadlineMs)) {
         if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
-        const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front()};
+        const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front(), pointScale_};
         if (TranslateEvent(ev, ctx, out)) {
             // SDL dates events in whole milliseconds, when it takes them in.
             out.timeMs = arrivedMs_;

@@ -59,7 +59,7 @@ SdlWindow::SdlWindow(WindowHost& host, const scene::WindowOptions& options) : ho
                                    PositionOrCentred(options.top), options.clientWidth, options.clientHeight, flags));
     if (!window_) throw std::runtime_error(std::string("Cannot create the window: ") + SDL_GetError());
     id_ = static_cast<int>(SDL_GetWindowID(window_.get()));
-    wayland_ = WaylandFrame::For(window_.get());
+    wayland_ = WaylandFrame::For(window_.get(), host.PointScale());
     SetIcon(options);
     if (options.dialog && options.ownerId != 0) {
         // Not every video driver knows modal windows; the toolkit blocks input itself.
@@ -90,8 +90,10 @@ void SdlWindow::Show() {
     // window to its tile; a least and a greatest size alike make it float at its
     // own size. (SDL's X11 driver says so itself.)
     if (std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
-        SDL_SetWindowMinimumSize(window_.get(), spec_.clientWidth, spec_.clientHeight);
-        SDL_SetWindowMaximumSize(window_.get(), spec_.clientWidth, spec_.clientHeight);
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window_.get(), &w, &h);
+        SDL_SetWindowMinimumSize(window_.get(), w, h);
+        SDL_SetWindowMaximumSize(window_.get(), w, h);
     }
     // A frame composed while the window was hidden reaches the compositor now.
     if (wayland_) wayland_->Present({});

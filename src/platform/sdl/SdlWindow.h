@@ -19,6 +19,8 @@ public:
     virtual void SelectCursor(scene::TCursor cursor) = 0;
     virtual void RequestTextInput(int delta) = 0;   // +1 wants typed text, -1 no longer
     virtual void WindowClosed(int id) = 0;
+    // Device pixels a point of a window takes: Wayland's output scale, else 1.
+    virtual int PointScale() const = 0;
 };
 
 enum class TextInput { Off, On };

@@ -44,10 +44,59 @@ void Global(void* data, wl_registry* registry, std::uint32_t name, const char* i
 void GlobalRemoved(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener kRegistryListener{Global, GlobalRemoved};
 
+struct Outputs {
+    std::vector<wl_output*> outputs;
+    int scale = 1;
+};
+void OutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, const char*,
+                    const char*, std::int32_t) {}
+void OutputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
+void OutputDone(void*, wl_output*) {}
+void OutputScale(void* data, wl_output*, std::int32_t factor) {
+    auto* o = static_cast<Outputs*>(data);
+    o->scale = std::max(o->scale, static_cast<int>(factor));
+}
+// Bound at version 2: the later events (name, description) never come.
+const wl_output_listener kOutputListener = [] {
+    wl_output_listener l{};
+    l.geometry = OutputGeometry;
+    l.mode = OutputMode;
+    l.done = OutputDone;
+    l.scale = OutputScale;
+    return l;
+}();
+
+void OutputGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
+    if (std::strcmp(interface, wl_output_interface.name) != 0 || version < 2) return;
+    auto* o = static_cast<Outputs*>(data);
+    auto* output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
+    wl_output_add_listener(output, &kOutputListener, o);
+    o->outputs.push_back(output);
+}
+const wl_registry_listener kOutputRegistryListener{OutputGlobal, GlobalRemoved};
+
 }  // namespace
+
+int WaylandOutputScale() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "wayland") != 0) return 0;
+    wl_display* display = wl_display_connect(nullptr);
+    if (display == nullptr) return 0;
+    Outputs o;
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &kOutputRegistryListener, &o);
+    // The first round binds the outputs, the second brings their scales.
+    wl_display_roundtrip(display);
+    wl_display_roundtrip(display);
+    for (wl_output* output : o.outputs) wl_output_destroy(output);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return o.scale;
+}
 
 struct WaylandFrame::Impl {
     SDL_Window* window = nullptr;
+    int scale = 1;                    // frame pixels a point of the window
     wl_display* display = nullptr;
     wl_surface* surface = nullptr;
     // Our own queue: the buffers' release events never meet SDL's dispatching.
@@ -76,7 +125,9 @@ struct WaylandFrame::Impl {
 
     void Resize() {
         int w = 0, h = 0;
-        SDL_GetWindowSizeInPixels(window, &w, &h);
+        SDL_GetWindowSize(window, &w, &h);
+        w *= scale;
+        h *= scale;
         if (w == width && h == height && !frame.empty()) return;
         DropBuffers();
         width = std::max(w, 1);
@@ -151,20 +202,27 @@ struct WaylandFrame::Impl {
         b.stale.clear();
         b.wholeStale = false;
         b.busy = true;
+        wl_surface_set_buffer_scale(surface, scale);
         wl_surface_attach(surface, b.buffer, 0, 0);
-        for (const SDL_Rect& r : damage) wl_surface_damage(surface, r.x, r.y, r.w, r.h);
+        // In the window's points, every point a changed pixel touches.
+        for (const SDL_Rect& r : damage) {
+            const int left = r.x / scale, top = r.y / scale;
+            wl_surface_damage(surface, left, top, (r.x + r.w + scale - 1) / scale - left,
+                              (r.y + r.h + scale - 1) / scale - top);
+        }
         wl_surface_commit(surface);
         wl_display_flush(display);
         shownWhole = true;
     }
 };
 
-std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window* window) {
+std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window* window, int scale) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_WAYLAND) return nullptr;
     auto impl = std::make_unique<Impl>();
     impl->window = window;
+    impl->scale = std::max(scale, 1);
     impl->display = info.info.wl.display;
     impl->surface = info.info.wl.surface;
     impl->queue = wl_display_create_queue(impl->display);
@@ -174,6 +232,12 @@ std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window* window) {
     wl_display_roundtrip_queue(impl->display, impl->queue);
     wl_registry_destroy(registry);
     if (impl->shm == nullptr) return nullptr;
+    if (impl->scale > 1) {
+        // Asked for in device pixels, the window is as many points over the scale.
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        SDL_SetWindowSize(window, (w + impl->scale - 1) / impl->scale, (h + impl->scale - 1) / impl->scale);
+    }
     impl->Resize();
     return std::unique_ptr<WaylandFrame>(new WaylandFrame(std::move(impl)));
 }
@@ -194,7 +258,8 @@ void WaylandFrame::Present(const std::vector<SDL_Rect>& changed) {
 
 struct WaylandFrame::Impl {};
 
-std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window*) { return nullptr; }
+int WaylandOutputScale() { return 0; }
+std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window*, int) { return nullptr; }
 WaylandFrame::WaylandFrame(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 WaylandFrame::~WaylandFrame() = default;
 scene::FrameBuffer WaylandFrame::Frame() { return {}; }

@@ -15,10 +15,16 @@
 
 namespace platform {
 
+// The largest whole scale among the compositor's outputs, asked over a
+// connection of its own; 0 when SDL's video driver is not Wayland's.
+int WaylandOutputScale();
+
 class WaylandFrame {
 public:
     // Null unless the window is a Wayland one and its compositor shares memory.
-    static std::unique_ptr<WaylandFrame> For(SDL_Window* window);
+    // With a scale above 1 the window takes that many of its frame's pixels a
+    // point: the compositor shows them one to one on an output of that scale.
+    static std::unique_ptr<WaylandFrame> For(SDL_Window* window, int scale);
     ~WaylandFrame();
     WaylandFrame(const WaylandFrame&) = delete;
     WaylandFrame& operator=(const WaylandFrame&) = delete;
