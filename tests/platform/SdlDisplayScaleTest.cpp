@@ -50,5 +50,25 @@ TEST(SdlDisplayScale, FirstSourceThatSaysAnythingDecides) {
     }
 }
 
+TEST(SdlDisplayScale, WaylandsOutputScaleComesAfterXftDpiAndBeforeTheDisplaysDensity) {
+    const struct {
+        Dpi xft, output, display;
+        double expected;
+    } cases[] = {
+        {{}, 2, 96, 2},
+        {{}, 1, 192, 1},  // a desktop at scale 1 wants 1, whatever the screen's density
+        {144, 2, {}, 1.5},
+        {{}, {}, 192, 2},
+    };
+    for (const auto& c : cases) {
+        platform::ScaleSources sources;
+        sources.xftDpi = [&] { return c.xft; };
+        sources.outputScale = [&] { return c.output; };
+        sources.displayDpi = [&] { return c.display; };
+        EXPECT_EQ(platform::ChooseDisplayScale(sources).Factor(), c.expected)
+            << "output scale " << (c.output ? std::to_string(*c.output) : "unset");
+    }
+}
+
 }  // namespace
 }  // namespace platform_test

@@ -63,18 +63,24 @@ scene::DisplayScale ChooseDisplayScale(const ScaleSources& sources) {
     for (const char* factor : {sources.swoopyScale, sources.gdkScale}) {
         if (const std::optional<double> f = PositiveNumber(factor)) return scene::DisplayScale::FromFactor(*f);
     }
-    for (const auto* source : {&sources.xftDpi, &sources.displayDpi}) {
-        if (const std::optional<double> dpi = AskDpi(*source))
-            return scene::DisplayScale::FromFactor(*dpi / kLayoutDpi);
-    }
+    if (const std::optional<double> dpi = AskDpi(sources.xftDpi))
+        return scene::DisplayScale::FromFactor(*dpi / kLayoutDpi);
+    if (const std::optional<double> factor = AskDpi(sources.outputScale))
+        return scene::DisplayScale::FromFactor(*factor);
+    if (const std::optional<double> dpi = AskDpi(sources.displayDpi))
+        return scene::DisplayScale::FromFactor(*dpi / kLayoutDpi);
     return {};
 }
 
-scene::DisplayScale DesktopDisplayScale() {
+scene::DisplayScale DesktopDisplayScale(int waylandScale) {
     ScaleSources sources;
     sources.swoopyScale = std::getenv("SWOOPY_SCALE");
     sources.gdkScale = std::getenv("GDK_SCALE");
     sources.xftDpi = XftDpi;
+    sources.outputScale = [waylandScale]() -> std::optional<double> {
+        if (waylandScale > 0) return waylandScale;
+        return std::nullopt;
+    };
     sources.displayDpi = SdlDpi;
     return ChooseDisplayScale(sources);
 }

@@ -1,7 +1,7 @@
 // How large the game presents itself on this desktop. The first source that
 // says anything decides: SWOOPY_SCALE (a factor from 1 to 4, e.g. 1.5), then
-// the desktop's own setting: GDK_SCALE, the X resource Xft.dpi, the display's
-// density as SDL reports it. Densities count against 96 per inch; every factor
+// the desktop's own setting: GDK_SCALE, the X resource Xft.dpi, the Wayland
+// outputs' scale, the display's density as SDL reports it. Densities count against 96 per inch; every factor
 // is rounded to a quarter step and held within 1 to 4. Nothing at all means 1.
 #pragma once
 
@@ -17,12 +17,14 @@ struct ScaleSources {
     const char* gdkScale = nullptr;
     // Asked only when everything before them said nothing.
     std::function<std::optional<double>()> xftDpi;
+    std::function<std::optional<double>()> outputScale;  // a factor, Wayland's
     std::function<std::optional<double>()> displayDpi;
 };
 
 scene::DisplayScale ChooseDisplayScale(const ScaleSources& sources);
 
-// This desktop's sources; needs SDL's video started.
-scene::DisplayScale DesktopDisplayScale();
+// This desktop's sources; needs SDL's video started. `waylandScale` is the
+// Wayland outputs' scale, 0 when not on Wayland.
+scene::DisplayScale DesktopDisplayScale(int waylandScale);
 
 }  // namespace platform

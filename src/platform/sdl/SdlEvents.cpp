@@ -38,8 +38,8 @@ InputEvent Base(EventKind kind, int window, Uint32 timestamp, const TranslateCon
 
 bool Motion(const SDL_MouseMotionEvent& m, const TranslateContext& ctx, InputEvent& out) {
     out = Base(EventKind::MouseMove, static_cast<int>(m.windowID), m.timestamp, ctx);
-    out.x = m.x;
-    out.y = m.y;
+    out.x = m.x * ctx.pointScale;
+    out.y = m.y * ctx.pointScale;
     out.mods = TranslateMods(static_cast<Uint16>(SDL_GetModState()));
     return true;
 }
@@ -54,8 +54,8 @@ bool Button(const SDL_MouseButtonEvent& b, const TranslateContext& ctx, InputEve
     }
     const EventKind kind = b.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp;
     out = Base(kind, static_cast<int>(b.windowID), b.timestamp, ctx);
-    out.x = b.x;
-    out.y = b.y;
+    out.x = b.x * ctx.pointScale;
+    out.y = b.y * ctx.pointScale;
     out.button = button;
     out.mods = TranslateMods(static_cast<Uint16>(SDL_GetModState()));
     return true;

@@ -13,6 +13,7 @@ struct TranslateContext {
     double nowMs = 0;     // the platform clock at translation time
     Uint32 nowTicks = 0;  // SDL_GetTicks() at the same moment, to date the event
     int mainWindow = 0;   // receives the close request of a quit
+    int pointScale = 1;   // device pixels a point of the pointer's position (Wayland's output scale)
 };
 
 // Printable keys become their lower-case ASCII code, the rest scene::Key values.

@@ -14,6 +14,7 @@
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SdlHandles.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/sdl/WaylandFrame.h"
 
 namespace platform {
 
@@ -46,7 +47,8 @@ public:
         }
         // Under X11, drawing straight into the window's shared-memory surface; SDL's
         // default goes through a software GL framebuffer that costs several times as
-        // much per frame. Wayland has no such surface: there SDL's GL framebuffer it is.
+        // much per frame. Wayland has no such surface; there the windows present
+        // through shared-memory buffers of their own (WaylandFrame).
         if (driver == "x11") SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
     ~SdlVideo() { SDL_Quit(); }
@@ -78,13 +80,18 @@ private:
     void SelectCursor(scene::TCursor cursor) override;
     void RequestTextInput(int delta) override;
     void WindowClosed(int id) override;
+    int PointScale() const override { return pointScale_; }
 
     bool NextSdlEvent(SDL_Event& ev, double deadlineMs);
     bool PollSdl(SDL_Event& ev);
     void CreateCursors();
 
     SdlVideo video_;
-    scene::DisplayScale scale_ = DesktopDisplayScale();
+    // On a Wayland output of scale 2 a window's point is 2 device pixels: the
+    // game draws that many and the compositor shows them one to one.
+    int outputScale_ = WaylandOutputScale();
+    int pointScale_ = std::max(outputScale_, 1);
+    scene::DisplayScale scale_ = DesktopDisplayScale(outputScale_);
     Uint64 start_ = SDL_GetPerformanceCounter();
     double ticksPerMs_ = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
     DisplayWait wait_;
@@ -124,7 +131,7 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     SDL_Event ev{};
     while (NextSdlEvent(ev, deadlineMs)) {
         if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
-        const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front()};
+        const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front(), pointScale_};
         if (TranslateEvent(ev, ctx, out)) {
             // SDL dates events in whole milliseconds, when it takes them in.
             out.timeMs = arrivedMs_;

@@ -31,6 +31,19 @@ bool IsCairoLayout(const SDL_PixelFormat* f) {
     return f->BytesPerPixel == 4 && f->Rmask == 0x00FF0000 && f->Gmask == 0x0000FF00 && f->Bmask == 0x000000FF;
 }
 
+// The changed rectangles' parts inside a frame of that size.
+std::vector<SDL_Rect> ClippedRects(const std::vector<scene::TRect>& changed, int width, int height) {
+    const scene::TRect whole{0, 0, width, height};
+    std::vector<SDL_Rect> rects;
+    rects.reserve(changed.size());
+    for (const scene::TRect& r : changed) {
+        const scene::TRect c = r.Intersect(whole);
+        if (c.Empty()) continue;
+        rects.push_back({c.Left, c.Top, c.Width, c.Height});
+    }
+    return rects;
+}
+
 int PositionOrCentred(int pos) { return pos < 0 ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : pos; }
 
 }  // namespace
@@ -42,6 +55,7 @@ SdlWindow::SdlWindow(WindowHost& host, const scene::WindowOptions& options) : ho
                                    PositionOrCentred(options.top), options.clientWidth, options.clientHeight, flags));
     if (!window_) throw std::runtime_error(std::string("Cannot create the window: ") + SDL_GetError());
     id_ = static_cast<int>(SDL_GetWindowID(window_.get()));
+    wayland_ = WaylandFrame::For(window_.get(), host.PointScale());
     SetIcon(options);
     if (options.dialog && options.ownerId != 0) {
         // Not every video driver knows modal windows; the toolkit blocks input itself.
@@ -72,9 +86,13 @@ void SdlWindow::Show() {
     // window to its tile; a least and a greatest size alike make it float at its
     // own size. (SDL's X11 driver says so itself.)
     if (std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
-        SDL_SetWindowMinimumSize(window_.get(), spec_.clientWidth, spec_.clientHeight);
-        SDL_SetWindowMaximumSize(window_.get(), spec_.clientWidth, spec_.clientHeight);
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window_.get(), &w, &h);
+        SDL_SetWindowMinimumSize(window_.get(), w, h);
+        SDL_SetWindowMaximumSize(window_.get(), w, h);
     }
+    // A frame composed while the window was hidden reaches the compositor now.
+    if (wayland_) wayland_->Present({});
     PlaceOuterCorner();
     if (spec_.dialog) {
         SDL_RaiseWindow(window_.get());
@@ -106,6 +124,7 @@ SDL_Surface* SdlWindow::Surface() {
 }
 
 scene::FrameBuffer SdlWindow::Frame() {
+    if (wayland_) return wayland_->Frame();
     SDL_Surface* surface = Surface();
     if (IsCairoLayout(surface->format)) {
         shadow_.reset();
@@ -124,15 +143,13 @@ void SdlWindow::TouchFrame() {
 }
 
 void SdlWindow::Present(const std::vector<scene::TRect>& changed) {
-    SDL_Surface* surface = Surface();
-    const scene::TRect whole{0, 0, surface->w, surface->h};
-    std::vector<SDL_Rect> rects;
-    rects.reserve(changed.size());
-    for (const scene::TRect& r : changed) {
-        const scene::TRect c = r.Intersect(whole);
-        if (c.Empty()) continue;
-        rects.push_back({c.Left, c.Top, c.Width, c.Height});
+    if (wayland_) {
+        const scene::FrameBuffer frame = wayland_->Frame();
+        wayland_->Present(ClippedRects(changed, frame.width, frame.height));
+        return;
     }
+    SDL_Surface* surface = Surface();
+    const std::vector<SDL_Rect> rects = ClippedRects(changed, surface->w, surface->h);
     if (rects.empty()) return;
     if (shadow_) {
         for (SDL_Rect r : rects) {

@@ -1,11 +1,13 @@
 // A top-level SDL window whose surface the toolkit composes into directly, so
-// presenting a frame is one copy of the changed rectangles to the display.
+// presenting a frame is one copy of the changed rectangles to the display (on
+// Wayland, into buffers of the window's own: WaylandFrame).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "platform/sdl/SdlHandles.h"
+#include "platform/sdl/WaylandFrame.h"
 #include "scene/Platform.h"
 
 namespace platform {
@@ -17,6 +19,8 @@ public:
     virtual void SelectCursor(scene::TCursor cursor) = 0;
     virtual void RequestTextInput(int delta) = 0;  // +1 wants typed text, -1 no longer
     virtual void WindowClosed(int id) = 0;
+    // Device pixels a point of a window takes: Wayland's output scale, else 1.
+    virtual int PointScale() const = 0;
 };
 
 enum class TextInput { Off, On };
@@ -54,6 +58,8 @@ private:
     // Only when the window's surface is not laid out like Cairo's RGB24: the
     // toolkit composes here and Present converts the changed rectangles.
     SdlSurfaceHandle shadow_;
+    // On Wayland the frame lives in buffers of our own instead of the window's surface.
+    std::unique_ptr<WaylandFrame> wayland_;
     TextInput textInput_ = TextInput::Off;
 };
 

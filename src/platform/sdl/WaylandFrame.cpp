@@ -1,0 +1,269 @@
+#include "platform/sdl/WaylandFrame.h"
+
+#include <SDL_syswm.h>
+
+#if defined(SWOOPY_HAVE_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#endif
+
+namespace platform {
+
+#if defined(SWOOPY_HAVE_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
+
+namespace {
+
+// Cairo's RGB24 in memory, little-endian: what wl_shm calls XRGB8888.
+constexpr int kBytesPerPixel = 4;
+// Past this many rectangles a buffer lacks, it takes the whole frame at once.
+constexpr std::size_t kMaxStale = 64;
+
+struct Buffer {
+    wl_buffer* buffer = nullptr;
+    void* pixels = nullptr;
+    std::size_t bytes = 0;
+    bool busy = false;            // the compositor may be reading it
+    std::vector<SDL_Rect> stale;  // where it differs from the frame
+    bool wholeStale = true;
+};
+
+void Released(void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }
+const wl_buffer_listener kBufferListener{Released};
+
+void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t) {
+    if (std::strcmp(interface, wl_shm_interface.name) == 0) {
+        *static_cast<wl_shm**>(data) = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+    }
+}
+void GlobalRemoved(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener kRegistryListener{Global, GlobalRemoved};
+
+struct Outputs {
+    std::vector<wl_output*> outputs;
+    int scale = 1;
+};
+void OutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                    const char*, const char*, std::int32_t) {}
+void OutputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
+void OutputDone(void*, wl_output*) {}
+void OutputScale(void* data, wl_output*, std::int32_t factor) {
+    auto* o = static_cast<Outputs*>(data);
+    o->scale = std::max(o->scale, static_cast<int>(factor));
+}
+// Bound at version 2: the later events (name, description) never come.
+const wl_output_listener kOutputListener = [] {
+    wl_output_listener l{};
+    l.geometry = OutputGeometry;
+    l.mode = OutputMode;
+    l.done = OutputDone;
+    l.scale = OutputScale;
+    return l;
+}();
+
+void OutputGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
+    if (std::strcmp(interface, wl_output_interface.name) != 0 || version < 2) return;
+    auto* o = static_cast<Outputs*>(data);
+    auto* output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
+    wl_output_add_listener(output, &kOutputListener, o);
+    o->outputs.push_back(output);
+}
+const wl_registry_listener kOutputRegistryListener{OutputGlobal, GlobalRemoved};
+
+}  // namespace
+
+int WaylandOutputScale() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "wayland") != 0) return 0;
+    wl_display* display = wl_display_connect(nullptr);
+    if (display == nullptr) return 0;
+    Outputs o;
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &kOutputRegistryListener, &o);
+    // The first round binds the outputs, the second brings their scales.
+    wl_display_roundtrip(display);
+    wl_display_roundtrip(display);
+    for (wl_output* output : o.outputs) wl_output_destroy(output);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return o.scale;
+}
+
+struct WaylandFrame::Impl {
+    SDL_Window* window = nullptr;
+    int scale = 1;  // frame pixels a point of the window
+    wl_display* display = nullptr;
+    wl_surface* surface = nullptr;
+    // Our own queue: the buffers' release events never meet SDL's dispatching.
+    wl_event_queue* queue = nullptr;
+    wl_shm* shm = nullptr;
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> frame;
+    std::vector<std::unique_ptr<Buffer>> buffers;
+    bool shownWhole = false;  // the compositor has the whole frame since the window was shown
+
+    ~Impl() {
+        DropBuffers();
+        if (shm != nullptr) wl_shm_destroy(shm);
+        if (queue != nullptr) wl_event_queue_destroy(queue);
+    }
+
+    int Stride() const { return width * kBytesPerPixel; }
+
+    void DropBuffers() {
+        for (const auto& b : buffers) {
+            wl_buffer_destroy(b->buffer);
+            munmap(b->pixels, b->bytes);
+        }
+        buffers.clear();
+    }
+
+    void Resize() {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        w *= scale;
+        h *= scale;
+        if (w == width && h == height && !frame.empty()) return;
+        DropBuffers();
+        width = std::max(w, 1);
+        height = std::max(h, 1);
+        frame.assign(static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(height), 0);
+        shownWhole = false;
+    }
+
+    std::unique_ptr<Buffer> MakeBuffer() const {
+        auto b = std::make_unique<Buffer>();
+        b->bytes = static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(height);
+        const int fd = memfd_create("swoopy-frame", MFD_CLOEXEC);
+        if (fd < 0) throw std::runtime_error("Cannot make the window's frame: no shared memory");
+        if (ftruncate(fd, static_cast<off_t>(b->bytes)) != 0 ||
+            (b->pixels = mmap(nullptr, b->bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)) == MAP_FAILED) {
+            close(fd);
+            throw std::runtime_error("Cannot make the window's frame: no shared memory");
+        }
+        wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(b->bytes));
+        b->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, Stride(), WL_SHM_FORMAT_XRGB8888);
+        wl_shm_pool_destroy(pool);
+        close(fd);
+        wl_buffer_add_listener(b->buffer, &kBufferListener, b.get());
+        return b;
+    }
+
+    // A buffer the compositor has given back, or a new one; three in flight at
+    // most, and then the compositor is waited for.
+    Buffer& FreeBuffer() {
+        for (;;) {
+            wl_display_dispatch_queue_pending(display, queue);
+            for (const auto& b : buffers) {
+                if (!b->busy) return *b;
+            }
+            if (buffers.size() < 3) {
+                buffers.push_back(MakeBuffer());
+                return *buffers.back();
+            }
+            if (wl_display_roundtrip_queue(display, queue) < 0) throw std::runtime_error("Lost the display");
+        }
+    }
+
+    void Copy(Buffer& b, const SDL_Rect& r) {
+        const std::size_t stride = static_cast<std::size_t>(Stride());
+        auto* to = static_cast<std::uint8_t*>(b.pixels);
+        for (int y = r.y; y < r.y + r.h; ++y) {
+            const std::size_t at =
+                static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(r.x) * kBytesPerPixel;
+            std::memcpy(to + at, frame.data() + at, static_cast<std::size_t>(r.w) * kBytesPerPixel);
+        }
+    }
+
+    void Present(const std::vector<SDL_Rect>& changed) {
+        // Before the window is shown its surface has no role yet, and a buffer
+        // attached then would be a protocol error.
+        if ((SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) == 0) {
+            shownWhole = false;
+            return;
+        }
+        if (shownWhole && changed.empty()) return;
+        const SDL_Rect whole{0, 0, width, height};
+        const std::vector<SDL_Rect> damage = shownWhole ? changed : std::vector<SDL_Rect>{whole};
+        for (const auto& b : buffers) {
+            b->stale.insert(b->stale.end(), damage.begin(), damage.end());
+            if (b->stale.size() > kMaxStale) b->wholeStale = true;
+        }
+        Buffer& b = FreeBuffer();
+        if (b.wholeStale) {
+            Copy(b, whole);
+        } else {
+            for (const SDL_Rect& r : b.stale) Copy(b, r);
+        }
+        b.stale.clear();
+        b.wholeStale = false;
+        b.busy = true;
+        wl_surface_set_buffer_scale(surface, scale);
+        wl_surface_attach(surface, b.buffer, 0, 0);
+        // In the window's points, every point a changed pixel touches.
+        for (const SDL_Rect& r : damage) {
+            const int left = r.x / scale, top = r.y / scale;
+            wl_surface_damage(surface, left, top, (r.x + r.w + scale - 1) / scale - left,
+                              (r.y + r.h + scale - 1) / scale - top);
+        }
+        wl_surface_commit(surface);
+        wl_display_flush(display);
+        shownWhole = true;
+    }
+};
+
+std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window* window, int scale) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_WAYLAND) return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->window = window;
+    impl->scale = std::max(scale, 1);
+    impl->display = info.info.wl.display;
+    impl->surface = info.info.wl.surface;
+    impl->queue = wl_display_create_queue(impl->display);
+    wl_registry* registry = wl_display_get_registry(impl->display);
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(registry), impl->queue);
+    wl_registry_add_listener(registry, &kRegistryListener, &impl->shm);
+    wl_display_roundtrip_queue(impl->display, impl->queue);
+    wl_registry_destroy(registry);
+    if (impl->shm == nullptr) return nullptr;
+    if (impl->scale > 1) {
+        // Asked for in device pixels, the window is as many points over the scale.
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        SDL_SetWindowSize(window, (w + impl->scale - 1) / impl->scale, (h + impl->scale - 1) / impl->scale);
+    }
+    impl->Resize();
+    return std::unique_ptr<WaylandFrame>(new WaylandFrame(std::move(impl)));
+}
+
+WaylandFrame::WaylandFrame(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+WaylandFrame::~WaylandFrame() = default;
+
+scene::FrameBuffer WaylandFrame::Frame() {
+    impl_->Resize();
+    return {impl_->frame.data(), impl_->width, impl_->height, impl_->Stride()};
+}
+
+void WaylandFrame::Present(const std::vector<SDL_Rect>& changed) { impl_->Present(changed); }
+
+#else
+
+struct WaylandFrame::Impl {};
+
+int WaylandOutputScale() { return 0; }
+std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window*, int) { return nullptr; }
+WaylandFrame::WaylandFrame(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+WaylandFrame::~WaylandFrame() = default;
+scene::FrameBuffer WaylandFrame::Frame() { return {}; }
+void WaylandFrame::Present(const std::vector<SDL_Rect>&) {}
+
+#endif
+
+}  // namespace platform

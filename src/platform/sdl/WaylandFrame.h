@@ -1,0 +1,45 @@
+// A Wayland window's pixels in shared-memory buffers of the game's own. SDL's
+// Wayland driver has no window surface of its own: SDL_GetWindowSurface goes
+// through a GL texture that is uploaded, drawn and swapped whole every frame.
+// Here the toolkit composes into a frame in memory, and presenting copies only
+// the changed rectangles into a buffer the compositor is not reading, and tells
+// it only of those.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <SDL.h>
+
+#include "scene/Platform.h"
+
+namespace platform {
+
+// The largest whole scale among the compositor's outputs, asked over a
+// connection of its own; 0 when SDL's video driver is not Wayland's.
+int WaylandOutputScale();
+
+class WaylandFrame {
+public:
+    // Null unless the window is a Wayland one and its compositor shares memory.
+    // With a scale above 1 the window takes that many of its frame's pixels a
+    // point: the compositor shows them one to one on an output of that scale.
+    static std::unique_ptr<WaylandFrame> For(SDL_Window* window, int scale);
+    ~WaylandFrame();
+    WaylandFrame(const WaylandFrame&) = delete;
+    WaylandFrame& operator=(const WaylandFrame&) = delete;
+
+    // The frame, as large as the window's pixels; after a change of size a new
+    // one, whose content the toolkit composes again.
+    scene::FrameBuffer Frame();
+    // Shows the frame's changed rectangles, or the whole frame when the
+    // compositor has not been shown it since the window was last shown.
+    void Present(const std::vector<SDL_Rect>& changed);
+
+private:
+    struct Impl;
+    explicit WaylandFrame(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform
