@@ -54,14 +54,7 @@ print(n, "-", "-")
 # The probe starts with 100 coins, so the offer shows from the first offers tick
 # on, and with lives to spare, so the game runs on however the movers go.
 export PLAY_PROBE_MONEY=100 PLAY_PROBE_LIVES=1000
-wl_start "$folder"
-wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
-got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
-wl_click 780 141
-wl_type "Bo"
-wl_key Return
-wl_move 1060 590
-got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
+wl_play "$folder" "Bo"
 
 end=$((SECONDS + 30))
 while :; do
