@@ -23,8 +23,8 @@ offer=(944 320 115 29)   # "Bonus 50$": white text on the shop's dark button
 
 # green_spot SHOT: prints "COUNT X Y": how many pixels of the playfield show the
 # first picture's bright green, and the middle of a patch of it whose 15 x 15
-# surroundings are all green (a point where no later picture covers it), or
-# "COUNT - -".
+# surroundings are all green (a point where no later picture covers it) away
+# from the texts above the pictures, or "COUNT - -".
 green_spot() {
   convert "$1" -alpha off -crop 889x513+0+0 +repage -depth 8 ppm:- | python3 -c '
 import sys
@@ -42,6 +42,10 @@ for i in range(w * h):
     r, g, b = px[3 * i], px[3 * i + 1], px[3 * i + 2]
     green[i] = r < 90 and g > 180 and b < 90
 n = sum(green)
+# The lives text and the countdown lie above the pictures and take their clicks.
+for left, top, right, bottom in ((326, 20, 571, 61), (348, 436, 513, 505)):
+    for y in range(top, bottom):
+        green[y * w + left:y * w + right] = bytes(right - left)
 for y in range(7, h - 7):
     for x in range(7, w - 7):
         if green[y * w + x] and all(all(green[(y + dy) * w + x - 7:(y + dy) * w + x + 8]) for dy in range(-7, 8)):
