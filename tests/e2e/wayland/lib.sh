@@ -10,6 +10,7 @@
 #   wl_start "$folder"                      # the game, in its folder
 #   wl_wait_window "Swoopy!" 10 || e2e_fail "no window"   # sets WL_X WL_Y
 #   wl_click 780 141; wl_type "Ann"; wl_key Return
+#   wl_play "$folder" "Ann"                # or the two above and a name to play
 #   wl_screenshot FILE                      # the client area, for e2e_pixel & co.
 #   wl_close; e2e_wait_exit 10
 #
@@ -139,6 +140,21 @@ wl_start() {
   rm -f "$WL_GAME_PIDFILE"
   run_unprivileged sh -c 'echo $$ >"$1/pid" && cd "$1" && exec ./swoopy' sh "$folder" >"$E2E_OUT" 2>"$E2E_ERR" &
   E2E_PID=$!
+}
+
+# wl_play FOLDER NAME: starts the game in FOLDER and plays: NAME typed on the
+# start screen, Return, and the pointer left on the bottom bar, where nothing
+# moves; fails the test unless the playfield shows.
+wl_play() {
+  local got
+  wl_start "$1"
+  wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
+  got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+  wl_click 780 141
+  wl_type "$2"
+  wl_key Return
+  wl_move 1060 590
+  got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
 }
 
 # wl_sway ARGS...: a command to the compositor.

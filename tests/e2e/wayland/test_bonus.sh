@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# On Wayland, a bonus round bought and played with real clicks: "Bonus 50$" in
+# the shop brings the grey cover with the five pictures over the playfield, and
+# a click on the first (the green one, wherever the round put it) takes it away
+# while the round goes on.
+#   test_bonus.sh PROGRAM ASSETS
+# The program run is the play probe built beside PROGRAM: the game as the player
+# runs it, but starting with coins and lives. Earning the offer's 50 coins in a
+# real minute of play depends on how the movers happen to run, so the game
+# itself would reach the offer only now and then.
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+program=$(realpath "${1:?usage: test_bonus.sh PROGRAM ASSETS}")
+assets=${2:?usage: test_bonus.sh PROGRAM ASSETS}
+probe=$(dirname "$program")/play_probe
+[ -x "$probe" ] || e2e_fail "no play probe beside $program"
+wl_start_compositor || e2e_fail "no compositor"
+work=$(e2e_workdir)
+folder=$(wl_game_folder "$probe" "$assets") || e2e_fail "cannot make the play folder"
+
+offer=(944 320 115 29)   # "Bonus 50$": white text on the shop's dark button
+
+# green_spot SHOT: prints "COUNT X Y": how many pixels of the playfield show the
+# first picture's bright green, and the middle of a patch of it whose 15 x 15
+# surroundings are all green (a point where no later picture covers it) away
+# from the texts above the pictures, or "COUNT - -".
+green_spot() {
+  convert "$1" -alpha off -crop 889x513+0+0 +repage -depth 8 ppm:- | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace(): pos += 1
+    end = pos
+    while not data[end:end + 1].isspace(): end += 1
+    fields.append(data[pos:end]); pos = end
+w, h = int(fields[1]), int(fields[2])
+px = data[pos + 1:]
+green = bytearray(w * h)
+for i in range(w * h):
+    r, g, b = px[3 * i], px[3 * i + 1], px[3 * i + 2]
+    green[i] = r < 90 and g > 180 and b < 90
+n = sum(green)
+# The lives text and the countdown lie above the pictures and take their clicks.
+for left, top, right, bottom in ((326, 20, 571, 61), (348, 436, 513, 505)):
+    for y in range(top, bottom):
+        green[y * w + left:y * w + right] = bytes(right - left)
+for y in range(7, h - 7):
+    for x in range(7, w - 7):
+        if green[y * w + x] and all(all(green[(y + dy) * w + x - 7:(y + dy) * w + x + 8]) for dy in range(-7, 8)):
+            print(n, x, y)
+            sys.exit()
+print(n, "-", "-")
+'
+}
+
+# The probe starts with 100 coins, so the offer shows from the first offers tick
+# on, and with lives to spare, so the game runs on however the movers go.
+export PLAY_PROBE_MONEY=100 PLAY_PROBE_LIVES=1000
+wl_play "$folder" "Bo"
+
+end=$((SECONDS + 30))
+while :; do
+  wl_screenshot "$work/shop.png"
+  read -r n _ < <(e2e_pixels_in "$work/shop.png" "${offer[@]}" 230 255)
+  [ "$n" -gt 40 ] && break
+  [ $SECONDS -ge $end ] && e2e_fail "no \"Bonus 50\$\" offer in the shop after 30 s"
+  sleep 0.2
+done
+
+# The round lasts about two and a half seconds of bonus ticks: from the click on
+# the offer on, the test looks and clicks without waiting in between.
+wl_click $((offer[0] + 40)) $((offer[1] + 14))
+wl_move 1060 590
+end=$((SECONDS + 10))
+while :; do
+  wl_screenshot "$work/round.png"
+  [ "$(e2e_pixel "$work/round.png" 880 505)" = "#C0C0C0" ] && break
+  [ $SECONDS -ge $end ] && e2e_fail "no bonus round 10 s after the click on the offer"
+done
+read -r count x y < <(green_spot "$work/round.png")
+[ "$x" != - ] || e2e_fail "no uncovered patch of the first picture on the cover ($count green pixels)"
+# No picture reaches the cover's bottom rows.
+for p in "5 505" "880 505"; do
+  e2e_expect_eq "the grey cover at $p" "#C0C0C0" "$(e2e_pixel "$work/round.png" $p)"
+done
+wl_click "$x" "$y"
+wl_move 1060 590
+
+# The picture goes at the click, and the round goes on: the cover is still there.
+end=$((SECONDS + 10))
+while :; do
+  wl_screenshot "$work/after.png"
+  read -r left _ _ < <(green_spot "$work/after.png")
+  [ "$left" -lt 20 ] && break
+  [ $SECONDS -ge $end ] && e2e_fail "the first picture still shows 10 s after the click on it ($left green pixels)"
+done
+e2e_expect_eq "the grey cover after the click" "#C0C0C0" "$(e2e_pixel "$work/after.png" 880 505)"
+
+wl_close
+e2e_wait_exit 10
+e2e_expect_eq "exit code after the close request" 0 "$?"
+e2e_finish
