@@ -66,16 +66,10 @@ std::string Entries(std::initializer_list<std::pair<int, const char*>> entries) 
     return bytes;
 }
 
-const std::string kTen = Entries({{900, "Ann"},
-                                  {800, "Bob"},
-                                  {700, "Cy"},
-                                  {600, "Dee"},
-                                  {500, "Eli"},
-                                  {400, "Fay"},
-                                  {300, "Gus"},
-                                  {200, "Hal"},
-                                  {100, "Ida"},
-                                  {50, "Jo"}});
+// clang-format off
+const std::string kTen = Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"},  {600, "Dee"}, {500, "Eli"},
+                                  {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}, {50, "Jo"}});
+// clang-format on
 
 TEST(EndOfGameTest, TheScoreEntersTheTableAtTheFirstStrictlyLowerPlace) {
     struct Case {
@@ -85,62 +79,24 @@ TEST(EndOfGameTest, TheScoreEntersTheTableAtTheFirstStrictlyLowerPlace) {
         std::string fileAfter;
     };
     const Case cases[] = {
+        // clang-format off
         {"new first place", "Zed", 1000,
-         Entries({{1000, "Zed"},
-                  {900, "Ann"},
-                  {800, "Bob"},
-                  {700, "Cy"},
-                  {600, "Dee"},
-                  {500, "Eli"},
-                  {400, "Fay"},
-                  {300, "Gus"},
-                  {200, "Hal"},
-                  {100, "Ida"}})},
+         Entries({{1000, "Zed"}, {900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"},
+                  {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}})},
         {"tenth place", "Zed", 60,
-         Entries({{900, "Ann"},
-                  {800, "Bob"},
-                  {700, "Cy"},
-                  {600, "Dee"},
-                  {500, "Eli"},
-                  {400, "Fay"},
-                  {300, "Gus"},
-                  {200, "Hal"},
-                  {100, "Ida"},
-                  {60, "Zed"}})},
+         Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"}, {400, "Fay"},
+                  {300, "Gus"}, {200, "Hal"}, {100, "Ida"}, {60, "Zed"}})},
         {"ninth place", "Zed", 150,
-         Entries({{900, "Ann"},
-                  {800, "Bob"},
-                  {700, "Cy"},
-                  {600, "Dee"},
-                  {500, "Eli"},
-                  {400, "Fay"},
-                  {300, "Gus"},
-                  {200, "Hal"},
-                  {150, "Zed"},
-                  {100, "Ida"}})},
+         Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"}, {400, "Fay"},
+                  {300, "Gus"}, {200, "Hal"}, {150, "Zed"}, {100, "Ida"}})},
         {"a tie with the tenth", "Zed", 50, kTen},
         {"an empty name", "", 450,
-         Entries({{900, "Ann"},
-                  {800, "Bob"},
-                  {700, "Cy"},
-                  {600, "Dee"},
-                  {500, "Eli"},
-                  {450, ""},
-                  {400, "Fay"},
-                  {300, "Gus"},
-                  {200, "Hal"},
-                  {100, "Ida"}})},
+         Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"}, {450, ""},
+                  {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}})},
         {"a name with spaces and accents, typed in UTF-8", " R\xC3\xA9mi  B ", 900,
-         Entries({{900, "Ann"},
-                  {900, " R\xE9mi  B "},
-                  {800, "Bob"},
-                  {700, "Cy"},
-                  {600, "Dee"},
-                  {500, "Eli"},
-                  {400, "Fay"},
-                  {300, "Gus"},
-                  {200, "Hal"},
-                  {100, "Ida"}})},
+         Entries({{900, "Ann"}, {900, " R\xE9mi  B "}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"},
+                  {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}})},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -208,16 +164,10 @@ TEST(EndOfGameTest, AGameEndingWhileAnotherCopyUpdatesTheTableKeepsBothScores) {
     });
     PlayToTheEnd(game, "Zed", 150);
     otherCopy.join();
-    EXPECT_EQ(ReadBytes(path), Entries({{1000, "Other"},
-                                        {900, "Ann"},
-                                        {800, "Bob"},
-                                        {700, "Cy"},
-                                        {600, "Dee"},
-                                        {500, "Eli"},
-                                        {400, "Fay"},
-                                        {300, "Gus"},
-                                        {200, "Hal"},
-                                        {150, "Zed"}}));
+    // clang-format off
+    EXPECT_EQ(ReadBytes(path), Entries({{1000, "Other"}, {900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"},
+                                        {500, "Eli"}, {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {150, "Zed"}}));
+    // clang-format on
     EXPECT_TRUE(EndScreenShown(*game.form));
 }
 
@@ -237,16 +187,10 @@ TEST(EndOfGameTest, OddAndBrokenScoreFiles) {
     };
     const std::string ten = kTen;
     // The ten above with Eve's 61 in the place of the lowest.
-    const std::string tenWithEve = Entries({{900, "Ann"},
-                                            {800, "Bob"},
-                                            {700, "Cy"},
-                                            {600, "Dee"},
-                                            {500, "Eli"},
-                                            {400, "Fay"},
-                                            {300, "Gus"},
-                                            {200, "Hal"},
-                                            {100, "Ida"},
-                                            {61, "Eve"}});
+    // clang-format off
+    const std::string tenWithEve = Entries({{900, "Ann"}, {800, "Bob"}, {700, "Cy"}, {600, "Dee"}, {500, "Eli"},
+                                            {400, "Fay"}, {300, "Gus"}, {200, "Hal"}, {100, "Ida"}, {61, "Eve"}});
+    // clang-format on
     const Case cases[] = {
         {"missing", std::nullopt, "File not found.", std::nullopt},
         {"letters run on from the score", "523Anna\r\n", "Invalid numeric input.", "523Anna\r\n"},
