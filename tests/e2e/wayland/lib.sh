@@ -73,6 +73,16 @@ wl_cleanup() {
 }
 trap wl_cleanup EXIT
 
+# wl_begin PROGRAM ASSETS: the prologue of every Wayland test: sets $program,
+# $assets and $work, and starts the compositor.
+wl_begin() {
+  local usage="usage: $(basename "$0") PROGRAM ASSETS"
+  program=$(realpath "${1:?$usage}")
+  assets=${2:?$usage}
+  work=$(e2e_workdir)
+  wl_start_compositor || e2e_fail "no compositor"
+}
+
 # wl_start_compositor: a headless sway on a 1920x1080 output, and a pointer on
 # its seat (a headless sway has no input devices, and without a pointer its
 # clients get no pointer events from `swaymsg seat - cursor`).

@@ -11,12 +11,9 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_bonus.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_bonus.sh PROGRAM ASSETS}
+wl_begin "$@"
 probe=$(dirname "$program")/play_probe
 [ -x "$probe" ] || e2e_fail "no play probe beside $program"
-wl_start_compositor || e2e_fail "no compositor"
-work=$(e2e_workdir)
 folder=$(wl_game_folder "$probe" "$assets") || e2e_fail "cannot make the play folder"
 
 offer=(944 320 115 29)   # "Bonus 50$": white text on the shop's dark button

@@ -7,10 +7,7 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_end.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_end.sh PROGRAM ASSETS}
-wl_start_compositor || e2e_fail "no compositor"
-work=$(e2e_workdir)
+wl_begin "$@"
 mkdir -p "$work/files"
 cp "$assets"/*.wav "$assets/intro.txt" "$work/files/"
 # A table whose last entries lie below what a minute of play scores.

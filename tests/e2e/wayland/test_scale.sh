@@ -8,14 +8,11 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_scale.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_scale.sh PROGRAM ASSETS}
+wl_begin "$@"
 # The output's scale decides, not the suite's fixed one.
 unset SWOOPY_SCALE
-wl_start_compositor || e2e_fail "no compositor"
 # A 4K screen at scale 2, where the window fits as on a 1920x1080 one at 1.
 wl_sway output HEADLESS-1 resolution 3840x2160 scale 2 || e2e_fail "sway cannot scale its output"
-work=$(e2e_workdir)
 folder=$(wl_game_folder "$program" "$assets") || e2e_fail "cannot make the play folder"
 
 wl_start "$folder"

@@ -8,10 +8,7 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-program=$(realpath "${1:?usage: test_start.sh PROGRAM ASSETS}")
-assets=${2:?usage: test_start.sh PROGRAM ASSETS}
-wl_start_compositor || e2e_fail "no compositor"
-work=$(e2e_workdir)
+wl_begin "$@"
 folder=$(wl_game_folder "$program" "$assets") || e2e_fail "cannot make the play folder"
 
 field=(714 130 133 22)       # the name field's inside
