@@ -1,53 +1,22 @@
-#include "game/TextFile.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <cstdlib>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "game/TextFile.h"
+#include "game/TextFileSteps.h"
+
 namespace game {
 
 namespace {
 
-constexpr int kCtrlZ = 0x1A;
-
-bool ParentFolderExists(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return true;
-    struct stat st {};
-    return ::stat(slash == 0 ? "/" : path.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// A missing folder is told apart from a missing file, as the game's messages do.
-[[noreturn]] void ThrowPathError(const std::string& path, int err) {
-    if (err == ENOENT && !ParentFolderExists(path)) throw FileError(ENOTDIR);
-    throw FileError(err);
-}
-
-int OpenOrThrow(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd < 0) ThrowPathError(path, errno);
-    return fd;
-}
-
 std::function<void()>& WriteStepHook() {
     static std::function<void()> hook;
     return hook;
-}
-
-void BeforeWriteStep() {
-    if (WriteStepHook()) WriteStepHook()();
-}
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // All of bytes, from the descriptor's offset on.
@@ -93,7 +62,8 @@ std::size_t TextBytes(const std::vector<std::string>& lines) {
     return size;
 }
 
-// A link to the high scores keeps pointing at them: its target is what gets replaced.
+// A link to the high scores keeps pointing at them: its target is what gets
+// replaced.
 std::string FollowLink(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
@@ -102,7 +72,8 @@ std::string FollowLink(const std::string& path) {
     return target;
 }
 
-// The new file while it is being written: removed again unless it was renamed into place.
+// The new file while it is being written: removed again unless it was renamed
+// into place.
 class NewFile {
 public:
     // A hidden name beside the target that no other writer can be using.
@@ -124,25 +95,10 @@ public:
 
     // The old file's mode, owner and group. False when the new file cannot
     // have them, so that renaming it would change who may write the file:
-    // a player may give a file only a group they belong to, and only root an owner.
-    bool TakeOver(const struct stat& old) {
-        BeforeWriteStep();
-        if (::fchmod(fd_, old.st_mode & 07777) != 0) throw FileError(errno);
-        struct stat now {};
-        if (::fstat(fd_, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid) return true;
-        BeforeWriteStep();
-        if (::fchown(fd_, old.st_uid, old.st_gid) != 0) return false;
-        // A change of group clears the set-group-ID bit: the mode is given again.
-        BeforeWriteStep();
-        return ::fchmod(fd_, old.st_mode & 07777) == 0;
-    }
-    // What an ordinary new file would get: 0666 less the umask.
-    void TakeDefaultMode() {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        BeforeWriteStep();
-        if (::fchmod(fd_, 0666 & ~mask) != 0) throw FileError(errno);
-    }
+    // a player may give a file only a group they belong to, and only root an
+    // owner.
+    bool TakeOver(const struct stat& old) { return TakeOwnerAndGroup(fd_, old); }
+    void TakeDefaultMode() { game::TakeDefaultMode(fd_); }
     void Write(const std::vector<std::string>& lines) { WriteLines(fd_, lines); }
     // On the disk before it takes the old file's name, so a crash never finds
     // the name on an empty file. False when the folder refuses to let the old
@@ -238,100 +194,14 @@ bool ReplaceByRename(const std::string& target, const struct stat* old, const st
 
 }  // namespace
 
-EInOutError FileError(int err) {
-    switch (err) {
-        case ENOENT: return EInOutError(2, "File not found");
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case EISDIR: return EInOutError(3, "Invalid filename");
-        case EMFILE:
-        case ENFILE: return EInOutError(4, "Too many open files");
-        case EACCES:
-        case EPERM:
-        case EROFS: return EInOutError(5, "File access denied");
-        default: return EInOutError(err, "I/O error " + std::to_string(err));
-    }
+void BeforeWriteStep() {
+    if (WriteStepHook()) WriteStepHook()();
 }
 
-// Only a file is read. A pipe would keep the game waiting for a writer (the
-// open itself does not wait here) and a device may never end, so they are
-// refused like a file that may not be read.
-TextReader::TextReader(const std::string& path) : TextReader(OpenOrThrow(path, O_RDONLY | O_NONBLOCK | O_NOCTTY)) {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) throw FileError(errno);
-    if (S_ISDIR(st.st_mode)) throw FileError(EISDIR);
-    if (!S_ISREG(st.st_mode)) throw FileError(EACCES);
-    // A file's reads wait as usual (some file systems would otherwise answer "try again").
-    const int flags = ::fcntl(fd_, F_GETFL);
-    if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
-}
-
-TextReader::TextReader(int fd) : fd_(fd), block_(kTextBlockBytes) {}
-
-TextReader::~TextReader() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-void TextReader::Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    atEnd_ = true;
-    if (fd >= 0 && ::close(fd) != 0) throw FileError(errno);
-}
-
-bool TextReader::Fill() {
-    if (atEnd_) return false;
-    for (;;) {
-        const ssize_t n = ::read(fd_, block_.data(), block_.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno);
-        }
-        pos_ = 0;
-        end_ = static_cast<std::size_t>(n);
-        atEnd_ = n == 0;
-        return n > 0;
-    }
-}
-
-int TextReader::Peek() {
-    if (pos_ >= end_ && !Fill()) return -1;
-    return static_cast<unsigned char>(block_[pos_]);
-}
-
-int TextReader::Get() {
-    const int c = Peek();
-    if (c >= 0) ++pos_;
-    return c;
-}
-
-bool TextReader::Eof() {
-    const int next = Peek();
-    return next < 0 || next == kCtrlZ;
-}
-
-std::string TextReader::ReadLine(std::size_t keep) {
-    std::string line;
-    const auto take = [&line, keep](const char* bytes, std::size_t count) {
-        if (line.size() < keep) line.append(bytes, std::min(count, keep - line.size()));
-    };
-    // The block is taken a run at a time, up to the LF: a megabyte line is
-    // copied in pieces, not byte by byte. Every CR is dropped, the one of a
-    // CR LF as well as a lone one.
-    while (pos_ < end_ || Fill()) {
-        const char* run = block_.data() + pos_;
-        const std::size_t left = end_ - pos_;
-        const auto* lf = static_cast<const char*>(std::memchr(run, '\n', left));
-        const char* const end = lf ? lf : run + left;
-        pos_ += static_cast<std::size_t>(end - run) + (lf ? 1 : 0);
-        while (const auto* cr = static_cast<const char*>(std::memchr(run, '\r', static_cast<std::size_t>(end - run)))) {
-            take(run, static_cast<std::size_t>(cr - run));
-            run = cr + 1;
-        }
-        take(run, static_cast<std::size_t>(end - run));
-        if (lf) break;
-    }
-    return line;
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) {
