@@ -14,6 +14,8 @@ namespace game {
 
 namespace {
 
+constexpr int kCtrlZ = 0x1A;
+
 std::function<void()>& WriteStepHook() {
     static std::function<void()> hook;
     return hook;
@@ -62,18 +64,23 @@ std::size_t TextBytes(const std::vector<std::string>& lines) {
     return size;
 }
 
-// A link to the high scores keeps pointing at them: its target is what gets
-// replaced.
-std::string FollowLink(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+// A link is followed only where no other player could have put it: the
+// player's own, in a folder only the player may write. Elsewhere it may be a
+// trap set to have the game overwrite another of the player's files.
+std::string FollowOwnLink(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    const uid_t player = ::geteuid();
+    struct stat folder {};
+    if (link.st_uid != player || ::stat(FolderOf(path).c_str(), &folder) != 0 || folder.st_uid != player ||
+        (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        throw FileError(EACCES);
     char target[PATH_MAX];
     if (!::realpath(path.c_str(), target)) ThrowPathError(path, errno);
     return target;
 }
 
-// The new file while it is being written: removed again unless it was renamed
-// into place.
+// The new file while it is being written: removed again unless it was renamed into place.
 class NewFile {
 public:
     // A hidden name beside the target that no other writer can be using.
@@ -94,9 +101,7 @@ public:
     NewFile& operator=(const NewFile&) = delete;
 
     // The old file's mode, owner and group. False when the new file cannot
-    // have them, so that renaming it would change who may write the file:
-    // a player may give a file only a group they belong to, and only root an
-    // owner.
+    // have them, so that renaming it would change who may write the file.
     bool TakeOver(const struct stat& old) { return TakeOwnerAndGroup(fd_, old); }
     void TakeDefaultMode() { game::TakeDefaultMode(fd_); }
     void Write(const std::vector<std::string>& lines) { WriteLines(fd_, lines); }
@@ -128,13 +133,50 @@ private:
     int error_ = 0;
 };
 
+// The first count bytes of the file, to be put back if the new text fails to fit.
+std::string ReadHead(int fd, std::size_t count) {
+    std::string head(count, '\0');
+    std::size_t got = 0;
+    while (got < count) {
+        BeforeWriteStep();
+        const ssize_t n = ::pread(fd, head.data() + got, count - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw FileError(n < 0 ? errno : EIO);
+        got += static_cast<std::size_t>(n);
+    }
+    return head;
+}
+
+// The text over the start of the file, in one write so that a stop never finds
+// half of it. A write cut short (a full disk, a size limit) is undone: the old
+// bytes it covered go back, which fit where they were, and the file its old length.
+void WriteOver(int fd, std::string_view text, const std::string& head, off_t oldSize) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        BeforeWriteStep();
+        const ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
+            if (::pwrite(fd, head.data(), std::min(done, head.size()), 0) >= 0) (void)::ftruncate(fd, oldSize);
+            throw FileError(err);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
 // For a file the player may write in a folder that takes no new file: the new
-// text over the old, as an editor saves. The room it needs beyond the old
-// length is taken first, so a full disk leaves the file as it was.
-void RewriteInPlace(const std::string& target, const std::vector<std::string>& lines) {
+// text over the old, as an editor saves. Read as lines, the file is the old
+// table or the new one after a stop at any step: the room a longer text needs
+// is taken without lengthening the file, and a shorter one is followed by a
+// Ctrl-Z, which ends the file for a reader until the old end is cut off. A
+// score table is small, so it is written from one piece of memory.
+void RewriteInPlace(const std::string& target, const struct stat& looked, const std::vector<std::string>& lines) {
     BeforeWriteStep();
-    // Not held up by a pipe put in the file's place since it was looked at.
-    const int fd = OpenOrThrow(target, O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    // Not held up by a pipe put in the file's place since it was looked at, nor
+    // led by a link put there since.
+    const int fd = ::open(target.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) ThrowPathError(target, errno == ELOOP ? EACCES : errno);
     struct Closer {
         int fd;
         ~Closer() {
@@ -142,13 +184,20 @@ void RewriteInPlace(const std::string& target, const std::vector<std::string>& l
         }
     } closer{fd};
     struct stat old {};
-    if (::fstat(fd, &old) != 0 || !S_ISREG(old.st_mode)) throw FileError(EACCES);
-    const auto size = static_cast<off_t>(TextBytes(lines));
+    if (::fstat(fd, &old) != 0 || !S_ISREG(old.st_mode) || old.st_dev != looked.st_dev || old.st_ino != looked.st_ino)
+        throw FileError(EACCES);
+    std::string text;
+    text.reserve(TextBytes(lines) + 1);
+    for (const std::string& line : lines) text.append(line).append("\r\n");
+    const auto size = static_cast<off_t>(text.size());
     if (size > old.st_size) {
         BeforeWriteStep();
-        if (const int err = ::posix_fallocate(fd, old.st_size, size - old.st_size); err != 0) throw FileError(err);
+        if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP) throw FileError(errno);
+    } else if (size < old.st_size) {
+        text += static_cast<char>(kCtrlZ);
     }
-    WriteLines(fd, lines);
+    const std::string head = ReadHead(fd, std::min(text.size(), static_cast<std::size_t>(old.st_size)));
+    WriteOver(fd, text, head, old.st_size);
     BeforeWriteStep();
     if (::ftruncate(fd, size) != 0) throw FileError(errno);
     BeforeWriteStep();
@@ -205,16 +254,17 @@ std::string FolderOf(const std::string& path) {
 }
 
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string target = FollowLink(path);
+    const std::string target = FollowOwnLink(path);
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A link there now was not there a moment ago: it is refused below.
+    const bool exists = ::lstat(target.c_str(), &old) == 0;
     if (!exists && errno != ENOENT) ThrowPathError(target, errno);
     if (exists && S_ISDIR(old.st_mode)) throw FileError(EISDIR);
     // Never a pipe or a device replaced by a file.
     if (exists && !S_ISREG(old.st_mode)) throw FileError(EACCES);
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw FileError(errno);
 
-    if (!ReplaceByRename(target, exists ? &old : nullptr, lines)) RewriteInPlace(target, lines);
+    if (!ReplaceByRename(target, exists ? &old : nullptr, lines)) RewriteInPlace(target, old, lines);
 }
 
 void SetWriteStepHook(std::function<void()> hook) { WriteStepHook() = std::move(hook); }
