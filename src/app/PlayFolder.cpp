@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "layout/TForm1.h"
-#include "scene/OwnFolders.h"
+#include "files/OwnFolders.h"
 
 #ifndef SWOOPY_DATA_FROM_BIN
 #error "SWOOPY_DATA_FROM_BIN: the installed data folder, relative to the program's folder"
@@ -110,7 +110,7 @@ FolderChoice ChoosePlayFolder(const FolderFacts& facts) {
 
 std::vector<std::string> SeedFolder(const std::string& folder, const std::string& installedData) {
     std::string failedAt;
-    if (const int err = scene::MakeOwnFolders(folder, failedAt)) throw Failure("Cannot make the folder", failedAt, err);
+    if (const int err = files::MakeOwnFolders(folder, failedAt)) throw Failure("Cannot make the folder", failedAt, err);
     std::vector<std::string> copied;
     std::error_code ec;
     for (const std::string& name : GameFiles()) {

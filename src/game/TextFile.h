@@ -64,11 +64,16 @@ private:
 // file's permissions, owner and group and renamed over it, so after any failure
 // or interruption the file holds either its old bytes or the new ones. A file
 // that may not be written is refused, as writing it in place would be. A file
-// that may be written but not so replaced is rewritten in place instead (room
-// for the longer text is taken first, so a full disk leaves it as it was): in a
+// that may be written but not so replaced is rewritten in place instead: in a
 // folder that takes no new file, in a folder with the sticky bit that keeps
 // another player's file from being replaced, or where the new file could not
 // have the old one's owner and group, which would change who may write it.
+// There a failed write (a full disk) leaves the old bytes, and a stopped
+// program leaves a file that reads as the old lines or the new ones, though a
+// shorter text may still have a Ctrl-Z and the old end after it. Only a crash
+// of the whole system in the middle of the one write may leave a mix.
+// A link is followed only when it is the player's own, in a folder no one else
+// may write; elsewhere it is refused as a file that may not be written.
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Tests: called before every system call that WriteTextFile makes on the new

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -289,6 +290,21 @@ Samples Resample(Samples in, int channels, int fromRate, int toRate) {
     return out;
 }
 
+// libsndfile keeps the reason for a failed open in one global: opens take
+// turns, while reading an opened file needs nothing shared.
+SNDFILE* OpenDecoder(Source& source, SF_INFO& info) {
+    static std::mutex turn;
+    const std::lock_guard<std::mutex> lock(turn);
+    SNDFILE* file = sf_open_virtual(&sourceIo, SFM_READ, &info, &source);
+    if (!file) throw SoundFileError(sf_error_number(sf_error(nullptr)));
+    return file;
+}
+
+std::function<void(const std::string&)>& DecodeHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
 }  // namespace
 
 bool SameFile(const std::string& path, const FileStamp& stamp) {
@@ -297,22 +313,21 @@ bool SameFile(const std::string& path, const FileStamp& stamp) {
 }
 
 DecodedSound DecodeSoundFile(const std::string& path, int maxChannels) {
-    // libsndfile keeps the reason for a failed open in one global: decoders take turns.
-    static std::mutex turn;
-    const std::lock_guard<std::mutex> lock(turn);
     DecodedSound d;
     off_t size = 0;
     const Descriptor fd = OpenForReading(path, size, d.stamp);
     CheckRiffWave(fd.Get());
     SF_INFO info{};
     Source source{fd.Get(), static_cast<sf_count_t>(size)};
-    const SndFile file(sf_open_virtual(&sourceIo, SFM_READ, &info, &source));
-    if (!file) throw SoundFileError(sf_error_number(sf_error(nullptr)));
+    const SndFile file(OpenDecoder(source, info));
     CheckFormat(info);
     CheckComplete(file.get(), size);
+    if (DecodeHook()) DecodeHook()(path);
     ReadSamples(file.get(), info, size, std::max(1, maxChannels), d);
     return d;
 }
+
+void SetDecodeHook(std::function<void(const std::string&)> hook) { DecodeHook() = std::move(hook); }
 
 Samples ConvertSound(DecodedSound d, const scene::AudioFormat& format) {
     const int outChannels = std::max(1, format.channels);

@@ -7,6 +7,7 @@
 // with the reason. Nothing here knows SDL.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,9 +46,11 @@ struct DecodedSound {
 
 // The two halves of LoadSound: reading and checking the file, which needs
 // nothing of the output and so can run ahead on another thread, and bringing
-// the samples to the output's format. One file is decoded at a time: a second
-// caller waits for the first.
+// the samples to the output's format. Files are decoded side by side; only
+// their opening takes turns.
 DecodedSound DecodeSoundFile(const std::string& path, int maxChannels);
+// Tests: called with the path once a file is open, before its samples are read.
+void SetDecodeHook(std::function<void(const std::string&)> hook);
 Samples ConvertSound(DecodedSound sound, const scene::AudioFormat& format);
 
 // Interleaved samples of whole frames at format's rate and channel count. Mono

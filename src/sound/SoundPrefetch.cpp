@@ -8,9 +8,19 @@
 namespace sound {
 
 SoundPrefetch::SoundPrefetch(const std::vector<std::string>& paths, int maxChannels) {
+    const std::shared_future<void> firstRead = firstRead_.get_future().share();
     for (const std::string& path : paths) {
-        entries_.push_back({path, std::async(std::launch::async, [this, path, maxChannels] {
+        const bool first = entries_.empty();
+        entries_.push_back({path, std::async(std::launch::async, [this, path, maxChannels, first, firstRead] {
                                 scene::BeginThreadAhead("swoopy sounds");
+                                if (!first) firstRead.wait();
+                                // Told done however the first file ends, read or refused.
+                                struct Done {
+                                    std::promise<void>* promise;
+                                    ~Done() {
+                                        if (promise) promise->set_value();
+                                    }
+                                } done{first ? &firstRead_ : nullptr};
                                 return stop_ ? std::nullopt : std::optional(DecodeSoundFile(path, maxChannels));
                             })});
     }

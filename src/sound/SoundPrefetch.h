@@ -1,8 +1,8 @@
 // Sound files read ahead, one task a file, while the rest of the program starts:
 // reading them is most of what opening the channels costs. The service's Open
 // takes a file from here instead of reading it again, as long as the file is
-// still the one that was read. Decoders take turns (DecodeSoundFile), so a
-// file the service reads itself is never read beside one read here.
+// still the one that was read. The first file, the one the start screen plays,
+// is read before the others begin, which would otherwise share the machine with it.
 #pragma once
 
 #include <atomic>
@@ -17,8 +17,9 @@ namespace sound {
 
 class SoundPrefetch {
 public:
-    // Channels beyond maxChannels are folded down as the files are read (the
-    // count the output is asked for before it is open).
+    // The paths in the order the program needs them. Channels beyond
+    // maxChannels are folded down as the files are read (the count the output
+    // is asked for before it is open).
     SoundPrefetch(const std::vector<std::string>& paths, int maxChannels);
     ~SoundPrefetch();  // waits for the files being read; the others are not begun
     SoundPrefetch(const SoundPrefetch&) = delete;
@@ -36,7 +37,8 @@ private:
         std::future<std::optional<DecodedSound>> sound;
     };
     std::atomic<bool> stop_{false};
-    std::vector<Entry> entries_;  // after stop_: their tasks read it until they end
+    std::promise<void> firstRead_;  // before entries_, whose tasks set it or wait for it
+    std::vector<Entry> entries_;    // after stop_: their tasks read it until they end
 };
 
 }  // namespace sound

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -259,17 +260,36 @@ TEST_F(TextFileTest, AWriterKilledAtAnyStepLeavesTheOldTextOrTheNewOne) {
 
 constexpr uid_t kNobody = 65534;
 
-// Writes as an ordinary player in a child process: as the user nobody, in the
-// extra groups given, when the test runs as root. 0 when the write succeeded,
+template <typename Fn>
+std::string MessageOf(Fn&& fn) {
+    try {
+        fn();
+    } catch (const game::EInOutError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// Makes the child an ordinary player: the user nobody, in the extra groups
+// given, when the test runs as root. Exits 3 when no ordinary user can reach the file.
+void BecomePlayer(const std::string& path, const std::vector<gid_t>& groups = {}) {
+    if (::geteuid() == 0 &&
+        (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+        ::_exit(3);
+    if (::access(path.c_str(), W_OK) != 0) ::_exit(3);
+}
+
+// Writes as an ordinary player in a child process. 0 when the write succeeded,
 // 2 when it was refused, 3 when no ordinary user can reach the file.
 int WriteAsPlayer(const std::string& path, const Lines& lines, const std::vector<gid_t>& groups = {}) {
-    const int status = WriteInChild(path, lines, [&] {
-        if (::geteuid() == 0 &&
-            (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
-            ::_exit(3);
-        if (::access(path.c_str(), W_OK) != 0) ::_exit(3);
-    });
+    const int status = WriteInChild(path, lines, [&] { BecomePlayer(path, groups); });
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string TextOf(const Lines& lines) {
+    std::string t;
+    for (const auto& l : lines) t += l + "\r\n";
+    return t;
 }
 
 // A folder the player may not add to, holding a file the player may write
@@ -300,6 +320,116 @@ TEST_F(TextFileTest, InAFolderThatTakesNoNewFileTheFileIsRewrittenInPlace) {
         EXPECT_EQ(status, 0) << "the write was refused";
         EXPECT_EQ(ReadBytes(path), c.newText);
         EXPECT_EQ(FolderEntries(dir_), Lines{"file.txt"});
+    }
+}
+
+// The file open to all in a folder the player may not add to, so that the
+// writer, an ordinary player who first runs prepare, rewrites it in place.
+int RewriteAsPlayer(const fs::path& dir, const std::string& path, const Lines& lines,
+                    const std::function<void()>& prepare) {
+    ::chmod(path.c_str(), 0666);
+    ::chmod(dir.c_str(), 0555);
+    const int status = WriteInChild(path, lines, [&] {
+        BecomePlayer(path);
+        prepare();
+    });
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+    return status;
+}
+
+struct InPlaceCase {
+    const char* what;
+    Lines oldLines, newLines;
+};
+const InPlaceCase kInPlaceCases[] = {
+    {"longer", {"1      a"}, Lines(3, std::string(40000, 'n'))},
+    {"shorter", Lines(3, std::string(40000, 'o')), {"900      Ann", "800      Bob"}},
+};
+
+// Stopped before each of its system calls in turn, a rewrite in place leaves a
+// file that reads as the old lines or the new ones.
+TEST_F(TextFileTest, AWriterKilledAtAnyStepOfARewriteInPlaceLeavesTheOldLinesOrTheNewOnes) {
+    for (const InPlaceCase& c : kInPlaceCases) {
+        SCOPED_TRACE(c.what);
+        int stop = 1;
+        for (; stop < 50; ++stop) {
+            const std::string path = Write(TextOf(c.oldLines));
+            const int status = RewriteAsPlayer(dir_, path, c.newLines, [stop] {
+                game::SetWriteStepHook([stop, step = 0]() mutable {
+                    if (++step == stop) ::raise(SIGKILL);
+                });
+            });
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "no ordinary user can reach " << dir_;
+            const Lines now = ReadAll(path);
+            ASSERT_TRUE(now == c.oldLines || now == c.newLines)
+                << "killed before step " << stop << ": " << now.size() << " lines, expected " << c.oldLines.size()
+                << " or " << c.newLines.size();
+            if (WIFEXITED(status)) {
+                EXPECT_EQ(WEXITSTATUS(status), 0);
+                EXPECT_EQ(ReadBytes(path), TextOf(c.newLines));
+                break;
+            }
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        }
+        EXPECT_GE(stop, 5) << "open, room or the old start, write, cut, flush";
+        EXPECT_EQ(FolderEntries(dir_), Lines{"file.txt"});
+    }
+}
+
+// A write cut short, as by a full disk, leaves the old bytes and is reported.
+// A size limit ends the write the same way, where the file's blocks run out.
+TEST_F(TextFileTest, AFullDiskDuringARewriteInPlaceLeavesTheOldBytes) {
+    const struct {
+        const char* what;
+        Lines oldLines, newLines;
+        rlim_t limit;
+    } cases[] = {
+        {"longer than the room", {"1      a"}, Lines(3, std::string(1000, 'n')), 2000},
+        {"shorter, in a file past the limit", Lines(5, std::string(1000, 'o')), Lines(2, std::string(1000, 'n')), 1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = Write(TextOf(c.oldLines));
+        const int status = RewriteAsPlayer(dir_, path, c.newLines, [&] {
+            const rlimit limit{c.limit, c.limit};
+            if (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(4);
+        });
+        ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+        if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "no ordinary user can reach " << dir_;
+        EXPECT_EQ(WEXITSTATUS(status), 2) << "the write was not refused";
+        const std::string now = ReadBytes(path);
+        EXPECT_TRUE(now == TextOf(c.oldLines)) << "expected the old " << TextOf(c.oldLines).size() << " bytes, got "
+                                               << now.size() << " beginning " << now.substr(0, 12);
+        EXPECT_EQ(FolderEntries(dir_), Lines{"file.txt"});
+    }
+}
+
+// In a folder other players may write, a link named like the scores may be a
+// trap that points at another of the player's files: it is not followed, and
+// the file it points at, even an empty one that reads as a table, is kept.
+TEST_F(TextFileTest, ALinkInAFolderOthersMayWriteIsRefusedAndItsTargetKept) {
+    const struct {
+        const char* what;
+        mode_t folderMode;
+        std::string target;
+    } cases[] = {
+        {"open to all", 0777, ""},
+        {"sticky", 01777, "500      Cy\r\n"},
+        {"open to the group", 0775, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path shared = dir_ / "shared";
+        fs::create_directory(shared);
+        ASSERT_EQ(::chmod(shared.c_str(), c.folderMode), 0);
+        const std::string target = Write(c.target);
+        fs::create_symlink(target, shared / "scores.txt");
+        EXPECT_EQ(MessageOf([&] { game::WriteTextFile((shared / "scores.txt").string(), {"900      Ann"}); }),
+                  "File access denied");
+        EXPECT_EQ(ReadBytes(target), c.target);
+        EXPECT_TRUE(fs::is_symlink(shared / "scores.txt"));
+        EXPECT_EQ(FolderEntries(shared), Lines{"scores.txt"});
+        fs::remove_all(shared);
     }
 }
 
@@ -341,16 +471,6 @@ TEST_F(TextFileTest, InAFolderPlayersShareTheFileIsSavedAndStaysWhoseItWas) {
         EXPECT_EQ(st.st_mode & 07777, c.fileMode);
         EXPECT_EQ(FolderEntries(dir_), Lines{"file.txt"}) << "nothing left beside the file";
     }
-}
-
-template <typename Fn>
-std::string MessageOf(Fn&& fn) {
-    try {
-        fn();
-    } catch (const game::EInOutError& e) {
-        return e.what();
-    }
-    return "no error";
 }
 
 TEST_F(TextFileTest, FailuresCarryTheGamesMessages) {

@@ -9,11 +9,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <numbers>
 #include <random>
@@ -324,6 +326,28 @@ TEST(SoundFile, FilesReadOnTwoThreadsAtOnceAreRefusedWithTheirOwnReasons) {
     read(0);
     other.join();
     EXPECT_EQ(wrong, 0) << "expected every file refused with its own reason";
+}
+
+// Only opening a file takes turns: a file being read holds up no other.
+TEST(SoundFile, AFileBeingReadHoldsUpNoOtherFile) {
+    TempDir dir;
+    const std::string slow = dir.Write("slow.wav", soundtest::ConstantWav(1000, 0.5));
+    const std::string quick = dir.Write("quick.wav", soundtest::ConstantWav(1000, 0.25));
+    std::promise<void> slowOpen, quickRead;
+    std::future<void> quickDone = quickRead.get_future();
+    bool readBeside = false;
+    sound::SetDecodeHook([&](const std::string& path) {
+        if (path != slow) return;
+        slowOpen.set_value();
+        readBeside = quickDone.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    });
+    std::thread reader([&] { sound::DecodeSoundFile(slow, 1); });
+    slowOpen.get_future().wait();
+    sound::DecodeSoundFile(quick, 1);
+    quickRead.set_value();
+    reader.join();
+    sound::SetDecodeHook(nullptr);
+    EXPECT_TRUE(readBeside) << "expected another file read while the first one was";
 }
 
 TEST(SoundFile, EveryPrefixAndRandomDamageIsHandledWithoutCrashing) {

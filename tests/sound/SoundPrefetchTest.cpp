@@ -3,7 +3,10 @@
 // again, and meets a bad file's reason as it would without reading ahead.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -98,4 +101,30 @@ TEST(SoundPrefetch, ReadAheadSamplesAreTheFilesOwnAndHandedOutOnce) {
     EXPECT_FALSE(folded.Take(path, 1).has_value()) << "taken once";
     EXPECT_FALSE(folded.Take(dir.Write("other.wav", ConstantWav(10, 0.0)), 1).has_value()) << "never asked for";
     EXPECT_FALSE(tooFew.Take(path, 2).has_value()) << "folded to fewer channels than the output has";
+}
+
+// The first file, which the start screen plays, is read before the others
+// begin: they would share the machine with it. It lingers when open, so that
+// another file begun beside it would open meanwhile.
+TEST(SoundPrefetch, TheFirstFileIsReadBeforeTheOthersBegin) {
+    TempDir dir;
+    const std::string intro = dir.Write("intro.wav", ConstantWav(1000, 0.5));
+    const std::string later = dir.Write("later.wav", ConstantWav(1000, 0.5));
+    std::mutex m;
+    std::condition_variable opened;
+    std::vector<std::string> steps;
+    sound::SetDecodeHook([&](const std::string& path) {
+        std::unique_lock<std::mutex> lock(m);
+        steps.push_back(path == intro ? "intro open" : "later open");
+        opened.notify_all();
+        if (path != intro) return;
+        opened.wait_for(lock, std::chrono::seconds(3), [&] { return steps.size() > 1; });
+        steps.push_back("intro read");
+    });
+    {
+        sound::SoundPrefetch prefetch({intro, later}, 1);
+        EXPECT_TRUE(prefetch.Take(later, 1).has_value());
+    }
+    sound::SetDecodeHook(nullptr);
+    EXPECT_EQ(steps, (std::vector<std::string>{"intro open", "intro read", "later open"}));
 }

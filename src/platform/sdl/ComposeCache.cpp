@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "scene/OwnFolders.h"
+#include "files/OwnFolders.h"
 
 namespace platform {
 
@@ -40,7 +40,7 @@ bool MakePrivateFolder(const std::string& folder) {
     // Every start after the first finds it there: one look, no walk down the path.
     if (IsOwnUnsharedFolder(folder)) return true;
     std::string failedAt;
-    return scene::MakeOwnFolders(folder, failedAt) == 0 && IsOwnUnsharedFolder(folder);
+    return files::MakeOwnFolders(folder, failedAt) == 0 && IsOwnUnsharedFolder(folder);
 }
 
 void UseComposeCache() {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace scene {
+namespace files {
 
 // Makes folder and the folders missing on the way to it, each new one readable
 // by its owner alone, as the XDG base directories are. Returns 0 when folder is
@@ -12,4 +12,4 @@ namespace scene {
 // step's path in failedAt.
 int MakeOwnFolders(const std::string& folder, std::string& failedAt);
 
-}  // namespace scene
+}  // namespace files

@@ -1,10 +1,10 @@
-#include "scene/OwnFolders.h"
+#include "files/OwnFolders.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 
-namespace scene {
+namespace files {
 
 int MakeOwnFolders(const std::string& folder, std::string& failedAt) {
     if (folder.empty()) {
@@ -27,4 +27,4 @@ int MakeOwnFolders(const std::string& folder, std::string& failedAt) {
     return 0;
 }
 
-}  // namespace scene
+}  // namespace files
