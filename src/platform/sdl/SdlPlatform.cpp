@@ -14,7 +14,7 @@
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SdlHandles.h"
 #include "platform/sdl/SdlWindow.h"
-#include "platform/sdl/WaylandFrame.h"
+#include "platform/sdl/WaylandOutputScale.h"
 
 namespace platform {
 

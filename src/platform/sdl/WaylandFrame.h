@@ -15,10 +15,6 @@
 
 namespace platform {
 
-// The largest whole scale among the compositor's outputs, asked over a
-// connection of its own; 0 when SDL's video driver is not Wayland's.
-int WaylandOutputScale();
-
 class WaylandFrame {
 public:
     // Null unless the window is a Wayland one and its compositor shares memory.
