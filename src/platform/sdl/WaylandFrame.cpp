@@ -13,6 +13,8 @@
 #include <string>
 #endif
 
+#include "platform/sdl/StaleRects.h"
+
 namespace platform {
 
 #if defined(SWOOPY_HAVE_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
@@ -21,16 +23,12 @@ namespace {
 
 // Cairo's RGB24 in memory, little-endian: what wl_shm calls XRGB8888.
 constexpr int kBytesPerPixel = 4;
-// Past this many rectangles a buffer lacks, it takes the whole frame at once.
-constexpr std::size_t kMaxStale = 64;
-
 struct Buffer {
     wl_buffer* buffer = nullptr;
     void* pixels = nullptr;
     std::size_t bytes = 0;
-    bool busy = false;            // the compositor may be reading it
-    std::vector<SDL_Rect> stale;  // where it differs from the frame
-    bool wholeStale = true;
+    bool busy = false;  // the compositor may be reading it
+    StaleRects stale;   // where it differs from the frame
 };
 
 void Released(void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }
@@ -122,7 +120,7 @@ struct WaylandFrame::Impl {
         }
     }
 
-    void Copy(Buffer& b, const SDL_Rect& r) {
+    void Copy(Buffer& b, const StaleRect& r) {
         const std::size_t stride = static_cast<std::size_t>(Stride());
         auto* to = static_cast<std::uint8_t*>(b.pixels);
         for (int y = r.y; y < r.y + r.h; ++y) {
@@ -140,25 +138,25 @@ struct WaylandFrame::Impl {
             return;
         }
         if (shownWhole && changed.empty()) return;
-        const SDL_Rect whole{0, 0, width, height};
-        const std::vector<SDL_Rect> damage = shownWhole ? changed : std::vector<SDL_Rect>{whole};
-        for (const auto& b : buffers) {
-            b->stale.insert(b->stale.end(), damage.begin(), damage.end());
-            if (b->stale.size() > kMaxStale) b->wholeStale = true;
+        const StaleRect whole{0, 0, width, height};
+        std::vector<StaleRect> damage{whole};
+        if (shownWhole) {
+            damage.clear();
+            for (const SDL_Rect& r : changed) damage.push_back({r.x, r.y, r.w, r.h});
         }
+        for (const auto& b : buffers) b->stale.Add(damage);
         Buffer& b = FreeBuffer();
-        if (b.wholeStale) {
+        if (b.stale.Whole()) {
             Copy(b, whole);
         } else {
-            for (const SDL_Rect& r : b.stale) Copy(b, r);
+            for (const StaleRect& r : b.stale.Rects()) Copy(b, r);
         }
-        b.stale.clear();
-        b.wholeStale = false;
+        b.stale.Clear();
         b.busy = true;
         wl_surface_set_buffer_scale(surface, scale);
         wl_surface_attach(surface, b.buffer, 0, 0);
         // In the window's points, every point a changed pixel touches.
-        for (const SDL_Rect& r : damage) {
+        for (const StaleRect& r : damage) {
             const int left = r.x / scale, top = r.y / scale;
             wl_surface_damage(surface, left, top, (r.x + r.w + scale - 1) / scale - left,
                               (r.y + r.h + scale - 1) / scale - top);
