@@ -81,6 +81,8 @@ private:
     void RequestTextInput(int delta) override;
     void WindowClosed(int id) override;
     int PointScale() const override { return pointScale_; }
+    void FrameHeldBack(SdlWindow& window) override;
+    void PresentHeldBack();
 
     bool NextSdlEvent(SDL_Event& ev, double deadlineMs);
     bool PollSdl(SDL_Event& ev);
@@ -106,6 +108,7 @@ private:
     std::unique_ptr<SdlWindow> ahead_;
     scene::WindowOptions aheadOptions_;
     int textInputUsers_ = 0;
+    std::vector<SdlWindow*> heldBack_;  // windows whose last present waits for a buffer
 };
 
 SdlPlatform::SdlPlatform() {
@@ -157,6 +160,8 @@ bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
         }
         const double looked = NowMs();
         if (PollSdl(ev)) return true;
+        // The poll read the compositor's buffer releases too, if any came.
+        PresentHeldBack();
         arrivedMs_ = looked;
         const double now = NowMs();
         if (!(deadlineMs > now)) return false;
@@ -217,7 +222,18 @@ std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::Wi
     return window;
 }
 
-void SdlPlatform::WindowClosed(int id) { std::erase(windows_, id); }
+void SdlPlatform::WindowClosed(int id) {
+    std::erase(windows_, id);
+    std::erase_if(heldBack_, [id](SdlWindow* w) { return w->Id() == id; });
+}
+
+void SdlPlatform::FrameHeldBack(SdlWindow& window) {
+    if (std::find(heldBack_.begin(), heldBack_.end(), &window) == heldBack_.end()) heldBack_.push_back(&window);
+}
+
+void SdlPlatform::PresentHeldBack() {
+    std::erase_if(heldBack_, [](SdlWindow* w) { return w->PresentHeldBack(); });
+}
 
 std::string SdlPlatform::ClipboardText() {
     char* text = SDL_GetClipboardText();

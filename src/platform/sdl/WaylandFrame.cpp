@@ -13,6 +13,7 @@
 #include <string>
 #endif
 
+#include "platform/sdl/PresentStep.h"
 #include "platform/sdl/StaleRects.h"
 
 namespace platform {
@@ -55,7 +56,9 @@ struct WaylandFrame::Impl {
     int width = 0, height = 0;
     std::vector<std::uint8_t> frame;
     std::vector<std::unique_ptr<Buffer>> buffers;
-    bool shownWhole = false;  // the compositor has the whole frame since the window was shown
+    // Where what the compositor shows differs from the frame: all of it until
+    // the window is shown, and what a held-back present left for the next one.
+    StaleRects unshown;
 
     ~Impl() {
         DropBuffers();
@@ -83,7 +86,7 @@ struct WaylandFrame::Impl {
         width = std::max(w, 1);
         height = std::max(h, 1);
         frame.assign(static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(height), 0);
-        shownWhole = false;
+        unshown.MarkWhole();
     }
 
     std::unique_ptr<Buffer> MakeBuffer() const {
@@ -104,20 +107,14 @@ struct WaylandFrame::Impl {
         return b;
     }
 
-    // A buffer the compositor has given back, or a new one; three in flight at
-    // most, and then the compositor is waited for.
-    Buffer& FreeBuffer() {
-        for (;;) {
-            wl_display_dispatch_queue_pending(display, queue);
-            for (const auto& b : buffers) {
-                if (!b->busy) return *b;
-            }
-            if (buffers.size() < 3) {
-                buffers.push_back(MakeBuffer());
-                return *buffers.back();
-            }
-            if (wl_display_roundtrip_queue(display, queue) < 0) throw std::runtime_error("Lost the display");
+    // A buffer the compositor has given back, as far as its release events
+    // have been read off the connection (the loop's poll of SDL reads them).
+    Buffer* FreeBuffer() {
+        if (wl_display_dispatch_queue_pending(display, queue) < 0) throw std::runtime_error("Lost the display");
+        for (const auto& b : buffers) {
+            if (!b->busy) return b.get();
         }
+        return nullptr;
     }
 
     void Copy(Buffer& b, const StaleRect& r) {
@@ -130,22 +127,38 @@ struct WaylandFrame::Impl {
         }
     }
 
-    void Present(const std::vector<SDL_Rect>& changed) {
+    bool Present(const std::vector<SDL_Rect>& changed) {
         // Before the window is shown its surface has no role yet, and a buffer
         // attached then would be a protocol error.
         if ((SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) == 0) {
-            shownWhole = false;
-            return;
+            MarkWholeStale();
+            return true;
         }
-        if (shownWhole && changed.empty()) return;
+        std::vector<StaleRect> rects;
+        for (const SDL_Rect& r : changed) rects.push_back({r.x, r.y, r.w, r.h});
+        for (const auto& b : buffers) b->stale.Add(rects);
+        unshown.Add(rects);
+        Buffer* b = FreeBuffer();
+        switch (ChoosePresentStep(unshown, b != nullptr, buffers.size())) {
+            case PresentStep::Nothing: return true;
+            case PresentStep::HoldBack: return false;
+            case PresentStep::NewBuffer:
+                buffers.push_back(MakeBuffer());
+                b = buffers.back().get();
+                break;
+            case PresentStep::Reuse: break;
+        }
+        Show(*b);
+        return true;
+    }
+
+    void MarkWholeStale() {
+        unshown.MarkWhole();
+        for (const auto& b : buffers) b->stale.MarkWhole();
+    }
+
+    void Show(Buffer& b) {
         const StaleRect whole{0, 0, width, height};
-        std::vector<StaleRect> damage{whole};
-        if (shownWhole) {
-            damage.clear();
-            for (const SDL_Rect& r : changed) damage.push_back({r.x, r.y, r.w, r.h});
-        }
-        for (const auto& b : buffers) b->stale.Add(damage);
-        Buffer& b = FreeBuffer();
         if (b.stale.Whole()) {
             Copy(b, whole);
         } else {
@@ -155,6 +168,7 @@ struct WaylandFrame::Impl {
         b.busy = true;
         wl_surface_set_buffer_scale(surface, scale);
         wl_surface_attach(surface, b.buffer, 0, 0);
+        const std::vector<StaleRect> damage = unshown.Whole() ? std::vector<StaleRect>{whole} : unshown.Rects();
         // In the window's points, every point a changed pixel touches.
         for (const StaleRect& r : damage) {
             const int left = r.x / scale, top = r.y / scale;
@@ -163,7 +177,7 @@ struct WaylandFrame::Impl {
         }
         wl_surface_commit(surface);
         wl_display_flush(display);
-        shownWhole = true;
+        unshown.Clear();
     }
 };
 
@@ -201,7 +215,7 @@ scene::FrameBuffer WaylandFrame::Frame() {
     return {impl_->frame.data(), impl_->width, impl_->height, impl_->Stride()};
 }
 
-void WaylandFrame::Present(const std::vector<SDL_Rect>& changed) { impl_->Present(changed); }
+bool WaylandFrame::Present(const std::vector<SDL_Rect>& changed) { return impl_->Present(changed); }
 
 #else
 
@@ -211,7 +225,7 @@ std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window*, int) { return nullp
 WaylandFrame::WaylandFrame(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 WaylandFrame::~WaylandFrame() = default;
 scene::FrameBuffer WaylandFrame::Frame() { return {}; }
-void WaylandFrame::Present(const std::vector<SDL_Rect>&) {}
+bool WaylandFrame::Present(const std::vector<SDL_Rect>&) { return true; }
 
 #endif
 
