@@ -15,6 +15,7 @@
 #include "platform/sdl/SdlHandles.h"
 #include "platform/sdl/SdlWindow.h"
 #include "platform/sdl/WaylandOutputScale.h"
+#include "platform/sdl/XkbGuard.h"
 
 namespace platform {
 
@@ -265,6 +266,9 @@ void SdlPlatform::RequestTextInput(int delta) {
 
 std::unique_ptr<scene::Platform> CreateSdlPlatform() { return std::make_unique<SdlPlatform>(); }
 
-void PrepareSdlEnvironment() { UseComposeCache(); }
+void PrepareSdlEnvironment() {
+    UseComposeCache();
+    UseXkbGuard();
+}
 
 }  // namespace platform
