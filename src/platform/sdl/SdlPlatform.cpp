@@ -14,7 +14,8 @@
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SdlHandles.h"
 #include "platform/sdl/SdlWindow.h"
-#include "platform/sdl/WaylandFrame.h"
+#include "platform/sdl/WaylandOutputScale.h"
+#include "platform/sdl/XkbGuard.h"
 
 namespace platform {
 
@@ -81,6 +82,8 @@ private:
     void RequestTextInput(int delta) override;
     void WindowClosed(int id) override;
     int PointScale() const override { return pointScale_; }
+    void FrameHeldBack(SdlWindow& window) override;
+    void PresentHeldBack();
 
     bool NextSdlEvent(SDL_Event& ev, double deadlineMs);
     bool PollSdl(SDL_Event& ev);
@@ -106,6 +109,7 @@ private:
     std::unique_ptr<SdlWindow> ahead_;
     scene::WindowOptions aheadOptions_;
     int textInputUsers_ = 0;
+    std::vector<SdlWindow*> heldBack_;  // windows whose last present waits for a buffer
 };
 
 SdlPlatform::SdlPlatform() {
@@ -157,6 +161,8 @@ bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
         }
         const double looked = NowMs();
         if (PollSdl(ev)) return true;
+        // The poll read the compositor's buffer releases too, if any came.
+        PresentHeldBack();
         arrivedMs_ = looked;
         const double now = NowMs();
         if (!(deadlineMs > now)) return false;
@@ -217,7 +223,18 @@ std::unique_ptr<scene::PlatformWindow> SdlPlatform::CreateWindow(const scene::Wi
     return window;
 }
 
-void SdlPlatform::WindowClosed(int id) { std::erase(windows_, id); }
+void SdlPlatform::WindowClosed(int id) {
+    std::erase(windows_, id);
+    std::erase_if(heldBack_, [id](SdlWindow* w) { return w->Id() == id; });
+}
+
+void SdlPlatform::FrameHeldBack(SdlWindow& window) {
+    if (std::find(heldBack_.begin(), heldBack_.end(), &window) == heldBack_.end()) heldBack_.push_back(&window);
+}
+
+void SdlPlatform::PresentHeldBack() {
+    std::erase_if(heldBack_, [](SdlWindow* w) { return w->PresentHeldBack(); });
+}
 
 std::string SdlPlatform::ClipboardText() {
     char* text = SDL_GetClipboardText();
@@ -249,6 +266,9 @@ void SdlPlatform::RequestTextInput(int delta) {
 
 std::unique_ptr<scene::Platform> CreateSdlPlatform() { return std::make_unique<SdlPlatform>(); }
 
-void PrepareSdlEnvironment() { UseComposeCache(); }
+void PrepareSdlEnvironment() {
+    UseComposeCache();
+    UseXkbGuard();
+}
 
 }  // namespace platform

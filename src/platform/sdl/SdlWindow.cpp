@@ -92,7 +92,7 @@ void SdlWindow::Show() {
         SDL_SetWindowMaximumSize(window_.get(), w, h);
     }
     // A frame composed while the window was hidden reaches the compositor now.
-    if (wayland_) wayland_->Present({});
+    if (wayland_ && !wayland_->Present({})) host_.FrameHeldBack(*this);
     PlaceOuterCorner();
     if (spec_.dialog) {
         SDL_RaiseWindow(window_.get());
@@ -145,7 +145,7 @@ void SdlWindow::TouchFrame() {
 void SdlWindow::Present(const std::vector<scene::TRect>& changed) {
     if (wayland_) {
         const scene::FrameBuffer frame = wayland_->Frame();
-        wayland_->Present(ClippedRects(changed, frame.width, frame.height));
+        if (!wayland_->Present(ClippedRects(changed, frame.width, frame.height))) host_.FrameHeldBack(*this);
         return;
     }
     SDL_Surface* surface = Surface();
@@ -161,6 +161,8 @@ void SdlWindow::Present(const std::vector<scene::TRect>& changed) {
     // that follows has the toolkit present everything again.
     SDL_UpdateWindowSurfaceRects(window_.get(), rects.data(), static_cast<int>(rects.size()));
 }
+
+bool SdlWindow::PresentHeldBack() { return !wayland_ || wayland_->Present({}); }
 
 void SdlWindow::SetCursor(scene::TCursor cursor) { host_.SelectCursor(cursor); }
 

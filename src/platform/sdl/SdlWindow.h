@@ -12,6 +12,8 @@
 
 namespace platform {
 
+class SdlWindow;
+
 // What a window asks of the platform that made it.
 class WindowHost {
 public:
@@ -21,6 +23,10 @@ public:
     virtual void WindowClosed(int id) = 0;
     // Device pixels a point of a window takes: Wayland's output scale, else 1.
     virtual int PointScale() const = 0;
+    // The window's last present waits for the compositor to give a buffer back:
+    // the loop calls PresentHeldBack after each read of the connection until it
+    // is done or the window closes.
+    virtual void FrameHeldBack(SdlWindow& window) = 0;
 };
 
 enum class TextInput { Off, On };
@@ -40,6 +46,8 @@ public:
     // the display) before the first frame is composed into it.
     void TouchFrame();
     void Present(const std::vector<scene::TRect>& changed) override;
+    // True once nothing is held back any more.
+    bool PresentHeldBack();
     void SetCursor(scene::TCursor cursor) override;
     void StartTextInput() override;
     void StopTextInput() override;

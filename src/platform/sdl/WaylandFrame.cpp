@@ -13,6 +13,9 @@
 #include <string>
 #endif
 
+#include "platform/sdl/PresentStep.h"
+#include "platform/sdl/StaleRects.h"
+
 namespace platform {
 
 #if defined(SWOOPY_HAVE_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
@@ -21,16 +24,12 @@ namespace {
 
 // Cairo's RGB24 in memory, little-endian: what wl_shm calls XRGB8888.
 constexpr int kBytesPerPixel = 4;
-// Past this many rectangles a buffer lacks, it takes the whole frame at once.
-constexpr std::size_t kMaxStale = 64;
-
 struct Buffer {
     wl_buffer* buffer = nullptr;
     void* pixels = nullptr;
     std::size_t bytes = 0;
-    bool busy = false;            // the compositor may be reading it
-    std::vector<SDL_Rect> stale;  // where it differs from the frame
-    bool wholeStale = true;
+    bool busy = false;  // the compositor may be reading it
+    StaleRects stale;   // where it differs from the frame
 };
 
 void Released(void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }
@@ -44,55 +43,7 @@ void Global(void* data, wl_registry* registry, std::uint32_t name, const char* i
 void GlobalRemoved(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener kRegistryListener{Global, GlobalRemoved};
 
-struct Outputs {
-    std::vector<wl_output*> outputs;
-    int scale = 1;
-};
-void OutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                    const char*, const char*, std::int32_t) {}
-void OutputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
-void OutputDone(void*, wl_output*) {}
-void OutputScale(void* data, wl_output*, std::int32_t factor) {
-    auto* o = static_cast<Outputs*>(data);
-    o->scale = std::max(o->scale, static_cast<int>(factor));
-}
-// Bound at version 2: the later events (name, description) never come.
-const wl_output_listener kOutputListener = [] {
-    wl_output_listener l{};
-    l.geometry = OutputGeometry;
-    l.mode = OutputMode;
-    l.done = OutputDone;
-    l.scale = OutputScale;
-    return l;
-}();
-
-void OutputGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
-    if (std::strcmp(interface, wl_output_interface.name) != 0 || version < 2) return;
-    auto* o = static_cast<Outputs*>(data);
-    auto* output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
-    wl_output_add_listener(output, &kOutputListener, o);
-    o->outputs.push_back(output);
-}
-const wl_registry_listener kOutputRegistryListener{OutputGlobal, GlobalRemoved};
-
 }  // namespace
-
-int WaylandOutputScale() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr || std::strcmp(driver, "wayland") != 0) return 0;
-    wl_display* display = wl_display_connect(nullptr);
-    if (display == nullptr) return 0;
-    Outputs o;
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &kOutputRegistryListener, &o);
-    // The first round binds the outputs, the second brings their scales.
-    wl_display_roundtrip(display);
-    wl_display_roundtrip(display);
-    for (wl_output* output : o.outputs) wl_output_destroy(output);
-    wl_registry_destroy(registry);
-    wl_display_disconnect(display);
-    return o.scale;
-}
 
 struct WaylandFrame::Impl {
     SDL_Window* window = nullptr;
@@ -105,7 +56,9 @@ struct WaylandFrame::Impl {
     int width = 0, height = 0;
     std::vector<std::uint8_t> frame;
     std::vector<std::unique_ptr<Buffer>> buffers;
-    bool shownWhole = false;  // the compositor has the whole frame since the window was shown
+    // Where what the compositor shows differs from the frame: all of it until
+    // the window is shown, and what a held-back present left for the next one.
+    StaleRects unshown;
 
     ~Impl() {
         DropBuffers();
@@ -133,7 +86,7 @@ struct WaylandFrame::Impl {
         width = std::max(w, 1);
         height = std::max(h, 1);
         frame.assign(static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(height), 0);
-        shownWhole = false;
+        unshown.MarkWhole();
     }
 
     std::unique_ptr<Buffer> MakeBuffer() const {
@@ -154,23 +107,17 @@ struct WaylandFrame::Impl {
         return b;
     }
 
-    // A buffer the compositor has given back, or a new one; three in flight at
-    // most, and then the compositor is waited for.
-    Buffer& FreeBuffer() {
-        for (;;) {
-            wl_display_dispatch_queue_pending(display, queue);
-            for (const auto& b : buffers) {
-                if (!b->busy) return *b;
-            }
-            if (buffers.size() < 3) {
-                buffers.push_back(MakeBuffer());
-                return *buffers.back();
-            }
-            if (wl_display_roundtrip_queue(display, queue) < 0) throw std::runtime_error("Lost the display");
+    // A buffer the compositor has given back, as far as its release events
+    // have been read off the connection (the loop's poll of SDL reads them).
+    Buffer* FreeBuffer() {
+        if (wl_display_dispatch_queue_pending(display, queue) < 0) throw std::runtime_error("Lost the display");
+        for (const auto& b : buffers) {
+            if (!b->busy) return b.get();
         }
+        return nullptr;
     }
 
-    void Copy(Buffer& b, const SDL_Rect& r) {
+    void Copy(Buffer& b, const StaleRect& r) {
         const std::size_t stride = static_cast<std::size_t>(Stride());
         auto* to = static_cast<std::uint8_t*>(b.pixels);
         for (int y = r.y; y < r.y + r.h; ++y) {
@@ -180,40 +127,57 @@ struct WaylandFrame::Impl {
         }
     }
 
-    void Present(const std::vector<SDL_Rect>& changed) {
+    bool Present(const std::vector<SDL_Rect>& changed) {
         // Before the window is shown its surface has no role yet, and a buffer
         // attached then would be a protocol error.
         if ((SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) == 0) {
-            shownWhole = false;
-            return;
+            MarkWholeStale();
+            return true;
         }
-        if (shownWhole && changed.empty()) return;
-        const SDL_Rect whole{0, 0, width, height};
-        const std::vector<SDL_Rect> damage = shownWhole ? changed : std::vector<SDL_Rect>{whole};
-        for (const auto& b : buffers) {
-            b->stale.insert(b->stale.end(), damage.begin(), damage.end());
-            if (b->stale.size() > kMaxStale) b->wholeStale = true;
+        std::vector<StaleRect> rects;
+        for (const SDL_Rect& r : changed) rects.push_back({r.x, r.y, r.w, r.h});
+        for (const auto& b : buffers) b->stale.Add(rects);
+        unshown.Add(rects);
+        Buffer* b = FreeBuffer();
+        switch (ChoosePresentStep(unshown, b != nullptr, buffers.size())) {
+            case PresentStep::Nothing: return true;
+            case PresentStep::HoldBack: return false;
+            case PresentStep::NewBuffer:
+                buffers.push_back(MakeBuffer());
+                b = buffers.back().get();
+                break;
+            case PresentStep::Reuse: break;
         }
-        Buffer& b = FreeBuffer();
-        if (b.wholeStale) {
+        Show(*b);
+        return true;
+    }
+
+    void MarkWholeStale() {
+        unshown.MarkWhole();
+        for (const auto& b : buffers) b->stale.MarkWhole();
+    }
+
+    void Show(Buffer& b) {
+        const StaleRect whole{0, 0, width, height};
+        if (b.stale.Whole()) {
             Copy(b, whole);
         } else {
-            for (const SDL_Rect& r : b.stale) Copy(b, r);
+            for (const StaleRect& r : b.stale.Rects()) Copy(b, r);
         }
-        b.stale.clear();
-        b.wholeStale = false;
+        b.stale.Clear();
         b.busy = true;
         wl_surface_set_buffer_scale(surface, scale);
         wl_surface_attach(surface, b.buffer, 0, 0);
+        const std::vector<StaleRect> damage = unshown.Whole() ? std::vector<StaleRect>{whole} : unshown.Rects();
         // In the window's points, every point a changed pixel touches.
-        for (const SDL_Rect& r : damage) {
+        for (const StaleRect& r : damage) {
             const int left = r.x / scale, top = r.y / scale;
             wl_surface_damage(surface, left, top, (r.x + r.w + scale - 1) / scale - left,
                               (r.y + r.h + scale - 1) / scale - top);
         }
         wl_surface_commit(surface);
         wl_display_flush(display);
-        shownWhole = true;
+        unshown.Clear();
     }
 };
 
@@ -251,18 +215,17 @@ scene::FrameBuffer WaylandFrame::Frame() {
     return {impl_->frame.data(), impl_->width, impl_->height, impl_->Stride()};
 }
 
-void WaylandFrame::Present(const std::vector<SDL_Rect>& changed) { impl_->Present(changed); }
+bool WaylandFrame::Present(const std::vector<SDL_Rect>& changed) { return impl_->Present(changed); }
 
 #else
 
 struct WaylandFrame::Impl {};
 
-int WaylandOutputScale() { return 0; }
 std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window*, int) { return nullptr; }
 WaylandFrame::WaylandFrame(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 WaylandFrame::~WaylandFrame() = default;
 scene::FrameBuffer WaylandFrame::Frame() { return {}; }
-void WaylandFrame::Present(const std::vector<SDL_Rect>&) {}
+bool WaylandFrame::Present(const std::vector<SDL_Rect>&) { return true; }
 
 #endif
 

@@ -15,10 +15,6 @@
 
 namespace platform {
 
-// The largest whole scale among the compositor's outputs, asked over a
-// connection of its own; 0 when SDL's video driver is not Wayland's.
-int WaylandOutputScale();
-
 class WaylandFrame {
 public:
     // Null unless the window is a Wayland one and its compositor shares memory.
@@ -32,9 +28,12 @@ public:
     // The frame, as large as the window's pixels; after a change of size a new
     // one, whose content the toolkit composes again.
     scene::FrameBuffer Frame();
-    // Shows the frame's changed rectangles, or the whole frame when the
-    // compositor has not been shown it since the window was last shown.
-    void Present(const std::vector<SDL_Rect>& changed);
+    // Shows the frame's changed rectangles, with those of presents held back
+    // before, or the whole frame when the compositor has not been shown it
+    // since the window was last shown. Never waits for the compositor: false
+    // when it holds every buffer, and then the rectangles wait for the next
+    // present (an empty one will do) once a buffer has come back.
+    bool Present(const std::vector<SDL_Rect>& changed);
 
 private:
     struct Impl;

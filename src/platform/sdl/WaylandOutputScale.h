@@ -1,0 +1,11 @@
+// The scale a Wayland compositor asks of its outputs, probed before the first
+// window exists: the window's size and the frame's pixels are chosen from it.
+#pragma once
+
+namespace platform {
+
+// The largest whole scale among the compositor's outputs, asked over a
+// connection of its own; 0 when SDL's video driver is not Wayland's.
+int WaylandOutputScale();
+
+}  // namespace platform
