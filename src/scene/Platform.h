@@ -30,7 +30,8 @@ enum Key : int {
     kEnd,
     kSpace,
     kF4,
-    kF11
+    kF11,
+    kPause
 };
 
 enum KeyMod : unsigned { kmShift = 1, kmCtrl = 2, kmAlt = 4 };
