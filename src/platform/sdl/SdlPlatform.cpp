@@ -131,7 +131,9 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     SDL_Event ev{};
     while (NextSdlEvent(ev, deadlineMs)) {
         if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
-        const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front(), pointScale_};
+        TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front(), pointScale_, {}};
+        // Whether a chord types tells AltGr from Alt; SDL queues the text behind its key.
+        if (ev.type == SDL_KEYDOWN) ctx.followingText = FollowingText();
         if (TranslateEvent(ev, ctx, out)) {
             // SDL dates events in whole milliseconds, when it takes them in.
             out.timeMs = arrivedMs_;
