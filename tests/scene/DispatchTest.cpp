@@ -148,6 +148,13 @@ TEST_F(Dispatch, AnElementThatNeverHoldsThePointerHearsEveryMoveOverItWhoeverHol
     Up(212, 210);
     mover.SetLeft(200);
     EXPECT_EQ(log.Text(), "mover.down(10,10) mover.move(11,10) tile.move(212,210) tile.up(212,210)");
+    // Pressed twice in quick succession, it is no double click either.
+    log.Clear();
+    app.RunFor(1000);
+    platform.Click(210, 210);
+    platform.Click(210, 210);
+    app.RunFor(10);
+    EXPECT_EQ(log.Text(), "mover.down(10,10) mover.up(10,10) mover.down(10,10) mover.up(10,10)");
 
     // A tile, the bare window or a button holds the pointer: the holder hears
     // every move as before, the mover those over it where nothing covers it,
