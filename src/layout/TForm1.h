@@ -174,7 +174,7 @@ public:
     void MediaPlayer4Notify(sound::SoundChannel& Sender);
 
     // Where "Try again!" starts the new copy; tests replace it.
-    std::function<void(const std::string& programPath)> StartProgram;
+    std::function<void(const std::string& programPath, const std::vector<std::string>& args)> StartProgram;
 
 private:
     void ApplyLayout();
