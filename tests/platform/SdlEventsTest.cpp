@@ -213,6 +213,29 @@ TEST_F(SdlEvents, TheRightAltThatTypesAnotherCharacterIsAltGrNotAlt) {
     EXPECT_TRUE(QueueEmpty());
 }
 
+// Where the keymap makes the right Alt a level-three shift, it is AltGr
+// whatever it types (a desktop's test keyboard may give the plain letter).
+TEST_F(SdlEvents, AKeymapWhoseRightAltIsAltGrTypesWithItAndPressesNothing) {
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_s;
+    key.key.keysym.mod = KMOD_RALT;
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    SDL_strlcpy(text.text.text, "s", sizeof text.text.text);
+    platform::TranslateContext altGr;
+    altGr.rightAltIsAltGr = true;
+    SDL_SetModState(KMOD_RALT);
+    scene::InputEvent out;
+    ASSERT_TRUE(platform::TranslateEvent(key, altGr, out));
+    EXPECT_EQ(out.mods, scene::kmAltGr);
+    EXPECT_TRUE(platform::TranslateEvent(text, altGr, out)) << "AltGr types";
+    ASSERT_TRUE(platform::TranslateEvent(key, platform::TranslateContext{}, out));
+    EXPECT_EQ(out.mods, scene::kmAlt) << "elsewhere the right Alt is Alt";
+    EXPECT_FALSE(platform::TranslateEvent(text, platform::TranslateContext{}, out)) << "Alt+S types nothing";
+    SDL_SetModState(KMOD_NONE);
+}
+
 TEST_F(SdlEvents, WindowEventsReachTheirWindow) {
     const int id = OpenWindow().Id();
     PushWindowEvent(id, SDL_WINDOWEVENT_MOVED);  // means nothing to the toolkit

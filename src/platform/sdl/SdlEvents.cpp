@@ -1,7 +1,14 @@
 #include "platform/sdl/SdlEvents.h"
 
+#include <cstring>
 #include <string>
 #include <utility>
+
+#ifdef SWOOPY_HAVE_XLIB
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#endif
 
 namespace platform {
 
@@ -73,9 +80,9 @@ bool IsKeysOwnText(const std::string& text) {
 // On Polish, German or French keyboards the right Alt is AltGr, and SDL often
 // reports it as the right Alt. It types another character (AltGr+S gives "s"
 // with an accent), so it must press no button; plain Alt types the key's own.
-bool IsAltGr(Uint16 mods, const std::string& typed) {
+bool IsAltGr(Uint16 mods, const std::string& typed, bool rightAltIsAltGr) {
     const bool rightAltOnly = (mods & KMOD_RALT) != 0 && (mods & (KMOD_LALT | KMOD_CTRL)) == 0;
-    return rightAltOnly && !typed.empty() && !IsKeysOwnText(typed);
+    return rightAltOnly && (rightAltIsAltGr || (!typed.empty() && !IsKeysOwnText(typed)));
 }
 
 bool Keyboard(const SDL_KeyboardEvent& k, const TranslateContext& ctx, InputEvent& out) {
@@ -83,7 +90,7 @@ bool Keyboard(const SDL_KeyboardEvent& k, const TranslateContext& ctx, InputEven
     out = Base(kind, static_cast<int>(k.windowID), k.timestamp, ctx);
     out.key = TranslateKey(k.keysym.sym);
     out.mods = TranslateMods(k.keysym.mod);
-    if (kind == EventKind::KeyDown && IsAltGr(k.keysym.mod, ctx.followingText))
+    if (IsAltGr(k.keysym.mod, kind == EventKind::KeyDown ? ctx.followingText : "", ctx.rightAltIsAltGr))
         out.mods = (out.mods & ~scene::kmAlt) | scene::kmAltGr;
     out.repeat = k.repeat != 0;
     return true;
@@ -93,15 +100,15 @@ bool Keyboard(const SDL_KeyboardEvent& k, const TranslateContext& ctx, InputEven
 // keys are commands (Alt+letter presses a button), not typing. Ctrl with Alt is
 // how AltGr reads on Windows, and the right Alt that is AltGr types another
 // character than the key's own: both still type.
-bool IsCommandChord(Uint16 mods, const std::string& text) {
+bool IsCommandChord(Uint16 mods, const std::string& text, bool rightAltIsAltGr) {
     const bool ctrl = (mods & KMOD_CTRL) != 0;
     const bool alt = (mods & KMOD_ALT) != 0;
     if (ctrl) return !alt;
-    return (mods & KMOD_LALT) != 0 || ((mods & KMOD_RALT) != 0 && !IsAltGr(mods, text));
+    return (mods & KMOD_LALT) != 0 || ((mods & KMOD_RALT) != 0 && !IsAltGr(mods, text, rightAltIsAltGr));
 }
 
 bool Text(const SDL_TextInputEvent& t, const TranslateContext& ctx, InputEvent& out) {
-    if (IsCommandChord(static_cast<Uint16>(SDL_GetModState()), t.text)) return false;
+    if (IsCommandChord(static_cast<Uint16>(SDL_GetModState()), t.text, ctx.rightAltIsAltGr)) return false;
     out = Base(EventKind::TextInput, static_cast<int>(t.windowID), t.timestamp, ctx);
     out.text = t.text;
     return !out.text.empty();
@@ -159,6 +166,21 @@ bool TranslateEvent(const SDL_Event& ev, const TranslateContext& ctx, InputEvent
             return true;
         default: return false;
     }
+}
+
+bool RightAltIsAltGr() {
+#ifdef SWOOPY_HAVE_XLIB
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "x11") != 0) return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    // 108 is the right Alt's key among the evdev key codes X servers use today.
+    const KeySym sym = XkbKeycodeToKeysym(display, 108, 0, 0);
+    XCloseDisplay(display);
+    return sym == XK_ISO_Level3_Shift || sym == XK_Mode_switch;
+#else
+    return false;
+#endif
 }
 
 std::string FollowingText() {

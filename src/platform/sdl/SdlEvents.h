@@ -18,7 +18,13 @@ struct TranslateContext {
     int pointScale = 1;   // device pixels a point of the pointer's position (Wayland's output scale)
     // For a key down: the text SDL queued right behind it, typed by that key.
     std::string followingText;
+    // The keymap makes the right Alt AltGr (a level-three shift), though SDL
+    // still calls it the right Alt.
+    bool rightAltIsAltGr = false;
 };
+
+// Whether this desktop's keymap makes the right Alt AltGr; needs SDL's video started.
+bool RightAltIsAltGr();
 
 // Printable keys become their lower-case ASCII code, the rest scene::Key values.
 int TranslateKey(SDL_Keycode sym);
