@@ -70,6 +70,8 @@ sleep 1
 wl_stir 500 570 $((seconds + 5))
 share=$(measure "$pid" "$seconds")
 wl_stop_stir
-echo "$program: play $share %, $(awk -v g="$share" -v f="$floor_share" 'BEGIN { printf "%.2f", (f > 0 ? g / f : 0) }') times the floor"
+# The ratio is worked out before printf: a ">" in a print statement's list is
+# taken by some awks as a redirection, to a file named after the right side.
+echo "$program: play $share %, $(awk -v g="$share" -v f="$floor_share" 'BEGIN { r = 0; if (f > 0) r = g / f; printf "%.2f", r }') times the floor"
 kill -TERM "$pid"
 e2e_wait_exit 10 >/dev/null

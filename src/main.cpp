@@ -95,7 +95,7 @@ int Play(const app::CommandLine& command) {
         return 1;
     }
     std::unique_ptr<layout::TForm1> form = app::MakeGameForm(app, sounds);
-    if (!form || !app::ShowGameForm(app, *form, command.screen)) return 1;
+    if (!form || !app::ShowGameForm(app, *form, command.screen, std::cerr)) return 1;
     app.Run(*form);
     return 0;
 }

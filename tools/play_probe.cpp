@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <memory>
 
 #include "app/GameStart.h"
@@ -65,7 +66,8 @@ int main() {
         });
         const char* full = std::getenv("PLAY_PROBE_FULLSCREEN");
         const bool fullScreen = full && *full == '1';
-        if (!app::ShowGameForm(app, *form, fullScreen ? app::StartScreen::FullScreen : app::StartScreen::Window))
+        if (!app::ShowGameForm(app, *form, fullScreen ? app::StartScreen::FullScreen : app::StartScreen::Window,
+                               std::cerr))
             return 1;
         app.Run(*form);
         std::printf("bonus ticks: %d\n", bonusTicks);

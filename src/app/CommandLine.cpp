@@ -14,7 +14,7 @@ An arcade game played with the mouse pointer alone.
 Options:
   --fullscreen   start full screen (F11 or Alt+Enter switches while playing)
   --scale N      show the window N times the layout's size, N from 1 to 4 in
-                 steps of a quarter (as SWOOPY_SCALE)
+                 steps of a quarter (as SWOOPY_SCALE; another N is refused)
   --help         print this help and exit
   --version      print the version and exit
 
@@ -35,10 +35,13 @@ Environment:
   SWOOPY_TRACE   a file to write one line per presented frame to, for measuring
 )";
 
-bool IsNumber(std::string_view s) {
+// A factor the window can take: 1 to 4 in quarter steps. Anything else would
+// only be clamped or rounded behind the player's back.
+bool IsFactor(std::string_view s) {
     double value = 0;
     const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-    return !s.empty() && error == std::errc() && end == s.data() + s.size() && value > 0;
+    if (s.empty() || error != std::errc() || end != s.data() + s.size()) return false;
+    return value >= 1 && value <= 4 && value * 4 == static_cast<int>(value * 4);
 }
 
 CommandLine Only(CommandAction action, std::string problem = {}) {
@@ -72,7 +75,8 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
         } else {
             return Refuse("unknown option '" + std::string(arg) + "'");
         }
-        if (!IsNumber(factor)) return Refuse("'" + std::string(factor) + "' is not a factor for --scale");
+        if (!IsFactor(factor))
+            return Refuse("'" + std::string(factor) + "' is not a factor for --scale: 1 to 4 in steps of a quarter");
         command.scale = factor;
     }
     return command;

@@ -26,14 +26,21 @@ std::unique_ptr<layout::TForm1> MakeGameForm(scene::Application& app, sound::Sou
     return form;
 }
 
-bool ShowGameForm(scene::Application& app, layout::TForm1& form, StartScreen screen) {
+bool ShowGameForm(scene::Application& app, layout::TForm1& form, StartScreen screen, std::ostream& err) {
     app.SetMainForm(&form);
     try {
-        if (screen == StartScreen::FullScreen) form.SetMode(scene::WindowMode::FullScreen);
         form.Show();
     } catch (const std::exception& e) {
         app.ShowStartupError("Exception", e.what());
         return false;
+    }
+    // A desktop that will not go full screen still has the game in its window.
+    if (screen == StartScreen::FullScreen) {
+        try {
+            form.SetMode(scene::WindowMode::FullScreen);
+        } catch (const std::exception& e) {
+            err << "swoopy: " << e.what() << "; playing in the window\n";
+        }
     }
     form.DecodePicturesAhead();
     form.RenderGlyphsWhenIdle();

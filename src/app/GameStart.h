@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 
 #include "app/CommandLine.h"
 #include "layout/TForm1.h"
@@ -18,7 +19,8 @@ std::unique_ptr<layout::TForm1> MakeGameForm(scene::Application& app, sound::Sou
 
 // Shows the form as the main window, full screen when asked, and queues what
 // waits for the start screen: the later pictures and the later captions' glyphs.
-// A failure to show it is shown in the start-up error box and returns false.
-bool ShowGameForm(scene::Application& app, layout::TForm1& form, StartScreen screen);
+// A failure to show it is shown in the start-up error box and returns false; a
+// desktop that refuses full screen leaves the window, said on `err`.
+bool ShowGameForm(scene::Application& app, layout::TForm1& form, StartScreen screen, std::ostream& err);
 
 }  // namespace app

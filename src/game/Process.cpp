@@ -16,7 +16,7 @@ namespace game {
 namespace {
 
 // Only async-signal-safe calls between fork and exec.
-[[noreturn]] void ExecInGrandchild(const char* path, int reportFd) {
+[[noreturn]] void ExecInGrandchild(char* const argv[], int reportFd) {
     if (::setsid() < 0) ::_exit(127);
     const pid_t grandchild = ::fork();
     if (grandchild != 0) ::_exit(grandchild < 0 ? 127 : 0);
@@ -28,8 +28,7 @@ namespace {
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    char* const argv[] = {const_cast<char*>(path), nullptr};
-    ::execv(path, argv);
+    ::execv(argv[0], argv);
     const char failed = 1;
     [[maybe_unused]] auto n = ::write(reportFd, &failed, 1);
     ::_exit(127);
@@ -37,7 +36,11 @@ namespace {
 
 }  // namespace
 
-bool StartDetached(const std::string& path) {
+bool StartDetached(const std::string& path, const std::vector<std::string>& args) {
+    // Made before the fork: the child may not allocate.
+    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return false;
     const pid_t child = ::fork();
@@ -48,7 +51,7 @@ bool StartDetached(const std::string& path) {
     }
     if (child == 0) {
         ::close(pipeFds[0]);
-        ExecInGrandchild(path.c_str(), pipeFds[1]);
+        ExecInGrandchild(argv.data(), pipeFds[1]);
     }
     ::close(pipeFds[1]);
     int status = 0;

@@ -2,13 +2,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace game {
 
-// Starts path in the current working folder with no arguments and returns at once.
+// Starts path with args in the current working folder and returns at once.
 // The new process inherits none of our open files or devices and is not our child.
 // Returns false when it could not be started.
-bool StartDetached(const std::string& path);
+bool StartDetached(const std::string& path, const std::vector<std::string>& args = {});
 
 // The full path of the running program file.
 std::string RunningProgramPath();

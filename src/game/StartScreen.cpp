@@ -1,6 +1,7 @@
 // Program start, the start screen, and the two ways out of the end screen.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "game/Process.h"
 #include "game/TextFile.h"
@@ -83,10 +84,14 @@ void TForm1::tryagainClick(SceneElement& /*Sender*/) { Relaunch(); }
 
 void TForm1::Relaunch() {
     const std::string path = App().ProgramPath();
+    // The new copy keeps the screen the player chose; the scale it takes from
+    // SWOOPY_SCALE, which it inherits.
+    std::vector<std::string> args;
+    if (Mode() == scene::WindowMode::FullScreen) args.push_back("--fullscreen");
     if (StartProgram)
-        StartProgram(path);
+        StartProgram(path, args);
     else
-        game::StartDetached(path);  // its result is not used: this copy ends either way
+        game::StartDetached(path, args);  // its result is not used: this copy ends either way
     App().Terminate();
 }
 

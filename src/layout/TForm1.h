@@ -184,7 +184,7 @@ public:
     scene::TLabel* PauseCover() const { return pauseCover_.get(); }
 
     // Where "Try again!" starts the new copy; tests replace it.
-    std::function<void(const std::string& programPath)> StartProgram;
+    std::function<void(const std::string& programPath, const std::vector<std::string>& args)> StartProgram;
 
 private:
     void ApplyLayout();

@@ -90,7 +90,7 @@ void Form::DispatchKey(const InputEvent& ev) {
         SetMode(mode_ == WindowMode::FullScreen ? WindowMode::Windowed : WindowMode::FullScreen);
         return;
     }
-    const bool ctrlOrAlt = (mods & (kmCtrl | kmAlt)) != 0;
+    const bool ctrlOrAlt = (mods & (kmCtrl | kmAlt | kmAltGr)) != 0;
     if (ev.key == kTab && !ctrlOrAlt) {
         SelectNext((mods & kmShift) ? Direction::Backward : Direction::Forward);
         return;
@@ -105,7 +105,7 @@ void Form::DispatchKey(const InputEvent& ev) {
             return;
         }
     }
-    if ((mods & kmAlt) && !(mods & kmCtrl) && PressAccelerator(ev.key)) return;
+    if ((mods & kmAlt) && !(mods & (kmCtrl | kmAltGr)) && PressAccelerator(ev.key)) return;
     if (focused_ && focused_->KeyDown(ev.key, mods)) return;
     // A letter alone presses its button unless the focused control types it.
     if (!ctrlOrAlt && !(focused_ && focused_->TakesCharacters())) PressAccelerator(ev.key);

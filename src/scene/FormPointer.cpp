@@ -166,7 +166,9 @@ void Form::PressGraphic(SceneElement* target, const InputEvent& ev, TShiftState 
     const int x = ev.x - target->Left();
     const int y = ev.y - target->Top();
     if (doubleClick) {
-        target->DblClick();
+        // One that never holds the pointer is never clicked, once or twice: two
+        // quick passes of the pointer with the button down are no double click.
+        if (holds) target->DblClick();
         target->MouseDown(TMouseButton::mbLeft, shift | ssDouble, x, y);
     } else {
         if (holds) pressed_ = target;

@@ -34,7 +34,8 @@ enum Key : int {
     kPause
 };
 
-enum KeyMod : unsigned { kmShift = 1, kmCtrl = 2, kmAlt = 4 };
+// AltGr is the right Alt where the keyboard types with it: a typing key, never Alt.
+enum KeyMod : unsigned { kmShift = 1, kmCtrl = 2, kmAlt = 4, kmAltGr = 8 };
 
 // The platform clock's beat, 64 a second: timers tick on it, and a loop that
 // waits looks at work posted from other threads at least this often.

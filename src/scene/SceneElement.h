@@ -20,9 +20,10 @@ class SceneElement;
 enum class ElementFamily { Graphic, Windowed };
 
 // Whether a left-button press on a graphic element makes it hold the pointer
-// until the release. One that never holds it is never pressed and never
-// clicked; it hears a movement exactly when it is the topmost element under
-// the pointer, whatever element holds the pointer then.
+// until the release. One that never holds it is never clicked nor double
+// clicked; it hears presses and releases over it as reports like any other,
+// and a movement exactly when it is the topmost element under the pointer,
+// whatever element holds the pointer then.
 enum class PointerHold { OnPress, Never };
 
 using TNotifyEvent = std::function<void(SceneElement& Sender)>;

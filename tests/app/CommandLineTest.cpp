@@ -29,6 +29,16 @@ CommandLine Refused(const std::string& problem) {
     return c;
 }
 
+CommandLine NoFactor(const std::string& factor) {
+    return Refused("'" + factor + "' is not a factor for --scale: 1 to 4 in steps of a quarter");
+}
+
+CommandLine Scaled(const std::string& factor) {
+    CommandLine c;
+    c.scale = factor;
+    return c;
+}
+
 TEST(CommandLineTest, ReadsEachOptionAndRefusesTheRest) {
     CommandLine full;
     full.screen = StartScreen::FullScreen;
@@ -56,9 +66,18 @@ TEST(CommandLineTest, ReadsEachOptionAndRefusesTheRest) {
         {{"-f"}, Refused("unknown option '-f'")},
         {{"scores.txt"}, Refused("unknown option 'scores.txt'")},
         {{"--scale"}, Refused("option '--scale' needs a factor")},
-        {{"--scale", "big"}, Refused("'big' is not a factor for --scale")},
-        {{"--scale=-2"}, Refused("'-2' is not a factor for --scale")},
-        {{"--scale="}, Refused("'' is not a factor for --scale")},
+        {{"--scale", "4"}, Scaled("4")},
+        {{"--scale=1"}, Scaled("1")},
+        {{"--scale", "big"}, NoFactor("big")},
+        {{"--scale=-2"}, NoFactor("-2")},
+        {{"--scale="}, NoFactor("")},
+        {{"--scale", "9"}, NoFactor("9")},
+        {{"--scale", "0.5"}, NoFactor("0.5")},
+        {{"--scale", "0.75"}, NoFactor("0.75")},
+        {{"--scale", "4.25"}, NoFactor("4.25")},
+        {{"--scale", "1.3"}, NoFactor("1.3")},
+        {{"--scale", "inf"}, NoFactor("inf")},
+        {{"--scale", "nan"}, NoFactor("nan")},
     };
     for (const auto& c : cases) {
         std::string line;
@@ -78,6 +97,7 @@ TEST(CommandLineTest, AnswersOnTheRightStreamWithTheRightCode) {
         {{"--help"}, 0, app::UsageText(), ""},
         {{"--version"}, 0, "swoopy 1.0.0\n", ""},
         {{"--bogus"}, 2, "", "swoopy: unknown option '--bogus'\n" + app::UsageText()},
+        {{"--scale", "9"}, 2, "", "swoopy: " + NoFactor("9").problem + "\n" + app::UsageText()},
         {{}, std::nullopt, "", ""},
         {{"--fullscreen"}, std::nullopt, "", ""},
     };

@@ -95,7 +95,7 @@ public:
     scene::Application app{platform, "/opt/games/swoopy"};
     sound::SoundService sounds{platform, [this](std::function<void()> fn) { app.Post(std::move(fn)); }};
     std::unique_ptr<layout::TForm1> form;
-    std::vector<std::string> started;  // program files "Try again!" started
+    std::vector<std::string> started;  // command lines "Try again!" started
 
     // Every error box is answered with OK as soon as the loop is idle. The
     // window presents at scale; pointer positions are then device pixels.
@@ -115,7 +115,11 @@ public:
     // Makes the window and runs its load steps; throws what they throw.
     layout::TForm1& Make() {
         form = std::make_unique<layout::TForm1>(app, sounds);
-        form->StartProgram = [this](const std::string& path) { started.push_back(path); };
+        form->StartProgram = [this](const std::string& path, const std::vector<std::string>& args) {
+            std::string line = path;
+            for (const std::string& a : args) line += " " + a;
+            started.push_back(line);
+        };
         form->LoadAll();
         return *form;
     }

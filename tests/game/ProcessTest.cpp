@@ -33,6 +33,7 @@ TEST(ProcessTest, StartsAnIndependentCopyInTheSameFolderWithoutOurFiles) {
     std::ofstream(script) << "#!/bin/sh\n"
                              "exec 1>report.txt\n"
                              "pwd\n"
+                             "echo \"arguments [$*]\"\n"
                              "echo parent $PPID\n"
                              "for fd in /proc/self/fd/*; do readlink $fd; done\n"
                              "echo done\n";
@@ -44,7 +45,7 @@ TEST(ProcessTest, StartsAnIndependentCopyInTheSameFolderWithoutOurFiles) {
 
     const fs::path before = fs::current_path();
     fs::current_path(dir);
-    const bool started = game::StartDetached(script.string());
+    const bool started = game::StartDetached(script.string(), {"--fullscreen"});
     fs::current_path(before);
     ::close(leaked);
 
@@ -52,6 +53,7 @@ TEST(ProcessTest, StartsAnIndependentCopyInTheSameFolderWithoutOurFiles) {
     const std::string report = WaitForFile(dir / "report.txt");
     ASSERT_FALSE(report.empty()) << "the new process never wrote its report";
     EXPECT_EQ(report.substr(0, report.find('\n')), dir.string()) << report;
+    EXPECT_NE(report.find("\narguments [--fullscreen]\n"), std::string::npos) << report;
     EXPECT_EQ(report.find("parent " + std::to_string(::getpid()) + "\n"), std::string::npos)
         << "the new process should not be our child:\n"
         << report;

@@ -311,15 +311,25 @@ TEST(StartScreenTest, ExitAndTheCloseBoxEndTheLoop) {
     }
 }
 
-TEST(StartScreenTest, TryAgainStartsThisProgramFileAndEnds) {
-    PlayFolder folder;
-    GameHarness game;
-    auto& f = game.Start();
-    f.tryagain.SetVisible(true);
-    game.platform.Click(312 + 50, 448 + 20);
-    game.app.RunFor(10);
-    EXPECT_EQ(game.started, std::vector<std::string>{"/opt/games/swoopy"});
-    EXPECT_TRUE(game.app.Terminated());
+TEST(StartScreenTest, TryAgainStartsThisProgramFileOnTheSameScreenAndEnds) {
+    const struct {
+        bool fullScreen;
+        const char* started;
+    } cases[] = {{false, "/opt/games/swoopy"}, {true, "/opt/games/swoopy --fullscreen"}};
+    for (const auto& c : cases) {
+        PlayFolder folder;
+        GameHarness game;
+        auto& f = game.Start();
+        if (c.fullScreen) game.platform.Key(scene::kF11);
+        game.app.RunFor(10);
+        f.tryagain.SetVisible(true);
+        game.app.RunFor(10);
+        const scene::Placement at = f.ShownAt();
+        game.platform.Click(at.left + at.scale.ToDevice(312 + 50), at.top + at.scale.ToDevice(448 + 20));
+        game.app.RunFor(10);
+        EXPECT_EQ(game.started, std::vector<std::string>{c.started});
+        EXPECT_TRUE(game.app.Terminated());
+    }
 }
 
 TEST(StartScreenTest, AMissingSoundFileStopsTheWindowBeingMade) {

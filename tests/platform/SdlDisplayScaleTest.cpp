@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/sdl/SdlDisplayScale.h"
 
@@ -19,15 +20,19 @@ TEST(SdlDisplayScale, FirstSourceThatSaysAnythingDecides) {
         Dpi xft, display;
         double expected;
         bool dpiAsked;
+        int reports = 0;  // a SWOOPY_SCALE left out is said once
     } cases[] = {
         {"2", "3", 144, 200, 2, false},          {"1.5", nullptr, {}, {}, 1.5, false},
-        {" 1.3 ", nullptr, {}, {}, 1.25, false}, {"9", nullptr, {}, {}, 4, false},
-        {"0.5", nullptr, {}, {}, 1, false},      {"abc", "2", 144, {}, 2, false},  // not a number: the desktop decides
-        {"0", nullptr, 144, {}, 1.5, true},                                        // nor is a factor of 0
-        {"", nullptr, {}, 192, 2, true},         {"2x", nullptr, {}, {}, 1, true},
-        {nullptr, "2", 96, {}, 2, false},        {nullptr, nullptr, 192, 96, 2, true},
-        {nullptr, nullptr, 120, {}, 1.25, true}, {nullptr, nullptr, 0, 282, 3, true},  // a 4K laptop screen
-        {nullptr, nullptr, {}, 100, 1, true},                                          // Xvfb's own
+        {" 1.3 ", nullptr, {}, {}, 1.25, false}, {"4", nullptr, {}, {}, 4, false},
+        {"9", nullptr, {}, {}, 1, true, 1},  // out of range: the desktop decides
+        {"0.5", nullptr, 144, {}, 1.5, true, 1}, {"inf", "2", {}, {}, 2, false, 1},
+        {"abc", "2", 144, {}, 2, false, 1},  // not a number either
+        {"0", nullptr, 144, {}, 1.5, true, 1},   {"", nullptr, {}, 192, 2, true, 1},
+        {"2x", nullptr, {}, {}, 1, true, 1},     {nullptr, "2", 96, {}, 2, false},
+        {nullptr, "9", {}, {}, 4, false},  // the desktop's own is held within range
+        {nullptr, nullptr, 192, 96, 2, true},    {nullptr, nullptr, 120, {}, 1.25, true},
+        {nullptr, nullptr, 0, 282, 3, true},   // a 4K laptop screen
+        {nullptr, nullptr, {}, 100, 1, true},  // Xvfb's own
         {nullptr, nullptr, {}, {}, 1, true},
     };
     for (const auto& c : cases) {
@@ -43,10 +48,17 @@ TEST(SdlDisplayScale, FirstSourceThatSaysAnythingDecides) {
             ++asked;
             return c.display;
         };
+        std::vector<std::string> reports;
+        sources.report = [&](const std::string& why) { reports.push_back(why); };
         const std::string what = std::string("SWOOPY_SCALE ") + (c.swoopy ? c.swoopy : "unset") + ", GDK_SCALE " +
                                  (c.gdk ? c.gdk : "unset") + ", Xft.dpi " + (c.xft ? std::to_string(*c.xft) : "unset");
         EXPECT_EQ(platform::ChooseDisplayScale(sources).Factor(), c.expected) << what;
         EXPECT_EQ(asked > 0, c.dpiAsked) << what;
+        ASSERT_EQ(static_cast<int>(reports.size()), c.reports) << what;
+        if (c.reports > 0) {
+            EXPECT_NE(reports[0].find(std::string("'") + c.swoopy + "'"), std::string::npos) << what;
+            EXPECT_NE(reports[0].find("1 to 4"), std::string::npos) << reports[0];
+        }
     }
 }
 

@@ -155,7 +155,7 @@ TEST_F(SdlEvents, TextTypedWithAltOrCtrlAloneIsACommandNotText) {
         {KMOD_RCTRL, false},
         {KMOD_NONE, true},
         {KMOD_LSHIFT, true},
-        {KMOD_RALT, true},                                        // may be AltGr
+        {KMOD_RALT, false},                                       // the key's own letter: plain Alt
         {static_cast<SDL_Keymod>(KMOD_LCTRL | KMOD_LALT), true},  // AltGr as Windows reads it
     };
     for (const Case& c : cases) {
@@ -170,6 +170,71 @@ TEST_F(SdlEvents, TextTypedWithAltOrCtrlAloneIsACommandNotText) {
     }
     SDL_SetModState(KMOD_NONE);
     EXPECT_TRUE(QueueEmpty());
+}
+
+// The right Alt is Alt on some keyboards and AltGr on others; what the chord
+// types tells them apart, as SDL queues the text right behind its key.
+TEST_F(SdlEvents, TheRightAltThatTypesAnotherCharacterIsAltGrNotAlt) {
+    const int id = OpenWindow().Id();
+    const struct {
+        SDL_Keycode sym;
+        Uint16 mods;
+        const char* text;  // what the layout types, null for nothing
+        unsigned keyMods;
+        bool typed;
+    } cases[] = {
+        {SDLK_s, KMOD_RALT, "\xC5\x9B", scene::kmAltGr, true},  // Polish: an accented s
+        {SDLK_q, KMOD_RALT, "@", scene::kmAltGr, true},         // German
+        {SDLK_e, KMOD_RALT, "\xE2\x82\xAC", scene::kmAltGr, true},
+        {SDLK_0, KMOD_RALT, "@", scene::kmAltGr, true},  // French, on the digit row
+        {SDLK_s, KMOD_RALT | KMOD_LSHIFT, "\xC5\x9A", scene::kmAltGr | scene::kmShift, true},
+        {SDLK_s, KMOD_MODE, "\xC5\x9B", scene::kmAltGr, true},  // a keymap SDL reads as a level-three shift
+        {SDLK_s, KMOD_RALT, "s", scene::kmAlt, false},          // plain Alt on the right
+        {SDLK_s, KMOD_RALT, nullptr, scene::kmAlt, false},
+        {SDLK_s, KMOD_LALT, "s", scene::kmAlt, false},
+        {SDLK_s, KMOD_LALT, "\xC5\x9B", scene::kmAlt, false},  // the left Alt is never AltGr
+    };
+    for (const auto& c : cases) {
+        SDL_SetModState(static_cast<SDL_Keymod>(c.mods));
+        PushKey(id, SDL_KEYDOWN, c.sym, c.mods);
+        if (c.text != nullptr) PushText(id, c.text);
+        const std::string what = std::string("key '") + static_cast<char>(c.sym) + "' typing " +
+                                 (c.text ? c.text : "nothing") + ", SDL modifiers " + std::to_string(c.mods);
+        const scene::InputEvent key = Next();
+        EXPECT_EQ(key.kind, EventKind::KeyDown) << what;
+        EXPECT_EQ(key.mods, c.keyMods) << what;
+        scene::InputEvent text;
+        const bool typed = platform->WaitEvent(text, 0);
+        EXPECT_EQ(typed, c.typed) << what;
+        if (typed) {
+            EXPECT_EQ(text.text, c.text) << what;
+        }
+    }
+    SDL_SetModState(KMOD_NONE);
+    EXPECT_TRUE(QueueEmpty());
+}
+
+// Where the keymap makes the right Alt a level-three shift, it is AltGr
+// whatever it types (a desktop's test keyboard may give the plain letter).
+TEST_F(SdlEvents, AKeymapWhoseRightAltIsAltGrTypesWithItAndPressesNothing) {
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_s;
+    key.key.keysym.mod = KMOD_RALT;
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    SDL_strlcpy(text.text.text, "s", sizeof text.text.text);
+    platform::TranslateContext altGr;
+    altGr.rightAltIsAltGr = true;
+    SDL_SetModState(KMOD_RALT);
+    scene::InputEvent out;
+    ASSERT_TRUE(platform::TranslateEvent(key, altGr, out));
+    EXPECT_EQ(out.mods, scene::kmAltGr);
+    EXPECT_TRUE(platform::TranslateEvent(text, altGr, out)) << "AltGr types";
+    ASSERT_TRUE(platform::TranslateEvent(key, platform::TranslateContext{}, out));
+    EXPECT_EQ(out.mods, scene::kmAlt) << "elsewhere the right Alt is Alt";
+    EXPECT_FALSE(platform::TranslateEvent(text, platform::TranslateContext{}, out)) << "Alt+S types nothing";
+    SDL_SetModState(KMOD_NONE);
 }
 
 TEST_F(SdlEvents, WindowEventsReachTheirWindow) {

@@ -148,6 +148,13 @@ TEST_F(Dispatch, AnElementThatNeverHoldsThePointerHearsEveryMoveOverItWhoeverHol
     Up(212, 210);
     mover.SetLeft(200);
     EXPECT_EQ(log.Text(), "mover.down(10,10) mover.move(11,10) tile.move(212,210) tile.up(212,210)");
+    // Pressed twice in quick succession, it is no double click either.
+    log.Clear();
+    app.RunFor(1000);
+    platform.Click(210, 210);
+    platform.Click(210, 210);
+    app.RunFor(10);
+    EXPECT_EQ(log.Text(), "mover.down(10,10) mover.up(10,10) mover.down(10,10) mover.up(10,10)");
 
     // A tile, the bare window or a button holds the pointer: the holder hears
     // every move as before, the mover those over it where nothing covers it,
@@ -179,6 +186,45 @@ TEST_F(Dispatch, AnElementThatNeverHoldsThePointerHearsEveryMoveOverItWhoeverHol
     Move(100, 100);
     Up(100, 100);
     EXPECT_EQ(hover.Text(), "mover.enter mover.leave");
+}
+
+// Whoever holds the pointer, what lies above a mover shields it: a bar or a
+// panel (graphic) and a windowed control, enabled or not.
+TEST_F(Dispatch, WhatLiesAboveAnElementThatNeverHoldsThePointerShieldsItWhileAButtonIsHeld) {
+    Probe tile(form, "tile", {0, 0, 300, 300});  // the bare window to its right
+    Probe mover(form, "mover", {200, 200, 60, 60});
+    mover.SetHold(PointerHold::Never);
+    TLabel bar(form, "bar");
+    bar.SetAutoSize(false);
+    bar.SetBounds(200, 200, 60, 10);
+    TEdit field(form, "field");
+    field.SetBounds(200, 240, 60, 20);
+    TButton button(form, "button");
+    button.SetBounds(10, 250, 80, 30);
+    log.Watch(mover);
+    Start();
+    const struct {
+        const char* holder;
+        int x, y;
+        bool fieldEnabled;
+    } holders[] = {
+        {"a tile", 10, 10, true},
+        {"the bare window", 350, 150, true},
+        {"a button", 20, 260, true},
+        {"a tile", 10, 10, false},  // a disabled control still covers
+    };
+    for (const auto& h : holders) {
+        field.SetEnabled(h.fieldEnabled);
+        log.Clear();
+        app.RunFor(1000);
+        Down(h.x, h.y);
+        Move(230, 205);  // under the bar
+        Move(230, 250);  // under the field
+        Move(231, 225);  // uncovered
+        Up(h.x, h.y);
+        EXPECT_EQ(log.Text(), "mover.move(31,25)")
+            << "while " << h.holder << " holds the pointer" << (h.fieldEnabled ? "" : ", the field disabled");
+    }
 }
 
 TEST_F(Dispatch, ClickNeedsPressAndReleaseOnTheSameElement) {

@@ -127,6 +127,27 @@ TEST_F(StartScreen, AltLetterPressesTheButtonWhateverHasTheFocus) {
     EXPECT_EQ(starts, 1);
 }
 
+TEST_F(StartScreen, AltGrTypesAndPressesNothingWhereAltWould) {
+    start.SetEnabled(true);
+    platform.Click(320, 10);
+    app.RunFor(10);
+    const struct {
+        int key;
+        const char* typed;
+    } chords[] = {{'s', "\xC5\x9B"}, {'l', "\xC5\x82"}, {'q', "@"}, {'e', "\xE2\x82\xAC"}, {'7', "{"}};
+    for (const auto& c : chords) {
+        Press(c.key, kmAltGr);
+        Type(c.typed);
+        EXPECT_EQ(starts, 0) << "AltGr with '" << static_cast<char>(c.key) << "' pressed Start";
+    }
+    EXPECT_NE(name.Text().find("@\x80{"), std::string::npos) << "expected the typed characters, got " << name.Text();
+    form.SetFocus(&start);
+    Press('s', kmAltGr | kmShift);
+    EXPECT_EQ(starts, 0) << "AltGr on a button is no letter alone";
+    Press('s', kmAlt);
+    EXPECT_EQ(starts, 1) << "Alt still presses";
+}
+
 TEST_F(StartScreen, LetterAlonePressesOnlyWhenTheFocusTakesNoCharacters) {
     start.SetEnabled(true);
     platform.Click(320, 10);

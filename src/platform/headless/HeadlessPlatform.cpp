@@ -28,8 +28,9 @@ namespace {
 
 class HeadlessWindow : public scene::PlatformWindow {
 public:
-    HeadlessWindow(std::shared_ptr<HeadlessWindowState> state, std::shared_ptr<const std::pair<int, int>> screen)
-        : state_(std::move(state)), screen_(std::move(screen)) {
+    HeadlessWindow(std::shared_ptr<HeadlessWindowState> state, std::shared_ptr<const std::pair<int, int>> screen,
+                   std::shared_ptr<const bool> fullScreenRefused)
+        : state_(std::move(state)), screen_(std::move(screen)), fullScreenRefused_(std::move(fullScreenRefused)) {
         Resize(state_->options.clientWidth, state_->options.clientHeight, 0);
     }
     ~HeadlessWindow() override { state_->alive = false; }
@@ -58,6 +59,8 @@ public:
     // At once. A real window's new surface holds whatever it holds: here a
     // colour nothing paints, so that a pixel left unpainted shows.
     void SetMode(scene::WindowMode mode) override {
+        if (mode == scene::WindowMode::FullScreen && *fullScreenRefused_)
+            throw std::runtime_error("Cannot switch full screen: the desktop refused it");
         state_->mode = mode;
         if (mode == scene::WindowMode::FullScreen)
             Resize(screen_->first, screen_->second, kUnpainted);
@@ -76,6 +79,7 @@ private:
 
     std::shared_ptr<HeadlessWindowState> state_;
     std::shared_ptr<const std::pair<int, int>> screen_;
+    std::shared_ptr<const bool> fullScreenRefused_;
 };
 
 class HeadlessAudio : public scene::AudioOut {
@@ -241,7 +245,7 @@ std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scen
     state->id = static_cast<int>(windows_.size()) + 1;
     state->options = options;
     windows_.push_back(state);
-    return std::make_unique<HeadlessWindow>(std::move(state), screen_);
+    return std::make_unique<HeadlessWindow>(std::move(state), screen_, fullScreenRefused_);
 }
 
 void HeadlessPlatform::SetScreenSize(int width, int height) { *screen_ = {width, height}; }

@@ -118,6 +118,8 @@ public:
     void SetPresentationScale(scene::DisplayScale scale) { scale_ = scale; }
     // The screen a full-screen window covers; 1920 x 1080 unless set.
     void SetScreenSize(int width, int height);
+    // A desktop that will not go full screen: SetMode throws std::runtime_error.
+    void RefuseFullScreen(bool refuse) { *fullScreenRefused_ = refuse; }
     // The first device pixel of a layout position, where a pointer hits what
     // lies at that layout position.
     int DevicePoint(int layout) const { return scale_.ToDevice(layout); }
@@ -155,6 +157,7 @@ private:
     double scriptMs_ = 0;
     scene::DisplayScale scale_;
     std::shared_ptr<std::pair<int, int>> screen_ = std::make_shared<std::pair<int, int>>(1920, 1080);
+    std::shared_ptr<bool> fullScreenRefused_ = std::make_shared<bool>(false);
     std::atomic<bool> woken_{false};
     bool inIdleHook_ = false;
     std::deque<scene::InputEvent> queue_;

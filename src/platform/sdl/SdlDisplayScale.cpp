@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <string>
 #include <string_view>
 
 #ifdef SWOOPY_HAVE_XLIB
@@ -57,12 +59,23 @@ std::optional<double> SdlDpi() {
     return diagonal;
 }
 
+// The game's own setting is the player's word: taken within 1 to 4, else
+// reported, since quietly clamping it would show a size nobody asked for.
+std::optional<double> OwnScale(const ScaleSources& sources) {
+    if (sources.swoopyScale == nullptr) return std::nullopt;
+    const std::optional<double> f = PositiveNumber(sources.swoopyScale);
+    if (f && *f >= 1 && *f <= 4) return f;
+    if (sources.report)
+        sources.report("SWOOPY_SCALE '" + std::string(sources.swoopyScale) +
+                       "' is not a factor from 1 to 4; the desktop's scale is used");
+    return std::nullopt;
+}
+
 }  // namespace
 
 scene::DisplayScale ChooseDisplayScale(const ScaleSources& sources) {
-    for (const char* factor : {sources.swoopyScale, sources.gdkScale}) {
-        if (const std::optional<double> f = PositiveNumber(factor)) return scene::DisplayScale::FromFactor(*f);
-    }
+    if (const std::optional<double> f = OwnScale(sources)) return scene::DisplayScale::FromFactor(*f);
+    if (const std::optional<double> f = PositiveNumber(sources.gdkScale)) return scene::DisplayScale::FromFactor(*f);
     if (const std::optional<double> dpi = AskDpi(sources.xftDpi))
         return scene::DisplayScale::FromFactor(*dpi / kLayoutDpi);
     if (const std::optional<double> factor = AskDpi(sources.outputScale))
@@ -82,6 +95,7 @@ scene::DisplayScale DesktopDisplayScale(int waylandScale) {
         return std::nullopt;
     };
     sources.displayDpi = SdlDpi;
+    sources.report = [](const std::string& why) { std::cerr << "swoopy: " << why << "\n"; };
     return ChooseDisplayScale(sources);
 }
 

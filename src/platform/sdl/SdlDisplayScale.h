@@ -1,12 +1,14 @@
 // How large the game presents itself on this desktop. The first source that
 // says anything decides: SWOOPY_SCALE (a factor from 1 to 4, e.g. 1.5), then
-// the desktop's own setting: GDK_SCALE, the X resource Xft.dpi, the Wayland
+// the desktop's own setting (a SWOOPY_SCALE outside 1 to 4 is reported and
+// left out): GDK_SCALE, the X resource Xft.dpi, the Wayland
 // outputs' scale, the display's density as SDL reports it. Densities count against 96 per inch; every factor
 // is rounded to a quarter step and held within 1 to 4. Nothing at all means 1.
 #pragma once
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "scene/DisplayScale.h"
 
@@ -19,6 +21,8 @@ struct ScaleSources {
     std::function<std::optional<double>()> xftDpi;
     std::function<std::optional<double>()> outputScale;  // a factor, Wayland's
     std::function<std::optional<double>()> displayDpi;
+    // Told, once, why a SWOOPY_SCALE that is set was not taken.
+    std::function<void(const std::string&)> report;
 };
 
 scene::DisplayScale ChooseDisplayScale(const ScaleSources& sources);

@@ -1,6 +1,14 @@
 #include "platform/sdl/SdlEvents.h"
 
+#include <cstring>
+#include <string>
 #include <utility>
+
+#ifdef SWOOPY_HAVE_XLIB
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#endif
 
 namespace platform {
 
@@ -61,26 +69,46 @@ bool Button(const SDL_MouseButtonEvent& b, const TranslateContext& ctx, InputEve
     return true;
 }
 
+// A letter or digit typed as itself: what the right Alt gives when it is plain
+// Alt, where X11 hands out the key's own character.
+bool IsKeysOwnText(const std::string& text) {
+    if (text.size() != 1) return false;
+    const char c = text[0];
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// On Polish, German or French keyboards the right Alt is AltGr, and SDL often
+// reports it as the right Alt. It types another character (AltGr+S gives "s"
+// with an accent), so it must press no button; plain Alt types the key's own.
+bool IsAltGr(Uint16 mods, const std::string& typed, bool rightAltIsAltGr) {
+    const bool rightAltOnly = (mods & KMOD_RALT) != 0 && (mods & (KMOD_LALT | KMOD_CTRL)) == 0;
+    return rightAltOnly && (rightAltIsAltGr || (!typed.empty() && !IsKeysOwnText(typed)));
+}
+
 bool Keyboard(const SDL_KeyboardEvent& k, const TranslateContext& ctx, InputEvent& out) {
     const EventKind kind = k.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
     out = Base(kind, static_cast<int>(k.windowID), k.timestamp, ctx);
     out.key = TranslateKey(k.keysym.sym);
     out.mods = TranslateMods(k.keysym.mod);
+    if (IsAltGr(k.keysym.mod, kind == EventKind::KeyDown ? ctx.followingText : "", ctx.rightAltIsAltGr))
+        out.mods = (out.mods & ~scene::kmAlt) | scene::kmAltGr;
     out.repeat = k.repeat != 0;
     return true;
 }
 
 // X11 hands out the character of Alt+letter and Ctrl+digit as typed text. Those
 // keys are commands (Alt+letter presses a button), not typing. Ctrl with Alt is
-// how AltGr reads on Windows, and the right Alt may be AltGr here: both still type.
-bool IsCommandChord(Uint16 mods) {
+// how AltGr reads on Windows, and the right Alt that is AltGr types another
+// character than the key's own: both still type.
+bool IsCommandChord(Uint16 mods, const std::string& text, bool rightAltIsAltGr) {
     const bool ctrl = (mods & KMOD_CTRL) != 0;
     const bool alt = (mods & KMOD_ALT) != 0;
-    return (ctrl && !alt) || ((mods & KMOD_LALT) != 0 && !ctrl);
+    if (ctrl) return !alt;
+    return (mods & KMOD_LALT) != 0 || ((mods & KMOD_RALT) != 0 && !IsAltGr(mods, text, rightAltIsAltGr));
 }
 
 bool Text(const SDL_TextInputEvent& t, const TranslateContext& ctx, InputEvent& out) {
-    if (IsCommandChord(static_cast<Uint16>(SDL_GetModState()))) return false;
+    if (IsCommandChord(static_cast<Uint16>(SDL_GetModState()), t.text, ctx.rightAltIsAltGr)) return false;
     out = Base(EventKind::TextInput, static_cast<int>(t.windowID), t.timestamp, ctx);
     out.text = t.text;
     return !out.text.empty();
@@ -118,6 +146,8 @@ unsigned TranslateMods(Uint16 sdlMods) {
     if (sdlMods & KMOD_SHIFT) mods |= scene::kmShift;
     if (sdlMods & KMOD_CTRL) mods |= scene::kmCtrl;
     if (sdlMods & KMOD_ALT) mods |= scene::kmAlt;
+    // Where the keymap makes the right Alt a level-three shift, SDL says so.
+    if (sdlMods & KMOD_MODE) mods |= scene::kmAltGr;
     return mods;
 }
 
@@ -136,6 +166,28 @@ bool TranslateEvent(const SDL_Event& ev, const TranslateContext& ctx, InputEvent
             return true;
         default: return false;
     }
+}
+
+bool RightAltIsAltGr() {
+#ifdef SWOOPY_HAVE_XLIB
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "x11") != 0) return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    // 108 is the right Alt's key among the evdev key codes X servers use today.
+    const KeySym sym = XkbKeycodeToKeysym(display, 108, 0, 0);
+    XCloseDisplay(display);
+    return sym == XK_ISO_Level3_Shift || sym == XK_Mode_switch;
+#else
+    return false;
+#endif
+}
+
+std::string FollowingText() {
+    SDL_PumpEvents();
+    SDL_Event next{};
+    if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1) return {};
+    return next.type == SDL_TEXTINPUT ? std::string(next.text.text) : std::string();
 }
 
 void CoalesceMotion(SDL_Event& ev) {

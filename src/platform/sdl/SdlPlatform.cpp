@@ -95,6 +95,7 @@ private:
     int outputScale_ = WaylandOutputScale();
     int pointScale_ = std::max(outputScale_, 1);
     scene::DisplayScale scale_ = DesktopDisplayScale(outputScale_);
+    bool rightAltIsAltGr_ = RightAltIsAltGr();
     Uint64 start_ = SDL_GetPerformanceCounter();
     double ticksPerMs_ = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
     DisplayWait wait_;
@@ -135,7 +136,11 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     SDL_Event ev{};
     while (NextSdlEvent(ev, deadlineMs)) {
         if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
-        const TranslateContext ctx{NowMs(), SDL_GetTicks(), windows_.empty() ? 0 : windows_.front(), pointScale_};
+        if (ev.type == SDL_KEYMAPCHANGED) rightAltIsAltGr_ = RightAltIsAltGr();
+        TranslateContext ctx{NowMs(), SDL_GetTicks(),  windows_.empty() ? 0 : windows_.front(), pointScale_,
+                             {},      rightAltIsAltGr_};
+        // Whether a chord types tells AltGr from Alt; SDL queues the text behind its key.
+        if (ev.type == SDL_KEYDOWN) ctx.followingText = FollowingText();
         if (TranslateEvent(ev, ctx, out)) {
             // SDL dates events in whole milliseconds, when it takes them in.
             out.timeMs = arrivedMs_;
