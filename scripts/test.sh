@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test with ctest. The end-to-end tests need an X server: without a
-# usable display one Xvfb is started for the run and stopped afterwards.
+# Runs every test with ctest. Tests that open windows need an X server: without
+# a usable display one Xvfb is started for the run and stopped afterwards. The
+# end-to-end scripts leave it alone and each start a server of their own.
 # Run as root, as CI runs it, the suites that touch files run once more as an
 # ordinary user (scripts/unprivileged.sh), as players run the game: permissions
 # stop none of root's writes, so only then are their refusals tested.

@@ -11,8 +11,16 @@
 #   e2e_finish
 #
 # Coordinates are client coordinates of the window given. Sourcing this file
-# installs an EXIT trap (e2e_cleanup) that stops the program and the Xvfb it
-# started and removes the scratch folder; set E2E_KEEP=1 to keep the folder.
+# installs an EXIT trap (e2e_cleanup) that stops every program the test started,
+# copies they detached included, and the Xvfb, and removes the scratch folder;
+# set E2E_KEEP=1 to keep the folder. TERM and INT (ctest's time-out, Ctrl+C)
+# end the script through the same trap.
+#
+# Each test keeps to its own: its own X server (e2e_ensure_display), and a home,
+# XDG folders and runtime folder inside its scratch folder, so that tests run
+# side by side, and the tester's own files, never meet. Windows are found by the
+# process that made them, never by their id or age: the server hands a new
+# client the slot a gone one had, and with it the same window ids.
 #
 # The game runs at presentation scale 1, whatever the desktop's density, so
 # that window coordinates are layout pixels; a test of another scale sets
@@ -27,6 +35,19 @@ E2E_ERR=""
 E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/e2e.XXXXXX")   # the program's output, screenshots
 E2E_FAILURES=0
 E2E_XVFB_PID=""
+# Every program e2e_start runs carries this in its environment, and so does any
+# copy it starts of itself, detached or not: that is how e2e_marked_pids finds
+# them all. Unique per test, as the scratch folder is.
+E2E_MARK="swoopy-e2e-${E2E_WORK##*/}-$$"
+E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+export HOME="$E2E_WORK/home"
+export XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CACHE_HOME="$HOME/.cache"
+export XDG_CONFIG_HOME="$HOME/.config"
+export XDG_RUNTIME_DIR="$E2E_WORK/runtime"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
 
 e2e_log() { echo "e2e: $*" >&2; }
 
@@ -35,14 +56,12 @@ e2e_workdir() {
   echo "$E2E_WORK"
 }
 
-# e2e_ensure_display [MIN_WIDTH MIN_HEIGHT]: starts Xvfb on a free display
-# number unless $DISPLAY already answers with a screen at least that large.
+# e2e_ensure_display [MIN_WIDTH MIN_HEIGHT]: starts an Xvfb of the test's own,
+# on a free display number, at least that large, whatever $DISPLAY names: on a
+# shared server one test's windows and pointer would meet another's.
 e2e_ensure_display() {
-  local need_w=${1:-0} need_h=${2:-0} info w h
-  if [ -n "${DISPLAY:-}" ] && info=$(xdpyinfo 2>/dev/null); then
-    IFS=x read -r w h < <(awk '/dimensions:/ { print $2; exit }' <<<"$info")
-    if [ "${w:-0}" -ge "$need_w" ] && [ "${h:-0}" -ge "$need_h" ]; then return 0; fi
-  fi
+  local need_w=${1:-0} need_h=${2:-0}
+  [ -z "$E2E_XVFB_PID" ] || return 0
   # Our own server holds the game's window at presentation scale 2 as well.
   [ "$need_w" -ge 2800 ] || need_w=2800
   [ "$need_h" -ge 1600 ] || need_h=1600
@@ -52,7 +71,11 @@ e2e_ensure_display() {
   # scripts started side by side never share or race for a display number.
   local numfile i
   numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${need_w}x${need_h}x24" -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>&1 &
+  # Should the script be killed outright (a TERM trap cannot run for KILL), the
+  # server dies with it, and every game on it, detached copies too, loses its
+  # display and ends.
+  setpriv --pdeathsig KILL -- Xvfb -displayfd 3 -screen 0 "${need_w}x${need_h}x24" -nolisten tcp -noreset \
+    3>"$numfile" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   for i in $(seq 1 200); do
     if [ -s "$numfile" ]; then
@@ -109,26 +132,71 @@ e2e_start() {
   E2E_RUNS=$((E2E_RUNS + 1))
   E2E_OUT="$E2E_WORK/program.$E2E_RUNS.out"
   E2E_ERR="$E2E_WORK/program.$E2E_RUNS.err"
-  (cd "$folder" && exec "$@") >"$E2E_OUT" 2>"$E2E_ERR" &
+  e2e_spawn "$folder" "$@" >"$E2E_OUT" 2>"$E2E_ERR"
   E2E_PID=$!
+}
+
+# e2e_spawn FOLDER PROGRAM [ARGS...]: PROGRAM in the background, in FOLDER and
+# marked as the test's; $! is its process id. For a second program beside the
+# one e2e_start follows.
+e2e_spawn() {
+  local folder=$1
+  shift
+  (cd "$folder" && E2E_MARK=$E2E_MARK exec "$@") &
+}
+
+# e2e_marked_pids: every live process the test started, and every process
+# those started in turn, detached or not, found by the mark in its environment.
+e2e_marked_pids() {
+  local env pid
+  for env in /proc/[0-9]*/environ; do
+    pid=${env#/proc/}
+    pid=${pid%/environ}
+    [ "$pid" != "$$" ] && [ "$pid" != "$BASHPID" ] || continue
+    grep -qzxF "E2E_MARK=$E2E_MARK" "$env" 2>/dev/null && echo "$pid"
+  done
+}
+
+# e2e_stop_marked: ends every process e2e_marked_pids finds (TERM, then KILL).
+e2e_stop_marked() {
+  local pids i
+  pids=$(e2e_marked_pids)
+  [ -n "$pids" ] || return 0
+  kill -TERM $pids 2>/dev/null
+  for i in $(seq 1 60); do
+    pids=$(e2e_marked_pids)
+    [ -n "$pids" ] || return 0
+    sleep 0.05
+  done
+  kill -KILL $pids 2>/dev/null
 }
 
 e2e_running() {
   [ -n "$E2E_PID" ] && kill -0 "$E2E_PID" 2>/dev/null
 }
 
-# e2e_wait_window TITLE [SECONDS]: prints the id of the shown window whose title
-# is exactly TITLE; fails after SECONDS (default 10).
-e2e_wait_window() {
-  local title=$1 seconds=${2:-10}
-  local pattern
+# e2e_windows_of TITLE PID...: the ids of the shown windows titled exactly
+# TITLE that the processes PID made, one a line.
+e2e_windows_of() {
+  local title=$1 pattern ids
+  shift
   pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$(){}?+|/]/\\&/g')\$"
+  ids=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null) || return 0
+  # shellcheck disable=SC2086
+  python3 "$E2E_LIB/window_pids.py" $ids | awk -v pids=" $* " 'index(pids, " " $2 " ") { print $1 }'
+}
+
+# e2e_wait_window TITLE [SECONDS [PID]]: prints the id of the shown window
+# titled exactly TITLE that the process PID (by default the program e2e_start
+# started) made; fails after SECONDS (default 10).
+e2e_wait_window() {
+  local title=$1 seconds=${2:-10} pid=${3:-$E2E_PID}
   # Searched again and again rather than with --sync: a window that another
   # program destroys in the middle of a search makes xdotool give up at once.
   local ids steps
   steps=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 20 }')
   while [ "$steps" -gt 0 ]; do
-    ids=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null)
+    ids=$(e2e_windows_of "$title" "$pid")
     if [ -n "$ids" ]; then
       echo "$ids" | head -n 1
       return 0
@@ -136,7 +204,7 @@ e2e_wait_window() {
     steps=$((steps - 1))
     sleep 0.05
   done
-  e2e_log "no window titled '$title' within ${seconds}s"
+  e2e_log "no window titled '$title' of process $pid within ${seconds}s"
   return 1
 }
 
@@ -313,7 +381,8 @@ PY
 
 # e2e_wait_exit [SECONDS]: waits for the program to end (default 10 s) and
 # returns its exit code, also left in E2E_EXIT; returns 124 when it is still
-# running then. Call it directly, not inside $( ).
+# running then, and stops it, so that a failed round leaves nothing behind.
+# Call it directly, not inside $( ).
 e2e_wait_exit() {
   local seconds=${1:-10}
   local steps
@@ -321,6 +390,7 @@ e2e_wait_exit() {
   while e2e_running; do
     if [ "$steps" -le 0 ]; then
       e2e_log "the program is still running after ${seconds}s"
+      e2e_kill
       return 124
     fi
     steps=$((steps - 1))
@@ -338,8 +408,15 @@ e2e_wait_exit() {
 e2e_stop() {
   if e2e_running; then
     kill -TERM "$E2E_PID" 2>/dev/null
-    e2e_wait_exit 3 >/dev/null 2>&1 || { kill -KILL "$E2E_PID" 2>/dev/null; wait "$E2E_PID" 2>/dev/null; }
+    e2e_wait_exit 3 >/dev/null 2>&1
   fi
+  E2E_PID=""
+}
+
+# e2e_kill: the program killed outright and reaped.
+e2e_kill() {
+  kill -KILL "$E2E_PID" 2>/dev/null
+  wait "$E2E_PID" 2>/dev/null
   E2E_PID=""
 }
 
@@ -394,6 +471,7 @@ e2e_finish() {
 e2e_cleanup() {
   local status=$?
   e2e_stop
+  e2e_stop_marked
   if [ -n "$E2E_XVFB_PID" ]; then
     kill "$E2E_XVFB_PID" 2>/dev/null
     wait "$E2E_XVFB_PID" 2>/dev/null
@@ -417,3 +495,5 @@ e2e_cleanup() {
   return "$status"
 }
 trap e2e_cleanup EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT

@@ -11,19 +11,6 @@ set -uo pipefail
 e2e_begin "$@"
 
 B_PID=""        # the second game, started here rather than by e2e_start
-NEW_WID=""      # the copy "Try again!" started
-stop_extra() {
-  local status=$?
-  [ -n "$B_PID" ] && kill "$B_PID" 2>/dev/null
-  if [ -n "$NEW_WID" ]; then
-    local pid
-    pid=$(xdotool getwindowpid "$NEW_WID" 2>/dev/null) && kill "$pid" 2>/dev/null
-  fi
-  (exit "$status")   # e2e_cleanup reads the script's status from $?
-  e2e_cleanup
-}
-trap stop_extra EXIT
-
 # Two play folders. A's table has LF line ends and a tenth entry below 61, so
 # the rewrite shows in its bytes; B's tenth entry ties with 61 and stays.
 entries() {   # entries SEP SCORE NAME...: one line per pair
@@ -40,19 +27,22 @@ entries $'\n' "${table_a[@]}" >"$work/a/scores.txt"
 entries $'\r\n' "${table_b[@]}" >"$work/b/scores.txt"
 cp "$work/b/scores.txt" "$work/b.before"
 
-# swoopy_windows: the ids of every shown game window.
+# swoopy_windows: the ids of every shown game window on the test's own display.
 swoopy_windows() {
   xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null | sort
 }
 
-# wait_new_window KNOWN...: prints the id of a game window not among KNOWN.
-wait_new_window() {
-  local end=$((SECONDS + 10)) id known
+# wait_new_copy OLD_PID: prints the process id and the window of the copy that
+# the game OLD_PID started of itself. The copy is detached, so it is found by
+# the test's mark in its environment; its window by its process, since the
+# server may well give it the very window id an ended copy had.
+wait_new_copy() {
+  local end=$((SECONDS + 10)) pid id
   while [ $SECONDS -lt $end ]; do
-    for id in $(swoopy_windows); do
-      known=no
-      for k in "$@"; do [ "$id" = "$k" ] && known=yes; done
-      [ $known = no ] && { echo "$id"; return 0; }
+    for pid in $(e2e_marked_pids); do
+      [ "$pid" != "$1" ] || continue
+      id=$(e2e_windows_of "Swoopy!" "$pid" | head -n 1)
+      [ -n "$id" ] && { echo "$pid $id"; return 0; }
     done
     sleep 0.1
   done
@@ -111,11 +101,11 @@ expect_end_texts() {
 
 # Two games, started a few seconds apart.
 e2e_start "$work/a" "$program"
-wid_a=$(wait_new_window) || e2e_fail "the first game window did not appear"
+wid_a=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the first game window did not appear"
 start_game "$wid_a" "Tim"
-(cd "$work/b" && exec "$program") >"$work/b.out" 2>"$work/b.err" &
+e2e_spawn "$work/b" "$program" >"$work/b.out" 2>"$work/b.err"
 B_PID=$!
-wid_b=$(wait_new_window "$wid_a") || e2e_fail "the second game window did not appear"
+wid_b=$(e2e_wait_window "Swoopy!" 10 "$B_PID") || e2e_fail "the second game window did not appear"
 start_game "$wid_b" "Ula"
 
 # A: 61 points by time take the tenth place; the file comes back in CR LF.
@@ -140,7 +130,7 @@ e2e_expect_eq "exit code after Exit!" 0 "$?"
 # "Try again!" shows a new copy's start screen and ends B with exit code 0.
 raise "$wid_b"
 e2e_click "$wid_b" 368 468
-NEW_WID=$(wait_new_window "$wid_b") || e2e_fail "no new game window after Try again!"
+read -r new_pid NEW_WID < <(wait_new_copy "$B_PID") || e2e_fail "no new game window after Try again!"
 got=$(e2e_wait_pixel "$NEW_WID" 850 480 "#FFFFFF" 10) || e2e_expect_eq "new copy's start screen" "#FFFFFF" "$got"
 e2e_screenshot "$NEW_WID" "$work/new.png"
 read -r n _ < <(e2e_pixels_in "$work/new.png" 740 164 92 26 0 100)
@@ -157,6 +147,10 @@ e2e_close "$NEW_WID"
 end=$((SECONDS + 10))
 while [ -n "$(swoopy_windows)" ] && [ $SECONDS -lt $end ]; do sleep 0.1; done
 e2e_expect_eq "windows after closing the new copy" "" "$(swoopy_windows)"
-NEW_WID=""
+# Ended, not merely windowless (a zombie, unreaped by whoever adopted it, has
+# no environment left and so counts as ended).
+end=$((SECONDS + 10))
+while [ -n "$(e2e_marked_pids)" ] && [ $SECONDS -lt $end ]; do sleep 0.1; done
+e2e_expect_eq "games running after closing the new copy" "" "$(e2e_marked_pids)"
 
 e2e_finish

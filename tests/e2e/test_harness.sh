@@ -31,6 +31,18 @@ e2e_expect_eq "exit code while still running" 124 "$?"
 e2e_stop
 e2e_expect_eq "still running after e2e_stop" no "$(e2e_running && echo yes || echo no)"
 
+# A program's detached copies, its grandchildren in a session of their own, are
+# found by the mark they inherit, and stopped with it.
+e2e_start "$work/run" sh -c 'setsid sh -c "sleep 60 & echo \$! > detached.pid; wait" & exit 0'
+e2e_wait_exit 5
+end=$((SECONDS + 10))
+until [ -s "$work/run/detached.pid" ] || [ $SECONDS -ge $end ]; do sleep 0.05; done
+detached=$(cat "$work/run/detached.pid" 2>/dev/null)
+e2e_expect_eq "detached copy among the test's processes" yes \
+  "$(grep -qx "${detached:-none}" <<<"$(e2e_marked_pids)" && echo yes || echo no)"
+e2e_stop_marked
+e2e_expect_eq "test's processes after e2e_stop_marked" "" "$(e2e_marked_pids)"
+
 # A window 120 x 80 at (40, 50): red on the left half, blue on the right.
 convert -size 60x80 xc:'#FF0000' -size 60x80 xc:'#0000FF' +append "$work/picture.png"
 e2e_start "$work" display -title "harness (check) 1.0" -geometry +40+50 "$work/picture.png"
@@ -64,6 +76,20 @@ e2e_expect_eq "pointer on the screen" "$((x + 30)) $((y + 20))" "$X $Y"
 e2e_key "$wid" ctrl+q
 e2e_wait_exit 10
 e2e_expect_eq "exit code after Ctrl+Q" 0 "$?"
+
+# Windows are the test's program's own: another program's window of the same
+# title, older and on the same display, is neither taken nor waited for.
+display -title "harness twin" "$work/picture.png" &
+other=$!
+other_wid=$(e2e_wait_window "harness twin" 10 "$other") || e2e_fail "the other program's window did not appear"
+e2e_expect_eq "window of a program that has none yet" "" "$(e2e_wait_window "harness twin" 1 2>/dev/null)"
+e2e_start "$work" display -title "harness twin" "$work/picture.png"
+wid=$(e2e_wait_window "harness twin" 10) || e2e_fail "the program's own window did not appear"
+e2e_expect_eq "windows of that title" 2 "$(xdotool search --onlyvisible --name '^harness twin$' | wc -l)"
+e2e_expect_eq "the window found is the program's own" yes "$([ "$wid" != "$other_wid" ] && echo yes || echo no)"
+kill "$other"
+wait "$other" 2>/dev/null
+e2e_stop
 
 # The close box: the viewer ends when asked to close its window.
 e2e_start "$work" display -title "harness close" "$work/picture.png"

@@ -27,14 +27,18 @@ WL_RUNTIME=""
 WL_X=0
 WL_Y=0
 
-# As root, run_unprivileged gives the user XDG_RUNTIME_DIR=$UNPRIVILEGED_HOME/run;
-# an ordinary user gets a runtime folder of its own here, away from a desktop's.
+# As root, run_unprivileged gives the user HOME=$UNPRIVILEGED_HOME, a fresh one
+# of this test's, and XDG_RUNTIME_DIR=$UNPRIVILEGED_HOME/run; the XDG folders
+# go there too, where the user may write. An ordinary user keeps the folders
+# ../lib.sh made in the scratch folder.
 if unprivileged_is_root; then
   WL_RUNTIME="$UNPRIVILEGED_HOME/run"
+  export XDG_DATA_HOME="$UNPRIVILEGED_HOME/.local/share"
+  export XDG_CACHE_HOME="$UNPRIVILEGED_HOME/.cache"
+  export XDG_CONFIG_HOME="$UNPRIVILEGED_HOME/.config"
+  run_unprivileged mkdir -p "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME"
 else
-  WL_RUNTIME=$(mktemp -d "${TMPDIR:-/tmp}/wl-runtime.XXXXXX")
-  chmod 700 "$WL_RUNTIME"
-  export XDG_RUNTIME_DIR=$WL_RUNTIME
+  WL_RUNTIME=$XDG_RUNTIME_DIR
 fi
 # Nothing of a desktop this runs in may leak in: the game talks to our sway alone.
 unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
@@ -42,12 +46,13 @@ export SDL_VIDEODRIVER=wayland
 
 # wl_spawn NAME COMMAND...: runs COMMAND as the user in the background, with
 # its output in $E2E_WORK/NAME.log and its own process id in $WL_RUNTIME/NAME.pid
-# (the background job itself is only a wrapper when root hands over).
+# (the background job itself is only a wrapper when root hands over). Marked as
+# the test's, it ends with the test.
 wl_spawn() {
   local name=$1
   shift
   rm -f "$WL_RUNTIME/$name.pid"
-  run_unprivileged sh -c 'echo $$ >"$0" && exec "$@"' "$WL_RUNTIME/$name.pid" "$@" >"$E2E_WORK/$name.log" 2>&1 &
+  E2E_MARK=$E2E_MARK run_unprivileged sh -c 'echo $$ >"$0" && exec "$@"' "$WL_RUNTIME/$name.pid" "$@" >"$E2E_WORK/$name.log" 2>&1 &
 }
 
 wl_cleanup() {
@@ -66,7 +71,9 @@ wl_cleanup() {
     e2e_log "sway's last words:"
     tail -n 5 "$E2E_WORK/sway.log" >&2
   fi
-  unprivileged_is_root || rm -rf "$WL_RUNTIME"
+  # Whatever else the test started (the keyboard, the pointer, wl-copy) and
+  # anything that outlived the compositor.
+  e2e_stop_marked
   unprivileged_cleanup
   (exit "$status")
   e2e_cleanup
@@ -148,7 +155,7 @@ wl_start() {
   E2E_ERR="$E2E_WORK/program.$E2E_RUNS.err"
   WL_GAME_PIDFILE="$folder/pid"
   rm -f "$WL_GAME_PIDFILE"
-  run_unprivileged sh -c 'echo $$ >"$1/pid" && cd "$1" && exec ./swoopy' sh "$folder" >"$E2E_OUT" 2>"$E2E_ERR" &
+  E2E_MARK=$E2E_MARK run_unprivileged sh -c 'echo $$ >"$1/pid" && cd "$1" && exec ./swoopy' sh "$folder" >"$E2E_OUT" 2>"$E2E_ERR" &
   E2E_PID=$!
 }
 
@@ -260,6 +267,15 @@ wl_key() {
 # serve it, until the compositor ends.
 wl_clipboard() {
   wl_spawn clipboard wl-copy --foreground -- "$1"
+}
+
+# wl_wait_clipboard TEXT [SECONDS]: waits until the clipboard serves TEXT.
+wl_wait_clipboard() {
+  local end=$((SECONDS + ${2:-10}))
+  until [ "$(run_unprivileged wl-paste --no-newline 2>/dev/null)" = "$1" ]; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.05
+  done
 }
 
 # wl_screenshot FILE: the window's client area as a PNG.

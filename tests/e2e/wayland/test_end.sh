@@ -34,8 +34,8 @@ grep -q "Wyn" "$folder/scores.txt" || { wl_screenshot "$work/no-end.png"; e2e_fa
 e2e_expect_eq "entries in the rewritten table" 10 "$(grep -c . "$folder/scores.txt")"
 
 # The end screen: the white panel over the playfield, the table on it and the
-# two buttons with their captions.
-sleep 0.5
+# two buttons with their captions, drawn with the panel.
+got=$(e2e_wait_pixel wl 860 490 "#FFFFFF" 10) || e2e_expect_eq "end panel's corner" "#FFFFFF" "$got"
 wl_screenshot "$work/end.png"
 for p in "20 20" "860 20" "20 490" "860 490"; do
   e2e_expect_eq "end panel at $p" "#FFFFFF" "$(e2e_pixel "$work/end.png" $p)"

@@ -62,7 +62,7 @@ e2e_expect_eq "width added by typing Zed (12 to 30 pixels; WWWW before the click
 
 # The clipboard's text comes in with Ctrl+V.
 wl_clipboard "Mo"
-sleep 0.5
+wl_wait_clipboard "Mo" 10 || e2e_fail "the clipboard never held Mo"
 wl_key ctrl+v
 right2=$(wait_field_right "r >= $right1 + 10") ||
   e2e_expect_eq "clipboard text pasted into the field" "text's right edge past $((right1 + 10))" "$right2"
@@ -73,9 +73,14 @@ right2=$(wait_field_right "r >= $right1 + 10") ||
 wl_click 785 176
 wl_move 1060 590
 got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
-sleep 0.5   # the status line comes with the first movement tick
-wl_screenshot "$work/before.png"
-read -r n _ < <(e2e_pixels_in "$work/before.png" "${coins[@]}" 0 80)
+# The status line comes with the first movement tick.
+end=$((SECONDS + 10))
+while :; do
+  wl_screenshot "$work/before.png"
+  read -r n _ < <(e2e_pixels_in "$work/before.png" "${coins[@]}" 0 80)
+  [ "$n" -gt 20 ] || [ $SECONDS -ge $end ] && break
+  sleep 0.1
+done
 [ "$n" -gt 20 ] || e2e_expect_eq "coins text in the status line" "over 20 dark pixels" "$n"
 wl_stir 870 432 40
 touched=""
