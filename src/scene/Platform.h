@@ -30,8 +30,7 @@ enum Key : int {
     kEnd,
     kSpace,
     kF4,
-    kF11,
-    kPause
+    kF11
 };
 
 // AltGr is the right Alt where the keyboard types with it: a typing key, never Alt.
