@@ -7,12 +7,12 @@ import ctypes.util
 import sys
 
 
-class ClientIdSpec(ctypes.Structure):
+class ClientQuery(ctypes.Structure):
     _fields_ = [("client", ctypes.c_uint32), ("mask", ctypes.c_uint32)]
 
 
 class ClientIdValue(ctypes.Structure):
-    _fields_ = [("spec", ClientIdSpec), ("length", ctypes.c_uint32)]
+    _fields_ = [("query", ClientQuery), ("length", ctypes.c_uint32)]
 
 
 class ClientIdValueIterator(ctypes.Structure):
@@ -28,7 +28,7 @@ xcb.xcb_connect.argtypes = [ctypes.c_char_p, ctypes.c_void_p]
 xcb.xcb_connection_has_error.argtypes = [ctypes.c_void_p]
 xcb.xcb_disconnect.argtypes = [ctypes.c_void_p]
 res.xcb_res_query_client_ids.restype = ctypes.c_uint
-res.xcb_res_query_client_ids.argtypes = [ctypes.c_void_p, ctypes.c_uint32, ctypes.POINTER(ClientIdSpec)]
+res.xcb_res_query_client_ids.argtypes = [ctypes.c_void_p, ctypes.c_uint32, ctypes.POINTER(ClientQuery)]
 res.xcb_res_query_client_ids_reply.restype = ctypes.c_void_p
 res.xcb_res_query_client_ids_reply.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_void_p]
 res.xcb_res_query_client_ids_ids_iterator.restype = ClientIdValueIterator
@@ -43,8 +43,8 @@ if not conn or xcb.xcb_connection_has_error(conn):
     sys.exit("cannot open the display")
 for arg in sys.argv[1:]:
     window = int(arg, 0)
-    spec = ClientIdSpec(window, LOCAL_CLIENT_PID)
-    reply = res.xcb_res_query_client_ids_reply(conn, res.xcb_res_query_client_ids(conn, 1, ctypes.byref(spec)), None)
+    query = ClientQuery(window, LOCAL_CLIENT_PID)
+    reply = res.xcb_res_query_client_ids_reply(conn, res.xcb_res_query_client_ids(conn, 1, ctypes.byref(query)), None)
     if not reply:
         continue   # the window went away in the meantime
     it = res.xcb_res_query_client_ids_ids_iterator(reply)
