@@ -5,13 +5,9 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-# A server of our own (focus moves between windows need a window manager, whose
-# settings must be its own) and folders of our own for everything started here.
-unset DISPLAY
+# Focus moves between windows need a window manager; it runs on the test's own
+# server, with the test's own home for its settings.
 e2e_begin "$@"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 command -v openbox >/dev/null || e2e_fail "no window manager: openbox is not installed (scripts/deps.sh)"
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
@@ -36,16 +32,6 @@ paused() {
 not_paused() { ! paused "$1"; }
 # clock_moved SHOT: the time text differs from that of the paused screenshot.
 clock_moved() { [ "$(e2e_count_changed "$work/paused.png" "$1" "${time_label[@]}")" != 0 ]; }
-# The game's window, found by its process rather than its title or age.
-game_window() {
-  local id
-  for _ in $(seq 1 200); do
-    id=$(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && echo "$id" && return 0
-    sleep 0.05
-  done
-  return 1
-}
 # wait_for WHAT SECONDS COMMAND...: runs COMMAND on fresh screenshots until it holds.
 wait_for() {
   local what=$1 seconds=$2 end
@@ -60,7 +46,7 @@ wait_for() {
   return 1
 }
 e2e_start "$run" "$program"
-wid=$(game_window) || e2e_fail "the game window did not appear"
+wid=$(e2e_wait_window "Swoopy!" 10 "$E2E_PID") || e2e_fail "the game window did not appear"
 got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
 # P on the start screen pauses nothing; in the name field it types.
 e2e_key "$wid" p
@@ -68,7 +54,9 @@ e2e_click "$wid" 780 140
 e2e_type "$wid" "Pip"
 e2e_click "$wid" 785 176
 got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
-sleep 2
+e2e_screenshot "$wid" "$work/started.png"
+clock_running() { [ "$(e2e_count_changed "$work/started.png" "$1" "${time_label[@]}")" != 0 ]; }
+wait_for "the clock running" 10 clock_running || e2e_fail "the clock did not run"
 
 # 1. P pauses: the cover, and a clock that stands for several seconds.
 e2e_key "$wid" p
@@ -100,7 +88,12 @@ done
 [ -n "$msg" ] || e2e_fail "the other window did not appear"
 xdotool windowactivate "$msg" 2>/dev/null
 wait_for "the cover once another window is active" 5 paused || e2e_fail "losing the focus did not pause"
-xdotool windowactivate "$wid" 2>/dev/null
+xdotool windowactivate --sync "$wid" 2>/dev/null
+for _ in $(seq 1 100); do
+  [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ] && break
+  sleep 0.05
+done
+# Left alone for a while, it must not go on by itself.
 sleep 2
 e2e_screenshot "$wid" "$work/back.png"
 e2e_expect_eq "still paused with the game's window active again" yes "$(paused "$work/back.png" && echo yes || echo no)"
