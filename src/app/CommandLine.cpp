@@ -18,6 +18,11 @@ Options:
   --help         print this help and exit
   --version      print the version and exit
 
+Keys:
+  P, Pause       pause a running game (so does leaving its window); P, Pause
+                 or a click goes on after a count of three
+  F11            switch between the window and full screen, as Alt+Enter does
+
 Environment:
   SWOOPY_SCALE   the window's scale, as --scale; without it GDK_SCALE, the X
                  resource Xft.dpi or the screen's density decide

@@ -277,9 +277,10 @@ std::vector<LayoutPictureBox> ShownLayoutPictures() {
 TForm1::TForm1(Application& app, sound::SoundService& sounds) : Form(app, "Form1"), Sounds(sounds) {
     ApplyLayout();
     WireHandlers();
+    app.SetInputGate([this](const scene::InputEvent& ev) { return PauseGate(ev); });
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { App().SetInputGate({}); }
 
 std::vector<std::string> TForm1::SoundFiles() {
     std::vector<std::string> paths;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,15 @@ public:
     void MediaPlayer2Notify(sound::SoundChannel& Sender);
     void MediaPlayer4Notify(sound::SoundChannel& Sender);
 
+    // Pause: P, the Pause key or the window losing the focus puts a running game
+    // aside under a cover; P, Pause or a click brings it back after a count.
+    // It works on the loop (timers frozen, input held back, sounds held), so the
+    // handlers above see the same events with or without a pause.
+    enum class PausePhase { Running, Paused, Counting };
+    PausePhase Pausing() const { return pausePhase_; }
+    // The cover over the playfield; null until the first pause.
+    scene::TLabel* PauseCover() const { return pauseCover_.get(); }
+
     // Where "Try again!" starts the new copy; tests replace it.
     std::function<void(const std::string& programPath, const std::vector<std::string>& args)> StartProgram;
 
@@ -197,6 +207,17 @@ private:
         bool Holds(int n) const { return low <= n && n <= high; }
     };
     ReadyCounts timeReady, scoreReady;
+
+    bool PauseGate(const scene::InputEvent& ev);
+    bool GameRunning() const;
+    void PauseGame();
+    void StartResumeCount();
+    void ResumeCountTimer(scene::TTimer& Sender);
+    void ShowPauseCover(const std::string& text);
+    PausePhase pausePhase_ = PausePhase::Running;
+    int resumeCount_ = 0;
+    std::unique_ptr<scene::TLabel> pauseCover_;
+    std::unique_ptr<scene::TTimer> resumeTimer_;
 };
 
 // The tile field.

@@ -146,7 +146,7 @@ bool Application::RunDueTimer() {
     const double now = platform_.NowMs();
     TTimer* next = nullptr;
     for (TTimer* t : armed_)
-        if (t->dueMs_ <= now && (!next || t->dueMs_ < next->dueMs_)) next = t;
+        if (!Standing(*t) && t->dueMs_ <= now && (!next || t->dueMs_ < next->dueMs_)) next = t;
     if (!next) return false;
     // One tick however late: the missed periods are dropped and the beat goes on.
     const double period = TTimer::PeriodMs(next->interval_);
@@ -173,7 +173,8 @@ double Application::ShortestPeriodMs() const {
 
 double Application::EarliestDueMs() const {
     double earliest = kForever;
-    for (const TTimer* t : armed_) earliest = std::min(earliest, t->dueMs_);
+    for (const TTimer* t : armed_)
+        if (!Standing(*t)) earliest = std::min(earliest, t->dueMs_);
     return earliest;
 }
 
@@ -189,6 +190,7 @@ void Application::Dispatch(const InputEvent& ev) {
         if (ev.kind == EventKind::Exposed) form->InvalidateAll();
         return;
     }
+    if (gate_ && gate_(ev)) return;
     const std::uint64_t marksBefore = form->Marks();
     Timed([this, form, &ev] { Guard([form, &ev] { form->HandleInput(ev); }); });
     if (trace_) trace_->InputHandled(ev.kind, ev.timeMs, form->Marks() != marksBefore);
@@ -221,8 +223,26 @@ void Application::ArmTimer(TTimer& t) {
     if (t.armed_) DisarmTimer(t);
     if (static_cast<int>(armed_.size()) >= timerLimit_) throw TimerLimitError();
     t.armed_ = true;
-    t.dueMs_ = platform_.NowMs() + TTimer::PeriodMs(t.interval_);
+    // Armed while frozen, it starts its period at the thaw.
+    const double from = Standing(t) ? frozenAtMs_ : platform_.NowMs();
+    t.dueMs_ = from + TTimer::PeriodMs(t.interval_);
     armed_.push_back(&t);
+}
+
+bool Application::Standing(const TTimer& t) const { return frozen_ && t.whenFrozen_ == WhenFrozen::Stands; }
+
+void Application::FreezeTimers() {
+    if (frozen_) return;
+    frozen_ = true;
+    frozenAtMs_ = platform_.NowMs();
+}
+
+void Application::ThawTimers() {
+    if (!frozen_) return;
+    const double frozenFor = platform_.NowMs() - frozenAtMs_;
+    for (TTimer* t : armed_)
+        if (Standing(*t)) t->dueMs_ += frozenFor;
+    frozen_ = false;
 }
 
 void Application::DisarmTimer(TTimer& t) {

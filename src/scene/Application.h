@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scene/Platform.h"
@@ -72,6 +73,16 @@ public:
     // How many timers may be armed at once; beyond it arming fails.
     void SetTimerLimit(int n) { timerLimit_ = n; }
     int ArmedTimers() const { return static_cast<int>(armed_.size()); }
+    // Freezing stops every timer that stands when frozen; thawing gives each the
+    // time it had left, so a freeze of any length changes no tick's order.
+    void FreezeTimers();
+    void ThawTimers();
+    bool TimersFrozen() const { return frozen_; }
+
+    // A gate sees the main window's input before the window does; what it
+    // returns true for never reaches the window's elements or their handlers.
+    using InputGate = std::function<bool(const InputEvent& ev)>;
+    void SetInputGate(InputGate gate) { gate_ = std::move(gate); }
 
     // Runs fn, showing any error it raises in the error box.
     void Guard(const std::function<void()>& fn);
@@ -107,6 +118,7 @@ private:
     double EarliestDueMs() const;
     // The shortest period among the armed timers, 0 when none is armed.
     double ShortestPeriodMs() const;
+    bool Standing(const TTimer& t) const;
     void ShowBox(const std::string& caption, const std::string& text);
     void ReportWithoutBox(const std::string& caption, const std::string& text, const std::string& why) const;
     void CancelCapture();
@@ -132,6 +144,9 @@ private:
 
     std::vector<TTimer*> armed_;
     int timerLimit_ = 256;
+    bool frozen_ = false;
+    double frozenAtMs_ = 0;
+    InputGate gate_;
 
     ErrorBox* openBox_ = nullptr;
     std::deque<std::string> heldErrors_;

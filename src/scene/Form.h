@@ -67,6 +67,8 @@ public:
     TShape& MakeShape();
     // Moves a graphic element to the bottom of the stacking list.
     void SendToBack(SceneElement& e);
+    // Moves a graphic element to the top of the stacking list.
+    void BringToFront(SceneElement& e);
 
     // Load steps in creation order, then the timers armed. Errors propagate.
     void LoadAll();

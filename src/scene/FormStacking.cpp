@@ -122,6 +122,13 @@ void Form::SendToBack(SceneElement& e) {
     e.Invalidate();
 }
 
+void Form::BringToFront(SceneElement& e) {
+    const int index = StackIndex(e);
+    if (index < 0 || index + 1 == static_cast<int>(stacking_.size())) return;
+    std::rotate(stacking_.begin() + index, stacking_.begin() + index + 1, stacking_.end());
+    e.Invalidate();
+}
+
 // ---- Repainting ----
 
 void Form::InvalidateRect(const TRect& r) {

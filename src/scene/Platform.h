@@ -30,7 +30,8 @@ enum Key : int {
     kEnd,
     kSpace,
     kF4,
-    kF11
+    kF11,
+    kPause
 };
 
 // AltGr is the right Alt where the keyboard types with it: a typing key, never Alt.

@@ -12,6 +12,10 @@ class Form;
 class TTimer;
 using TTimerEvent = std::function<void(TTimer& Sender)>;
 
+// What a timer does while the application's timers are frozen: stand still and
+// go on with the time it had left, or keep ticking (for whatever shows the freeze).
+enum class WhenFrozen { Stands, Runs };
+
 // Raised to the code that asked for one timer more than the platform has.
 class TimerLimitError : public std::runtime_error {
 public:
@@ -34,6 +38,8 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool e);
     void SetOnTimer(TTimerEvent handler);
+    WhenFrozen Freezing() const { return whenFrozen_; }
+    void SetFreezing(WhenFrozen f) { whenFrozen_ = f; }
     bool Armed() const { return armed_; }
     // When the next tick falls due on the platform clock; meaningful while armed.
     double DueMs() const { return dueMs_; }
@@ -53,6 +59,7 @@ private:
     bool enabled_ = true;
     bool armed_ = false;
     bool running_ = false;
+    WhenFrozen whenFrozen_ = WhenFrozen::Stands;
     TTimerEvent onTimer_;
     friend class Application;
     double dueMs_ = 0;

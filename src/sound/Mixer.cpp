@@ -93,10 +93,21 @@ bool Mixer::Playing(VoiceId id) const {
     return v && v->playing;
 }
 
+void Mixer::SetHeld(bool held) {
+    const std::lock_guard lock(mutex_);
+    held_ = held;
+}
+
+bool Mixer::Held() const {
+    const std::lock_guard lock(mutex_);
+    return held_;
+}
+
 void Mixer::Render(float* out, int frames) {
     const std::lock_guard lock(mutex_);
     const std::size_t count = static_cast<std::size_t>(std::max(frames, 0)) * channels_;
     std::fill(out, out + count, 0.0f);
+    if (held_) return;
     for (Voice& v : voices_) {
         if (v.playing) MixVoice(v, out, frames);
     }

@@ -51,6 +51,10 @@ public:
     long Length(VoiceId id) const;
     bool Playing(VoiceId id) const;
 
+    // Held, every voice keeps its place and nothing sounds or ends until it goes on.
+    void SetHeld(bool held);
+    bool Held() const;
+
     // Fills out with frames * Channels() samples: the sum of all playing voices,
     // clipped to [-1, 1]. Voices that reach their end stop there and report Successful.
     void Render(float* out, int frames);
@@ -72,6 +76,7 @@ private:
 
     mutable std::mutex mutex_;
     int channels_ = 1;
+    bool held_ = false;
     NoticeFn notice_;
     std::vector<Voice> voices_;
     VoiceId nextId_ = 1;

@@ -88,6 +88,12 @@ void SoundService::Close(DeviceHandle h) {
     registry_->owners.erase(h);
 }
 
+void SoundService::HoldAll() { mixer_->SetHeld(true); }
+
+void SoundService::GoOnAll() { mixer_->SetHeld(false); }
+
+bool SoundService::Held() const { return mixer_->Held(); }
+
 void SoundService::Post(DeviceHandle h, NotifyValue outcome) {
     // Runs on whichever thread produced the outcome; the registry is looked at only
     // when the loop runs the notice, and not at all once the service is gone.

@@ -54,6 +54,11 @@ public:
     bool Playing(DeviceHandle h) const;
     // Stops and forgets the file; nothing more is delivered for this handle.
     void Close(DeviceHandle h);
+    // Holds every sound where it is, and lets them all go on from there; a
+    // held sound neither plays nor ends, whatever the channels ask meanwhile.
+    void HoldAll();
+    void GoOnAll();
+    bool Held() const;
 
 private:
     struct Registry;

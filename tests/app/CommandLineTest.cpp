@@ -142,7 +142,22 @@ TEST(CommandLineTest, TheManualPageNamesEveryOptionAndSettingOfTheHelp) {
     for (const char* expected : {"--fullscreen", "--scale", "--help", "--version", "SWOOPY_SCALE", "XDG_DATA_HOME"})
         EXPECT_EQ(names.count(expected), 1u) << "--help names " << expected;
     for (const std::string& n : names) EXPECT_NE(page.find(n), std::string::npos) << "the manual page lacks " << n;
-    for (const char* section : {".SH OPTIONS", ".SH ENVIRONMENT", ".SH FILES", ".SH EXIT STATUS", ".TH SWOOPY 6"})
+    // Every key of the help's key list, as the first column names it.
+    const std::size_t keys = usage.find("Keys:\n");
+    ASSERT_NE(keys, std::string::npos) << "--help names the keys";
+    const std::regex keyLine(R"(\n  ([^ ].*?)(?:  |\n))");
+    int keyCount = 0;
+    const std::string keyList = usage.substr(keys, usage.find("\n\n", keys) - keys + 1);
+    for (auto it = std::sregex_iterator(keyList.begin(), keyList.end(), keyLine); it != std::sregex_iterator(); ++it) {
+        std::istringstream each(it->str(1));
+        for (std::string key; std::getline(each >> std::ws, key, ',');) {
+            ++keyCount;
+            EXPECT_NE(page.find(key), std::string::npos) << "the manual page lacks the key " << key;
+        }
+    }
+    EXPECT_GE(keyCount, 3) << "expected P, Pause and F11 in the help's key list";
+    for (const char* section :
+         {".SH KEYS", ".SH OPTIONS", ".SH ENVIRONMENT", ".SH FILES", ".SH EXIT STATUS", ".TH SWOOPY 6"})
         EXPECT_NE(page.find(section), std::string::npos) << "the manual page lacks " << section;
 }
 

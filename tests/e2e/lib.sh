@@ -3,6 +3,7 @@
 #
 #   . "$(dirname "$0")/lib.sh"
 #   e2e_ensure_display [MIN_W MIN_H]        # Xvfb of our own when $DISPLAY is unusable or smaller
+#   e2e_new_display [MIN_W MIN_H]           # another Xvfb of our own, made $DISPLAY
 #   e2e_start "$folder" "$program"          # working folder, program, its arguments
 #   wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "no window"
 #   e2e_click "$wid" 100 200
@@ -60,8 +61,14 @@ e2e_workdir() {
 # on a free display number, at least that large, whatever $DISPLAY names: on a
 # shared server one test's windows and pointer would meet another's.
 e2e_ensure_display() {
-  local need_w=${1:-0} need_h=${2:-0}
   [ -z "$E2E_XVFB_PID" ] || return 0
+  e2e_new_display "$@"
+}
+
+# e2e_new_display [MIN_WIDTH MIN_HEIGHT]: another Xvfb of the test's own, made
+# the current DISPLAY; for games that must each have a keyboard focus of their own.
+e2e_new_display() {
+  local need_w=${1:-0} need_h=${2:-0}
   # Our own server holds the game's window at presentation scale 2 as well.
   [ "$need_w" -ge 2800 ] || need_w=2800
   [ "$need_h" -ge 1600 ] || need_h=1600
@@ -76,7 +83,7 @@ e2e_ensure_display() {
   # display and ends.
   setpriv --pdeathsig KILL -- Xvfb -displayfd 3 -screen 0 "${need_w}x${need_h}x24" -nolisten tcp -noreset \
     3>"$numfile" >/dev/null 2>&1 &
-  E2E_XVFB_PID=$!
+  E2E_XVFB_PID="$E2E_XVFB_PID $!"
   for i in $(seq 1 200); do
     if [ -s "$numfile" ]; then
       export DISPLAY=":$(tr -dc 0-9 <"$numfile")"
@@ -472,10 +479,11 @@ e2e_cleanup() {
   local status=$?
   e2e_stop
   e2e_stop_marked
-  if [ -n "$E2E_XVFB_PID" ]; then
-    kill "$E2E_XVFB_PID" 2>/dev/null
-    wait "$E2E_XVFB_PID" 2>/dev/null
-  fi
+  local server
+  for server in $E2E_XVFB_PID; do
+    kill "$server" 2>/dev/null
+    wait "$server" 2>/dev/null
+  done
   if [ -n "$E2E_WORK" ]; then
     # A failed test shows what every run of the program said on its way out.
     if [ "$status" -ne 0 ]; then

@@ -3,13 +3,15 @@
 # of play serves both ways out: the reason, the final score and the table are
 # shown and the high-score file is rewritten; "Exit!" then ends one copy with
 # exit code 0, and "Try again!" ends the other with 0 after a new copy has
-# shown its start screen.
+# shown its start screen. Each game has a display of its own: a game that loses
+# the keyboard focus pauses, and one display has one focus.
 #   test_end.sh PROGRAM ASSETS
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
 e2e_begin "$@"
 
+display_a="" display_b=""
 B_PID=""        # the second game, started here rather than by e2e_start
 # Two play folders. A's table has LF line ends and a tenth entry below 61, so
 # the rewrite shows in its bytes; B's tenth entry ties with 61 and stays.
@@ -27,9 +29,12 @@ entries $'\n' "${table_a[@]}" >"$work/a/scores.txt"
 entries $'\r\n' "${table_b[@]}" >"$work/b/scores.txt"
 cp "$work/b/scores.txt" "$work/b.before"
 
-# swoopy_windows: the ids of every shown game window on the test's own display.
+# swoopy_windows: the ids of every shown game window on the test's own displays.
 swoopy_windows() {
-  xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null | sort
+  local d
+  for d in $display_a $display_b; do
+    DISPLAY=$d xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null
+  done | sort
 }
 
 # wait_new_copy OLD_PID: prints the process id and the window of the copy that
@@ -49,16 +54,15 @@ wait_new_copy() {
   return 1
 }
 
-# The windows lie on top of each other: the one looked at or clicked comes up first.
-raise() {
-  xdotool windowraise "$1"
+# on GAME: the display of game a or b becomes the current one.
+on() {
+  if [ "$1" = a ]; then export DISPLAY=$display_a; else export DISPLAY=$display_b; fi
 }
 
 # start_game WID NAME: waits for the start screen, types the name, presses
 # Start and parks the pointer off every window, where it touches nothing.
 start_game() {
   local got
-  raise "$1"
   got=$(e2e_wait_pixel "$1" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
   e2e_click "$1" 780 140
   e2e_key "$1" ctrl+a
@@ -72,7 +76,6 @@ start_game() {
 end_screen() {
   local end=$((SECONDS + 80)) got=""
   while [ $SECONDS -lt $end ]; do
-    raise "$1"
     e2e_screenshot "$1" "$2"
     got=$(e2e_pixel "$2" 850 480)
     [ "$got" = "#FFFFFF" ] && return 0
@@ -99,16 +102,21 @@ expect_end_texts() {
   done
 }
 
-# Two games, started a few seconds apart.
+# Two games, started a few seconds apart, each on its own display and holding
+# its focus while the pointer is parked.
+display_a=$DISPLAY
 e2e_start "$work/a" "$program"
-wid_a=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the first game window did not appear"
+wid_a=$(e2e_wait_window "Swoopy!" 10 "$E2E_PID") || e2e_fail "the first game window did not appear"
 start_game "$wid_a" "Tim"
+e2e_new_display || e2e_fail "no second display"
+display_b=$DISPLAY
 e2e_spawn "$work/b" "$program" >"$work/b.out" 2>"$work/b.err"
 B_PID=$!
 wid_b=$(e2e_wait_window "Swoopy!" 10 "$B_PID") || e2e_fail "the second game window did not appear"
 start_game "$wid_b" "Ula"
 
 # A: 61 points by time take the tenth place; the file comes back in CR LF.
+on a
 end_screen "$wid_a" "$work/end-a.png"
 expect_end_texts "$work/end-a.png" "first game"
 expected=$(entries $'\r\n' "${table_a[@]:0:18}" 61 Tim | od -c)
@@ -116,19 +124,20 @@ e2e_expect_eq "first game's rewritten high-score file" "$expected" "$(od -c <"$w
 e2e_expect_eq "files beside the high scores" "" "$(cd "$work/a" && ls -A | grep -v -e '\.wav$' -e '^intro\.txt$' -e '^scores\.txt$')"
 
 # B: a tie with the tenth entry leaves the table as it was.
+on b
 end_screen "$wid_b" "$work/end-b.png"
 expect_end_texts "$work/end-b.png" "second game"
 e2e_expect_eq "second game's high-score file after a tie" "unchanged" \
   "$(cmp -s "$work/b.before" "$work/b/scores.txt" && echo unchanged || echo changed)"
 
 # "Exit!" ends A with exit code 0.
-raise "$wid_a"
+on a
 e2e_click "$wid_a" 496 468
 e2e_wait_exit 10
 e2e_expect_eq "exit code after Exit!" 0 "$?"
 
 # "Try again!" shows a new copy's start screen and ends B with exit code 0.
-raise "$wid_b"
+on b
 e2e_click "$wid_b" 368 468
 read -r new_pid NEW_WID < <(wait_new_copy "$B_PID") || e2e_fail "no new game window after Try again!"
 got=$(e2e_wait_pixel "$NEW_WID" 850 480 "#FFFFFF" 10) || e2e_expect_eq "new copy's start screen" "#FFFFFF" "$got"

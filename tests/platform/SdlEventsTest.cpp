@@ -112,6 +112,7 @@ TEST_F(SdlEvents, KeysBecomeLowerCaseCharactersOrToolkitKeysWithModifiers) {
         {SDLK_SPACE, KMOD_NONE, scene::kSpace, 0},
         {SDLK_F4, KMOD_LALT | KMOD_LCTRL | KMOD_RSHIFT, scene::kF4, scene::kmAlt | scene::kmCtrl | scene::kmShift},
         {SDLK_F11, KMOD_NONE, scene::kF11, 0},
+        {SDLK_PAUSE, KMOD_NONE, scene::kPause, 0},
         {SDLK_RETURN, KMOD_RALT, scene::kReturn, scene::kmAlt},
         {SDLK_F1, KMOD_NONE, scene::kUnknown, 0},
     };

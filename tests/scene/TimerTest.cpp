@@ -185,4 +185,43 @@ TEST_F(Timers, DestroyedTimerStopsTicking) {
     EXPECT_EQ(ticks.size(), 1u);
 }
 
+// A freeze shifts every standing timer by its length, a timer that runs through
+// it keeps its beat, and one armed during it starts its period at the thaw.
+TEST_F(Timers, AFreezeKeepsEachStandingTimersPhaseAndRunningOnesGoOn) {
+    std::vector<std::string> order;
+    const auto named = [&](const char* name) {
+        return [&order, name, this](TTimer&) {
+            order.push_back(name + std::string("@") + std::to_string(platform.NowMs()));
+        };
+    };
+    TTimer slow(form, "slow");
+    slow.SetInterval(1000);
+    slow.SetOnTimer(named("slow"));
+    TTimer count(form, "count");
+    count.SetInterval(500);
+    count.SetFreezing(WhenFrozen::Runs);
+    count.SetOnTimer(named("count"));
+    TTimer late(form, "late");
+    late.SetEnabled(false);
+    late.SetInterval(300);
+    late.SetOnTimer(named("late"));
+    form.LoadAll();
+    app.RunFor(600);  // slow has 400 ms to go
+    order.clear();
+    app.FreezeTimers();
+    EXPECT_TRUE(app.TimersFrozen());
+    late.SetEnabled(true);
+    app.RunFor(10000);
+    EXPECT_EQ(order.size(), 20u) << "only the running timer ticks while frozen";
+    EXPECT_TRUE(
+        std::all_of(order.begin(), order.end(), [](const std::string& s) { return s.rfind("count@", 0) == 0; }));
+    order.clear();
+    count.SetEnabled(false);
+    app.ThawTimers();
+    EXPECT_FALSE(app.TimersFrozen());
+    app.RunFor(1000);
+    EXPECT_EQ(order, (std::vector<std::string>{"late@10912.500000", "slow@11000.000000", "late@11225.000000",
+                                               "late@11537.500000"}));
+}
+
 }  // namespace

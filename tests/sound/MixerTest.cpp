@@ -109,6 +109,24 @@ TEST_F(MixerTest, StopKeepsThePositionAndPlayResumesThere) {
     EXPECT_FLOAT_EQ(out[1], 5 / 128.0f);
 }
 
+TEST_F(MixerTest, HeldVoicesKeepTheirPlaceAndNeitherSoundNorEndUntilTheyGoOn) {
+    const auto v = mixer.Add(Ramp(10));
+    mixer.Play(v, NotifyRequest::Requested);
+    Render(7);
+    mixer.SetHeld(true);
+    EXPECT_TRUE(mixer.Held());
+    EXPECT_EQ(Render(50), std::vector<float>(50, 0.0f));
+    EXPECT_EQ(mixer.Position(v), 7);
+    EXPECT_TRUE(mixer.Playing(v));
+    EXPECT_TRUE(notices.empty()) << "a held sound does not end";
+    mixer.SetHeld(false);
+    const std::vector<float> out = Render(4);
+    EXPECT_FLOAT_EQ(out[0], 7 / 128.0f);
+    EXPECT_FLOAT_EQ(out[2], 9 / 128.0f);
+    EXPECT_EQ(out[3], 0.0f);
+    EXPECT_EQ(notices, (std::vector<Notice>{{v, NotifyValue::Successful}}));
+}
+
 TEST_F(MixerTest, PlayOnAPlayingVoiceGoesOnAndEndsTheEarlierRequest) {
     const auto v = mixer.Add(Ramp(10));
     mixer.Play(v, NotifyRequest::Requested);

@@ -26,7 +26,7 @@ constexpr std::pair<SDL_Keycode, int> kSpecialKeys[] = {
     {SDLK_UP, scene::kUp},          {SDLK_DOWN, scene::kDown},
     {SDLK_HOME, scene::kHome},      {SDLK_END, scene::kEnd},
     {SDLK_SPACE, scene::kSpace},    {SDLK_F4, scene::kF4},
-    {SDLK_F11, scene::kF11},
+    {SDLK_F11, scene::kF11},        {SDLK_PAUSE, scene::kPause},
     // clang-format on
 };
 
