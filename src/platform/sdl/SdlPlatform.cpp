@@ -85,7 +85,7 @@ private:
     scene::DisplayScale SizeScale() const override { return sizeScale_; }
     void FrameHeldBack(SdlWindow& window) override;
     void PresentHeldBack();
-    void FollowOutput(SdlWindow& window, bool moved);
+    void FollowOutput(SdlWindow& window, WindowMoved moved);
     int PointScaleOf(const SDL_Event& ev) const;
 
     bool NextSdlEvent(SDL_Event& ev, double deadlineMs);
@@ -142,7 +142,7 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
         if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
         if (ev.type == SDL_KEYMAPCHANGED) rightAltIsAltGr_ = RightAltIsAltGr();
         if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_MOVED) {
-            if (SdlWindow* window = SdlWindow::Of(ev.window.windowID)) FollowOutput(*window, true);
+            if (SdlWindow* window = SdlWindow::Of(ev.window.windowID)) FollowOutput(*window, WindowMoved::Yes);
         }
         TranslateContext ctx{NowMs(), SDL_GetTicks(),  windows_.empty() ? 0 : windows_.front(), PointScaleOf(ev),
                              {},      rightAltIsAltGr_};
@@ -177,7 +177,7 @@ bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
         // too, if any came.
         PresentHeldBack();
         for (const int id : windows_) {
-            if (SdlWindow* window = SdlWindow::Of(static_cast<Uint32>(id))) FollowOutput(*window, false);
+            if (SdlWindow* window = SdlWindow::Of(static_cast<Uint32>(id))) FollowOutput(*window, WindowMoved::No);
         }
         arrivedMs_ = looked;
         const double now = NowMs();
@@ -254,7 +254,7 @@ void SdlPlatform::PresentHeldBack() {
 
 // A window drawn at a new scale has a new frame, which the toolkit composes
 // again on the Exposed event that SDL translates.
-void SdlPlatform::FollowOutput(SdlWindow& window, bool moved) {
+void SdlPlatform::FollowOutput(SdlWindow& window, WindowMoved moved) {
     if (!window.FollowOutput(moved)) return;
     SDL_Event exposed{};
     exposed.type = SDL_WINDOWEVENT;

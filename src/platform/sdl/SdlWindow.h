@@ -50,7 +50,7 @@ public:
     // Device pixels a point of this window: its Wayland output's scale, else 1.
     int PointScale() const { return wayland_ ? wayland_->PointScale() : 1; }
     // See WaylandFrame::FollowOutput.
-    bool FollowOutput(bool moved) { return wayland_ && wayland_->FollowOutput(moved); }
+    bool FollowOutput(WindowMoved moved) { return wayland_ && wayland_->FollowOutput(moved); }
     void Show() override;
     scene::FrameBuffer Frame() override;
     // Writes the whole frame once, so that its memory is in place (and shared with

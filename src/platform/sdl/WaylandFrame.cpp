@@ -119,11 +119,11 @@ struct WaylandFrame::Impl {
 
     // SDL knows the output the window entered last, by its description;
     // we know every output's scale as it is now.
-    bool FollowOutput(bool moved) {
+    bool FollowOutput(WindowMoved moved) {
         Dispatch();
         const bool outputsChanged = outputs->TakeChanged();
-        entered = entered || moved;
-        if (!entered || !(moved || outputsChanged)) return false;
+        entered = entered || moved == WindowMoved::Yes;
+        if (!entered || !(moved == WindowMoved::Yes || outputsChanged)) return false;
         const int index = SDL_GetWindowDisplayIndex(window);
         const char* on = index >= 0 ? SDL_GetDisplayName(index) : nullptr;
         const int wanted = ChooseOutputScale(outputs->Seen(), on != nullptr ? on : "", scale);
@@ -245,7 +245,7 @@ bool WaylandFrame::Present(const std::vector<SDL_Rect>& changed) { return impl_-
 
 int WaylandFrame::PointScale() const { return impl_->scale; }
 
-bool WaylandFrame::FollowOutput(bool moved) { return impl_->FollowOutput(moved); }
+bool WaylandFrame::FollowOutput(WindowMoved moved) { return impl_->FollowOutput(moved); }
 
 #else
 
@@ -257,7 +257,7 @@ WaylandFrame::~WaylandFrame() = default;
 scene::FrameBuffer WaylandFrame::Frame() { return {}; }
 bool WaylandFrame::Present(const std::vector<SDL_Rect>&) { return true; }
 int WaylandFrame::PointScale() const { return 1; }
-bool WaylandFrame::FollowOutput(bool) { return false; }
+bool WaylandFrame::FollowOutput(WindowMoved) { return false; }
 
 #endif
 

@@ -15,6 +15,9 @@
 
 namespace platform {
 
+// Whether SDL moved the window, as it does when the window enters or leaves an output.
+enum class WindowMoved { No, Yes };
+
 class WaylandFrame {
 public:
     // Null unless the window is a Wayland one and its compositor shares memory.
@@ -38,11 +41,10 @@ public:
 
     // Frame pixels a point of the window.
     int PointScale() const;
-    // Takes the scale of the output the window is on, once SDL has said it is
-    // on one (`moved`: SDL moved the window, as it does when the window enters
-    // or leaves an output) and whenever an output's scale changes. True when
+    // Takes the scale of the output the window is on, once SDL has put it on
+    // one, when SDL moves it and whenever an output's scale changes. True when
     // the scale changed: the frame is then a new one, to be composed again.
-    bool FollowOutput(bool moved);
+    bool FollowOutput(WindowMoved moved);
 
 private:
     struct Impl;
