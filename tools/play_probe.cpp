@@ -7,6 +7,8 @@
 // PLAY_PROBE_LIVES=N starts the game with N lives, so a pointer that roams the
 // playfield plays on to the end of the clock; PLAY_PROBE_MONEY=N starts it with
 // N coins, so the shop's offers show from the first offers tick;
+// PLAY_PROBE_SECONDS=N gives the game's clock N seconds instead of the game's
+// own, for long measurements of one game (scripts/wayland_memory.sh);
 // PLAY_PROBE_FULLSCREEN=1 starts it full screen; SWOOPY_TRACE works as in the game.
 // At its end it prints how often the bonus timer ticked (0: no bonus round).
 #include <chrono>
@@ -59,6 +61,15 @@ int main() {
                 c->since = now;
             }
         });
+        if (const char* seconds = std::getenv("PLAY_PROBE_SECONDS")) {
+            // Start sets the game's own time; the first clock tick replaces it.
+            form->Timer1.SetOnTimer(
+                [f = form.get(), n = std::atoi(seconds), first = true](scene::TTimer& timer) mutable {
+                    if (first) f->State.timeLeft = n;
+                    first = false;
+                    f->Timer1Timer(timer);
+                });
+        }
         int bonusTicks = 0;
         form->Timer5.SetOnTimer([&](scene::TTimer& timer) {
             ++bonusTicks;

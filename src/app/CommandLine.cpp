@@ -24,9 +24,10 @@ Keys:
   F11            switch between the window and full screen, as Alt+Enter does
 
 Environment:
-  SWOOPY_SCALE   the window's scale, as --scale; without it GDK_SCALE, the X
-                 resource Xft.dpi or the screen's density decide
-  GDK_SCALE      the desktop's scale, when SWOOPY_SCALE is not set
+  SWOOPY_SCALE   the window's scale, as --scale: in pixels on X11, where without
+                 it GDK_SCALE, the X resource Xft.dpi or the screen's density
+                 decide; on Wayland in points, drawn at the output's own scale
+  GDK_SCALE      the desktop's scale on X11, when SWOOPY_SCALE is not set
   XDG_DATA_HOME  the installed game plays in $XDG_DATA_HOME/swoopy
                  (~/.local/share/swoopy when unset)
   XDG_CACHE_HOME where the X input method's compose cache goes

@@ -32,6 +32,8 @@ public:
     static DisplayScale FromRatio(int device, int layout);
 
     double Factor() const { return static_cast<double>(device_) / layout_; }
+    // n times as many device pixels a layout pixel (n above 0), beyond 4 too.
+    DisplayScale Times(int n) const { return FromRatio(device_ * n, layout_); }
     bool IsOne() const { return device_ == layout_; }
 
     // The first device pixel of layout pixel x.

@@ -64,8 +64,8 @@ ErrorBox::~ErrorBox() = default;
 
 void ErrorBox::HandleInput(const InputEvent& deviceEvent) {
     InputEvent ev = deviceEvent;
-    ev.x = scale_.ToLayout(ev.x);
-    ev.y = scale_.ToLayout(ev.y);
+    ev.x = window_->Scale().ToLayout(ev.x);
+    ev.y = window_->Scale().ToLayout(ev.y);
     const bool left = ev.button == TMouseButton::mbLeft;
     switch (ev.kind) {
         case EventKind::KeyDown:
@@ -95,10 +95,10 @@ void ErrorBox::Repaint() {
     dirty_ = false;
     const FrameBuffer frame = window_->Frame();
     {
-        Painter painter(frame, scale_);
+        Painter painter(frame, window_->Scale());
         Paint(painter);
     }
-    window_->Present({scale_.ToDevice(TRect{0, 0, width_, height_})});
+    window_->Present({window_->Scale().ToDevice(TRect{0, 0, width_, height_})});
 }
 
 void ErrorBox::Paint(Painter& painter) const {

@@ -97,8 +97,7 @@ WindowOptions Form::OptionsForWindow(const std::string& caption, int left, int t
 
 void Form::Show() {
     if (window_) return;
-    windowScale_ = app_.GetPlatform().PresentationScale();
-    scale_ = windowScale_;
+    scale_ = app_.GetPlatform().PresentationScale();
     window_ = app_.GetPlatform().CreateWindow(
         OptionsForWindow(Caption, WindowLeft, WindowTop, ClientWidth, ClientHeight, IconArgb, scale_));
     window_->Show();

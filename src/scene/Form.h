@@ -197,7 +197,6 @@ private:
     std::uint64_t marks_ = 0;
     std::unique_ptr<PlatformWindow> window_;
     DisplayScale scale_;
-    DisplayScale windowScale_;              // the platform's, for the window
     int originX_ = 0, originY_ = 0;         // the client area's corner in the frame
     int frameWidth_ = 0, frameHeight_ = 0;  // the last frame's size
     WindowMode mode_ = WindowMode::Windowed;

@@ -200,7 +200,7 @@ Form::RepaintCost Form::RepaintRegion(const std::vector<TRect>& region) {
 bool Form::PlaceIn(const FrameBuffer& whole) {
     const Placement at = mode_ == WindowMode::FullScreen
                              ? FitOnScreen(whole.width, whole.height, ClientWidth, ClientHeight)
-                             : Placement{windowScale_, 0, 0};
+                             : Placement{window_->Scale(), 0, 0};
     if (at == ShownAt() && whole.width == frameWidth_ && whole.height == frameHeight_) return false;
     scale_ = at.scale;
     originX_ = at.left;

@@ -91,6 +91,11 @@ class PlatformWindow {
 public:
     virtual ~PlatformWindow() = default;
     virtual int Id() const = 0;
+    // Device pixels a layout pixel of the frame: the presentation scale the
+    // window was made at, until the platform moves it to a screen of another
+    // pixel density (a Wayland window between monitors of different scales).
+    // Then the frame takes its new size and an Exposed event follows.
+    virtual DisplayScale Scale() const = 0;
     virtual void Show() = 0;
     // The frame to compose into; its contents stay between frames.
     virtual FrameBuffer Frame() = 0;

@@ -62,23 +62,27 @@ TEST(SdlDisplayScale, FirstSourceThatSaysAnythingDecides) {
     }
 }
 
-TEST(SdlDisplayScale, WaylandsOutputScaleComesAfterXftDpiAndBeforeTheDisplaysDensity) {
+// On Wayland the factor sizes the window in the compositor's points, which the
+// compositor already scales for the screen's density: only the game's own
+// setting says anything there.
+TEST(SdlDisplayScale, OnWaylandOnlySwoopyScaleSizesTheWindow) {
     const struct {
-        Dpi xft, output, display;
+        const char* swoopy;
         double expected;
-    } cases[] = {
-        {{}, 2, 96, 2},
-        {{}, 1, 192, 1},  // a desktop at scale 1 wants 1, whatever the screen's density
-        {144, 2, {}, 1.5},
-        {{}, {}, 192, 2},
-    };
+    } cases[] = {{"1", 1}, {"1.5", 1.5}, {nullptr, 1}, {"9", 1}};
     for (const auto& c : cases) {
+        int asked = 0;
         platform::ScaleSources sources;
-        sources.xftDpi = [&] { return c.xft; };
-        sources.outputScale = [&] { return c.output; };
-        sources.displayDpi = [&] { return c.display; };
+        sources.wayland = true;
+        sources.swoopyScale = c.swoopy;
+        sources.gdkScale = "2";
+        sources.xftDpi = sources.displayDpi = [&] {
+            ++asked;
+            return std::optional<double>(192);
+        };
         EXPECT_EQ(platform::ChooseDisplayScale(sources).Factor(), c.expected)
-            << "output scale " << (c.output ? std::to_string(*c.output) : "unset");
+            << "SWOOPY_SCALE " << (c.swoopy ? c.swoopy : "unset");
+        EXPECT_EQ(asked, 0) << "the desktop's density is the compositor's business";
     }
 }
 

@@ -160,6 +160,28 @@ TEST_P(ScaledWindow, PointerPositionsHitWhatLiesAtTheirLayoutPixel) {
     }
 }
 
+// Moved to a screen of another density (a Wayland window between monitors of
+// scales 2 and 1), the window is composed anew there and the pointer maps back
+// at the new scale; moved back, it is as it was.
+TEST_P(ScaledWindow, MovedToAnotherDensityTheWindowIsComposedAnewThere) {
+    auto& p = scaled.platform;
+    p.ChangeWindowScale(DisplayScale{}, 400, 300);
+    scaled.app.RunFor(0);
+    EXPECT_TRUE(scaled.Window().pixels == one.Window().pixels) << "the frame as a window made at factor 1 shows it";
+    EventLog log;
+    log.Watch(scaled.high);
+    p.MouseMove(100, 100);
+    p.ScriptAfter(20);
+    p.Click(100, 100);
+    scaled.app.RunFor(100);
+    EXPECT_EQ(log.Text(), "high.move(0,0) high.down(0,0) high.click high.up(0,0)");
+
+    const platform::HeadlessWindowState& w = scaled.Window();
+    p.ChangeWindowScale(scale, w.options.clientWidth, w.options.clientHeight);
+    scaled.app.RunFor(0);
+    ExpectResampledFromFactorOne("moved back");
+}
+
 INSTANTIATE_TEST_SUITE_P(Factors, ScaledWindow, ::testing::Values(1.0, 1.5, 2.0));
 
 // How many 2 x 2 blocks of device pixels within r are not of one colour: none

@@ -26,16 +26,29 @@ struct HeadlessPlatform::AudioState {
 
 namespace {
 
+// A real window's new surface holds whatever it holds: here a colour nothing
+// paints, so that a pixel left unpainted shows.
+constexpr std::uint32_t kUnpainted = 0x00FF00FF;
+
+void ResizeFrame(HeadlessWindowState& state, int width, int height, std::uint32_t fill) {
+    state.width = std::max(0, width);
+    state.height = std::max(0, height);
+    state.pixels.assign(static_cast<std::size_t>(state.width) * static_cast<std::size_t>(state.height), fill);
+}
+
 class HeadlessWindow : public scene::PlatformWindow {
 public:
     HeadlessWindow(std::shared_ptr<HeadlessWindowState> state, std::shared_ptr<const std::pair<int, int>> screen,
                    std::shared_ptr<const bool> fullScreenRefused)
         : state_(std::move(state)), screen_(std::move(screen)), fullScreenRefused_(std::move(fullScreenRefused)) {
-        Resize(state_->options.clientWidth, state_->options.clientHeight, 0);
+        state_->windowedWidth = state_->options.clientWidth;
+        state_->windowedHeight = state_->options.clientHeight;
+        Resize(state_->windowedWidth, state_->windowedHeight, 0);
     }
     ~HeadlessWindow() override { state_->alive = false; }
 
     int Id() const override { return state_->id; }
+    scene::DisplayScale Scale() const override { return state_->scale; }
     void Show() override { state_->shown = true; }
     scene::FrameBuffer Frame() override {
         scene::FrameBuffer f;
@@ -56,8 +69,7 @@ public:
     }
     void StartTextInput() override { state_->textInput = true; }
     void StopTextInput() override { state_->textInput = false; }
-    // At once. A real window's new surface holds whatever it holds: here a
-    // colour nothing paints, so that a pixel left unpainted shows.
+    // At once, into a new surface.
     void SetMode(scene::WindowMode mode) override {
         if (mode == scene::WindowMode::FullScreen && *fullScreenRefused_)
             throw std::runtime_error("Cannot switch full screen: the desktop refused it");
@@ -65,17 +77,11 @@ public:
         if (mode == scene::WindowMode::FullScreen)
             Resize(screen_->first, screen_->second, kUnpainted);
         else
-            Resize(state_->options.clientWidth, state_->options.clientHeight, kUnpainted);
+            Resize(state_->windowedWidth, state_->windowedHeight, kUnpainted);
     }
 
 private:
-    static constexpr std::uint32_t kUnpainted = 0x00FF00FF;
-
-    void Resize(int width, int height, std::uint32_t fill) {
-        state_->width = std::max(0, width);
-        state_->height = std::max(0, height);
-        state_->pixels.assign(static_cast<std::size_t>(state_->width) * static_cast<std::size_t>(state_->height), fill);
-    }
+    void Resize(int width, int height, std::uint32_t fill) { ResizeFrame(*state_, width, height, fill); }
 
     std::shared_ptr<HeadlessWindowState> state_;
     std::shared_ptr<const std::pair<int, int>> screen_;
@@ -244,8 +250,20 @@ std::unique_ptr<scene::PlatformWindow> HeadlessPlatform::CreateWindow(const scen
     auto state = std::make_shared<HeadlessWindowState>();
     state->id = static_cast<int>(windows_.size()) + 1;
     state->options = options;
+    state->scale = scale_;
     windows_.push_back(state);
     return std::make_unique<HeadlessWindow>(std::move(state), screen_, fullScreenRefused_);
+}
+
+void HeadlessPlatform::ChangeWindowScale(scene::DisplayScale scale, int width, int height, int window) {
+    const int id = Resolve(window);
+    HeadlessWindowState& state = Window(id);
+    if (!state.alive) return;
+    state.scale = scale;
+    state.windowedWidth = width;
+    state.windowedHeight = height;
+    if (state.mode == scene::WindowMode::Windowed) ResizeFrame(state, width, height, kUnpainted);
+    Expose(id);
 }
 
 void HeadlessPlatform::SetScreenSize(int width, int height) { *screen_ = {width, height}; }

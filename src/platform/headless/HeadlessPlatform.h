@@ -18,6 +18,8 @@
 // Scale. Windows present at PresentationScale(), 1 unless SetPresentationScale()
 // says otherwise: their frames, pixels and scripted pointer positions are in
 // device pixels, DevicePoint() turns a layout position into one.
+// ChangeWindowScale() moves a window to a screen of another density, as a
+// Wayland window between monitors of different scales.
 //
 // Audio. OpenAudio() returns an output of AudioFormatUsed() (22050 Hz mono by
 // default). While it is open, every advance of the clock calls its render
@@ -49,6 +51,8 @@ constexpr int kTopDialog = -1;
 struct HeadlessWindowState {
     int id = 0;
     scene::WindowOptions options;
+    scene::DisplayScale scale;                  // device pixels a layout pixel of its frame
+    int windowedWidth = 0, windowedHeight = 0;  // the frame out of full screen
     bool alive = true;
     bool shown = false;
     std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, width per row
@@ -116,6 +120,9 @@ public:
     // ---- Windows ----
     // For windows made from now on.
     void SetPresentationScale(scene::DisplayScale scale) { scale_ = scale; }
+    // The window as on a screen of another density: its scale and windowed
+    // frame size change (the frame made anew), and an Exposed event is scripted.
+    void ChangeWindowScale(scene::DisplayScale scale, int width, int height, int window = kMainWindow);
     // The screen a full-screen window covers; 1920 x 1080 unless set.
     void SetScreenSize(int width, int height);
     // A desktop that will not go full screen: SetMode throws std::runtime_error.

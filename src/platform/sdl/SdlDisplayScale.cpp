@@ -75,25 +75,22 @@ std::optional<double> OwnScale(const ScaleSources& sources) {
 
 scene::DisplayScale ChooseDisplayScale(const ScaleSources& sources) {
     if (const std::optional<double> f = OwnScale(sources)) return scene::DisplayScale::FromFactor(*f);
+    if (sources.wayland) return {};
     if (const std::optional<double> f = PositiveNumber(sources.gdkScale)) return scene::DisplayScale::FromFactor(*f);
     if (const std::optional<double> dpi = AskDpi(sources.xftDpi))
         return scene::DisplayScale::FromFactor(*dpi / kLayoutDpi);
-    if (const std::optional<double> factor = AskDpi(sources.outputScale))
-        return scene::DisplayScale::FromFactor(*factor);
     if (const std::optional<double> dpi = AskDpi(sources.displayDpi))
         return scene::DisplayScale::FromFactor(*dpi / kLayoutDpi);
     return {};
 }
 
-scene::DisplayScale DesktopDisplayScale(int waylandScale) {
+scene::DisplayScale DesktopDisplayScale() {
     ScaleSources sources;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    sources.wayland = driver != nullptr && std::strcmp(driver, "wayland") == 0;
     sources.swoopyScale = std::getenv("SWOOPY_SCALE");
     sources.gdkScale = std::getenv("GDK_SCALE");
     sources.xftDpi = XftDpi;
-    sources.outputScale = [waylandScale]() -> std::optional<double> {
-        if (waylandScale > 0) return waylandScale;
-        return std::nullopt;
-    };
     sources.displayDpi = SdlDpi;
     sources.report = [](const std::string& why) { std::cerr << "swoopy: " << why << "\n"; };
     return ChooseDisplayScale(sources);

@@ -82,8 +82,11 @@ private:
     void RequestTextInput(int delta) override;
     void WindowClosed(int id) override;
     int PointScale() const override { return pointScale_; }
+    scene::DisplayScale SizeScale() const override { return sizeScale_; }
     void FrameHeldBack(SdlWindow& window) override;
     void PresentHeldBack();
+    void FollowOutput(SdlWindow& window, WindowMoved moved);
+    int PointScaleOf(const SDL_Event& ev) const;
 
     bool NextSdlEvent(SDL_Event& ev, double deadlineMs);
     bool PollSdl(SDL_Event& ev);
@@ -91,10 +94,11 @@ private:
 
     SdlVideo video_;
     // On a Wayland output of scale 2 a window's point is 2 device pixels: the
-    // game draws that many and the compositor shows them one to one.
-    int outputScale_ = WaylandOutputScale();
-    int pointScale_ = std::max(outputScale_, 1);
-    scene::DisplayScale scale_ = DesktopDisplayScale(outputScale_);
+    // game draws that many and the compositor shows them one to one. New
+    // windows start at the largest output's, and follow the one they are on.
+    int pointScale_ = std::max(WaylandOutputScale(), 1);
+    scene::DisplayScale sizeScale_ = DesktopDisplayScale();
+    scene::DisplayScale scale_ = sizeScale_.Times(pointScale_);
     bool rightAltIsAltGr_ = RightAltIsAltGr();
     Uint64 start_ = SDL_GetPerformanceCounter();
     double ticksPerMs_ = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
@@ -137,7 +141,10 @@ bool SdlPlatform::WaitEvent(scene::InputEvent& out, double deadlineMs) {
     while (NextSdlEvent(ev, deadlineMs)) {
         if (ev.type == SDL_MOUSEMOTION) CoalesceMotion(ev);
         if (ev.type == SDL_KEYMAPCHANGED) rightAltIsAltGr_ = RightAltIsAltGr();
-        TranslateContext ctx{NowMs(), SDL_GetTicks(),  windows_.empty() ? 0 : windows_.front(), pointScale_,
+        if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_MOVED) {
+            if (SdlWindow* window = SdlWindow::Of(ev.window.windowID)) FollowOutput(*window, WindowMoved::Yes);
+        }
+        TranslateContext ctx{NowMs(), SDL_GetTicks(),  windows_.empty() ? 0 : windows_.front(), PointScaleOf(ev),
                              {},      rightAltIsAltGr_};
         // Whether a chord types tells AltGr from Alt; SDL queues the text behind its key.
         if (ev.type == SDL_KEYDOWN) ctx.followingText = FollowingText();
@@ -166,8 +173,12 @@ bool SdlPlatform::NextSdlEvent(SDL_Event& ev, double deadlineMs) {
         }
         const double looked = NowMs();
         if (PollSdl(ev)) return true;
-        // The poll read the compositor's buffer releases too, if any came.
+        // The poll read the compositor's buffer releases and news of its outputs
+        // too, if any came.
         PresentHeldBack();
+        for (const int id : windows_) {
+            if (SdlWindow* window = SdlWindow::Of(static_cast<Uint32>(id))) FollowOutput(*window, WindowMoved::No);
+        }
         arrivedMs_ = looked;
         const double now = NowMs();
         if (!(deadlineMs > now)) return false;
@@ -239,6 +250,25 @@ void SdlPlatform::FrameHeldBack(SdlWindow& window) {
 
 void SdlPlatform::PresentHeldBack() {
     std::erase_if(heldBack_, [](SdlWindow* w) { return w->PresentHeldBack(); });
+}
+
+// A window drawn at a new scale has a new frame, which the toolkit composes
+// again on the Exposed event that SDL translates.
+void SdlPlatform::FollowOutput(SdlWindow& window, WindowMoved moved) {
+    if (!window.FollowOutput(moved)) return;
+    SDL_Event exposed{};
+    exposed.type = SDL_WINDOWEVENT;
+    exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+    exposed.window.windowID = static_cast<Uint32>(window.Id());
+    SDL_PushEvent(&exposed);
+}
+
+int SdlPlatform::PointScaleOf(const SDL_Event& ev) const {
+    Uint32 id = 0;
+    if (ev.type == SDL_MOUSEMOTION) id = ev.motion.windowID;
+    if (ev.type == SDL_MOUSEBUTTONDOWN || ev.type == SDL_MOUSEBUTTONUP) id = ev.button.windowID;
+    const SdlWindow* window = id != 0 ? SdlWindow::Of(id) : nullptr;
+    return window != nullptr ? window->PointScale() : pointScale_;
 }
 
 std::string SdlPlatform::ClipboardText() {

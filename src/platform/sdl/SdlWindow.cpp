@@ -46,6 +46,8 @@ std::vector<SDL_Rect> ClippedRects(const std::vector<scene::TRect>& changed, int
 
 int PositionOrCentred(int pos) { return pos < 0 ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : pos; }
 
+constexpr const char* kSelf = "swoopy.window";
+
 }  // namespace
 
 SdlWindow::SdlWindow(WindowHost& host, const scene::WindowOptions& options) : host_(host), spec_(options) {
@@ -55,6 +57,7 @@ SdlWindow::SdlWindow(WindowHost& host, const scene::WindowOptions& options) : ho
                                    PositionOrCentred(options.top), options.clientWidth, options.clientHeight, flags));
     if (!window_) throw std::runtime_error(std::string("Cannot create the window: ") + SDL_GetError());
     id_ = static_cast<int>(SDL_GetWindowID(window_.get()));
+    SDL_SetWindowData(window_.get(), kSelf, this);
     wayland_ = WaylandFrame::For(window_.get(), host.PointScale());
     SetIcon(options);
     if (options.dialog && options.ownerId != 0) {
@@ -68,6 +71,11 @@ SdlWindow::SdlWindow(WindowHost& host, const scene::WindowOptions& options) : ho
 SdlWindow::~SdlWindow() {
     SetTextInput(TextInput::Off);
     host_.WindowClosed(id_);
+}
+
+SdlWindow* SdlWindow::Of(Uint32 windowId) {
+    SDL_Window* window = SDL_GetWindowFromID(windowId);
+    return window != nullptr ? static_cast<SdlWindow*>(SDL_GetWindowData(window, kSelf)) : nullptr;
 }
 
 void SdlWindow::SetIcon(const scene::WindowOptions& options) {

@@ -21,8 +21,11 @@ public:
     virtual void SelectCursor(scene::TCursor cursor) = 0;
     virtual void RequestTextInput(int delta) = 0;  // +1 wants typed text, -1 no longer
     virtual void WindowClosed(int id) = 0;
-    // Device pixels a point of a window takes: Wayland's output scale, else 1.
+    // Device pixels a point of a new window takes: a guess at Wayland's output
+    // scale, else 1. A shown window follows its output's (SdlWindow::PointScale).
     virtual int PointScale() const = 0;
+    // Points a layout pixel: the presentation scale over the pixels a point.
+    virtual scene::DisplayScale SizeScale() const = 0;
     // The window's last present waits for the compositor to give a buffer back:
     // the loop calls PresentHeldBack after each read of the connection until it
     // is done or the window closes.
@@ -39,7 +42,15 @@ public:
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
 
+    // The SdlWindow that made an SDL window, null for any other.
+    static SdlWindow* Of(Uint32 windowId);
+
     int Id() const override { return id_; }
+    scene::DisplayScale Scale() const override { return host_.SizeScale().Times(PointScale()); }
+    // Device pixels a point of this window: its Wayland output's scale, else 1.
+    int PointScale() const { return wayland_ ? wayland_->PointScale() : 1; }
+    // See WaylandFrame::FollowOutput.
+    bool FollowOutput(WindowMoved moved) { return wayland_ && wayland_->FollowOutput(moved); }
     void Show() override;
     scene::FrameBuffer Frame() override;
     // Writes the whole frame once, so that its memory is in place (and shared with

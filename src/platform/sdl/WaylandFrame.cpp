@@ -15,6 +15,7 @@
 
 #include "platform/sdl/PresentStep.h"
 #include "platform/sdl/StaleRects.h"
+#include "platform/sdl/WaylandOutputs.h"
 
 namespace platform {
 
@@ -53,6 +54,8 @@ struct WaylandFrame::Impl {
     // Our own queue: the buffers' release events never meet SDL's dispatching.
     wl_event_queue* queue = nullptr;
     wl_shm* shm = nullptr;
+    std::unique_ptr<WaylandOutputs> outputs;  // on our queue too
+    bool entered = false;                     // SDL has put the window on an output
     int width = 0, height = 0;
     std::vector<std::uint8_t> frame;
     std::vector<std::unique_ptr<Buffer>> buffers;
@@ -62,6 +65,7 @@ struct WaylandFrame::Impl {
 
     ~Impl() {
         DropBuffers();
+        outputs.reset();
         if (shm != nullptr) wl_shm_destroy(shm);
         if (queue != nullptr) wl_event_queue_destroy(queue);
     }
@@ -107,10 +111,31 @@ struct WaylandFrame::Impl {
         return b;
     }
 
-    // A buffer the compositor has given back, as far as its release events
-    // have been read off the connection (the loop's poll of SDL reads them).
-    Buffer* FreeBuffer() {
+    // Our queue's events, as far as they have been read off the connection
+    // (the loop's poll of SDL reads them).
+    void Dispatch() {
         if (wl_display_dispatch_queue_pending(display, queue) < 0) throw std::runtime_error("Lost the display");
+    }
+
+    // SDL knows the output the window entered last, by its description;
+    // we know every output's scale as it is now.
+    bool FollowOutput(WindowMoved moved) {
+        Dispatch();
+        const bool outputsChanged = outputs->TakeChanged();
+        entered = entered || moved == WindowMoved::Yes;
+        if (!entered || !(moved == WindowMoved::Yes || outputsChanged)) return false;
+        const int index = SDL_GetWindowDisplayIndex(window);
+        const char* on = index >= 0 ? SDL_GetDisplayName(index) : nullptr;
+        const int wanted = ChooseOutputScale(outputs->Seen(), on != nullptr ? on : "", scale);
+        if (wanted == scale) return false;
+        scale = wanted;
+        Resize();
+        return true;
+    }
+
+    // A buffer the compositor has given back.
+    Buffer* FreeBuffer() {
+        Dispatch();
         for (const auto& b : buffers) {
             if (!b->busy) return b.get();
         }
@@ -191,6 +216,7 @@ std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window* window, int scale) {
     impl->display = info.info.wl.display;
     impl->surface = info.info.wl.surface;
     impl->queue = wl_display_create_queue(impl->display);
+    impl->outputs = std::make_unique<WaylandOutputs>(impl->display, impl->queue);
     wl_registry* registry = wl_display_get_registry(impl->display);
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(registry), impl->queue);
     wl_registry_add_listener(registry, &kRegistryListener, &impl->shm);
@@ -217,6 +243,10 @@ scene::FrameBuffer WaylandFrame::Frame() {
 
 bool WaylandFrame::Present(const std::vector<SDL_Rect>& changed) { return impl_->Present(changed); }
 
+int WaylandFrame::PointScale() const { return impl_->scale; }
+
+bool WaylandFrame::FollowOutput(WindowMoved moved) { return impl_->FollowOutput(moved); }
+
 #else
 
 struct WaylandFrame::Impl {};
@@ -226,6 +256,8 @@ WaylandFrame::WaylandFrame(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) 
 WaylandFrame::~WaylandFrame() = default;
 scene::FrameBuffer WaylandFrame::Frame() { return {}; }
 bool WaylandFrame::Present(const std::vector<SDL_Rect>&) { return true; }
+int WaylandFrame::PointScale() const { return 1; }
+bool WaylandFrame::FollowOutput(WindowMoved) { return false; }
 
 #endif
 

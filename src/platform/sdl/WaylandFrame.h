@@ -15,11 +15,15 @@
 
 namespace platform {
 
+// Whether SDL moved the window, as it does when the window enters or leaves an output.
+enum class WindowMoved { No, Yes };
+
 class WaylandFrame {
 public:
     // Null unless the window is a Wayland one and its compositor shares memory.
     // With a scale above 1 the window takes that many of its frame's pixels a
     // point: the compositor shows them one to one on an output of that scale.
+    // The scale is a first guess, until the window is on an output.
     static std::unique_ptr<WaylandFrame> For(SDL_Window* window, int scale);
     ~WaylandFrame();
     WaylandFrame(const WaylandFrame&) = delete;
@@ -34,6 +38,13 @@ public:
     // when it holds every buffer, and then the rectangles wait for the next
     // present (an empty one will do) once a buffer has come back.
     bool Present(const std::vector<SDL_Rect>& changed);
+
+    // Frame pixels a point of the window.
+    int PointScale() const;
+    // Takes the scale of the output the window is on, once SDL has put it on
+    // one, when SDL moves it and whenever an output's scale changes. True when
+    // the scale changed: the frame is then a new one, to be composed again.
+    bool FollowOutput(WindowMoved moved);
 
 private:
     struct Impl;

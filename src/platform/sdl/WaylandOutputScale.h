@@ -1,5 +1,6 @@
 // The scale a Wayland compositor asks of its outputs, probed before the first
-// window exists: the window's size and the frame's pixels are chosen from it.
+// window exists: the first guess at the pixels a point of a window takes,
+// until the window is on an output and follows it (WaylandFrame).
 #pragma once
 
 namespace platform {
