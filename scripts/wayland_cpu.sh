@@ -4,8 +4,8 @@
 # tools/sdl_floor --beat, with the pointer stirred over the bottom bar; then for
 # each PROGRAM given (play probes, e.g. an older build's beside this one's) its
 # start screen idle for SECONDS, then a name typed, Start clicked and SECONDS
-# of play under the same stir. Prints each as a share of one core, and play as
-# a ratio to the floor.
+# of play under the same stir. Prints each as a share of one core, play as a
+# ratio to the floor, and the game's peak resident memory after it.
 #   scripts/wayland_cpu.sh [BUILD] [SECONDS] [PROGRAM...]   (defaults: build, 20, BUILD/play_probe)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -73,5 +73,6 @@ wl_stop_stir
 # The ratio is worked out before printf: a ">" in a print statement's list is
 # taken by some awks as a redirection, to a file named after the right side.
 echo "$program: play $share %, $(awk -v g="$share" -v f="$floor_share" 'BEGIN { r = 0; if (f > 0) r = g / f; printf "%.2f", r }') times the floor"
+echo "$program: peak resident after play $(awk '/^VmHWM/ { printf "%.1f MB", $2 / 1024 }' "/proc/$pid/status")"
 kill -TERM "$pid"
 e2e_wait_exit 10 >/dev/null

@@ -34,11 +34,12 @@ TEST(StaleRects, AnUpToDateBufferCollectsChangedRectanglesInOrderSkippingEmptyOn
 
 TEST(StaleRects, PastTheBoundTheBufferTurnsWhollyStaleAndStopsGrowing) {
     StaleRects s = UpToDate();
-    for (std::size_t i = 0; i < StaleRects::kBound; ++i) s.Add(StaleRect{static_cast<int>(i), 0, 1, 1});
+    // Rectangles apart from each other, as many as the bound.
+    for (std::size_t i = 0; i < StaleRects::kBound; ++i) s.Add(StaleRect{static_cast<int>(i) * 3, 0, 1, 1});
     EXPECT_FALSE(s.Whole()) << "expected the bound itself to be kept as rectangles";
     EXPECT_EQ(s.Rects().size(), StaleRects::kBound);
     // A buffer the compositor keeps through many presents.
-    for (int present = 0; present < 10000; ++present) s.Add(StaleRect{0, 0, 2, 2});
+    for (int present = 0; present < 10000; ++present) s.Add(StaleRect{present * 3, 5, 1, 1});
     EXPECT_TRUE(s.Whole());
     EXPECT_TRUE(s.Rects().empty()) << "expected no rectangles, got " << s.Rects().size();
     EXPECT_EQ(s.Rects().capacity(), 0u) << "expected the long list's memory to be given back";
@@ -56,6 +57,24 @@ TEST(StaleRects, MarkedWholeItCollectsAgainOnlyOnceBroughtUpToDate) {
     EXPECT_FALSE(s.Whole());
     ASSERT_EQ(s.Rects().size(), 1u);
     EXPECT_EQ(s.Rects()[0].x, 3);
+}
+
+TEST(StaleRects, RectanglesThatShareEnoughJoinSoThatNoPixelIsCopiedTwice) {
+    StaleRects s = UpToDate();
+    s.Add(StaleRect{100, 50, 40, 30});  // a mover's old place
+    s.Add(StaleRect{104, 50, 40, 30});  // and its new one, 4 pixels on
+    s.Add(StaleRect{110, 55, 10, 10});  // inside what is listed
+    s.Add(StaleRect{100, 50, 40, 30});  // the same place again, a present later
+    ASSERT_EQ(s.Rects().size(), 1u) << "expected one joined rectangle, got " << s.Rects().size();
+    const StaleRect joined = s.Rects()[0];
+    EXPECT_EQ(joined.x, 100);
+    EXPECT_EQ(joined.y, 50);
+    EXPECT_EQ(joined.w, 44);
+    EXPECT_EQ(joined.h, 30);
+    // Far apart, or overlapping only at a corner, joining would copy more than it saves.
+    s.Add(StaleRect{400, 300, 20, 20});
+    s.Add(StaleRect{140, 75, 30, 30});
+    EXPECT_EQ(s.Rects().size(), 3u) << "expected three rectangles, got " << s.Rects().size();
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SdlHandles.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/sdl/WaylandEgl.h"
 #include "platform/sdl/WaylandOutputScale.h"
 #include "platform/sdl/XkbGuard.h"
 
@@ -93,6 +94,7 @@ private:
     void CreateCursors();
 
     SdlVideo video_;
+    WaylandEgl egl_;  // before any window is made
     // On a Wayland output of scale 2 a window's point is 2 device pixels: the
     // game draws that many and the compositor shows them one to one. New
     // windows start at the largest output's, and follow the one they are on.

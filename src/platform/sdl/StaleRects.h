@@ -1,7 +1,8 @@
 // Where one of the window's buffers differs from the frame the toolkit composes
 // into: every present adds its changed rectangles to each buffer it does not
-// draw into. A buffer the compositor seldom gives back would collect them for
-// ever, so past a few dozen it is taken as wholly stale and collects no more.
+// draw into, joined where they overlap enough. A buffer the compositor seldom
+// gives back would collect them for ever, so past a few dozen it is taken as
+// wholly stale and collects no more.
 #pragma once
 
 #include <cstddef>

@@ -44,6 +44,12 @@ wait_field_right() {
 wl_start "$folder"
 wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear"
 e2e_expect_eq "the window as sway holds it" "floating_con 1109 607" "$(wl_window_type "Swoopy!")"
+# The game presents through shared memory of its own: nothing of the system's
+# GL (libGL, libEGL, Mesa's drivers, LLVM, Vulkan) belongs in its memory. (SDL
+# itself links GBM, for its KMS driver, which loads nothing until used.)
+gl=$(grep -oE '/[^ ]*/(lib(GL|GLX|GLdispatch|EGL|EGL_mesa|LLVM|vulkan|glapi)[-_.][^ ]*|[a-z0-9_]+_dri\.so)' \
+  "/proc/$(cat "$WL_GAME_PIDFILE")/maps" | sort -u | tr '\n' ' ')
+e2e_expect_eq "GL libraries mapped by the game" "none" "${gl:-none}"
 got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
 wl_screenshot "$work/start.png"
 e2e_expect_eq "introduction panel" "#FFFFFF" "$(e2e_pixel "$work/start.png" 450 300)"
