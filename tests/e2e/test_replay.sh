@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Every game recorded: two games played with real input, one at scale 1 and
-# one at scale 2, each leave a record in replays/ that `--verify` checks to the
-# score the end screen's table shows; a changed record is refused; `--replay`
-# shows the first place's game moving and ending on the same end screen, and
-# leaves the high-score file alone.
+# Every game recorded: three games played with real input, at scale 1, at
+# scale 2 and full screen, each leave a record in replays/ that `--verify`
+# checks to the score the end screen's table shows; a changed record is
+# refused; `--replay` shows the first place's game moving and ending on the
+# same end screen, and leaves the high-score file alone.
 #   test_replay.sh PROGRAM ASSETS
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
-# The window at scale 2 reaches x 2602 and y 1438 on the screen.
-E2E_MIN_SIZE="2700 1500" e2e_begin "$@"
-
+# A server of our own, so that the screen's size and the places on it are
+# known (the window at scale 2 reaches x 2602 and y 1438), with a window
+# manager: full screen is the window manager's to grant.
+unset DISPLAY
+E2E_MIN_SIZE="2800 1600" e2e_begin "$@"
+command -v openbox >/dev/null || e2e_fail "no window manager: openbox is not installed (scripts/deps.sh)"
+openbox --sm-disable >/dev/null 2>&1 &
+WM=$!
 SWEEP=""
 stop_sweep() {
   [ -n "$SWEEP" ] || return 0
@@ -20,42 +25,56 @@ stop_sweep() {
   SWEEP=""
 }
 # Before the library's own clean-up, which sees the test's status as it was.
-trap 'status=$?; stop_sweep; (exit $status); e2e_cleanup' EXIT
+trap 'status=$?; stop_sweep; kill "$WM" 2>/dev/null; wait "$WM" 2>/dev/null; (exit $status); e2e_cleanup' EXIT
+for _ in $(seq 1 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.05
+done
+read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2]; exit }')
+e2e_expect_eq "screen size" "2800 1600" "$screen_w $screen_h" || e2e_fail "the places below are for a 2800 x 1600 screen"
+
+# Where a layout pixel is in the window: x * NUM / DEN rounded up, TOP more
+# down. Full screen at 2800/1109 leaves 33 black rows above the game.
+NUM=1 DEN=1 TOP=0
+map_scale() { NUM=$1 DEN=1 TOP=0; }
+map_fullscreen() { NUM=2800 DEN=1109 TOP=33; }
+dx() { echo $((($1 * NUM + DEN - 1) / DEN)); }
+dy() { echo $((TOP + ($1 * NUM + DEN - 1) / DEN)); }
 
 # A table of ten empty places: any score takes the first.
 empty_table() {
   for _ in $(seq 1 10); do printf '0\r\n'; done >"$1/scores.txt"
 }
 
-# sweep WID SCALE: the pointer goes to and fro over the playfield, and now and
-# then clicks each shop offer, until $work/stop appears.
+# sweep WID: the pointer goes to and fro over the playfield, and now and then
+# clicks each shop offer, until $work/stop appears.
 sweep() {
-  local wid=$1 s=$2 x y i=0
+  local wid=$1 x y i=0 offer
   while [ ! -e "$work/stop" ]; do
     i=$((i + 1))
     x=$(((i * 37) % 860 + 10))
     y=$(((i * 53) % 420 + 80))
-    xdotool mousemove --window "$wid" $((x * s)) $((y * s)) 2>/dev/null
+    xdotool mousemove --window "$wid" "$(dx $x)" "$(dy $y)" 2>/dev/null
     if [ $((i % 40)) -eq 0 ]; then
       for offer in 166 254 334 414; do
-        xdotool mousemove --window "$wid" $((1000 * s)) $((offer * s)) click 1 2>/dev/null
+        xdotool mousemove --window "$wid" "$(dx 1000)" "$(dy $offer)" click 1 2>/dev/null
       done
     fi
     sleep 0.02
   done
 }
 
-# end_screen WID SCALE SHOT [SECONDS]: waits for the end screen, its white cover
-# over the playfield: white where tiles have their black outlines in play
-# (touched tiles turn white, their outlines stay); the screen left in SHOT.
+# end_screen WID SHOT: waits for the end screen, its white cover over the
+# playfield: white where tiles have their black outlines in play (touched
+# tiles turn white, their outlines stay); the screen is left in SHOT.
 end_screen() {
-  local wid=$1 s=$2 shot=$3 end=$((SECONDS + ${4:-90})) p white
+  local wid=$1 shot=$2 end=$((SECONDS + 90)) p white
   while [ $SECONDS -lt $end ]; do
     e2e_screenshot "$wid" "$shot"
     white=0
     for p in "850 480" "65 450" "780 65" "455 260"; do
       set -- $p
-      [ "$(e2e_pixel "$shot" $(($1 * s)) $(($2 * s)))" = "#FFFFFF" ] && white=$((white + 1))
+      [ "$(e2e_pixel "$shot" "$(dx "$1")" "$(dy "$2")")" = "#FFFFFF" ] && white=$((white + 1))
     done
     [ "$white" -eq 4 ] && return 0
     sleep 0.3
@@ -63,23 +82,25 @@ end_screen() {
   return 1
 }
 
-# play FOLDER SCALE NAME: a whole game at SCALE in FOLDER, to its end screen;
-# leaves the end screen in FOLDER.end.png and the window open as $wid.
+# play FOLDER NAME OPTION...: a whole game started with the options in FOLDER,
+# to its end screen, at the places map_* set; leaves the end screen in
+# FOLDER.end.png and the window open as $wid.
 play() {
-  local folder=$1 s=$2 name=$3 got
+  local folder=$1 name=$2 got
+  shift 2
   e2e_game_files "$folder"
   empty_table "$folder"
-  e2e_start "$folder" "$program" --scale "$s"
-  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window at scale $s did not appear"
-  got=$(e2e_wait_pixel "$wid" $((850 * s)) $((480 * s)) "#FFFFFF" 10) || e2e_fail "no start screen at scale $s: $got"
-  e2e_click "$wid" $((780 * s)) $((140 * s))
+  e2e_start "$folder" "$program" "$@"
+  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window with $* did not appear"
+  got=$(e2e_wait_pixel "$wid" "$(dx 850)" "$(dy 480)" "#FFFFFF" 10) || e2e_fail "no start screen with $*: $got"
+  e2e_click "$wid" "$(dx 780)" "$(dy 140)"
   e2e_key "$wid" ctrl+a
   e2e_type "$wid" "$name"
-  e2e_click "$wid" $((785 * s)) $((176 * s))
-  got=$(e2e_wait_pixel_change "$wid" $((450 * s)) $((300 * s)) "#FFFFFF" 10) || e2e_fail "$name's game did not start"
-  sweep "$wid" "$s" &
+  e2e_click "$wid" "$(dx 785)" "$(dy 176)"
+  got=$(e2e_wait_pixel_change "$wid" "$(dx 450)" "$(dy 300)" "#FFFFFF" 10) || e2e_fail "$name's game did not start"
+  sweep "$wid" &
   SWEEP=$!
-  end_screen "$wid" "$s" "$folder.end.png" || e2e_fail "$name's game did not end"
+  end_screen "$wid" "$folder.end.png" || e2e_fail "$name's game did not end"
   stop_sweep
   sleep 0.5
   e2e_screenshot "$wid" "$folder.end.png"
@@ -91,7 +112,8 @@ table_score() {
 }
 
 # 1. A game at scale 1: its record checks to the table's score.
-play "$work/one" 1 Ada
+map_scale 1
+play "$work/one" Ada --scale 1
 score_one=$(table_score "$work/one" Ada)
 [ -n "$score_one" ] || e2e_fail "Ada is not in the table: $(cat "$work/one/scores.txt")"
 record_one=$(cd "$work/one" && ls replays/*.swoopyrec)
@@ -103,16 +125,25 @@ out=$(cd "$work/one" && "$program" --verify "$record_one" 2>"$work/verify.err")
 e2e_expect_eq "verify exit code of Ada's record" 0 "$?"
 e2e_expect_eq "verify line of Ada's record" "$record_one: $score_one points, Ada" "$out"
 
-# 2. A game at scale 2 verifies alike, and both verify in one run.
-play "$work/two" 2 Bea
+# 2. Games at scale 2 and full screen verify alike, all three in one run.
+map_scale 2
+play "$work/two" Bea --scale 2
 score_two=$(table_score "$work/two" Bea)
 record_two=$(ls "$work"/two/replays/*.swoopyrec)
 e2e_close "$wid"
 e2e_wait_exit 10
-out=$(cd "$work/one" && "$program" --verify "$record_one" "$record_two")
-e2e_expect_eq "verify exit code of both records" 0 "$?"
-e2e_expect_eq "verify lines of both records" \
-  "$record_one: $score_one points, Ada"$'\n'"$record_two: $score_two points, Bea" "$out"
+map_fullscreen
+play "$work/three" Cid --fullscreen
+score_three=$(table_score "$work/three" Cid)
+record_three=$(ls "$work"/three/replays/*.swoopyrec)
+e2e_close "$wid"
+e2e_wait_exit 10
+map_scale 1
+out=$(cd "$work/one" && "$program" --verify "$record_one" "$record_two" "$record_three")
+e2e_expect_eq "verify exit code of the three records" 0 "$?"
+e2e_expect_eq "verify lines of the three records" "$record_one: $score_one points, Ada
+$record_two: $score_two points, Bea
+$record_three: $score_three points, Cid" "$out"
 
 # 3. A record with one byte changed is refused: exit 1, one line naming it.
 cp "$work/one/$record_one" "$work/changed.swoopyrec"
@@ -140,7 +171,7 @@ done
 e2e_expect_eq "the replayed game moving" yes "${moving:-no}"
 # The viewer's pointer sweeping over the playfield plays no part in it.
 for x in 100 300 500 700; do xdotool mousemove --window "$wid" "$x" 300; sleep 0.05; done
-end_screen "$wid" 1 "$work/replay-end.png" || e2e_fail "the replay did not reach its end screen"
+end_screen "$wid" "$work/replay-end.png" || e2e_fail "the replay did not reach its end screen"
 sleep 0.5
 e2e_screenshot "$wid" "$work/replay-end.png"
 # The final score's line and the table, pixel for pixel as the game left them.
