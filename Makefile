@@ -23,8 +23,8 @@ deps:
 bench: build
 	bash scripts/bench.sh $(BUILD)
 
-# libFuzzer on the text-file reader, the score entries and the sound files, each
-# for FUZZ_SECONDS; a build of its own with clang and the sanitizers.
+# libFuzzer on the text-file reader, the score entries, the sound files and the
+# game records, each for FUZZ_SECONDS; a build of its own with clang and the sanitizers.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_CXX     ?= clang++-14

@@ -2,17 +2,23 @@
 // with what needs no display on other threads, run the event loop, end.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
 #include "app/CommandLine.h"
+#include "app/GameRecord.h"
 #include "app/GameStart.h"
 #include "app/PlayFolder.h"
+#include "app/VerifyRecord.h"
+#include "files/WholeFile.h"
+#include "game/HighScores.h"
 #include "game/Process.h"
 #include "layout/TForm1.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -63,9 +69,49 @@ std::string EnterPlayFolder(const std::string& programPath) {
     return {};
 }
 
+// The record --replay asks for, read before any window opens; nothing when it
+// cannot be played back, said on stderr.
+std::optional<replay::Record> RecordToWatch(const app::CommandLine& command, const std::string& startFolder) {
+    std::string path;
+    try {
+        if (!command.records.empty()) {
+            path = (std::filesystem::path(startFolder) / command.records[0]).string();
+        } else if (std::optional<std::string> first =
+                       app::FirstPlaceRecord(game::ReadScoreTable(game::kScoresFile), app::kRecordFolder)) {
+            path = *first;
+        } else {
+            std::fprintf(stderr, "swoopy: the high-score table's first place has no record in %s/\n",
+                         app::kRecordFolder);
+            return std::nullopt;
+        }
+        replay::Record record = replay::Decode(files::ReadWholeFile(path, replay::kMaxRecordBytes));
+        if (const std::string why = app::CannotReplay(record); !why.empty()) throw std::runtime_error(why);
+        return record;
+    } catch (const files::FileError& e) {
+        std::fprintf(stderr, "swoopy: %s\n", e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "swoopy: %s: %s\n", path.empty() ? game::kScoresFile : path.c_str(), e.what());
+    }
+    return std::nullopt;
+}
+
+int Verify(const app::CommandLine& command) {
+    const std::string startFolder = std::filesystem::current_path().string();
+    // The sound files the game opens are in its play folder.
+    if (const std::string folderError = EnterPlayFolder(game::RunningProgramPath()); !folderError.empty()) {
+        std::fprintf(stderr, "swoopy: %s\n", folderError.c_str());
+        return 1;
+    }
+    return app::VerifyFiles(command.records, startFolder, std::cout, std::cerr);
+}
+
 int Play(const app::CommandLine& command) {
     const std::string programPath = game::RunningProgramPath();
+    const std::string startFolder = std::filesystem::current_path().string();
     const std::string folderError = EnterPlayFolder(programPath);
+    const bool watching = command.action == app::CommandAction::Replay;
+    std::optional<replay::Record> watched;
+    if (watching && folderError.empty() && !(watched = RecordToWatch(command, startFolder))) return 1;
     TextAndSoundsAhead ahead(folderError.empty());
 
     std::unique_ptr<scene::Platform> platform;
@@ -94,8 +140,24 @@ int Play(const app::CommandLine& command) {
         app.ShowStartupError("EInOutError", folderError);
         return 1;
     }
-    std::unique_ptr<layout::TForm1> form = app::MakeGameForm(app, sounds);
-    if (!form || !app::ShowGameForm(app, *form, command.screen, std::cerr)) return 1;
+    std::unique_ptr<layout::TForm1> form;
+    // Either this game is recorded or a recorded one is played back; both take
+    // over the random generator before the create handler draws.
+    std::optional<app::GameRecording> recording;
+    std::optional<replay::Playback> playback;
+    if (watching)
+        playback.emplace(app, sounds, *watched,
+                         [&form](const std::string& name) { return form ? app::ChannelsOf(*form)(name) : nullptr; });
+    else
+        recording.emplace(app, sounds);
+    form = app::MakeGameForm(app, sounds);
+    if (!form) return 1;
+    if (recording) recording->Attach(*form);
+    if (playback) {
+        form->ScoresUse = layout::TForm1::ScoreFileUse::ShowOnly;
+        app.SetReplaySource(&*playback);
+    }
+    if (!app::ShowGameForm(app, *form, command.screen, std::cerr)) return 1;
     app.Run(*form);
     return 0;
 }
@@ -105,6 +167,15 @@ int Play(const app::CommandLine& command) {
 int main(int argc, char** argv) {
     const app::CommandLine command = app::ParseCommandLine(argc, argv);
     if (const std::optional<int> answered = app::AnswerCommandLine(command, std::cout, std::cerr)) return *answered;
+    // Checking records needs no display: the headless platform plays them.
+    if (command.action == app::CommandAction::Verify) {
+        try {
+            return Verify(command);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "swoopy: %s\n", e.what());
+            return 1;
+        }
+    }
     // Every change of the environment is made here, before the first thread starts.
     platform::PrepareSdlEnvironment();
     // Nothing that fails before the loop runs ends in an abort: what the game could

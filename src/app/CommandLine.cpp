@@ -15,6 +15,15 @@ Options:
   --fullscreen   start full screen (F11 or Alt+Enter switches while playing)
   --scale N      show the window N times the layout's size, N from 1 to 4 in
                  steps of a quarter (as SWOOPY_SCALE; another N is refused)
+  --replay [FILE]
+                 play a recorded game back in the window, at its own pace
+                 and with its sounds; without FILE the record of the
+                 high-score table's first place (replays/ keeps the records)
+  --verify FILE...
+                 check recorded games by playing them again unseen, as fast
+                 as they go: prints "FILE: N points, NAME" for each record
+                 that reaches its end screen with the score it claims; exit
+                 status 1 when any does not (the reason on standard error)
   --help         print this help and exit
   --version      print the version and exit
 
@@ -22,6 +31,13 @@ Keys:
   P, Pause       pause a running game (so does leaving its window); P, Pause
                  or a click goes on after a count of three
   F11            switch between the window and full screen, as Alt+Enter does
+  Space          while replaying: hold the replay, and go on
+  Right, Left    while replaying: twice as fast (up to 16 times), normal pace
+
+Records:
+  Every game played to its end screen is kept in replays/ in the folder the
+  game plays in, named by date, time and score: the records of the games in
+  the high-score table and the 20 latest others.
 
 Environment:
   SWOOPY_SCALE   the window's scale, as --scale: in pixels on X11, where without
@@ -63,6 +79,17 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
         // Asked for help or the version, the rest of the line does not matter.
         if (arg == "--help") return Only(CommandAction::Help);
         if (arg == "--version") return Only(CommandAction::Version);
+        if (arg == "--verify") {
+            if (i + 1 == args.size()) return Refuse("option '--verify' needs a record's file");
+            command.action = CommandAction::Verify;
+            command.records.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            return command;
+        }
+        if (arg == "--replay") {
+            command.action = CommandAction::Replay;
+            if (i + 1 < args.size() && !args[i + 1].starts_with("--")) command.records.emplace_back(args[++i]);
+            continue;
+        }
         if (arg == "--fullscreen") {
             command.screen = StartScreen::FullScreen;
             continue;
@@ -97,7 +124,9 @@ std::optional<int> AnswerCommandLine(const CommandLine& command, std::ostream& o
         case CommandAction::Help: out << UsageText(); return 0;
         case CommandAction::Version: out << VersionText(); return 0;
         case CommandAction::Refuse: err << "swoopy: " << command.problem << "\n" << UsageText(); return 2;
-        case CommandAction::Play: break;
+        case CommandAction::Play:
+        case CommandAction::Verify:
+        case CommandAction::Replay: break;
     }
     if (!command.scale.empty()) setenv("SWOOPY_SCALE", command.scale.c_str(), 1);
     return std::nullopt;

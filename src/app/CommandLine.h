@@ -7,10 +7,11 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace app {
 
-enum class CommandAction { Play, Help, Version, Refuse };
+enum class CommandAction { Play, Help, Version, Refuse, Verify, Replay };
 enum class StartScreen { Window, FullScreen };
 
 struct CommandLine {
@@ -18,6 +19,8 @@ struct CommandLine {
     StartScreen screen = StartScreen::Window;
     std::string scale;    // --scale's factor, empty when not given
     std::string problem;  // for Refuse: what was wrong
+    // For Verify: the records; for Replay: the record, or none for the first place's.
+    std::vector<std::string> records;
     bool operator==(const CommandLine&) const = default;
 };
 

@@ -1,5 +1,6 @@
 // The end of a game: the end tests of the check tick, then the end sequence that
 // stops play, enters the score into the high-score file and shows the end screen.
+#include <optional>
 #include <string>
 
 #include "game/HighScores.h"
@@ -25,14 +26,20 @@ void TForm1::EndSequence(scene::TLabel& reason) {
     for (TMediaPlayer* p : {&MediaPlayer2, &MediaPlayer3, &MediaPlayer4, &MediaPlayer5}) p->Stop();
 
     // Until the table is written back, another copy of the game ending now waits.
-    const game::ScoreFileLock lock(game::kScoresFile);
-    game::ScoreTable table = game::ReadScoreTable(game::kScoresFile);
-    game::EnterScore(table, {State.score, game::kNameIndent + Label6.Caption()});
-    game::SortScoresDescending(table);
+    std::optional<game::ScoreFileLock> lock;
+    if (ScoresUse == ScoreFileUse::ReadWrite) lock.emplace(game::kScoresFile);
+    game::ScoreTable table{};
+    if (ScoresUse != ScoreFileUse::None) table = game::ReadScoreTable(game::kScoresFile);
+    // A replayed game is in the table already, if it made it there.
+    if (ScoresUse != ScoreFileUse::ShowOnly) {
+        game::EnterScore(table, {State.score, game::kNameIndent + Label6.Caption()});
+        game::SortScoresDescending(table);
+    }
 
     Scoreseind.Clear();
     for (const game::ScoreEntry& entry : table) Scoreseind.AddLine(game::ShownLine(entry));
-    game::WriteScoreTable(game::kScoresFile, table);
+    if (ScoresUse == ScoreFileUse::ReadWrite) game::WriteScoreTable(game::kScoresFile, table);
+    lock.reset();
 
     SceneElement* const endScreen[] = {&Scoreseind, &witeinde, &reason, &eindscore};
     for (SceneElement* e : endScreen) e->SetVisible(true);
@@ -40,6 +47,7 @@ void TForm1::EndSequence(scene::TLabel& reason) {
 
     tryagain.SetVisible(true);
     closeall.SetVisible(true);
+    if (OnEndScreen) OnEndScreen();
 }
 
 }  // namespace layout

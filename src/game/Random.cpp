@@ -29,6 +29,8 @@ std::int32_t Random(std::int32_t n) {
 
 void Reseed() { RandSeed = static_cast<std::uint32_t>(Counter()()); }
 
+std::function<std::uint64_t()> PerformanceCounter() { return Counter(); }
+
 void SetPerformanceCounter(std::function<std::uint64_t()> counter) {
     Counter() = counter ? std::move(counter) : std::function<std::uint64_t()>(ClockCounter);
 }

@@ -183,6 +183,13 @@ public:
     // The cover over the playfield; null until the first pause.
     scene::TLabel* PauseCover() const { return pauseCover_.get(); }
 
+    // What the end sequence does with the high-score file: a replay shows the
+    // table as it stands, and a check does not even read it.
+    enum class ScoreFileUse { ReadWrite, ShowOnly, None };
+    ScoreFileUse ScoresUse = ScoreFileUse::ReadWrite;
+    // Called once the end screen shows, the game's record complete.
+    std::function<void()> OnEndScreen;
+
     // Where "Try again!" starts the new copy; tests replace it.
     std::function<void(const std::string& programPath, const std::vector<std::string>& args)> StartProgram;
 

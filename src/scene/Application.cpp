@@ -69,7 +69,7 @@ void Application::Terminate() {
 }
 
 Application::Pass Application::RunPass(double deadlineMs) {
-    if (RunPosted() || RunInput() || RunRepaint() || RunDueTimer()) return Pass::Worked;
+    if (RunPosted() || RunInput() || RunRepaint() || RunDueTimer() || RunReplayEntry()) return Pass::Worked;
     if (mainForm_ && !openBox_) Timed([this] { Guard([this] { mainForm_->IdleCheck(); }); });
     // What idle work marked is painted, and work posted meanwhile is run, before
     // the loop waits: neither may sit until the next event.
@@ -143,6 +143,7 @@ bool Application::RunRepaint() {
 }
 
 bool Application::RunDueTimer() {
+    if (replay_) return false;
     const double now = platform_.NowMs();
     TTimer* next = nullptr;
     for (TTimer* t : armed_)
@@ -151,9 +152,56 @@ bool Application::RunDueTimer() {
     // One tick however late: the missed periods are dropped and the beat goes on.
     const double period = TTimer::PeriodMs(next->interval_);
     next->dueMs_ += (std::floor((now - next->dueMs_) / period) + 1) * period;
+    if (recorder_) recorder_->Tick(now, *next);
     Timed([this, next] { Guard([next] { next->Tick(); }); });
     if (trace_) trace_->TickRan();
     return true;
+}
+
+bool Application::RunReplayEntry() {
+    if (!replay_ || openBox_ || replay_->NextDueMs() > platform_.NowMs()) return false;
+    replay_->RunNext();
+    return true;
+}
+
+void Application::ReplayInput(const InputEvent& layoutEvent) {
+    Form* form = mainForm_;
+    if (!form) return;
+    if (gate_ && gate_(layoutEvent)) return;
+    Timed([this, form, &layoutEvent] { Guard([form, &layoutEvent] { form->HandleLayoutInput(layoutEvent); }); });
+}
+
+bool Application::ReplayTick(const std::string& name) {
+    for (TTimer* t : armed_) {
+        if (t->Name() != name || Standing(*t)) continue;
+        Timed([this, t] { Guard([t] { t->Tick(); }); });
+        return true;
+    }
+    return false;
+}
+
+std::string Application::ClipboardText() {
+    if (replay_) return replay_->Pasted();
+    std::string text = platform_.ClipboardText();
+    if (recorder_) recorder_->Pasted(text);
+    return text;
+}
+
+bool Application::Recordable(const InputEvent& ev) {
+    switch (ev.kind) {
+        case EventKind::CloseRequest:
+        case EventKind::Exposed: return false;
+        case EventKind::KeyDown: return !Form::IsFullScreenKey(ev.key, ev.mods);
+        default: return true;
+    }
+}
+
+void Application::DispatchWhileReplaying(Form& form, const InputEvent& ev) {
+    const bool windowKey = ev.kind == EventKind::KeyDown && Form::IsFullScreenKey(ev.key, ev.mods);
+    if (ev.kind == EventKind::CloseRequest || ev.kind == EventKind::Exposed || windowKey)
+        Guard([&form, &ev] { form.HandleInput(ev); });
+    else if (ev.kind == EventKind::KeyDown)
+        Guard([this, &ev] { replay_->ViewerKey(ev); });
 }
 
 void Application::RunAfterPresent() {
@@ -172,6 +220,7 @@ double Application::ShortestPeriodMs() const {
 }
 
 double Application::EarliestDueMs() const {
+    if (replay_) return replay_->NextDueMs();
     double earliest = kForever;
     for (const TTimer* t : armed_)
         if (!Standing(*t)) earliest = std::min(earliest, t->dueMs_);
@@ -190,6 +239,11 @@ void Application::Dispatch(const InputEvent& ev) {
         if (ev.kind == EventKind::Exposed) form->InvalidateAll();
         return;
     }
+    if (replay_) {
+        DispatchWhileReplaying(*form, ev);
+        return;
+    }
+    if (recorder_ && Recordable(ev)) recorder_->Input(platform_.NowMs(), form->InLayout(ev));
     if (gate_ && gate_(ev)) return;
     const std::uint64_t marksBefore = form->Marks();
     Timed([this, form, &ev] { Guard([form, &ev] { form->HandleInput(ev); }); });
@@ -283,6 +337,7 @@ std::string Application::BoxText(const std::string& message) {
 }
 
 void Application::ShowError(const std::string& message) {
+    if (errorTap_ && errorTap_(message)) return;
     if (openBox_) {
         heldErrors_.push_back(message);
         return;

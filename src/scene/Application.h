@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "scene/DispatchLog.h"
 #include "scene/Platform.h"
 
 namespace scene {
@@ -84,6 +85,28 @@ public:
     using InputGate = std::function<bool(const InputEvent& ev)>;
     void SetInputGate(InputGate gate) { gate_ = std::move(gate); }
 
+    // Recording: the recorder sees the main window's input (before the gate, in
+    // layout pixels; the window's own mode keys left out), every timer tick and
+    // every paste. Null stops it.
+    void SetRecorder(DispatchRecorder* recorder) { recorder_ = recorder; }
+    // Replaying: the source's entries run when due and the window's timers no
+    // longer run on the clock; the platform's input reaches the window only to
+    // close it, expose it or switch its mode, and the viewer's keys go to the
+    // source. Null ends it.
+    void SetReplaySource(ReplaySource* source) { replay_ = source; }
+    bool Replaying() const { return replay_ != nullptr; }
+    // One recorded input, pointer in layout pixels, through the gate to the window.
+    void ReplayInput(const InputEvent& layoutEvent);
+    // One tick of the window's armed, running timer of that name; false when
+    // there is none, as a game that went another way than the record has.
+    bool ReplayTick(const std::string& name);
+    // The clipboard as the window's controls read it: the platform's, or the record's.
+    std::string ClipboardText();
+
+    // When set, an error the tap returns true for is taken by it and no box shows.
+    using ErrorTap = std::function<bool(const std::string& message)>;
+    void SetErrorTap(ErrorTap tap) { errorTap_ = std::move(tap); }
+
     // Runs fn, showing any error it raises in the error box.
     void Guard(const std::function<void()>& fn);
     // The error box: cancels the pointer capture, then shows the message and waits
@@ -112,6 +135,10 @@ private:
     bool RunInput();
     bool RunRepaint();
     bool RunDueTimer();
+    bool RunReplayEntry();
+    // The input that reaches the window while a record plays: none of the viewer's.
+    void DispatchWhileReplaying(Form& form, const InputEvent& ev);
+    static bool Recordable(const InputEvent& ev);
     bool RunIdleWork();
     void RunAfterPresent();
     void Dispatch(const InputEvent& ev);
@@ -147,6 +174,9 @@ private:
     bool frozen_ = false;
     double frozenAtMs_ = 0;
     InputGate gate_;
+    DispatchRecorder* recorder_ = nullptr;
+    ReplaySource* replay_ = nullptr;
+    ErrorTap errorTap_;
 
     ErrorBox* openBox_ = nullptr;
     std::deque<std::string> heldErrors_;

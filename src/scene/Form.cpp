@@ -121,15 +121,19 @@ void Form::Close() { app_.Terminate(); }
 // ---- Input ----
 
 void Form::HandleInput(const InputEvent& ev) {
+    const bool pointer =
+        ev.kind == EventKind::MouseMove || ev.kind == EventKind::MouseUp || ev.kind == EventKind::MouseDown;
+    HandleLayoutInput(pointer ? InLayout(ev) : ev);
+}
+
+void Form::HandleLayoutInput(const InputEvent& ev) {
     switch (ev.kind) {
         case EventKind::MouseMove:
-        case EventKind::MouseUp: DispatchMouse(InLayout(ev)); break;
-        case EventKind::MouseDown: {
+        case EventKind::MouseUp: DispatchMouse(ev); break;
+        case EventKind::MouseDown:
             // Only full screen has room around the client area: a press there is nobody's.
-            const InputEvent at = InLayout(ev);
-            if (ClientRect().Contains(at.x, at.y)) DispatchMouse(at);
+            if (ClientRect().Contains(ev.x, ev.y)) DispatchMouse(ev);
             break;
-        }
         case EventKind::KeyDown:
         case EventKind::TextInput: DispatchKey(ev); break;
         case EventKind::KeyUp:

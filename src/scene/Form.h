@@ -129,6 +129,12 @@ public:
 
     // Input for this window, from the event loop; pointer positions in device pixels.
     void HandleInput(const InputEvent& ev);
+    // The same with pointer positions already in layout pixels, as a record keeps them.
+    void HandleLayoutInput(const InputEvent& ev);
+    // A pointer event with its device position mapped to the layout pixel it lies in.
+    InputEvent InLayout(InputEvent ev) const;
+    // F11 and Alt+Enter switch the window's mode and reach no control.
+    static bool IsFullScreenKey(int key, unsigned mods);
     // Releases the pointer capture, delivering a release outside the holder.
     void CancelCapture();
     // The enter/leave check at idle time.
@@ -152,8 +158,6 @@ public:
     static constexpr int kDoubleClickDistance = 4;
 
 private:
-    // A pointer event with its device position mapped to the layout pixel it lies in.
-    InputEvent InLayout(InputEvent ev) const;
     RepaintCost RepaintRegion(const std::vector<TRect>& region);
     // Places the client area in a frame of that size; true when its place,
     // scale or the frame's size changed, and the frame must be drawn anew.

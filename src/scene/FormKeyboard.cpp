@@ -12,10 +12,10 @@ namespace {
 
 bool IsAcceleratorKey(int key) { return (key >= 'a' && key <= 'z') || (key >= '0' && key <= '9'); }
 
-// Neither means anything else to any control, so they switch whatever has the focus.
-bool IsFullScreenKey(int key, unsigned mods) { return key == kF11 || (key == kReturn && mods == kmAlt); }
-
 }  // namespace
+
+// Neither means anything else to any control, so they switch whatever has the focus.
+bool Form::IsFullScreenKey(int key, unsigned mods) { return key == kF11 || (key == kReturn && mods == kmAlt); }
 
 std::vector<TWinControl*> Form::TabCycle() const {
     std::vector<TWinControl*> cycle;

@@ -125,7 +125,7 @@ void TEdit::CopySelection() {
 }
 
 void TEdit::Paste() {
-    const std::string pasted = PastedLine(Owner().App().GetPlatform().ClipboardText(), kTypedLimit);
+    const std::string pasted = PastedLine(Owner().App().ClipboardText(), kTypedLimit);
     if (!pasted.empty() || SelLength() > 0) ReplaceSelection(pasted);
 }
 

@@ -16,6 +16,7 @@ namespace sound {
 // Close and the delivery of posted notifications.
 struct SoundService::Registry {
     std::map<DeviceHandle, SoundChannel*> owners;
+    SoundService::DeliveryTap tap;
 };
 
 std::string NativePath(const std::string& fileName) {
@@ -102,8 +103,14 @@ void SoundService::Post(DeviceHandle h, NotifyValue outcome) {
         const std::shared_ptr<Registry> registry = weak.lock();
         if (!registry) return;
         const auto it = registry->owners.find(h);
-        if (it != registry->owners.end()) Deliver(*it->second, outcome);
+        if (it == registry->owners.end()) return;
+        if (registry->tap && registry->tap(*it->second, outcome)) return;
+        Deliver(*it->second, outcome);
     });
 }
+
+void SoundService::SetDeliveryTap(DeliveryTap tap) { registry_->tap = std::move(tap); }
+
+void SoundService::DeliverRecorded(SoundChannel& channel, NotifyValue outcome) { Deliver(channel, outcome); }
 
 }  // namespace sound

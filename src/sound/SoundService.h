@@ -60,6 +60,14 @@ public:
     void GoOnAll();
     bool Held() const;
 
+    // Sees every notification on the loop thread before its channel does; one
+    // it returns true for is not delivered. A record keeps them this way, and a
+    // replay holds back the live ones to deliver the recorded ones instead.
+    using DeliveryTap = std::function<bool(SoundChannel& channel, NotifyValue outcome)>;
+    void SetDeliveryTap(DeliveryTap tap);
+    // Delivers a notification as if the channel's command had just ended so.
+    static void DeliverRecorded(SoundChannel& channel, NotifyValue outcome);
+
 private:
     struct Registry;
     void Post(DeviceHandle h, NotifyValue outcome);

@@ -144,7 +144,9 @@ install_to "$home/.local"
 installed="$home/.local/bin/swoopy"
 play "$home" HOME="$home"
 expect_players_scores "scores after reinstalls"
-e2e_expect_eq "files in the player's folder" "${#files[@]}" "$(find "$mine" -mindepth 1 | wc -l)"
+e2e_expect_eq "files in the player's folder beside its records" "${#files[@]}" \
+  "$(find "$mine" -mindepth 1 -not -path "$mine/replays*" | wc -l)"
+e2e_expect_eq "records of the whole game played there" 1 "$(find "$mine/replays" -name '*.swoopyrec' | wc -l)"
 
 # 5. A folder holding the files is played in; in the installed data folder the
 #    game moves to the player's folder, here under XDG_DATA_HOME.

@@ -2,7 +2,8 @@
 # On Wayland, a start-up failure first: its box comes up on the compositor and
 # closing it ends the program with 1. Then a whole game, to its end by time: the
 # end screen shows the table, into which the player's score went, in the
-# high-score file too; "Exit!" ends the game with exit code 0.
+# high-score file too; "Exit!" ends the game with exit code 0, and the game's
+# record checks to the score in the table, as an X11 game's does.
 #   test_end.sh PROGRAM ASSETS
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -48,5 +49,11 @@ read -r n _ < <(e2e_pixels_in "$work/end.png" 455 455 80 26 0 80)
 wl_click 496 468
 e2e_wait_exit 10
 e2e_expect_eq "exit code after Exit!" 0 "$?"
+
+# The table's line: the score, six spaces and the name as the field held it.
+line=$(tr -d '\r' <"$folder/scores.txt" | grep -m 1 "Wyn")
+record=$(cd "$folder" && ls replays/*.swoopyrec)
+e2e_expect_eq "--verify on the game's record" "$record: ${line%% *} points, ${line#*      }" \
+  "$(cd "$folder" && "$program" --verify "$record")"
 
 e2e_finish

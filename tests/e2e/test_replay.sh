@@ -1,0 +1,187 @@
+#!/usr/bin/env bash
+# Every game recorded: three games played with real input, at scale 1, at
+# scale 2 and full screen, each leave a record in replays/ that `--verify`
+# checks to the score the end screen's table shows; a changed record is
+# refused; `--replay` shows the first place's game moving and ending on the
+# same end screen, and leaves the high-score file alone.
+#   test_replay.sh PROGRAM ASSETS
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+
+# A server of our own, so that the screen's size and the places on it are
+# known (the window at scale 2 reaches x 2602 and y 1438), with a window
+# manager: full screen is the window manager's to grant.
+unset DISPLAY
+E2E_MIN_SIZE="2800 1600" e2e_begin "$@"
+command -v openbox >/dev/null || e2e_fail "no window manager: openbox is not installed (scripts/deps.sh)"
+openbox --sm-disable >/dev/null 2>&1 &
+WM=$!
+SWEEP=""
+stop_sweep() {
+  [ -n "$SWEEP" ] || return 0
+  touch "$work/stop"
+  wait "$SWEEP"
+  rm -f "$work/stop"
+  SWEEP=""
+}
+# Before the library's own clean-up, which sees the test's status as it was.
+trap 'status=$?; stop_sweep; kill "$WM" 2>/dev/null; wait "$WM" 2>/dev/null; (exit $status); e2e_cleanup' EXIT
+for _ in $(seq 1 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.05
+done
+read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2]; exit }')
+e2e_expect_eq "screen size" "2800 1600" "$screen_w $screen_h" || e2e_fail "the places below are for a 2800 x 1600 screen"
+
+# Where a layout pixel is in the window: x * NUM / DEN rounded up, TOP more
+# down. Full screen at 2800/1109 leaves 33 black rows above the game.
+NUM=1 DEN=1 TOP=0
+map_scale() { NUM=$1 DEN=1 TOP=0; }
+map_fullscreen() { NUM=2800 DEN=1109 TOP=33; }
+dx() { echo $((($1 * NUM + DEN - 1) / DEN)); }
+dy() { echo $((TOP + ($1 * NUM + DEN - 1) / DEN)); }
+
+# A table of ten empty places: any score takes the first.
+empty_table() {
+  for _ in $(seq 1 10); do printf '0\r\n'; done >"$1/scores.txt"
+}
+
+# sweep WID: the pointer goes to and fro over the playfield, and now and then
+# clicks each shop offer, until $work/stop appears.
+sweep() {
+  local wid=$1 x y i=0 offer
+  while [ ! -e "$work/stop" ]; do
+    i=$((i + 1))
+    x=$(((i * 37) % 860 + 10))
+    y=$(((i * 53) % 420 + 80))
+    xdotool mousemove --window "$wid" "$(dx $x)" "$(dy $y)" 2>/dev/null
+    if [ $((i % 40)) -eq 0 ]; then
+      for offer in 166 254 334 414; do
+        xdotool mousemove --window "$wid" "$(dx 1000)" "$(dy $offer)" click 1 2>/dev/null
+      done
+    fi
+    sleep 0.02
+  done
+}
+
+# end_screen WID SHOT: waits for the end screen, its white cover over the
+# playfield: white where tiles have their black outlines in play (touched
+# tiles turn white, their outlines stay); the screen is left in SHOT.
+end_screen() {
+  local wid=$1 shot=$2 end=$((SECONDS + 90)) p white
+  while [ $SECONDS -lt $end ]; do
+    e2e_screenshot "$wid" "$shot"
+    white=0
+    for p in "850 480" "65 450" "780 65" "455 260"; do
+      set -- $p
+      [ "$(e2e_pixel "$shot" "$(dx "$1")" "$(dy "$2")")" = "#FFFFFF" ] && white=$((white + 1))
+    done
+    [ "$white" -eq 4 ] && return 0
+    sleep 0.3
+  done
+  return 1
+}
+
+# play FOLDER NAME OPTION...: a whole game started with the options in FOLDER,
+# to its end screen, at the places map_* set; leaves the end screen in
+# FOLDER.end.png and the window open as $wid.
+play() {
+  local folder=$1 name=$2 got
+  shift 2
+  e2e_game_files "$folder"
+  empty_table "$folder"
+  e2e_start "$folder" "$program" "$@"
+  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window with $* did not appear"
+  got=$(e2e_wait_pixel "$wid" "$(dx 850)" "$(dy 480)" "#FFFFFF" 10) || e2e_fail "no start screen with $*: $got"
+  e2e_click "$wid" "$(dx 780)" "$(dy 140)"
+  e2e_key "$wid" ctrl+a
+  e2e_type "$wid" "$name"
+  e2e_click "$wid" "$(dx 785)" "$(dy 176)"
+  got=$(e2e_wait_pixel_change "$wid" "$(dx 450)" "$(dy 300)" "#FFFFFF" 10) || e2e_fail "$name's game did not start"
+  sweep "$wid" &
+  SWEEP=$!
+  end_screen "$wid" "$folder.end.png" || e2e_fail "$name's game did not end"
+  stop_sweep
+  sleep 0.5
+  e2e_screenshot "$wid" "$folder.end.png"
+}
+
+# table_score FOLDER NAME: the score the end screen's table gives NAME.
+table_score() {
+  tr -d '\r' <"$1/scores.txt" | awk -v n="$2" '$2 == n { print $1; exit }'
+}
+
+# 1. A game at scale 1: its record checks to the table's score.
+map_scale 1
+play "$work/one" Ada --scale 1
+score_one=$(table_score "$work/one" Ada)
+[ -n "$score_one" ] || e2e_fail "Ada is not in the table: $(cat "$work/one/scores.txt")"
+record_one=$(cd "$work/one" && ls replays/*.swoopyrec)
+e2e_expect_eq "records after Ada's game" 1 "$(wc -w <<<"$record_one")"
+e2e_close "$wid"
+e2e_wait_exit 10
+e2e_expect_eq "exit code of Ada's game" 0 "$?"
+out=$(cd "$work/one" && "$program" --verify "$record_one" 2>"$work/verify.err")
+e2e_expect_eq "verify exit code of Ada's record" 0 "$?"
+e2e_expect_eq "verify line of Ada's record" "$record_one: $score_one points, Ada" "$out"
+
+# 2. Games at scale 2 and full screen verify alike, all three in one run.
+map_scale 2
+play "$work/two" Bea --scale 2
+score_two=$(table_score "$work/two" Bea)
+record_two=$(ls "$work"/two/replays/*.swoopyrec)
+e2e_close "$wid"
+e2e_wait_exit 10
+map_fullscreen
+play "$work/three" Cid --fullscreen
+score_three=$(table_score "$work/three" Cid)
+record_three=$(ls "$work"/three/replays/*.swoopyrec)
+e2e_close "$wid"
+e2e_wait_exit 10
+map_scale 1
+out=$(cd "$work/one" && "$program" --verify "$record_one" "$record_two" "$record_three")
+e2e_expect_eq "verify exit code of the three records" 0 "$?"
+e2e_expect_eq "verify lines of the three records" "$record_one: $score_one points, Ada
+$record_two: $score_two points, Bea
+$record_three: $score_three points, Cid" "$out"
+
+# 3. A record with one byte changed is refused: exit 1, one line naming it.
+cp "$work/one/$record_one" "$work/changed.swoopyrec"
+size=$(stat -c %s "$work/changed.swoopyrec")
+printf '\x55' | dd of="$work/changed.swoopyrec" bs=1 seek=$((size / 2)) conv=notrunc status=none
+"$program" --verify "$work/changed.swoopyrec" >"$work/changed.out" 2>"$work/changed.err"
+e2e_expect_eq "verify exit code of a changed record" 1 "$?"
+e2e_expect_eq "lines on stdout and stderr for a changed record" "0 1" \
+  "$(wc -l <"$work/changed.out") $(wc -l <"$work/changed.err")"
+grep -q "changed.swoopyrec: " "$work/changed.err" || e2e_fail "the refusal does not name the file: $(cat "$work/changed.err")"
+
+# 4. --replay without a file plays the first place's record: the game moves,
+#    and ends on the same end screen; the high-score file stays as it was.
+cp "$work/one/scores.txt" "$work/scores.before"
+e2e_start "$work/one" "$program" --replay
+wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the replay's window did not appear"
+got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) || e2e_fail "the replay did not start its game"
+moving=""
+for _ in $(seq 1 10); do
+  e2e_screenshot "$wid" "$work/replay1.png"
+  sleep 0.3
+  e2e_screenshot "$wid" "$work/replay2.png"
+  [ "$(e2e_count_changed "$work/replay1.png" "$work/replay2.png" 0 80 880 420)" -gt 100 ] && moving=yes && break
+done
+e2e_expect_eq "the replayed game moving" yes "${moving:-no}"
+# The viewer's pointer sweeping over the playfield plays no part in it.
+for x in 100 300 500 700; do xdotool mousemove --window "$wid" "$x" 300; sleep 0.05; done
+end_screen "$wid" "$work/replay-end.png" || e2e_fail "the replay did not reach its end screen"
+sleep 0.5
+e2e_screenshot "$wid" "$work/replay-end.png"
+# The final score's line and the table, pixel for pixel as the game left them.
+e2e_expect_eq "changed pixels of the final score and table against the game's end" 0 \
+  "$(e2e_count_changed "$work/one.end.png" "$work/replay-end.png" 264 144 377 280)"
+e2e_close "$wid"
+e2e_wait_exit 10
+e2e_expect_eq "exit code after closing the replay" 0 "$?"
+e2e_expect_eq "high-score file after the replay" unchanged \
+  "$(cmp -s "$work/scores.before" "$work/one/scores.txt" && echo unchanged || echo changed)"
+e2e_expect_eq "records after the replay" 1 "$(ls "$work"/one/replays | wc -l)"
+
+e2e_finish
