@@ -122,16 +122,21 @@ CONF
     sleep 0.05
   done
   grep -q ready "$E2E_WORK/pointer.log" || { e2e_log "no pointer on sway's seat: $(cat "$E2E_WORK/pointer.log")"; return 1; }
-  # And a keyboard that stays, as a desktop has: wtype's own come and go with
-  # each call, and SDL 2.26 crashes (in its keymap lookup) when the seat's
-  # only keyboard goes away and a new one comes.
-  # Its one key (F24, pressed before any window is there) gives it a keymap.
-  wl_spawn keyboard wtype -k F24 -s 3600000
+  # And a keyboard that stays, as a desktop has, and types what the test asks
+  # (wl_type, wl_key): wtype's own keyboards come and go with each call, and
+  # SDL 2.26 crashes (in its keymap lookup) when the seat's only keyboard goes
+  # away and a new one comes. Started as a coprocess: its standard input takes
+  # the test's requests and its standard output answers each.
+  helper=$(unprivileged_copy "$WL_LIB/virtual_keyboard.py") || return 1
+  coproc WL_KEYBOARD { E2E_MARK=$E2E_MARK run_unprivileged env python3 "$helper" 2>"$E2E_WORK/keyboard.log"; }
+  local reply=""
+  read -r -t 20 -u "${WL_KEYBOARD[0]}" reply
+  [ "$reply" = ready ] || { e2e_log "no keyboard on sway's seat: $reply $(cat "$E2E_WORK/keyboard.log")"; return 1; }
   for i in $(seq 1 100); do
     run_unprivileged swaymsg -t get_inputs -r | grep -q '"type": "keyboard"' && return 0
     sleep 0.05
   done
-  e2e_log "no keyboard on sway's seat: $(cat "$E2E_WORK/keyboard.log")"
+  e2e_log "sway lists no keyboard: $(cat "$E2E_WORK/keyboard.log")"
   return 1
 }
 
@@ -241,26 +246,25 @@ wl_stop_stir() {
   pid=$(cat "$WL_RUNTIME/stir.pid" 2>/dev/null) && kill "$pid" 2>/dev/null
 }
 
-# wl_type TEXT: types into the window with the keyboard focus. Each wtype brings
-# a keyboard of its own, whose arrival has sway set up every keyboard again and
-# send the window another keymap; keys sent at once may meet the wrong keymap
-# and type nothing, so wtype first waits for that to pass.
+# wl_keyboard REQUEST: a request to the test's keyboard (virtual_keyboard.py),
+# waited for until the compositor has taken every key of it.
+wl_keyboard() {
+  local reply=""
+  [ -n "${WL_KEYBOARD[1]:-}" ] || e2e_fail "the keyboard has gone: $(cat "$E2E_WORK/keyboard.log")"
+  printf '%s\n' "$1" >&"${WL_KEYBOARD[1]}"
+  read -r -t 30 -u "${WL_KEYBOARD[0]}" reply
+  [ "$reply" = done ] || e2e_fail "the keyboard did not type '$1': ${reply:-no answer in 30 s}"
+}
+
+# wl_type TEXT: types into the window with the keyboard focus.
 wl_type() {
-  run_unprivileged wtype -s 300 -d 30 -- "$1"
+  wl_keyboard "text $1"
 }
 
 # wl_key KEY...: presses keys by name (Return, BackSpace); MOD+KEY holds a
 # modifier (ctrl, alt, shift) around the key.
 wl_key() {
-  local k args=()
-  for k in "$@"; do
-    if [[ "$k" == *+* ]]; then
-      args+=(-M "${k%%+*}" -k "${k#*+}" -m "${k%%+*}")
-    else
-      args+=(-k "$k")
-    fi
-  done
-  run_unprivileged wtype -s 300 -d 30 "${args[@]}"
+  wl_keyboard "keys $*"
 }
 
 # wl_clipboard TEXT: puts TEXT on the desktop's clipboard; wl-copy stays, to

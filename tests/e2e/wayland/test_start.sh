@@ -22,10 +22,10 @@ field_text_right() {
   echo "$r"
 }
 
-# wait_field_right CONDITION: waits (5 s at most) until the field's text edge r
+# wait_field_right CONDITION: waits (20 s at most) until the field's text edge r
 # meets CONDITION in two screenshots in a row; prints the last edge seen.
 wait_field_right() {
-  local end=$((SECONDS + 5)) r last=""
+  local end=$((SECONDS + 20)) r last=""
   while :; do
     wl_screenshot "$work/field.png"
     r=$(field_text_right "$work/field.png")
