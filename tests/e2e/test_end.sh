@@ -60,7 +60,7 @@ start_game() {
   local got
   raise "$1"
   got=$(e2e_wait_pixel "$1" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
-  e2e_click "$1" 780 140
+  e2e_click_field "$1" 780 140 || e2e_fail "the name field did not take the click"
   e2e_key "$1" ctrl+a
   e2e_type "$1" "$2"
   e2e_click "$1" 785 176

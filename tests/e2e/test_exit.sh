@@ -22,7 +22,7 @@ close_and_expect_exit "on the start screen"
 # During a game: a name typed, Start clicked.
 cp "$run/scores.txt" "$(e2e_workdir)/scores.before"
 e2e_start_screen "$run"
-e2e_click "$wid" 780 140
+e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "Eve"
 e2e_click "$wid" 785 176
 # The introduction panel gives way to the tile field: grey or silver tiles with

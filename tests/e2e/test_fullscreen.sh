@@ -48,7 +48,7 @@ for row in 33 1565; do
 done
 
 # The name field at layout (780, 140), Start at layout (785, 176).
-e2e_click "$wid" 1970 387
+e2e_click_field "$wid" 1970 387 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "Zed"
 got=$(e2e_window_pixel "$wid" 2147 1245)
 e2e_expect_eq "introduction panel before Start" "#FFFFFF" "$got"

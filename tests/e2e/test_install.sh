@@ -59,7 +59,7 @@ play_to_the_end() {
   local name=$1 got="" end
   shift
   open_game "$@"
-  e2e_click "$wid" 780 140
+  e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
   e2e_key "$wid" ctrl+a
   e2e_type "$wid" "$name"
   e2e_click "$wid" 785 176

@@ -55,7 +55,7 @@ wait_time_change() {
 }
 
 e2e_start_screen "$run"
-e2e_click "$wid" 780 140
+e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "Ann"
 e2e_click "$wid" 785 176
 got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"

@@ -20,7 +20,7 @@ hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
 e2e_expect_eq "fixed size" "2218 by 1214" "$(sed -n 's/.*maximum size: //p' <<<"$hints")"
 
 # Name field at layout (780, 140), Start at layout (785, 176): twice that on the screen.
-e2e_click "$wid" 1560 280
+e2e_click_field "$wid" 1560 280 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "Zed"
 shot="$(e2e_workdir)/typed.png"
 e2e_screenshot "$wid" "$shot"

@@ -119,7 +119,7 @@ e2e_expect_eq "introduction panel over the top bar" "#FFFFFF" "$(e2e_pixel "$sho
 
 # The game still starts; with no tiles the window's silver shows beside the end
 # picture, which stays at its place on the playfield.
-e2e_click "$wid" 780 140
+e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "Al"
 e2e_key "$wid" Return
 got=$(e2e_wait_pixel_change "$wid" 100 300 "#FFFFFF" 10) ||

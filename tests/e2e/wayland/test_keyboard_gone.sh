@@ -27,8 +27,7 @@ wl_start "$folder"
 wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
 got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
 wl_screenshot "$work/before.png"
-wl_click 840 141
-wl_move 1060 590
+wl_click_field 840 141 || e2e_fail "the name field did not take the click"
 wl_key End
 wl_type "WWW"
 changed=0

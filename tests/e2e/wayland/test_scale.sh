@@ -30,7 +30,7 @@ finer=$(compare -metric AE "$work/text.png" "$work/blocks.png" null: 2>&1)
 e2e_expect_eq "detail finer than a point in the introduction (over 1000 pixels)" yes \
   "$(awk -v n="$finer" 'BEGIN { print (n + 0 > 1000) ? "yes" : "no, " n }')"
 
-wl_click 840 141
+wl_click_field 840 141 2 || e2e_fail "the name field did not take the click"
 wl_type "Ann"
 wl_click 785 176
 wl_move 1060 590

@@ -51,8 +51,7 @@ right0=$(field_text_right "$work/start.png")
 
 # Typing goes nowhere before the field is clicked; then it goes in.
 wl_type "WWWW"
-wl_click 840 141
-wl_move 1060 590
+wl_click_field 840 141 || e2e_fail "the name field did not take the click"
 wl_key End
 wl_type "Zed"
 right1=$(wait_field_right "r >= $right0 + 12") ||
