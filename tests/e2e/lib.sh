@@ -6,6 +6,7 @@
 #   e2e_start "$folder" "$program"          # working folder, program, its arguments
 #   wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "no window"
 #   e2e_click "$wid" 100 200
+#   e2e_click_field "$wid" 780 140         # a text field: waits until it shows the focus
 #   e2e_expect_eq "pixel at 5,5" "#C0C0C0" "$(e2e_window_pixel "$wid" 5 5)"
 #   e2e_wait_exit 10; code=$?               # not in $( ): it must run in this shell
 #   e2e_finish

@@ -5,11 +5,11 @@
 # copies of the program and its files that the user owns.
 #
 #   . "$(dirname "$0")/lib.sh"             # also sources ../lib.sh
-#   wl_start_compositor                     # sway, its runtime folder, a pointer
+#   wl_start_compositor                     # sway, its runtime folder, a pointer, a keyboard
 #   folder=$(wl_game_folder "$program" "$assets")
 #   wl_start "$folder"                      # the game, in its folder
 #   wl_wait_window "Swoopy!" 10 || e2e_fail "no window"   # sets WL_X WL_Y
-#   wl_click 780 141; wl_type "Ann"; wl_key Return
+#   wl_click_field 780 141; wl_type "Ann"; wl_key Return
 #   wl_play "$folder" "Ann"                # or the two above and a name to play
 #   wl_screenshot FILE                      # the client area, for e2e_pixel & co.
 #   wl_close; e2e_wait_exit 10
