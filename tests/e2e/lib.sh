@@ -4,7 +4,7 @@
 #   . "$(dirname "$0")/lib.sh"
 #   e2e_ensure_display [MIN_W MIN_H]        # Xvfb of our own when $DISPLAY is unusable or smaller
 #   e2e_start "$folder" "$program"          # working folder, program, its arguments
-#   wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "no window"
+#   wid=$(e2e_wait_window "Swoopy!" 60) || e2e_fail "no window"
 #   e2e_click "$wid" 100 200
 #   e2e_click_field "$wid" 780 140         # a text field: waits until it shows the focus
 #   e2e_expect_eq "pixel at 5,5" "#C0C0C0" "$(e2e_window_pixel "$wid" 5 5)"
@@ -118,8 +118,8 @@ e2e_game_files() {
 e2e_start_screen() {
   local x=${2:-850} y=${3:-480} got
   e2e_start "$1" "$program"
-  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
-  got=$(e2e_wait_pixel "$wid" "$x" "$y" "#FFFFFF" 10) || e2e_fail "no start screen: pixel $x,$y is $got"
+  wid=$(e2e_wait_window "Swoopy!" 60) || e2e_fail "the game window did not appear"
+  got=$(e2e_wait_pixel "$wid" "$x" "$y" "#FFFFFF" 60) || e2e_fail "no start screen: pixel $x,$y is $got"
 }
 
 # e2e_start FOLDER PROGRAM [ARGS...]: runs PROGRAM in the background with FOLDER

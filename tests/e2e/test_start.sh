@@ -55,13 +55,13 @@ wait_field_right() {
 # wait_game_started WHAT: waits for the introduction panel to give way to the tiles.
 wait_game_started() {
   local got
-  got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) ||
+  got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 60) ||
     e2e_expect_eq "$1: introduction panel" "gone" "still there (pixel 450,300 is $got)"
 }
 
 close_game() {
   e2e_close "$wid" || e2e_fail "could not send the close request"
-  e2e_wait_exit 10
+  e2e_wait_exit 60
   e2e_expect_eq "exit code after the close box" 0 "$?"
 }
 

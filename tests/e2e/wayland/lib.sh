@@ -170,12 +170,12 @@ wl_start() {
 wl_play() {
   local got
   wl_start "$1"
-  wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
-  got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+  wl_wait_window "Swoopy!" 60 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
+  got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 850,480 is $got"
   wl_click_field 780 141 || e2e_fail "the name field did not take the click"
   wl_type "$2"
   wl_key Return
-  got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
+  got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 60) || e2e_fail "the game did not start: pixel 450,300 is $got"
 }
 
 # wl_sway ARGS...: a command to the compositor.

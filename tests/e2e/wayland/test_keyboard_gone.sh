@@ -24,8 +24,8 @@ until [ "$(keyboards)" -eq 1 ]; do
   sleep 0.05
 done
 wl_start "$folder"
-wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
-got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+wl_wait_window "Swoopy!" 60 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
+got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 850,480 is $got"
 wl_screenshot "$work/before.png"
 wl_click_field 840 141 || e2e_fail "the name field did not take the click"
 wl_key End
@@ -41,6 +41,6 @@ e2e_expect_eq "typed text in the name field" "over 20 changed pixels" \
   "$([ "$changed" -gt 20 ] && echo "over 20 changed pixels" || echo "$changed")"
 
 wl_close
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after the close request" 0 "$?"
 e2e_finish

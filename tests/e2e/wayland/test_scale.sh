@@ -16,10 +16,10 @@ wl_sway output HEADLESS-1 resolution 3840x2160 scale 2 || e2e_fail "sway cannot 
 folder=$(wl_game_folder "$program" "$assets") || e2e_fail "cannot make the play folder"
 
 wl_start "$folder"
-wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear"
+wl_wait_window "Swoopy!" 60 || e2e_fail "the game window did not appear"
 e2e_expect_eq "the window as sway holds it, in points" "floating_con 1109 607" "$(wl_window_type "Swoopy!")"
 wl_move 1060 590
-got=$(e2e_wait_pixel wl 1700 960 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 1700,960 is $got"
+got=$(e2e_wait_pixel wl 1700 960 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 1700,960 is $got"
 wl_screenshot "$work/start.png"
 e2e_expect_eq "the window's pixels" "2218x1214" "$(identify -format '%wx%h' "$work/start.png")"
 # The introduction's text, against itself with every 2x2 block made one pixel:
@@ -34,9 +34,9 @@ wl_click_field 840 141 2 || e2e_fail "the name field did not take the click"
 wl_type "Ann"
 wl_click 785 176
 wl_move 1060 590
-got=$(e2e_wait_pixel_change wl 900 600 "#FFFFFF" 10) || e2e_fail "Start did not start the game: pixel 900,600 is $got"
+got=$(e2e_wait_pixel_change wl 900 600 "#FFFFFF" 60) || e2e_fail "Start did not start the game: pixel 900,600 is $got"
 
 wl_close
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after the close request" 0 "$?"
 e2e_finish
