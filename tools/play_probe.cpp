@@ -9,14 +9,19 @@
 // N coins, so the shop's offers show from the first offers tick;
 // PLAY_PROBE_SECONDS=N gives the game's clock N seconds instead of the game's
 // own, for long measurements of one game (scripts/wayland_memory.sh);
-// PLAY_PROBE_FULLSCREEN=1 starts it full screen; SWOOPY_TRACE works as in the game.
+// PLAY_PROBE_FULLSCREEN=1 starts it full screen; PLAY_PROBE_BONUS_HOLD=FILE holds
+// the bonus countdown still while FILE exists, so that a test looks at and clicks
+// a round that cannot end meanwhile, however slowly it runs; SWOOPY_TRACE works
+// as in the game.
 // At its end it prints how often the bonus timer ticked (0: no bonus round).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <system_error>
 
 #include "app/GameStart.h"
 #include "game/Process.h"
@@ -71,7 +76,10 @@ int main() {
                 });
         }
         int bonusTicks = 0;
+        const char* const hold = std::getenv("PLAY_PROBE_BONUS_HOLD");
         form->Timer5.SetOnTimer([&](scene::TTimer& timer) {
+            std::error_code error;
+            if (hold && std::filesystem::exists(hold, error)) return;
             ++bonusTicks;
             form->Timer5Timer(timer);
         });

@@ -5,8 +5,9 @@
 #   e2e_ensure_display [MIN_W MIN_H]        # Xvfb of our own when $DISPLAY is unusable or smaller
 #   e2e_new_display [MIN_W MIN_H]           # another Xvfb of our own, made $DISPLAY
 #   e2e_start "$folder" "$program"          # working folder, program, its arguments
-#   wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "no window"
+#   wid=$(e2e_wait_window "Swoopy!" 60) || e2e_fail "no window"
 #   e2e_click "$wid" 100 200
+#   e2e_click_field "$wid" 780 140         # a text field: waits until it shows the focus
 #   e2e_expect_eq "pixel at 5,5" "#C0C0C0" "$(e2e_window_pixel "$wid" 5 5)"
 #   e2e_wait_exit 10; code=$?               # not in $( ): it must run in this shell
 #   e2e_finish
@@ -124,8 +125,8 @@ e2e_game_files() {
 e2e_start_screen() {
   local x=${2:-850} y=${3:-480} got
   e2e_start "$1" "$program"
-  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window did not appear"
-  got=$(e2e_wait_pixel "$wid" "$x" "$y" "#FFFFFF" 10) || e2e_fail "no start screen: pixel $x,$y is $got"
+  wid=$(e2e_wait_window "Swoopy!" 60) || e2e_fail "the game window did not appear"
+  got=$(e2e_wait_pixel "$wid" "$x" "$y" "#FFFFFF" 60) || e2e_fail "no start screen: pixel $x,$y is $got"
 }
 
 # e2e_start FOLDER PROGRAM [ARGS...]: runs PROGRAM in the background with FOLDER
@@ -319,6 +320,34 @@ e2e_move() {
 # e2e_click WID X Y [BUTTON]: moves there and clicks (1 left, 2 middle, 3 right).
 e2e_click() {
   e2e_move "$1" "$2" "$3" && xdotool click "${4:-1}"
+}
+
+# e2e_click_field WID X Y: clicks a text field and waits (20 s at most) until
+# the window shows the change the click made on its row, from 150 pixels left
+# of X to 60 right (the field's caret, at the click or at the end of the text):
+# the game asks for text input when it handles the click, and keys that reach
+# it before then are keys alone, not text. Returns 1 when nothing changed.
+e2e_click_field() {
+  local before="$E2E_WORK/field-before.png" after="$E2E_WORK/field-after.png"
+  e2e_screenshot "$1" "$before" || return 1
+  e2e_click "$1" "$2" "$3" || return 1
+  e2e_wait_region_change "$1" "$before" "$after" $(($2 - 150)) $(($3 - 10)) 210 20
+}
+
+# e2e_wait_region_change WID SHOT NEW X Y W H: takes screenshots into NEW until
+# the region differs from SHOT's, for 20 s at most; returns 1 when it did not.
+e2e_wait_region_change() {
+  local end=$((SECONDS + 20)) changed
+  while :; do
+    e2e_screenshot "$1" "$3"
+    changed=$(e2e_count_changed "$2" "$3" "$4" "$5" "$6" "$7")
+    [ "${changed:-0}" -gt 0 ] && return 0
+    if [ $SECONDS -ge $end ]; then
+      e2e_log "nothing changed at $4,$5 ($6 x $7) in 20 s"
+      return 1
+    fi
+    sleep 0.1
+  done
 }
 
 # e2e_press / e2e_release WID X Y [BUTTON]: a button held down across moves.

@@ -42,7 +42,7 @@ swoopy_windows() {
 # the test's mark in its environment; its window by its process, since the
 # server may well give it the very window id an ended copy had.
 wait_new_copy() {
-  local end=$((SECONDS + 10)) pid id
+  local end=$((SECONDS + 60)) pid id
   while [ $SECONDS -lt $end ]; do
     for pid in $(e2e_marked_pids); do
       [ "$pid" != "$1" ] || continue
@@ -63,12 +63,12 @@ on() {
 # Start and parks the pointer off every window, where it touches nothing.
 start_game() {
   local got
-  got=$(e2e_wait_pixel "$1" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
-  e2e_click "$1" 780 140
+  got=$(e2e_wait_pixel "$1" 850 480 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 850,480 is $got"
+  e2e_click_field "$1" 780 140 || e2e_fail "the name field did not take the click"
   e2e_key "$1" ctrl+a
   e2e_type "$1" "$2"
   e2e_click "$1" 785 176
-  got=$(e2e_wait_pixel_change "$1" 450 300 "#FFFFFF" 10) || e2e_fail "$2's game did not start"
+  got=$(e2e_wait_pixel_change "$1" 450 300 "#FFFFFF" 60) || e2e_fail "$2's game did not start"
   xdotool mousemove 1599 999
 }
 
@@ -106,13 +106,13 @@ expect_end_texts() {
 # its focus while the pointer is parked.
 display_a=$DISPLAY
 e2e_start "$work/a" "$program"
-wid_a=$(e2e_wait_window "Swoopy!" 10 "$E2E_PID") || e2e_fail "the first game window did not appear"
+wid_a=$(e2e_wait_window "Swoopy!" 60 "$E2E_PID") || e2e_fail "the first game window did not appear"
 start_game "$wid_a" "Tim"
 e2e_new_display || e2e_fail "no second display"
 display_b=$DISPLAY
 e2e_spawn "$work/b" "$program" >"$work/b.out" 2>"$work/b.err"
 B_PID=$!
-wid_b=$(e2e_wait_window "Swoopy!" 10 "$B_PID") || e2e_fail "the second game window did not appear"
+wid_b=$(e2e_wait_window "Swoopy!" 60 "$B_PID") || e2e_fail "the second game window did not appear"
 start_game "$wid_b" "Ula"
 
 # A: 61 points by time take the tenth place; the file comes back in CR LF.
@@ -133,18 +133,18 @@ e2e_expect_eq "second game's high-score file after a tie" "unchanged" \
 # "Exit!" ends A with exit code 0.
 on a
 e2e_click "$wid_a" 496 468
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after Exit!" 0 "$?"
 
 # "Try again!" shows a new copy's start screen and ends B with exit code 0.
 on b
 e2e_click "$wid_b" 368 468
 read -r new_pid NEW_WID < <(wait_new_copy "$B_PID") || e2e_fail "no new game window after Try again!"
-got=$(e2e_wait_pixel "$NEW_WID" 850 480 "#FFFFFF" 10) || e2e_expect_eq "new copy's start screen" "#FFFFFF" "$got"
+got=$(e2e_wait_pixel "$NEW_WID" 850 480 "#FFFFFF" 60) || e2e_expect_eq "new copy's start screen" "#FFFFFF" "$got"
 e2e_screenshot "$NEW_WID" "$work/new.png"
 read -r n _ < <(e2e_pixels_in "$work/new.png" 740 164 92 26 0 100)
 [ "$n" -lt 30 ] || e2e_expect_eq "new copy's Start button" "disabled (pale caption)" "$n dark pixels"
-end=$((SECONDS + 10))
+end=$((SECONDS + 60))
 while kill -0 "$B_PID" 2>/dev/null && [ $SECONDS -lt $end ]; do sleep 0.1; done
 wait "$B_PID"
 e2e_expect_eq "exit code after Try again!" 0 "$?"
@@ -153,12 +153,12 @@ e2e_expect_eq "windows of the ended copies" "$NEW_WID" "$(swoopy_windows)"
 
 # The new copy closes like any other.
 e2e_close "$NEW_WID"
-end=$((SECONDS + 10))
+end=$((SECONDS + 60))
 while [ -n "$(swoopy_windows)" ] && [ $SECONDS -lt $end ]; do sleep 0.1; done
 e2e_expect_eq "windows after closing the new copy" "" "$(swoopy_windows)"
 # Ended, not merely windowless (a zombie, unreaped by whoever adopted it, has
 # no environment left and so counts as ended).
-end=$((SECONDS + 10))
+end=$((SECONDS + 60))
 while [ -n "$(e2e_marked_pids)" ] && [ $SECONDS -lt $end ]; do sleep 0.1; done
 e2e_expect_eq "games running after closing the new copy" "" "$(e2e_marked_pids)"
 

@@ -35,7 +35,7 @@ e2e_expect_eq "still running after e2e_stop" no "$(e2e_running && echo yes || ec
 # found by the mark they inherit, and stopped with it.
 e2e_start "$work/run" sh -c 'setsid sh -c "sleep 60 & echo \$! > detached.pid; wait" & exit 0'
 e2e_wait_exit 5
-end=$((SECONDS + 10))
+end=$((SECONDS + 60))
 until [ -s "$work/run/detached.pid" ] || [ $SECONDS -ge $end ]; do sleep 0.05; done
 detached=$(cat "$work/run/detached.pid" 2>/dev/null)
 e2e_expect_eq "detached copy among the test's processes" yes \
@@ -46,7 +46,7 @@ e2e_expect_eq "test's processes after e2e_stop_marked" "" "$(e2e_marked_pids)"
 # A window 120 x 80 at (40, 50): red on the left half, blue on the right.
 convert -size 60x80 xc:'#FF0000' -size 60x80 xc:'#0000FF' +append "$work/picture.png"
 e2e_start "$work" display -title "harness (check) 1.0" -geometry +40+50 "$work/picture.png"
-wid=$(e2e_wait_window "harness (check) 1.0" 10) || e2e_fail "the image window did not appear"
+wid=$(e2e_wait_window "harness (check) 1.0" 60) || e2e_fail "the image window did not appear"
 e2e_expect_eq "no window for a title that only begins the same" "" \
   "$(e2e_wait_window "harness" 1 2>/dev/null)"
 
@@ -74,17 +74,17 @@ e2e_expect_eq "pointer on the screen" "$((x + 30)) $((y + 20))" "$X $Y"
 
 # Keys reach the window: Ctrl+Q ends the image viewer with exit code 0.
 e2e_key "$wid" ctrl+q
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after Ctrl+Q" 0 "$?"
 
 # Windows are the test's program's own: another program's window of the same
 # title, older and on the same display, is neither taken nor waited for.
 display -title "harness twin" "$work/picture.png" &
 other=$!
-other_wid=$(e2e_wait_window "harness twin" 10 "$other") || e2e_fail "the other program's window did not appear"
+other_wid=$(e2e_wait_window "harness twin" 60 "$other") || e2e_fail "the other program's window did not appear"
 e2e_expect_eq "window of a program that has none yet" "" "$(e2e_wait_window "harness twin" 1 2>/dev/null)"
 e2e_start "$work" display -title "harness twin" "$work/picture.png"
-wid=$(e2e_wait_window "harness twin" 10) || e2e_fail "the program's own window did not appear"
+wid=$(e2e_wait_window "harness twin" 60) || e2e_fail "the program's own window did not appear"
 e2e_expect_eq "windows of that title" 2 "$(xdotool search --onlyvisible --name '^harness twin$' | wc -l)"
 e2e_expect_eq "the window found is the program's own" yes "$([ "$wid" != "$other_wid" ] && echo yes || echo no)"
 kill "$other"
@@ -93,9 +93,9 @@ e2e_stop
 
 # The close box: the viewer ends when asked to close its window.
 e2e_start "$work" display -title "harness close" "$work/picture.png"
-wid=$(e2e_wait_window "harness close" 10) || e2e_fail "the second image window did not appear"
+wid=$(e2e_wait_window "harness close" 60) || e2e_fail "the second image window did not appear"
 e2e_close "$wid" || e2e_expect_eq "close request sent" yes no
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after the close box" 0 "$?"
 
 e2e_finish

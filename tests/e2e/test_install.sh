@@ -36,8 +36,8 @@ open_game() {
   local folder=$1 got n
   shift
   e2e_start "$folder" env -u XDG_DATA_HOME "$@" "$installed"
-  wid=$(e2e_wait_window "Swoopy!" 10) || { cat "$E2E_ERR" >&2; e2e_fail "the game window did not appear"; }
-  got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+  wid=$(e2e_wait_window "Swoopy!" 60) || { cat "$E2E_ERR" >&2; e2e_fail "the game window did not appear"; }
+  got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 850,480 is $got"
   e2e_screenshot "$wid" "$work/start.png"
   read -r n _ < <(e2e_pixels_in "$work/start.png" 10 10 680 200 0 100)
   [ "$n" -gt 200 ] || e2e_expect_eq "introduction text on the start screen" "over 200 dark pixels" "$n"
@@ -48,7 +48,7 @@ open_game() {
 play() {
   open_game "$@"
   e2e_close "$wid" || e2e_fail "could not send the close request"
-  e2e_wait_exit 10
+  e2e_wait_exit 60
   e2e_expect_eq "exit code after the close box" 0 "$?"
 }
 
@@ -59,11 +59,11 @@ play_to_the_end() {
   local name=$1 got="" end
   shift
   open_game "$@"
-  e2e_click "$wid" 780 140
+  e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
   e2e_key "$wid" ctrl+a
   e2e_type "$wid" "$name"
   e2e_click "$wid" 785 176
-  got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start"
+  got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 60) || e2e_fail "the game did not start"
   xdotool mousemove 1599 999
   end=$((SECONDS + 80))
   while [ $SECONDS -lt $end ]; do
@@ -73,7 +73,7 @@ play_to_the_end() {
   done
   [ "$got" = "#FFFFFF" ] || e2e_fail "no end screen within 80 s: pixel 850,480 is $got"
   e2e_click "$wid" 496 468
-  e2e_wait_exit 10
+  e2e_wait_exit 60
   e2e_expect_eq "exit code after Exit!" 0 "$?"
 }
 

@@ -55,13 +55,13 @@ wait_field_right() {
 # wait_game_started WHAT: waits for the introduction panel to give way to the tiles.
 wait_game_started() {
   local got
-  got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) ||
+  got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 60) ||
     e2e_expect_eq "$1: introduction panel" "gone" "still there (pixel 450,300 is $got)"
 }
 
 close_game() {
   e2e_close "$wid" || e2e_fail "could not send the close request"
-  e2e_wait_exit 10
+  e2e_wait_exit 60
   e2e_expect_eq "exit code after the close box" 0 "$?"
 }
 
@@ -72,7 +72,7 @@ right0=$(field_text_right "$work/start.png")
 e2e_key "$wid" Return alt+s
 e2e_type "$wid" "WWWW"
 e2e_click "$wid" 785 176
-e2e_click "$wid" 780 140
+e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "Zed"
 # Events arrive in order: once "Zed" shows, everything sent before it was handled.
 right1=$(wait_field_right "r >= $right0 + 12") ||
@@ -117,7 +117,7 @@ close_game
 
 # 3. A long name is cut on both sides of the sound label, which keeps its size.
 start_screen "$work/start3.png"
-e2e_click "$wid" 780 140
+e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "WWWWWWWWWWWW"
 e2e_click "$wid" 785 176
 wait_game_started "a click on Start"

@@ -49,13 +49,13 @@ sound_failure() {
   local what=$1 folder=$2 box
   e2e_start "$folder" "$program"
   watch_window "Swoopy!" "$work/seen"
-  box=$(e2e_wait_window "Application Error" 10) || e2e_fail "$what: no startup error box"
+  box=$(e2e_wait_window "Application Error" 60) || e2e_fail "$what: no startup error box"
   e2e_screenshot "$box" "$work/box.png" || e2e_fail "$what: no screenshot of the error box"
   expect_text_drawn "$what" "$work/box.png"
   e2e_expect_eq "$what: game window while the box is open" "" \
     "$(xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null)"
   e2e_key "$box" Return
-  e2e_wait_exit 10
+  e2e_wait_exit 60
   e2e_expect_eq "$what: exit code" 1 "$?"
   wait "$watcher"
   e2e_expect_eq "$what: game window ever shown" "" "$(cat "$work/seen")"
@@ -104,13 +104,13 @@ sound_failure "introsong.wav in an unknown format" "$folder"
 folder=$(fresh_folder no-intro)
 rm "$folder/intro.txt"
 e2e_start "$folder" "$program"
-box=$(e2e_wait_window "swoopy" 10) || e2e_fail "no error box for the missing introduction"
+box=$(e2e_wait_window "swoopy" 60) || e2e_fail "no error box for the missing introduction"
 e2e_screenshot "$box" "$work/intro-box.png" || e2e_fail "no screenshot of the error box"
 expect_text_drawn "missing introduction" "$work/intro-box.png"
 e2e_expect_eq "game window while the box is open" "" "$(xdotool search --onlyvisible --name '^Swoopy!$' 2>/dev/null)"
 e2e_key "$box" Return
-wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "no game window after the error box"
-got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+wid=$(e2e_wait_window "Swoopy!" 60) || e2e_fail "no game window after the error box"
+got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 850,480 is $got"
 shot="$work/start.png"
 e2e_screenshot "$wid" "$shot"
 # The panel is there, white, with no line of text on it.
@@ -119,10 +119,10 @@ e2e_expect_eq "introduction panel over the top bar" "#FFFFFF" "$(e2e_pixel "$sho
 
 # The game still starts; with no tiles the window's silver shows beside the end
 # picture, which stays at its place on the playfield.
-e2e_click "$wid" 780 140
+e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "Al"
 e2e_key "$wid" Return
-got=$(e2e_wait_pixel_change "$wid" 100 300 "#FFFFFF" 10) ||
+got=$(e2e_wait_pixel_change "$wid" 100 300 "#FFFFFF" 60) ||
   e2e_expect_eq "introduction panel after Start" "gone" "still there (pixel 100,300 is $got)"
 e2e_screenshot "$wid" "$shot"
 read -r n _ < <(e2e_pixels_in "$shot" 2 80 260 420 184 200)
@@ -132,7 +132,7 @@ read -r n _ < <(e2e_pixels_in "$shot" 272 410 353 85 224 255)
 [ "$n" -gt 100 ] || e2e_expect_eq "white words on the end picture's band" "over 100 white pixels" "$n"
 
 e2e_close "$wid" || e2e_fail "could not send the close request"
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after the close box" 0 "$?"
 
 # With no display there is nowhere to show a box: the reason goes to stderr and

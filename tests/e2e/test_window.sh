@@ -79,6 +79,6 @@ e2e_expect_color_near "right status plate" "#FFFFFF" "$(e2e_pixel "$shot" 720 55
 e2e_expect_color_near "bottom bar's dark band" "#323232" "$(e2e_pixel "$shot" 480 600)" 12
 
 e2e_close "$wid" || e2e_fail "could not send the close request"
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after closing the window" 0 "$?"
 e2e_finish

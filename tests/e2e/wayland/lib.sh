@@ -5,11 +5,11 @@
 # copies of the program and its files that the user owns.
 #
 #   . "$(dirname "$0")/lib.sh"             # also sources ../lib.sh
-#   wl_start_compositor                     # sway, its runtime folder, a pointer
+#   wl_start_compositor                     # sway, its runtime folder, a pointer, a keyboard
 #   folder=$(wl_game_folder "$program" "$assets")
 #   wl_start "$folder"                      # the game, in its folder
 #   wl_wait_window "Swoopy!" 10 || e2e_fail "no window"   # sets WL_X WL_Y
-#   wl_click 780 141; wl_type "Ann"; wl_key Return
+#   wl_click_field 780 141; wl_type "Ann"; wl_key Return
 #   wl_play "$folder" "Ann"                # or the two above and a name to play
 #   wl_screenshot FILE                      # the client area, for e2e_pixel & co.
 #   wl_close; e2e_wait_exit 10
@@ -122,16 +122,21 @@ CONF
     sleep 0.05
   done
   grep -q ready "$E2E_WORK/pointer.log" || { e2e_log "no pointer on sway's seat: $(cat "$E2E_WORK/pointer.log")"; return 1; }
-  # And a keyboard that stays, as a desktop has: wtype's own come and go with
-  # each call, and SDL 2.26 crashes (in its keymap lookup) when the seat's
-  # only keyboard goes away and a new one comes.
-  # Its one key (F24, pressed before any window is there) gives it a keymap.
-  wl_spawn keyboard wtype -k F24 -s 3600000
+  # And a keyboard that stays, as a desktop has, and types what the test asks
+  # (wl_type, wl_key): wtype's own keyboards come and go with each call, and
+  # SDL 2.26 crashes (in its keymap lookup) when the seat's only keyboard goes
+  # away and a new one comes. Started as a coprocess: its standard input takes
+  # the test's requests and its standard output answers each.
+  helper=$(unprivileged_copy "$WL_LIB/virtual_keyboard.py") || return 1
+  coproc WL_KEYBOARD { E2E_MARK=$E2E_MARK run_unprivileged env python3 "$helper" 2>"$E2E_WORK/keyboard.log"; }
+  local reply=""
+  read -r -t 20 -u "${WL_KEYBOARD[0]}" reply
+  [ "$reply" = ready ] || { e2e_log "no keyboard on sway's seat: $reply $(cat "$E2E_WORK/keyboard.log")"; return 1; }
   for i in $(seq 1 100); do
     run_unprivileged swaymsg -t get_inputs -r | grep -q '"type": "keyboard"' && return 0
     sleep 0.05
   done
-  e2e_log "no keyboard on sway's seat: $(cat "$E2E_WORK/keyboard.log")"
+  e2e_log "sway lists no keyboard: $(cat "$E2E_WORK/keyboard.log")"
   return 1
 }
 
@@ -165,13 +170,12 @@ wl_start() {
 wl_play() {
   local got
   wl_start "$1"
-  wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
-  got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
-  wl_click 780 141
+  wl_wait_window "Swoopy!" 60 || e2e_fail "the game window did not appear: $(cat "$E2E_ERR")"
+  got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 850,480 is $got"
+  wl_click_field 780 141 || e2e_fail "the name field did not take the click"
   wl_type "$2"
   wl_key Return
-  wl_move 1060 590
-  got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
+  got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 60) || e2e_fail "the game did not start: pixel 450,300 is $got"
 }
 
 # wl_sway ARGS...: a command to the compositor.
@@ -229,6 +233,16 @@ wl_click() {
   wl_move "$1" "$2" && wl_sway seat - cursor press button1 && wl_sway seat - cursor release button1
 }
 
+# wl_click_field X Y [SCALE]: clicks a text field, as e2e_click_field does, with
+# the pointer kept out of the screenshots (the compositor draws it into them);
+# SCALE is the screenshots' pixels a point (the output's scale, by default 1).
+wl_click_field() {
+  local before="$E2E_WORK/field-before.png" after="$E2E_WORK/field-after.png" s=${3:-1}
+  wl_move 1060 590 && wl_screenshot "$before" || return 1
+  wl_click "$1" "$2" && wl_move 1060 590 || return 1
+  e2e_wait_region_change wl "$before" "$after" $(($1 * s - 150)) $(($2 * s - 10)) 210 20
+}
+
 # wl_stir X Y SECONDS: holds the pointer at a point of the window and stirs it
 # there (in the background) for SECONDS; wl_stop_stir ends it early.
 wl_stir() {
@@ -241,26 +255,25 @@ wl_stop_stir() {
   pid=$(cat "$WL_RUNTIME/stir.pid" 2>/dev/null) && kill "$pid" 2>/dev/null
 }
 
-# wl_type TEXT: types into the window with the keyboard focus. Each wtype brings
-# a keyboard of its own, whose arrival has sway set up every keyboard again and
-# send the window another keymap; keys sent at once may meet the wrong keymap
-# and type nothing, so wtype first waits for that to pass.
+# wl_keyboard REQUEST: a request to the test's keyboard (virtual_keyboard.py),
+# waited for until the compositor has taken every key of it.
+wl_keyboard() {
+  local reply=""
+  [ -n "${WL_KEYBOARD[1]:-}" ] || e2e_fail "the keyboard has gone: $(cat "$E2E_WORK/keyboard.log")"
+  printf '%s\n' "$1" >&"${WL_KEYBOARD[1]}"
+  read -r -t 30 -u "${WL_KEYBOARD[0]}" reply
+  [ "$reply" = done ] || e2e_fail "the keyboard did not type '$1': ${reply:-no answer in 30 s}"
+}
+
+# wl_type TEXT: types into the window with the keyboard focus.
 wl_type() {
-  run_unprivileged wtype -s 300 -d 30 -- "$1"
+  wl_keyboard "text $1"
 }
 
 # wl_key KEY...: presses keys by name (Return, BackSpace); MOD+KEY holds a
 # modifier (ctrl, alt, shift) around the key.
 wl_key() {
-  local k args=()
-  for k in "$@"; do
-    if [[ "$k" == *+* ]]; then
-      args+=(-M "${k%%+*}" -k "${k#*+}" -m "${k%%+*}")
-    else
-      args+=(-k "$k")
-    fi
-  done
-  run_unprivileged wtype -s 300 -d 30 "${args[@]}"
+  wl_keyboard "keys $*"
 }
 
 # wl_clipboard TEXT: puts TEXT on the desktop's clipboard; wl-copy stays, to

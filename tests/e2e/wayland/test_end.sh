@@ -20,10 +20,10 @@ folder=$(wl_game_folder "$program" "$work/files") || e2e_fail "cannot make the p
 # window of its own on the compositor, and closing it ends the program with 1.
 mv "$folder/click.wav" "$folder/click.wav.away"
 wl_start "$folder"
-wl_wait_window "Application Error" 15 || e2e_fail "no start-up error box"
+wl_wait_window "Application Error" 60 || e2e_fail "no start-up error box"
 e2e_expect_eq "the game's window behind the box" "" "$(wl_window_type "Swoopy!")"
 wl_sway '[title="^Application Error$"] kill'
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after the start-up error" 1 "$?"
 mv "$folder/click.wav.away" "$folder/click.wav"
 
@@ -36,7 +36,7 @@ e2e_expect_eq "entries in the rewritten table" 10 "$(grep -c . "$folder/scores.t
 
 # The end screen: the white panel over the playfield, the table on it and the
 # two buttons with their captions, drawn with the panel.
-got=$(e2e_wait_pixel wl 860 490 "#FFFFFF" 10) || e2e_expect_eq "end panel's corner" "#FFFFFF" "$got"
+got=$(e2e_wait_pixel wl 860 490 "#FFFFFF" 60) || e2e_expect_eq "end panel's corner" "#FFFFFF" "$got"
 wl_screenshot "$work/end.png"
 for p in "20 20" "860 20" "20 490" "860 490"; do
   e2e_expect_eq "end panel at $p" "#FFFFFF" "$(e2e_pixel "$work/end.png" $p)"
@@ -47,7 +47,7 @@ read -r n _ < <(e2e_pixels_in "$work/end.png" 455 455 80 26 0 80)
 [ "$n" -gt 30 ] || e2e_expect_eq "caption of Exit!" "over 30 dark pixels" "$n"
 
 wl_click 496 468
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after Exit!" 0 "$?"
 
 # The table's line: the score, six spaces and the name as the field held it.

@@ -24,16 +24,16 @@ def walk(n):
 walk(json.load(sys.stdin))
 '
 }
-# wait_full_state STATE: waits (10 s at most) for it; prints the last seen.
+# wait_full_state STATE: waits (60 s at most) for it; prints the last seen.
 wait_full_state() {
-  local end=$((SECONDS + 10)) got
+  local end=$((SECONDS + 60)) got
   while got=$(full_state) && [ "$got" != "$1" ] && [ $SECONDS -lt $end ]; do sleep 0.1; done
   echo "$got"
 }
 
 wl_start "$folder"
-wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear"
-got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+wl_wait_window "Swoopy!" 60 || e2e_fail "the game window did not appear"
+got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 850,480 is $got"
 wl_click 780 141
 wl_move 1060 590
 
@@ -47,7 +47,7 @@ e2e_expect_eq "the full-screen window's corner" "0 0" "$WL_X $WL_Y"
 e2e_screenshot() {
   run_unprivileged grim - >"$2"
 }
-got=$(e2e_wait_pixel wl 1472 846 "#FFFFFF" 10) ||
+got=$(e2e_wait_pixel wl 1472 846 "#FFFFFF" 60) ||
   e2e_fail "the start screen was not drawn full screen: pixel 1472,846 is $got"
 wl_move 1900 1075
 e2e_screenshot wl "$work/full.png"
@@ -58,7 +58,7 @@ e2e_expect_eq "black below the game" "#000000" "$(e2e_pixel "$work/full.png" 960
 wl_type "Zed"
 wl_click 1360 319
 wl_move 1900 1075
-got=$(e2e_wait_pixel_change wl 780 534 "#FFFFFF" 10) ||
+got=$(e2e_wait_pixel_change wl 780 534 "#FFFFFF" 60) ||
   e2e_expect_eq "a click on Start's full-screen place: introduction panel" "gone" "still there (pixel 780,534 is $got)"
 
 wl_key F11
@@ -66,6 +66,6 @@ e2e_expect_eq "the window back at its size" "0 1109 607" "$(wait_full_state "0 1
 e2e_expect_eq "the window as sway holds it" "floating_con 1109 607" "$(wl_window_type "Swoopy!")"
 
 wl_close
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after the close request" 0 "$?"
 e2e_finish

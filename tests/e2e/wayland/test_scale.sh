@@ -25,7 +25,7 @@ last_buffer() {
     awk -F', ' '$3 > 200 { size = $3 "x" $4 } END { print size }'
 }
 wait_buffer() {
-  local end=$((SECONDS + 10))
+  local end=$((SECONDS + 60))
   until [ "$(last_buffer)" = "$1" ] || [ $SECONDS -ge $end ]; do sleep 0.1; done
   last_buffer
 }
@@ -41,10 +41,10 @@ detail_finer_than_a_point() {
 }
 
 WAYLAND_DEBUG=client wl_start "$folder"
-wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear"
+wl_wait_window "Swoopy!" 60 || e2e_fail "the game window did not appear"
 e2e_expect_eq "the window as sway holds it, in points" "floating_con 1109 607" "$(wl_window_type "Swoopy!")"
 wl_move 1060 590
-got=$(e2e_wait_pixel wl 1700 960 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 1700,960 is $got"
+got=$(e2e_wait_pixel wl 1700 960 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 1700,960 is $got"
 e2e_expect_eq "the frame presented on the output of scale 2" "2218x1214" "$(wait_buffer 2218x1214)"
 wl_screenshot "$work/start.png"
 e2e_expect_eq "the window's pixels" "2218x1214" "$(identify -format '%wx%h' "$work/start.png")"
@@ -52,29 +52,29 @@ e2e_expect_eq "detail finer than a point in the introduction (over 1000 pixels)"
   "$(detail_finer_than_a_point "$work/start.png")"
 
 wl_sway '[title="^Swoopy!$"] move container to output HEADLESS-2' || e2e_fail "sway cannot move the window"
-wl_wait_window "Swoopy!" 5 || e2e_fail "the window is gone after the move"
+wl_wait_window "Swoopy!" 60 || e2e_fail "the window is gone after the move"
 e2e_expect_eq "the frame presented on the output of scale 1" "1109x607" "$(wait_buffer 1109x607)"
 e2e_expect_eq "the window there, in points" "floating_con 1109 607" "$(wl_window_type "Swoopy!")"
 wl_move 1060 590
-got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_expect_eq "the start screen on the output of scale 1" "#FFFFFF" "$got"
+got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 60) || e2e_expect_eq "the start screen on the output of scale 1" "#FFFFFF" "$got"
 
 wl_sway output HEADLESS-2 scale 2 || e2e_fail "sway cannot scale HEADLESS-2"
 # The output is half as large in points now; the window is put back on it.
 wl_sway '[title="^Swoopy!$"] move position center'
-wl_wait_window "Swoopy!" 5 || e2e_fail "the window is gone after the change of scale"
+wl_wait_window "Swoopy!" 60 || e2e_fail "the window is gone after the change of scale"
 e2e_expect_eq "the frame presented once the output's scale is 2" "2218x1214" "$(wait_buffer 2218x1214)"
 wl_move 1060 590
-got=$(e2e_wait_pixel wl 1700 960 "#FFFFFF" 10) || e2e_fail "no start screen at the new scale: pixel 1700,960 is $got"
+got=$(e2e_wait_pixel wl 1700 960 "#FFFFFF" 60) || e2e_fail "no start screen at the new scale: pixel 1700,960 is $got"
 wl_screenshot "$work/turned.png"
 e2e_expect_eq "detail finer than a point after the change of scale" yes "$(detail_finer_than_a_point "$work/turned.png")"
 
-wl_click 840 141
+wl_click_field 840 141 2 || e2e_fail "the name field did not take the click"
 wl_type "Ann"
 wl_click 785 176
 wl_move 1060 590
-got=$(e2e_wait_pixel_change wl 900 600 "#FFFFFF" 10) || e2e_fail "Start did not start the game: pixel 900,600 is $got"
+got=$(e2e_wait_pixel_change wl 900 600 "#FFFFFF" 60) || e2e_fail "Start did not start the game: pixel 900,600 is $got"
 
 wl_close
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after the close request" 0 "$?"
 e2e_finish

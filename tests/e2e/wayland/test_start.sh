@@ -22,10 +22,10 @@ field_text_right() {
   echo "$r"
 }
 
-# wait_field_right CONDITION: waits (5 s at most) until the field's text edge r
+# wait_field_right CONDITION: waits (20 s at most) until the field's text edge r
 # meets CONDITION in two screenshots in a row; prints the last edge seen.
 wait_field_right() {
-  local end=$((SECONDS + 5)) r last=""
+  local end=$((SECONDS + 20)) r last=""
   while :; do
     wl_screenshot "$work/field.png"
     r=$(field_text_right "$work/field.png")
@@ -42,7 +42,7 @@ wait_field_right() {
 }
 
 wl_start "$folder"
-wl_wait_window "Swoopy!" 15 || e2e_fail "the game window did not appear"
+wl_wait_window "Swoopy!" 60 || e2e_fail "the game window did not appear"
 e2e_expect_eq "the window as sway holds it" "floating_con 1109 607" "$(wl_window_type "Swoopy!")"
 # The game presents through shared memory of its own: nothing of the system's
 # GL (libGL, libEGL, Mesa's drivers, LLVM, Vulkan) belongs in its memory. (SDL
@@ -50,15 +50,14 @@ e2e_expect_eq "the window as sway holds it" "floating_con 1109 607" "$(wl_window
 gl=$(grep -oE '/[^ ]*/(lib(GL|GLX|GLdispatch|EGL|EGL_mesa|LLVM|vulkan|glapi)[-_.][^ ]*|[a-z0-9_]+_dri\.so)' \
   "/proc/$(cat "$WL_GAME_PIDFILE")/maps" | sort -u | tr '\n' ' ')
 e2e_expect_eq "GL libraries mapped by the game" "none" "${gl:-none}"
-got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
+got=$(e2e_wait_pixel wl 850 480 "#FFFFFF" 60) || e2e_fail "no start screen: pixel 850,480 is $got"
 wl_screenshot "$work/start.png"
 e2e_expect_eq "introduction panel" "#FFFFFF" "$(e2e_pixel "$work/start.png" 450 300)"
 right0=$(field_text_right "$work/start.png")
 
 # Typing goes nowhere before the field is clicked; then it goes in.
 wl_type "WWWW"
-wl_click 840 141
-wl_move 1060 590
+wl_click_field 840 141 || e2e_fail "the name field did not take the click"
 wl_key End
 wl_type "Zed"
 right1=$(wait_field_right "r >= $right0 + 12") ||
@@ -68,7 +67,7 @@ e2e_expect_eq "width added by typing Zed (12 to 30 pixels; WWWW before the click
 
 # The clipboard's text comes in with Ctrl+V.
 wl_clipboard "Mo"
-wl_wait_clipboard "Mo" 10 || e2e_fail "the clipboard never held Mo"
+wl_wait_clipboard "Mo" 60 || e2e_fail "the clipboard never held Mo"
 wl_key ctrl+v
 right2=$(wait_field_right "r >= $right1 + 10") ||
   e2e_expect_eq "clipboard text pasted into the field" "text's right edge past $((right1 + 10))" "$right2"
@@ -78,9 +77,9 @@ right2=$(wait_field_right "r >= $right1 + 10") ||
 # of the shop, stirring, until the coins change.
 wl_click 785 176
 wl_move 1060 590
-got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"
+got=$(e2e_wait_pixel_change wl 450 300 "#FFFFFF" 60) || e2e_fail "the game did not start: pixel 450,300 is $got"
 # The status line comes with the first movement tick.
-end=$((SECONDS + 10))
+end=$((SECONDS + 60))
 while :; do
   wl_screenshot "$work/before.png"
   read -r n _ < <(e2e_pixels_in "$work/before.png" "${coins[@]}" 0 80)
@@ -104,6 +103,6 @@ wl_stop_stir
 e2e_expect_eq "coins text changed by a touch of the black square" yes "${touched:-no}"
 
 wl_close
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after the close request" 0 "$?"
 e2e_finish
