@@ -50,7 +50,7 @@ wid=$(e2e_wait_window "Swoopy!" 10 "$E2E_PID") || e2e_fail "the game window did 
 got=$(e2e_wait_pixel "$wid" 850 480 "#FFFFFF" 10) || e2e_fail "no start screen: pixel 850,480 is $got"
 # P on the start screen pauses nothing; in the name field it types.
 e2e_key "$wid" p
-e2e_click "$wid" 780 140
+e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the click"
 e2e_type "$wid" "Pip"
 e2e_click "$wid" 785 176
 got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) || e2e_fail "the game did not start: pixel 450,300 is $got"

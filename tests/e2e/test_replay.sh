@@ -82,6 +82,20 @@ end_screen() {
   return 1
 }
 
+# settled WID SHOT: waits until the end screen's score and table are drawn
+# whole (two screenshots in a row alike there) and leaves the latter in SHOT.
+settled() {
+  local end=$((SECONDS + 60))
+  e2e_screenshot "$1" "$work/settling.png"
+  while [ $SECONDS -lt $end ]; do
+    sleep 0.3
+    e2e_screenshot "$1" "$2"
+    [ "$(e2e_count_changed "$work/settling.png" "$2" "$(dx 264)" "$(dy 144)" "$(dx 377)" "$(dy 280)")" = 0 ] && return 0
+    cp "$2" "$work/settling.png"
+  done
+  e2e_fail "the end screen did not settle within 60 s"
+}
+
 # play FOLDER NAME OPTION...: a whole game started with the options in FOLDER,
 # to its end screen, at the places map_* set; leaves the end screen in
 # FOLDER.end.png and the window open as $wid.
@@ -91,19 +105,18 @@ play() {
   e2e_game_files "$folder"
   empty_table "$folder"
   e2e_start "$folder" "$program" "$@"
-  wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the game window with $* did not appear"
-  got=$(e2e_wait_pixel "$wid" "$(dx 850)" "$(dy 480)" "#FFFFFF" 10) || e2e_fail "no start screen with $*: $got"
-  e2e_click "$wid" "$(dx 780)" "$(dy 140)"
+  wid=$(e2e_wait_window "Swoopy!" 60 "$E2E_PID") || e2e_fail "the game window with $* did not appear"
+  got=$(e2e_wait_pixel "$wid" "$(dx 850)" "$(dy 480)" "#FFFFFF" 60) || e2e_fail "no start screen with $*: $got"
+  e2e_click_field "$wid" "$(dx 780)" "$(dy 140)" || e2e_fail "the name field did not take the click"
   e2e_key "$wid" ctrl+a
   e2e_type "$wid" "$name"
   e2e_click "$wid" "$(dx 785)" "$(dy 176)"
-  got=$(e2e_wait_pixel_change "$wid" "$(dx 450)" "$(dy 300)" "#FFFFFF" 10) || e2e_fail "$name's game did not start"
+  got=$(e2e_wait_pixel_change "$wid" "$(dx 450)" "$(dy 300)" "#FFFFFF" 60) || e2e_fail "$name's game did not start"
   sweep "$wid" &
   SWEEP=$!
   end_screen "$wid" "$folder.end.png" || e2e_fail "$name's game did not end"
   stop_sweep
-  sleep 0.5
-  e2e_screenshot "$wid" "$folder.end.png"
+  settled "$wid" "$folder.end.png"
 }
 
 # table_score FOLDER NAME: the score the end screen's table gives NAME.
@@ -119,7 +132,7 @@ score_one=$(table_score "$work/one" Ada)
 record_one=$(cd "$work/one" && ls replays/*.swoopyrec)
 e2e_expect_eq "records after Ada's game" 1 "$(wc -w <<<"$record_one")"
 e2e_close "$wid"
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code of Ada's game" 0 "$?"
 out=$(cd "$work/one" && "$program" --verify "$record_one" 2>"$work/verify.err")
 e2e_expect_eq "verify exit code of Ada's record" 0 "$?"
@@ -131,13 +144,13 @@ play "$work/two" Bea --scale 2
 score_two=$(table_score "$work/two" Bea)
 record_two=$(ls "$work"/two/replays/*.swoopyrec)
 e2e_close "$wid"
-e2e_wait_exit 10
+e2e_wait_exit 60
 map_fullscreen
 play "$work/three" Cid --fullscreen
 score_three=$(table_score "$work/three" Cid)
 record_three=$(ls "$work"/three/replays/*.swoopyrec)
 e2e_close "$wid"
-e2e_wait_exit 10
+e2e_wait_exit 60
 map_scale 1
 out=$(cd "$work/one" && "$program" --verify "$record_one" "$record_two" "$record_three")
 e2e_expect_eq "verify exit code of the three records" 0 "$?"
@@ -159,8 +172,8 @@ grep -q "changed.swoopyrec: " "$work/changed.err" || e2e_fail "the refusal does 
 #    and ends on the same end screen; the high-score file stays as it was.
 cp "$work/one/scores.txt" "$work/scores.before"
 e2e_start "$work/one" "$program" --replay
-wid=$(e2e_wait_window "Swoopy!" 10) || e2e_fail "the replay's window did not appear"
-got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 10) || e2e_fail "the replay did not start its game"
+wid=$(e2e_wait_window "Swoopy!" 60 "$E2E_PID") || e2e_fail "the replay's window did not appear"
+got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 60) || e2e_fail "the replay did not start its game"
 moving=""
 for _ in $(seq 1 10); do
   e2e_screenshot "$wid" "$work/replay1.png"
@@ -172,13 +185,12 @@ e2e_expect_eq "the replayed game moving" yes "${moving:-no}"
 # The viewer's pointer sweeping over the playfield plays no part in it.
 for x in 100 300 500 700; do xdotool mousemove --window "$wid" "$x" 300; sleep 0.05; done
 end_screen "$wid" "$work/replay-end.png" || e2e_fail "the replay did not reach its end screen"
-sleep 0.5
-e2e_screenshot "$wid" "$work/replay-end.png"
+settled "$wid" "$work/replay-end.png"
 # The final score's line and the table, pixel for pixel as the game left them.
 e2e_expect_eq "changed pixels of the final score and table against the game's end" 0 \
   "$(e2e_count_changed "$work/one.end.png" "$work/replay-end.png" 264 144 377 280)"
 e2e_close "$wid"
-e2e_wait_exit 10
+e2e_wait_exit 60
 e2e_expect_eq "exit code after closing the replay" 0 "$?"
 e2e_expect_eq "high-score file after the replay" unchanged \
   "$(cmp -s "$work/scores.before" "$work/one/scores.txt" && echo unchanged || echo changed)"
