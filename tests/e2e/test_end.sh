@@ -121,7 +121,10 @@ end_screen "$wid_a" "$work/end-a.png"
 expect_end_texts "$work/end-a.png" "first game"
 expected=$(entries $'\r\n' "${table_a[@]:0:18}" 61 Tim | od -c)
 e2e_expect_eq "first game's rewritten high-score file" "$expected" "$(od -c <"$work/a/scores.txt")"
-e2e_expect_eq "files beside the high scores" "" "$(cd "$work/a" && ls -A | grep -v -e '\.wav$' -e '^intro\.txt$' -e '^scores\.txt$')"
+e2e_expect_eq "files beside the high scores" "" "$(cd "$work/a" && ls -A | grep -v -e '\.wav$' -e '^intro\.txt$' -e '^scores\.txt$' -e '^replays$')"
+# The game left a record of itself, which checks to the score the table took.
+record=$(cd "$work/a" && ls replays/*.swoopyrec)
+e2e_expect_eq "first game's record checked" "$record: 61 points, Tim" "$(cd "$work/a" && "$program" --verify "$record" 2>&1)"
 
 # B: a tie with the tenth entry leaves the table as it was.
 on b
