@@ -4,6 +4,7 @@
 #   . "$(dirname "$0")/lib.sh"
 #   e2e_ensure_display [MIN_W MIN_H]        # Xvfb of our own when $DISPLAY is unusable or smaller
 #   e2e_new_display [MIN_W MIN_H]           # another Xvfb of our own, made $DISPLAY
+#   e2e_window_manager                      # openbox there, stopped with the test
 #   e2e_start "$folder" "$program"          # working folder, program, its arguments
 #   wid=$(e2e_wait_window "Swoopy!" 60) || e2e_fail "no window"
 #   e2e_click "$wid" 100 200
@@ -97,6 +98,20 @@ e2e_new_display() {
   rm -f "$numfile"
   e2e_log "Xvfb on $DISPLAY did not come up"
   return 1
+}
+
+# e2e_window_manager: openbox on the test's own display, stopped with the test:
+# full screen and focus moved between windows are a window manager's to grant.
+E2E_WM_PID=""
+e2e_window_manager() {
+  local end=$((SECONDS + 60))
+  command -v openbox >/dev/null || e2e_fail "no window manager: openbox is not installed (scripts/deps.sh)"
+  openbox --sm-disable >/dev/null 2>&1 &
+  E2E_WM_PID=$!
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    [ $SECONDS -lt $end ] || e2e_fail "the window manager did not come up in 60 s"
+    sleep 0.05
+  done
 }
 
 # e2e_begin "$@": the start of a test of the game, run as SCRIPT PROGRAM ASSETS
@@ -509,6 +524,10 @@ e2e_cleanup() {
   e2e_stop
   e2e_stop_marked
   local server
+  if [ -n "$E2E_WM_PID" ]; then
+    kill "$E2E_WM_PID" 2>/dev/null
+    wait "$E2E_WM_PID" 2>/dev/null
+  fi
   for server in $E2E_XVFB_PID; do
     kill "$server" 2>/dev/null
     wait "$server" 2>/dev/null

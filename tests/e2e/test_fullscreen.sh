@@ -12,14 +12,7 @@ assets=${2:?usage: test_fullscreen.sh PROGRAM ASSETS}
 # with a window manager: full screen is the window manager's to grant.
 unset DISPLAY
 e2e_ensure_display 2800 1600 || e2e_fail "no X display"
-command -v openbox >/dev/null || e2e_fail "no window manager: openbox is not installed (scripts/deps.sh)"
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'status=$?; kill "$wm" 2>/dev/null; wait "$wm" 2>/dev/null; (exit "$status"); e2e_cleanup' EXIT
-for _ in $(seq 1 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.05
-done
+e2e_window_manager
 read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2]; exit }')
 e2e_expect_eq "screen size" "2800 1600" "$screen_w $screen_h" || e2e_fail "the places below are for a 2800 x 1600 screen"
 run="$(e2e_workdir)/run"

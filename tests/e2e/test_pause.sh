@@ -8,15 +8,9 @@ set -uo pipefail
 # Focus moves between windows need a window manager; it runs on the test's own
 # server, with the test's own home for its settings.
 e2e_begin "$@"
-command -v openbox >/dev/null || e2e_fail "no window manager: openbox is not installed (scripts/deps.sh)"
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
+e2e_window_manager
 other=""
-trap 'status=$?; for p in $other $wm; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; (exit "$status"); e2e_cleanup' EXIT
-for _ in $(seq 1 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.05
-done
+trap 'status=$?; [ -z "$other" ] || { kill "$other" 2>/dev/null; wait "$other" 2>/dev/null; }; (exit "$status"); e2e_cleanup' EXIT
 
 time_label=(520 536 177 40)
 # brightest SHOT X Y W H: the region's brightest channel value, 0 to 255.

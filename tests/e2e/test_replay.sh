@@ -13,9 +13,7 @@ set -uo pipefail
 # manager: full screen is the window manager's to grant.
 unset DISPLAY
 E2E_MIN_SIZE="2800 1600" e2e_begin "$@"
-command -v openbox >/dev/null || e2e_fail "no window manager: openbox is not installed (scripts/deps.sh)"
-openbox --sm-disable >/dev/null 2>&1 &
-WM=$!
+e2e_window_manager
 SWEEP=""
 stop_sweep() {
   [ -n "$SWEEP" ] || return 0
@@ -25,11 +23,7 @@ stop_sweep() {
   SWEEP=""
 }
 # Before the library's own clean-up, which sees the test's status as it was.
-trap 'status=$?; stop_sweep; kill "$WM" 2>/dev/null; wait "$WM" 2>/dev/null; (exit $status); e2e_cleanup' EXIT
-for _ in $(seq 1 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.05
-done
+trap 'status=$?; stop_sweep; (exit $status); e2e_cleanup' EXIT
 read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2]; exit }')
 e2e_expect_eq "screen size" "2800 1600" "$screen_w $screen_h" || e2e_fail "the places below are for a 2800 x 1600 screen"
 
