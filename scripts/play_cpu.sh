@@ -28,6 +28,9 @@
 #                          functions, and the share of samples in each part of the
 #                          game (a sample counts for every part on its stack)
 #   PLAY_CPU_FLOOR=0       skips the floor
+#   PLAY_CPU_PAUSE=S       each round also plays a game paused with P a third of the
+#                          way in for S seconds and resumed with P: what a pause
+#                          and its count cost beside the same game unpaused
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build}")
@@ -73,9 +76,12 @@ ticks() { awk '{ print $14 + $15 }' "$1"; }
 # share TICKS START END: the ticks as a percentage of one core over that time.
 share() { awk -v t="$1" -v hz="$hz" -v a="$2" -v b="$3" 'BEGIN { printf "%.2f", 100 * t / hz / (b - a) }'; }
 
-# measure_game: the game (or the probe) from its start screen through SECONDS of
-# play; prints its share and each thread's, and sets $game_share.
+# measure_game [PAUSE]: the game (or the probe) from its start screen through
+# SECONDS of play, paused for PAUSE of them when given; prints its share and
+# each thread's, and sets $game_share.
 measure_game() {
+  local pause=${1:-0} label=$name
+  [ "$pause" -gt 0 ] && label="$name with a ${pause} s pause"
   play_session_start "$program"
   play_session_enter "Bench" || { echo "play_cpu: no game window" >&2; exit 1; }
   sleep 1
@@ -87,13 +93,20 @@ measure_game() {
   start_time=$(date +%s.%N)
   if [ "${PLAY_CPU_PERF:-0}" = 1 ]; then
     perf record -F 3999 --call-graph dwarf,8192 -p "$pid" -o "$work/perf.data" -- sleep "$seconds" >/dev/null 2>&1
+  elif [ "$pause" -gt 0 ]; then
+    # The pointer keeps sweeping while paused, as a player's hand would.
+    sleep $((seconds / 3))
+    xdotool windowfocus "$wid" key p 2>/dev/null
+    sleep "$pause"
+    xdotool windowfocus "$wid" key p 2>/dev/null
+    sleep $((seconds - seconds / 3 - pause))
   else
     sleep "$seconds"
   fi
   end_ticks=$(ticks /proc/$pid/stat)
   end_time=$(date +%s.%N)
   game_share=$(share $((end_ticks - start_ticks)) "$start_time" "$end_time")
-  echo "$name: $game_share % of one core over $(awk -v a="$start_time" -v b="$end_time" 'BEGIN { printf "%.1f", b - a }') s of play"
+  echo "$label: $game_share % of one core over $(awk -v a="$start_time" -v b="$end_time" 'BEGIN { printf "%.1f", b - a }') s of play"
   for t in /proc/$pid/task/*; do
     [ -f "$t/stat" ] || continue
     used=$(( $(ticks "$t/stat") - ${before[$t]:-0} ))
@@ -150,7 +163,12 @@ measure_floor() {
 
 median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { printf "%.2f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-games="" floors="" aboves=""
+games="" floors="" aboves="" paused=""
+pause_for=${PLAY_CPU_PAUSE:-0}
+if [ "$pause_for" -gt 0 ] && [ "$pause_for" -gt $((seconds - seconds / 3 - 5)) ]; then
+  echo "play_cpu: a pause of $pause_for s leaves too little of $seconds s to play after it" >&2
+  exit 2
+fi
 for ((round = 1; round <= rounds; round++)); do
   [ "$rounds" -gt 1 ] && echo "round $round of $rounds"
   if [ "${PLAY_CPU_FLOOR:-1}" = 1 ] && [ $((round % 2)) = 0 ]; then
@@ -161,6 +179,12 @@ for ((round = 1; round <= rounds; round++)); do
     [ "${PLAY_CPU_FLOOR:-1}" = 1 ] && measure_floor
   fi
   games+=" $game_share"
+  if [ "$pause_for" -gt 0 ]; then
+    game_alone=$game_share
+    measure_game "$pause_for"
+    paused+=" $game_share"
+    game_share=$game_alone
+  fi
   if [ "${PLAY_CPU_FLOOR:-1}" = 1 ]; then
     floors+=" $floor_share"
     above=$(awk -v g="$game_share" -v f="$floor_share" 'BEGIN { printf "%.2f", g - f }')
@@ -171,6 +195,7 @@ done
 total=$(median <<<"$games")
 if [ "$rounds" -gt 1 ]; then
   echo "medians over $rounds rounds: $name $total %$( [ -n "$floors" ] && echo ", the floor $(median <<<"$floors") %, the game above the floor $(median <<<"$aboves") points")"
+  [ -n "$paused" ] && echo "  with a ${pause_for} s pause: $(median <<<"$paused") %"
 fi
 if awk -v s="$total" -v l="$limit" 'BEGIN { exit !(s > l) }'; then
   echo "play_cpu: $total % is above the limit of $limit %" >&2
