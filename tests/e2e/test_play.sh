@@ -59,61 +59,13 @@ e2e_click_field "$wid" 780 140 || e2e_fail "the name field did not take the clic
 e2e_type "$wid" "Ann"
 e2e_click "$wid" 785 176
 got=$(e2e_wait_pixel_change "$wid" 450 300 "#FFFFFF" 60) || e2e_fail "the game did not start: pixel 450,300 is $got"
-
-# 1. The time text appears after the first second and changes from each second
-#    to the next, while the word "Time:" stays. Looked at first: from second 8
-#    red squares roam, and on a slow machine they may end the game before long.
-#    The score and lives texts are there too.
-n=0
-end=$((SECONDS + 20))
-while [ "$n" -lt 50 ] && [ $SECONDS -lt $end ]; do
-  e2e_screenshot "$wid" "$work/time1.png"
-  read -r n _ < <(e2e_pixels_in "$work/time1.png" "${time_label[@]}" 0 80)
-  sleep 0.1
-done
-[ "$n" -ge 50 ] || e2e_fail "no time text in the bottom bar"
-wait_time_change "$work/time1.png" "$work/time2.png"
-wait_time_change "$work/time2.png" "$work/time3.png"
-for pair in "time1 time2" "time2 time3"; do
-  read -r a b <<<"$pair"
-  e2e_expect_eq "the word Time: unchanged from $a to $b" 0 \
-    "$(e2e_count_changed "$work/$a.png" "$work/$b.png" "${time_word[@]}")"
-done
-read -r n _ < <(e2e_pixels_in "$work/time3.png" "${score_label[@]}" 0 80)
-[ "$n" -gt 100 ] || e2e_expect_eq "score text in the bottom bar" "over 100 dark pixels" "$n"
-read -r n _ < <(e2e_pixels_in "$work/time3.png" "${lives_label[@]}" 0 80)
-[ "$n" -gt 100 ] || e2e_expect_eq "lives text in the top bar" "over 100 dark pixels" "$n"
-
-# 2. The black square comes out from under the shop panel and moves left: once
-#    found on a row, later screenshots find it there 20 pixels or more further
-#    left. Should it leave the playfield first (it comes back on another row),
-#    it is looked for again.
-moved=""
-seen=""
-end=$((SECONDS + 60))
-while [ -z "$moved" ] && [ $SECONDS -lt $end ]; do
-  e2e_screenshot "$wid" "$work/move1.png"
-  read -r row first _ < <(black_run "$work/move1.png")
-  [ "$row" = - ] && continue
-  while [ $SECONDS -lt $end ]; do
-    e2e_screenshot "$wid" "$work/move2.png"
-    read -r _ second _ < <(black_run "$work/move2.png" "$row")
-    [ "$second" = - ] && break
-    [ "$second" -gt "$first" ] && first=$second   # back in from the right
-    seen=" $first>$second@$row"
-    if [ "$second" -le $((first - 20)) ]; then
-      moved=yes
-      break
-    fi
-  done
-done
-e2e_expect_eq "black square moving left (left ends seen last:$seen)" yes "${moved:-no}"
-
-# 3. The button pressed at x 150 on the row of a black square that still has
-#    that far to go, and held while the pointer keeps moving by a pixel there:
-#    the square is touched as it comes under the pointer, and the moves that go
+# 1. Done first, while the only mover is the black square that waited under the
+#    shop panel: a pointer that moves while red squares roam (from second 8) may
+#    meet one, and with no lives that ends the game. The button pressed at x 150
+#    on the row of a black square that still has that far to go, and held while
+#    the pointer keeps moving by a pixel there: the square is touched as it comes under the pointer, and the moves that go
 #    on after it has been put back pay nothing more, so the money text changes
-#    and keeps one digit (looked at in 4, once the game has surely taken every
+#    and keeps one digit (looked at in 2, once the game has surely taken every
 #    move). Should the square pass untouched or leave the row, the held pointer
 #    goes to the row it comes back on.
 aim=150
@@ -165,9 +117,11 @@ fi
 kill "$wiggle"
 wait "$wiggle"
 e2e_release "$wid" "$aim" "$row"
+# Onto the bottom bar, above every mover: the moves to come touch nothing.
+e2e_move "$wid" "$aim" 570
 e2e_expect_eq "black square touched under the held, moving pointer (rows: $rows)" yes "${touched:-no}"
 
-# 4. The money text is one digit wide still. The game takes input before it
+# 2. The money text is one digit wide still. The game takes input before it
 #    runs a timer, and the time text of after2 came from a tick that ran after
 #    after1 was taken, after the release: the money shown with it counts every move.
 e2e_screenshot "$wid" "$work/after0.png"
@@ -176,6 +130,53 @@ wait_time_change "$work/after1.png" "$work/after2.png"
 read -r _ _ _ right2 _ < <(e2e_pixels_in "$work/after2.png" "${money_label[@]}" 0 80)
 e2e_expect_eq "money text still one digit wide (right edge before $right0)" yes \
   "$([ "$right2" != - ] && [ $((right2 - right0)) -lt 10 ] && [ $((right0 - right2)) -lt 10 ] && echo yes || echo "no, $right2")"
+
+# 3. The time text changes from each second to the next, while the word "Time:"
+#    stays. The score and lives texts are there too.
+n=0
+end=$((SECONDS + 20))
+while [ "$n" -lt 50 ] && [ $SECONDS -lt $end ]; do
+  e2e_screenshot "$wid" "$work/time1.png"
+  read -r n _ < <(e2e_pixels_in "$work/time1.png" "${time_label[@]}" 0 80)
+  sleep 0.1
+done
+[ "$n" -ge 50 ] || e2e_fail "no time text in the bottom bar"
+wait_time_change "$work/time1.png" "$work/time2.png"
+wait_time_change "$work/time2.png" "$work/time3.png"
+for pair in "time1 time2" "time2 time3"; do
+  read -r a b <<<"$pair"
+  e2e_expect_eq "the word Time: unchanged from $a to $b" 0 \
+    "$(e2e_count_changed "$work/$a.png" "$work/$b.png" "${time_word[@]}")"
+done
+read -r n _ < <(e2e_pixels_in "$work/time3.png" "${score_label[@]}" 0 80)
+[ "$n" -gt 100 ] || e2e_expect_eq "score text in the bottom bar" "over 100 dark pixels" "$n"
+read -r n _ < <(e2e_pixels_in "$work/time3.png" "${lives_label[@]}" 0 80)
+[ "$n" -gt 100 ] || e2e_expect_eq "lives text in the top bar" "over 100 dark pixels" "$n"
+
+# 4. The black square comes out from under the shop panel and moves left: once
+#    found on a row, later screenshots find it there 20 pixels or more further
+#    left. Should it leave the playfield first (it comes back on another row),
+#    it is looked for again.
+moved=""
+seen=""
+end=$((SECONDS + 60))
+while [ -z "$moved" ] && [ $SECONDS -lt $end ]; do
+  e2e_screenshot "$wid" "$work/move1.png"
+  read -r row first _ < <(black_run "$work/move1.png")
+  [ "$row" = - ] && continue
+  while [ $SECONDS -lt $end ]; do
+    e2e_screenshot "$wid" "$work/move2.png"
+    read -r _ second _ < <(black_run "$work/move2.png" "$row")
+    [ "$second" = - ] && break
+    [ "$second" -gt "$first" ] && first=$second   # back in from the right
+    seen=" $first>$second@$row"
+    if [ "$second" -le $((first - 20)) ]; then
+      moved=yes
+      break
+    fi
+  done
+done
+e2e_expect_eq "black square moving left (left ends seen last:$seen)" yes "${moved:-no}"
 
 e2e_close "$wid" || e2e_fail "could not send the close request"
 e2e_wait_exit 60
