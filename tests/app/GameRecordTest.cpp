@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -92,6 +93,19 @@ TEST_F(GameRecordTest, VerifyFilesPrintsEachRecordThatHoldsAndOneLineForEachThat
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2) << lines;
     EXPECT_NE(lines.find("swoopy: cut.swoopyrec: "), std::string::npos) << lines;
     EXPECT_NE(lines.find("swoopy: none.swoopyrec: No such file"), std::string::npos) << lines;
+
+    // The game's files are needed where it checks: each missing one is named, with why.
+    for (const char* file : {"intro.txt", "click.wav"}) {
+        const std::string kept = folder_.Read(file);
+        std::filesystem::remove(folder_.Path() / file);
+        std::ostringstream none, why;
+        EXPECT_EQ(app::VerifyFiles({"good.swoopyrec"}, folder_.Path().string(), none, why), 1);
+        const std::string said = why.str();
+        EXPECT_NE(said.find(file), std::string::npos) << "expected the missing " << file << " named, got " << said;
+        EXPECT_NE(said.find("ot found"), std::string::npos) << "expected why, got " << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        folder_.Write(file, kept);
+    }
 }
 
 TEST(RecordFolderTest, KeepsEachPlacesLatestRecordAndTheLatestOthers) {
