@@ -16,6 +16,7 @@ touches nothing: while a red square is about to cross the point, it rests.
 """
 import ctypes
 import ctypes.util
+import os
 import re
 import sys
 import threading
@@ -23,9 +24,10 @@ import time
 
 FIELD_W, FIELD_H = 885, 506        # the playfield left of the shop, above the bottom bar
 TOP_BAR = (296, 601, 73)           # x from, x to, y below which the top bar covers the field
-OFFERS = {"time": (944, 152, 113, 29), "nored": (936, 240, 133, 29), "bonus": (944, 320, 115, 29)}
+OFFERS = {"time": (944, 152, 113, 29), "bonus": (944, 320, 115, 29)}
 COVER_POINTS = ((65, 500), (130, 500), (195, 500))   # tile outlines no bonus picture reaches
 END_POINTS = ((850, 480), (65, 450), (780, 65), (455, 260))
+WON_TEXT = (320, 224, 255, 29)     # where "BONUS gehaald +1000!" shows
 
 x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
 xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
@@ -62,7 +64,7 @@ def say(*words):
 
 
 STARTED = time.monotonic()
-DEBUG = bool(__import__("os").environ.get("PLAYER_DEBUG"))
+DEBUG = bool(os.environ.get("PLAYER_DEBUG"))
 
 
 class Screen:
@@ -204,7 +206,7 @@ def forbidden(x, y):
 
 
 def ambush(b, lead):
-    """The point on b's lane lead pixels ahead of it, and the distance to go."""
+    """The point on b's lane lead pixels ahead of it."""
     if b.axis == "x":
         y = b.cy
         x = b.left - lead if b.dir < 0 else b.right + lead
@@ -311,7 +313,7 @@ class Player:
         self.screen, self.pointer = Screen(window), Pointer(window)
         self.pointer.start()
         self.deadline = time.monotonic() + seconds
-        self.frame, self.movers, self.target, self.target_point, self.waited = None, [], None, None, 0.0
+        self.frame, self.movers, self.target, self.target_point = None, [], None, None
         self.latency = 0.1
         self.touches = {"black": 0, "lime": 0}
 
@@ -391,7 +393,6 @@ class Player:
                     self.target = None
                 else:
                     self.pointer.wiggle(x, y)
-                    self.waited = time.monotonic()
         if not self.target:
             self.pointer.rest()
             choice = self.pick(colours, reds)
@@ -481,6 +482,20 @@ class Player:
             if not covered(frame):
                 break
         say("bonus round over: the cover is gone")
+        # Won, "BONUS gehaald +1000!" shows over the field for a while: dark
+        # text where no black square is, off the tiles' outline columns.
+        won = time.monotonic() + 2
+        while time.monotonic() < won:
+            frame = self.look()
+            x0, y0, w, h = WON_TEXT
+            if any(m.colour == "black" and m.right >= x0 and m.left < x0 + w and m.bottom >= y0 and m.top < y0 + h
+                   for m in self.movers):
+                continue
+            dark = frame.count(WON_TEXT, lambda r, g, b: max(r, g, b) <= 60)
+            outlines = sum(1 for x in range(x0, x0 + w) if x % 65 in (0, 64)) * h
+            if dark - outlines > 150:
+                say("bonus won: BONUS gehaald +1000! shows")
+                break
 
     def red_end(self):
         """At last a red square, which at 0 lives ends the game."""

@@ -139,6 +139,10 @@ for what in "touched black" "touched circle" "the time offer is gone after the p
   "bonus round: the cover is up" "clicked bonus picture 1" "bonus round over" "touched red"; do
   grep -q "$what" "$work/player.log" || e2e_fail "not in the player's log: $what ($(grep -v touched "$work/player.log" | tr '\n' ';'))"
 done
+# A click took a picture in the round: the first went while the cover stayed,
+# or all five did and the round was won.
+grep -qE "bonus picture 1 gone, the round going on|bonus won" "$work/player.log" ||
+  e2e_fail "no picture of the bonus round taken by a click ($(grep bonus "$work/player.log" | tr '\n' ';'))"
 read -r n _ < <(e2e_pixels_in "$work/one.end.png" 328 64 237 29 0 80)
 [ "$n" -gt 100 ] || e2e_expect_eq "\"You hit a red square!\" on the end screen" "over 100 dark pixels" "$n"
 read -r n _ < <(e2e_pixels_in "$work/one.end.png" 328 96 230 29 0 80)
