@@ -17,7 +17,7 @@ trap 'stop_display; unprivileged_cleanup' EXIT
 status=$?
 if unprivileged_is_root; then
   assets=$(unprivileged_copy "$here/../assets") || exit 1
-  for suite in game_tests sound_tests app_tests platform_tests; do
+  for suite in game_tests sound_tests app_tests replay_tests platform_tests; do
     echo "$suite as the user $UNPRIVILEGED_USER:"
     copy=$(unprivileged_copy "$build/tests/$suite") &&
       run_unprivileged env SWOOPY_ASSETS="$assets" "$copy" --gtest_brief=1 || status=1

@@ -23,7 +23,9 @@ Options:
                  check recorded games by playing them again unseen, as fast
                  as they go: prints "FILE: N points, NAME" for each record
                  that reaches its end screen with the score it claims; exit
-                 status 1 when any does not (the reason on standard error)
+                 status 1 when any does not (the reason on standard error).
+                 Like the game, it plays in the folder the game plays in and
+                 needs the sound files and intro.txt there
   --help         print this help and exit
   --version      print the version and exit
 

@@ -36,8 +36,10 @@ std::string ReplayDifference(const replay::Record& record) {
     });
     app.SetMainForm(form.get());
     form->Show();
+    // The tile field's draws come from the introduction being read: without it
+    // here the game cannot go the recorded way, and the player needs to know why.
     if (form->tilesBuilt != record.tileField)
-        return record.tileField ? "the introduction file here could not be read"
+        return record.tileField ? std::string("cannot read ") + layout::kIntroFile + " here: " + error
                                 : "the record's game had no introduction file, which changes its draws";
     while (!playback.Done() && playback.Difference().empty() && error.empty()) playback.RunNext();
     if (!error.empty()) return "the game raised an error: " + error;

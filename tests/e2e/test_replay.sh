@@ -2,8 +2,11 @@
 # Every game recorded: three games played with real input, at scale 1, at
 # scale 2 and full screen, each leave a record in replays/ that `--verify`
 # checks to the score the end screen's table shows; a changed record is
-# refused; `--replay` shows the first place's game moving and ending on the
-# same end screen, and leaves the high-score file alone.
+# refused; `--replay` shows the first place's game moving, standing while Space
+# holds it, going faster after Right, and ending on the same end screen, and
+# leaves the high-score file alone. The game at scale 1 is played as a player
+# plays (player.py): black squares and the circle touched, "Time 30 $" bought,
+# a bonus round bought and played, and a red square touched to end it.
 #   test_replay.sh PROGRAM ASSETS
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -90,10 +93,9 @@ settled() {
   e2e_fail "the end screen did not settle within 60 s"
 }
 
-# play FOLDER NAME OPTION...: a whole game started with the options in FOLDER,
-# to its end screen, at the places map_* set; leaves the end screen in
-# FOLDER.end.png and the window open as $wid.
-play() {
+# begin FOLDER NAME OPTION...: a game started with the options in FOLDER, the
+# name typed and Start pressed, at the places map_* set; the window is $wid.
+begin() {
   local folder=$1 name=$2 got
   shift 2
   e2e_game_files "$folder"
@@ -106,11 +108,17 @@ play() {
   e2e_type "$wid" "$name"
   e2e_click "$wid" "$(dx 785)" "$(dy 176)"
   got=$(e2e_wait_pixel_change "$wid" "$(dx 450)" "$(dy 300)" "#FFFFFF" 60) || e2e_fail "$name's game did not start"
+}
+
+# play FOLDER NAME OPTION...: a whole game, the pointer sweeping, to its end
+# screen; leaves the end screen in FOLDER.end.png and the window open as $wid.
+play() {
+  begin "$@"
   sweep "$wid" &
   SWEEP=$!
-  end_screen "$wid" "$folder.end.png" || e2e_fail "$name's game did not end"
+  end_screen "$wid" "$1.end.png" || e2e_fail "$2's game did not end"
   stop_sweep
-  settled "$wid" "$folder.end.png"
+  settled "$wid" "$1.end.png"
 }
 
 # table_score FOLDER NAME: the score the end screen's table gives NAME.
@@ -118,9 +126,27 @@ table_score() {
   tr -d '\r' <"$1/scores.txt" | awk -v n="$2" '$2 == n { print $1; exit }'
 }
 
-# 1. A game at scale 1: its record checks to the table's score.
+# 1. A game at scale 1 played to the end by player.py: each thing the player
+#    saw happen is a line of its log; the game ends at a red square.
 map_scale 1
-play "$work/one" Ada --scale 1
+begin "$work/one" Ada --scale 1
+played_from=$SECONDS
+python3 "$E2E_LIB/player.py" "$wid" 400 >"$work/player.log" 2>&1 ||
+  e2e_fail "the player did not reach the end screen: $(tail -n 5 "$work/player.log")"
+played_for=$((SECONDS - played_from))
+settled "$wid" "$work/one.end.png"
+for what in "touched black" "touched circle" "the time offer is gone after the purchase" \
+  "bonus round: the cover is up" "clicked bonus picture 1" "bonus round over" "touched red"; do
+  grep -q "$what" "$work/player.log" || e2e_fail "not in the player's log: $what ($(grep -v touched "$work/player.log" | tr '\n' ';'))"
+done
+# A click took a picture in the round: the first went while the cover stayed,
+# or all five did and the round was won.
+grep -qE "bonus picture 1 gone, the round going on|bonus won" "$work/player.log" ||
+  e2e_fail "no picture of the bonus round taken by a click ($(grep bonus "$work/player.log" | tr '\n' ';'))"
+read -r n _ < <(e2e_pixels_in "$work/one.end.png" 328 64 237 29 0 80)
+[ "$n" -gt 100 ] || e2e_expect_eq "\"You hit a red square!\" on the end screen" "over 100 dark pixels" "$n"
+read -r n _ < <(e2e_pixels_in "$work/one.end.png" 328 96 230 29 0 80)
+e2e_expect_eq "dark pixels of \"You ran out of time!\" on the end screen" 0 "$n"
 score_one=$(table_score "$work/one" Ada)
 [ -n "$score_one" ] || e2e_fail "Ada is not in the table: $(cat "$work/one/scores.txt")"
 record_one=$(cd "$work/one" && ls replays/*.swoopyrec)
@@ -179,7 +205,37 @@ done
 e2e_expect_eq "the replayed game moving" yes "${moving:-no}"
 # The viewer's pointer sweeping over the playfield plays no part in it.
 for x in 100 300 500 700; do xdotool mousemove --window "$wid" "$x" 300; sleep 0.05; done
+# Space holds the replay: the field and the clock stand, once the frame drawn
+# before the key has come, until Space lets it go on.
+e2e_key "$wid" space
+stood=""
+end=$((SECONDS + 60))
+e2e_screenshot "$wid" "$work/held1.png"
+while [ $SECONDS -lt $end ]; do
+  sleep 1
+  e2e_screenshot "$wid" "$work/held2.png"
+  if [ "$(e2e_count_changed "$work/held1.png" "$work/held2.png" 0 0 885 607)" = 0 ]; then
+    stood=yes
+    break
+  fi
+  cp "$work/held2.png" "$work/held1.png"
+done
+e2e_expect_eq "the held replay standing for a second" yes "${stood:-no}"
+sleep 2
+e2e_screenshot "$wid" "$work/held3.png"
+e2e_expect_eq "changed pixels two seconds later, still held" 0 \
+  "$(e2e_count_changed "$work/held1.png" "$work/held3.png" 0 0 885 607)"
+e2e_key "$wid" space
+got=$(e2e_wait_region_change "$wid" "$work/held3.png" "$work/going.png" 0 0 885 607) ||
+  e2e_fail "the replay did not go on after Space"
+# Right four times: sixteen times the recorded pace. What is left of the game
+# then takes far less than the whole game took to play.
+e2e_key "$wid" Right Right Right Right
+fast_from=$SECONDS
 end_screen "$wid" "$work/replay-end.png" || e2e_fail "the replay did not reach its end screen"
+fast_for=$((SECONDS - fast_from))
+e2e_expect_eq "the rest of the replay at sixteen times in under half the ${played_for} s played" yes \
+  "$([ $((fast_for * 2)) -lt "$played_for" ] && echo yes || echo "no, ${fast_for} s")"
 settled "$wid" "$work/replay-end.png"
 # The final score's line and the table, pixel for pixel as the game left them.
 e2e_expect_eq "changed pixels of the final score and table against the game's end" 0 \
