@@ -160,6 +160,20 @@ bool DisplayWait::MayHaveInput() {
         return ::poll(&fd, 1, 0) != 0;
     }
 #endif
+#if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
+    // Events read off the socket along with something else (our own queue's
+    // dispatch, a roundtrip) make prepare_read refuse; otherwise the socket
+    // alone tells. SDL's poll on Wayland reads and dispatches the connection
+    // every time, which the loop's several looks a beat would otherwise pay.
+    if (driver_ == Driver::Wayland) {
+        auto* display = static_cast<wl_display*>(display_);
+        if (wl_display_prepare_read(display) != 0) return true;
+        pollfd fd{fd_, POLLIN, 0};
+        const bool ready = ::poll(&fd, 1, 0) != 0;
+        wl_display_cancel_read(display);
+        return ready;
+    }
+#endif
     return true;
 }
 

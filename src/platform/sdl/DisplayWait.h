@@ -32,8 +32,9 @@ public:
     Woke Sleep(double timeoutMs);
 
     // False only when it is known that nothing has come over the connection
-    // since SDL last read it: Xlib holds no event and the socket has no bytes.
-    // Always true for drivers whose connection we cannot look at.
+    // since SDL last read it: Xlib (or libwayland) holds no event and the
+    // socket has no bytes. Always true for drivers whose connection we cannot
+    // look at.
     bool MayHaveInput();
 
     // Thread-safe; never touches the windowing system.
