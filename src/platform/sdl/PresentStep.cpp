@@ -9,11 +9,4 @@ PresentStep ChoosePresentStep(const StaleRects& unshown, bool bufferFree, std::s
     return PresentStep::HoldBack;
 }
 
-ComposeTarget ChooseComposeTarget(bool latestFree, bool otherFree, std::size_t buffers) {
-    if (latestFree) return ComposeTarget::Latest;
-    if (otherFree) return ComposeTarget::Other;
-    if (buffers < kMostBuffers) return ComposeTarget::NewBuffer;
-    return ComposeTarget::Spare;
-}
-
 }  // namespace platform

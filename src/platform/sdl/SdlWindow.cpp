@@ -152,8 +152,8 @@ void SdlWindow::TouchFrame() {
 
 void SdlWindow::Present(const std::vector<scene::TRect>& changed) {
     if (wayland_) {
-        const auto [width, height] = wayland_->Size();
-        if (!wayland_->Present(ClippedRects(changed, width, height))) host_.FrameHeldBack(*this);
+        const scene::FrameBuffer frame = wayland_->Frame();
+        if (!wayland_->Present(ClippedRects(changed, frame.width, frame.height))) host_.FrameHeldBack(*this);
         return;
     }
     SDL_Surface* surface = Surface();

@@ -1,7 +1,6 @@
 // A top-level SDL window whose surface the toolkit composes into directly, so
 // presenting a frame is one copy of the changed rectangles to the display (on
-// Wayland the toolkit composes into buffers of the window's own, which the
-// compositor reads: WaylandFrame).
+// Wayland, into buffers of the window's own: WaylandFrame).
 #pragma once
 
 #include <string>

@@ -26,11 +26,11 @@ namespace {
 // Cairo's RGB24 in memory, little-endian: what wl_shm calls XRGB8888.
 constexpr int kBytesPerPixel = 4;
 struct Buffer {
-    wl_buffer* buffer = nullptr;  // null for the spare, which is never shown
+    wl_buffer* buffer = nullptr;
     void* pixels = nullptr;
     std::size_t bytes = 0;
     bool busy = false;  // the compositor may be reading it
-    StaleRects stale;   // where it differs from the frame as last composed
+    StaleRects stale;   // where it differs from the frame
 };
 
 void Released(void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }
@@ -57,13 +57,8 @@ struct WaylandFrame::Impl {
     std::unique_ptr<WaylandOutputs> outputs;  // on our queue too
     bool entered = false;                     // SDL has put the window on an output
     int width = 0, height = 0;
+    std::vector<std::uint8_t> frame;
     std::vector<std::unique_ptr<Buffer>> buffers;
-    // Where the toolkit composes while the compositor holds every buffer.
-    std::vector<std::uint8_t> spareMemory;
-    Buffer spare;
-    // The buffer the toolkit composed into last, which holds the frame; null
-    // until the first is made after a change of size.
-    Buffer* latest = nullptr;
     // Where what the compositor shows differs from the frame: all of it until
     // the window is shown, and what a held-back present left for the next one.
     StaleRects unshown;
@@ -76,7 +71,6 @@ struct WaylandFrame::Impl {
     }
 
     int Stride() const { return width * kBytesPerPixel; }
-    std::size_t Bytes() const { return static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(height); }
 
     void DropBuffers() {
         for (const auto& b : buffers) {
@@ -84,26 +78,24 @@ struct WaylandFrame::Impl {
             munmap(b->pixels, b->bytes);
         }
         buffers.clear();
-        std::vector<std::uint8_t>().swap(spareMemory);
-        spare = Buffer{};
-        latest = nullptr;
     }
 
     void Resize() {
         int w = 0, h = 0;
         SDL_GetWindowSize(window, &w, &h);
-        w = std::max(w * scale, 1);
-        h = std::max(h * scale, 1);
-        if (w == width && h == height) return;
+        w *= scale;
+        h *= scale;
+        if (w == width && h == height && !frame.empty()) return;
         DropBuffers();
-        width = w;
-        height = h;
+        width = std::max(w, 1);
+        height = std::max(h, 1);
+        frame.assign(static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(height), 0);
         unshown.MarkWhole();
     }
 
     std::unique_ptr<Buffer> MakeBuffer() const {
         auto b = std::make_unique<Buffer>();
-        b->bytes = Bytes();
+        b->bytes = static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(height);
         const int fd = memfd_create("swoopy-frame", MFD_CLOEXEC);
         if (fd < 0) throw std::runtime_error("Cannot make the window's frame: no shared memory");
         if (ftruncate(fd, static_cast<off_t>(b->bytes)) != 0 ||
@@ -117,15 +109,6 @@ struct WaylandFrame::Impl {
         close(fd);
         wl_buffer_add_listener(b->buffer, &kBufferListener, b.get());
         return b;
-    }
-
-    Buffer& Spare() {
-        if (spareMemory.empty()) {
-            spareMemory.assign(Bytes(), 0);
-            spare.pixels = spareMemory.data();
-            spare.bytes = spareMemory.size();
-        }
-        return spare;
     }
 
     // Our queue's events, as far as they have been read off the connection
@@ -150,93 +133,67 @@ struct WaylandFrame::Impl {
         return true;
     }
 
-    bool LatestFree() const { return latest != nullptr && latest->buffer != nullptr && !latest->busy; }
-
-    // A buffer the compositor has given back, other than the latest; as far
-    // as Dispatch has heard.
-    Buffer* OtherFreeBuffer() {
+    // A buffer the compositor has given back.
+    Buffer* FreeBuffer() {
+        Dispatch();
         for (const auto& b : buffers) {
-            if (!b->busy && b.get() != latest) return b.get();
+            if (!b->busy) return b.get();
         }
         return nullptr;
     }
 
-    Buffer* NewBuffer() {
-        buffers.push_back(MakeBuffer());
-        return buffers.back().get();
-    }
-
-    void Copy(const Buffer& from, Buffer& to, const StaleRect& r) {
+    void Copy(Buffer& b, const StaleRect& r) {
         const std::size_t stride = static_cast<std::size_t>(Stride());
-        const auto* src = static_cast<const std::uint8_t*>(from.pixels);
-        auto* dst = static_cast<std::uint8_t*>(to.pixels);
+        auto* to = static_cast<std::uint8_t*>(b.pixels);
         for (int y = r.y; y < r.y + r.h; ++y) {
             const std::size_t at =
                 static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(r.x) * kBytesPerPixel;
-            std::memcpy(dst + at, src + at, static_cast<std::size_t>(r.w) * kBytesPerPixel);
+            std::memcpy(to + at, frame.data() + at, static_cast<std::size_t>(r.w) * kBytesPerPixel);
         }
-    }
-
-    // Brings b up to date with the frame and makes it the latest.
-    void MoveTo(Buffer& b) {
-        if (&b == latest) return;
-        if (latest != nullptr) {
-            if (b.stale.Whole()) {
-                Copy(*latest, b, StaleRect{0, 0, width, height});
-            } else {
-                for (const StaleRect& r : b.stale.Rects()) Copy(*latest, b, r);
-            }
-        }
-        b.stale.Clear();
-        latest = &b;
-    }
-
-    scene::FrameBuffer Frame() {
-        Resize();
-        Dispatch();
-        Buffer* other = LatestFree() ? nullptr : OtherFreeBuffer();
-        switch (ChooseComposeTarget(LatestFree(), other != nullptr, buffers.size())) {
-            case ComposeTarget::Latest: break;
-            case ComposeTarget::Other: MoveTo(*other); break;
-            case ComposeTarget::NewBuffer: MoveTo(*NewBuffer()); break;
-            case ComposeTarget::Spare: MoveTo(Spare()); break;
-        }
-        return {static_cast<std::uint8_t*>(latest->pixels), width, height, Stride()};
     }
 
     bool Present(const std::vector<SDL_Rect>& changed) {
-        std::vector<StaleRect> rects;
-        for (const SDL_Rect& r : changed) rects.push_back({r.x, r.y, r.w, r.h});
-        for (const auto& b : buffers) {
-            if (b.get() != latest) b->stale.Add(rects);
-        }
-        if (&spare != latest) spare.stale.Add(rects);
-        unshown.Add(rects);
-        Dispatch();
         // Before the window is shown its surface has no role yet, and a buffer
         // attached then would be a protocol error.
         if ((SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) == 0) {
-            unshown.MarkWhole();
+            MarkWholeStale();
             return true;
         }
-        Buffer* b = LatestFree() ? latest : OtherFreeBuffer();
+        std::vector<StaleRect> rects;
+        for (const SDL_Rect& r : changed) rects.push_back({r.x, r.y, r.w, r.h});
+        for (const auto& b : buffers) b->stale.Add(rects);
+        unshown.Add(rects);
+        Buffer* b = FreeBuffer();
         switch (ChoosePresentStep(unshown, b != nullptr, buffers.size())) {
             case PresentStep::Nothing: return true;
             case PresentStep::HoldBack: return false;
-            case PresentStep::NewBuffer: b = NewBuffer(); break;
+            case PresentStep::NewBuffer:
+                buffers.push_back(MakeBuffer());
+                b = buffers.back().get();
+                break;
             case PresentStep::Reuse: break;
         }
-        MoveTo(*b);
         Show(*b);
         return true;
     }
 
+    void MarkWholeStale() {
+        unshown.MarkWhole();
+        for (const auto& b : buffers) b->stale.MarkWhole();
+    }
+
     void Show(Buffer& b) {
+        const StaleRect whole{0, 0, width, height};
+        if (b.stale.Whole()) {
+            Copy(b, whole);
+        } else {
+            for (const StaleRect& r : b.stale.Rects()) Copy(b, r);
+        }
+        b.stale.Clear();
         b.busy = true;
         wl_surface_set_buffer_scale(surface, scale);
         wl_surface_attach(surface, b.buffer, 0, 0);
-        const std::vector<StaleRect> damage =
-            unshown.Whole() ? std::vector<StaleRect>{{0, 0, width, height}} : unshown.Rects();
+        const std::vector<StaleRect> damage = unshown.Whole() ? std::vector<StaleRect>{whole} : unshown.Rects();
         // In the window's points, every point a changed pixel touches.
         for (const StaleRect& r : damage) {
             const int left = r.x / scale, top = r.y / scale;
@@ -279,11 +236,9 @@ std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window* window, int scale) {
 WaylandFrame::WaylandFrame(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 WaylandFrame::~WaylandFrame() = default;
 
-scene::FrameBuffer WaylandFrame::Frame() { return impl_->Frame(); }
-
-std::pair<int, int> WaylandFrame::Size() {
+scene::FrameBuffer WaylandFrame::Frame() {
     impl_->Resize();
-    return {impl_->width, impl_->height};
+    return {impl_->frame.data(), impl_->width, impl_->height, impl_->Stride()};
 }
 
 bool WaylandFrame::Present(const std::vector<SDL_Rect>& changed) { return impl_->Present(changed); }
@@ -300,7 +255,6 @@ std::unique_ptr<WaylandFrame> WaylandFrame::For(SDL_Window*, int) { return nullp
 WaylandFrame::WaylandFrame(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 WaylandFrame::~WaylandFrame() = default;
 scene::FrameBuffer WaylandFrame::Frame() { return {}; }
-std::pair<int, int> WaylandFrame::Size() { return {0, 0}; }
 bool WaylandFrame::Present(const std::vector<SDL_Rect>&) { return true; }
 int WaylandFrame::PointScale() const { return 1; }
 bool WaylandFrame::FollowOutput(WindowMoved) { return false; }

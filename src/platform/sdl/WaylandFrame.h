@@ -1,12 +1,12 @@
 // A Wayland window's pixels in shared-memory buffers of the game's own. SDL's
 // Wayland driver has no window surface of its own: SDL_GetWindowSurface goes
 // through a GL texture that is uploaded, drawn and swapped whole every frame.
-// Here the toolkit composes straight into a buffer the compositor is not
-// reading, and presenting tells the compositor only of the changed rectangles.
+// Here the toolkit composes into a frame in memory, and presenting copies only
+// the changed rectangles into a buffer the compositor is not reading, and tells
+// it only of those.
 #pragma once
 
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include <SDL.h>
@@ -29,12 +29,9 @@ public:
     WaylandFrame(const WaylandFrame&) = delete;
     WaylandFrame& operator=(const WaylandFrame&) = delete;
 
-    // The frame, as large as the window's pixels, in a buffer the compositor
-    // does not hold, to compose into until the next present; after a change
-    // of size a new one, whose content the toolkit composes again.
+    // The frame, as large as the window's pixels; after a change of size a new
+    // one, whose content the toolkit composes again.
     scene::FrameBuffer Frame();
-    // The frame's width and height, in pixels.
-    std::pair<int, int> Size();
     // Shows the frame's changed rectangles, with those of presents held back
     // before, or the whole frame when the compositor has not been shown it
     // since the window was last shown. Never waits for the compositor: false
