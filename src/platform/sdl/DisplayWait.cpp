@@ -141,8 +141,18 @@ DisplayWait::Woke DisplayWait::Sleep(double timeoutMs) {
     int ready = ::ppoll(fds, count, &timeout, nullptr);
     if (ready < 0) ready = 0;  // a signal: the caller looks again
 #if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
-    // SDL reads the socket itself when it is polled next.
-    if (waylandRead) wl_display_cancel_read(static_cast<wl_display*>(display_));
+    if (waylandRead) {
+        auto* display = static_cast<wl_display*>(display_);
+        // What came is read here, each event into its queue: the buffers'
+        // releases, which come as often as the game presents, go to the
+        // window's own queue and cost SDL no poll (MayHaveInput stays false);
+        // SDL dispatches what is its own when it is polled next.
+        if (ready > 0 && fds[1].revents != 0) {
+            wl_display_read_events(display);
+        } else {
+            wl_display_cancel_read(display);
+        }
+    }
 #else
     (void)waylandRead;
 #endif
