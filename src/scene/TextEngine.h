@@ -85,14 +85,19 @@ public:
     const TextImage& Scratch(const TextLayout& text, const TextImageKey& key);
 
 private:
-    static constexpr std::size_t kCapacity = 512;
+    // A screen's texts and a minute's changing captions (two a second, with
+    // the ones readied ahead): the cache is full within the first minute of a
+    // game and its memory stays flat from then on, where a larger bound would
+    // go on growing for minutes before its first eviction.
+    static constexpr std::size_t kCapacity = 96;
     // A text panel's line or a label is far smaller.
     static constexpr long long kMaxImagePixels = 1 << 20;
     static constexpr std::size_t kImagesPerText = 4;
     // A few dozen labels' images. The labels that stay (the lives, the score
     // line) are drawn again and again while a changing count leaves a new text
     // every second, so the images of the texts drawn least recently go first.
-    static constexpr std::size_t kImageBudget = 1u << 20;
+    // Small enough that the counts' images reach it early in a game.
+    static constexpr std::size_t kImageBudget = 1u << 18;
 
     struct Entry {
         TextLayout text;

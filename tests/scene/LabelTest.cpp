@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FormSupport.h"
+#include "scene/HeapInUse.h"
 #include "scene/Painter.h"
 #include "scene/TLabel.h"
 
@@ -316,6 +317,29 @@ TEST(TextDrawing, ATextLooksTheSameAfterManyOthers) {
     EXPECT_TRUE(draw("Lives: 3").SameAs(first));
     EXPECT_TRUE(draw("Score: 1000").SameAs(scores.front()));
     EXPECT_GT(first.CountNot({0, 0, 310, 60}, painttest::Px(clWhite)), 100);
+}
+
+// The clock and the score leave two new texts every second of play, each drawn
+// more than once: the text cache must be full within the first minute, so that
+// half an hour more holds no more memory than that minute did.
+TEST(TextDrawing, AMinuteOfChangingCountsFillsTheCacheAndHalfAnHourMoreHoldsNoMore) {
+    const TFont font = TrebuchetBold(-16);
+    const TRect box{4, 4, 300, 30};
+    TestFrame frame(310, 40, clWhite);
+    const auto second = [&](int s) {
+        for (const std::string& text : {"Time: " + std::to_string(s), "Score: " + std::to_string(7 * s)}) {
+            Painter(frame.Buffer()).DrawText(box, text, font, TextOptions{});
+            Painter(frame.Buffer()).DrawText(box, text, font, TextOptions{});
+        }
+    };
+    double firstMinute = 0, later = 0;  // the most held in each
+    for (int s = 0; s < 30 * 60; ++s) {
+        second(s);
+        double& most = s < 60 ? firstMinute : later;
+        most = std::max(most, testheap::HeapInUseMb());
+    }
+    EXPECT_LT(later - firstMinute, 0.1) << "expected the heap to stay within " << firstMinute
+                                        << " MB after the first minute, got up to " << later << " MB";
 }
 
 // A caption readied ahead shows without the text library, exactly as an unreadied

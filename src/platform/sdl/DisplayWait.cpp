@@ -141,8 +141,18 @@ DisplayWait::Woke DisplayWait::Sleep(double timeoutMs) {
     int ready = ::ppoll(fds, count, &timeout, nullptr);
     if (ready < 0) ready = 0;  // a signal: the caller looks again
 #if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
-    // SDL reads the socket itself when it is polled next.
-    if (waylandRead) wl_display_cancel_read(static_cast<wl_display*>(display_));
+    if (waylandRead) {
+        auto* display = static_cast<wl_display*>(display_);
+        // What came is read here, each event into its queue: the buffers'
+        // releases, which come as often as the game presents, go to the
+        // window's own queue and cost SDL no poll (MayHaveInput stays false);
+        // SDL dispatches what is its own when it is polled next.
+        if (ready > 0 && fds[1].revents != 0) {
+            wl_display_read_events(display);
+        } else {
+            wl_display_cancel_read(display);
+        }
+    }
 #else
     (void)waylandRead;
 #endif
@@ -158,6 +168,20 @@ bool DisplayWait::MayHaveInput() {
         if (XEventsQueued(static_cast<Display*>(display_), QueuedAlready) > 0) return true;
         pollfd fd{fd_, POLLIN, 0};
         return ::poll(&fd, 1, 0) != 0;
+    }
+#endif
+#if defined(SWOOPY_WAIT_WAYLAND) && defined(SDL_VIDEO_DRIVER_WAYLAND)
+    // Events read off the socket along with something else (our own queue's
+    // dispatch, a roundtrip) make prepare_read refuse; otherwise the socket
+    // alone tells. SDL's poll on Wayland reads and dispatches the connection
+    // every time, which the loop's several looks a beat would otherwise pay.
+    if (driver_ == Driver::Wayland) {
+        auto* display = static_cast<wl_display*>(display_);
+        if (wl_display_prepare_read(display) != 0) return true;
+        pollfd fd{fd_, POLLIN, 0};
+        const bool ready = ::poll(&fd, 1, 0) != 0;
+        wl_display_cancel_read(display);
+        return ready;
     }
 #endif
     return true;

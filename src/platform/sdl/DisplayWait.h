@@ -29,11 +29,13 @@ public:
     // input is reported before a wake-up that came with it, which stays pending.
     // The caller has just polled SDL empty. Events that the connection's library
     // already read off the socket (with a reply, say) end the sleep at once.
+    // On Wayland the sleep reads what came into its queues itself.
     Woke Sleep(double timeoutMs);
 
     // False only when it is known that nothing has come over the connection
-    // since SDL last read it: Xlib holds no event and the socket has no bytes.
-    // Always true for drivers whose connection we cannot look at.
+    // since SDL last read it: Xlib (or libwayland) holds no event and the
+    // socket has no bytes. Always true for drivers whose connection we cannot
+    // look at.
     bool MayHaveInput();
 
     // Thread-safe; never touches the windowing system.
