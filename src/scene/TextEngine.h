@@ -96,8 +96,10 @@ private:
     // A few dozen labels' images. The labels that stay (the lives, the score
     // line) are drawn again and again while a changing count leaves a new text
     // every second, so the images of the texts drawn least recently go first.
-    // Small enough that the counts' images reach it early in a game.
-    static constexpr std::size_t kImageBudget = 1u << 18;
+    // Room for the eight coming times and scores readied ahead, which a smaller
+    // budget would drop before they show; the counts' images still reach it
+    // within a game's first seconds.
+    static constexpr std::size_t kImageBudget = 1u << 20;
 
     struct Entry {
         TextLayout text;
