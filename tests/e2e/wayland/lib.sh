@@ -150,6 +150,15 @@ wl_game_folder() {
   unprivileged_copy "$folder"
 }
 
+# wl_probe_folder: a play folder with the play probe built beside the program
+# under test in place of the game; prints the folder.
+wl_probe_folder() {
+  local probe
+  probe=$(dirname "$program")/play_probe
+  [ -x "$probe" ] || { echo "no play probe beside $program" >&2; return 1; }
+  wl_game_folder "$probe" "$assets"
+}
+
 # wl_start FOLDER: runs FOLDER/swoopy there. E2E_PID is the process that waits
 # for it (its exit status is the game's); the game's own id goes to a file.
 wl_start() {

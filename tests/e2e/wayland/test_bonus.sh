@@ -17,9 +17,7 @@ set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
 wl_begin "$@"
-probe=$(dirname "$program")/play_probe
-[ -x "$probe" ] || e2e_fail "no play probe beside $program"
-folder=$(wl_game_folder "$probe" "$assets") || e2e_fail "cannot make the play folder"
+folder=$(wl_probe_folder) || e2e_fail "cannot make the probe's play folder"
 
 offer=(944 320 115 29)   # "Bonus 50$": white text on the shop's dark button
 # A point of a tile outline below the pictures' reach: grey under the cover

@@ -10,9 +10,7 @@ set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 
 wl_begin "$@"
-probe=$(dirname "$program")/play_probe
-[ -x "$probe" ] || e2e_fail "no play probe beside $program"
-folder=$(wl_game_folder "$probe" "$assets") || e2e_fail "cannot make the play folder"
+folder=$(wl_probe_folder) || e2e_fail "cannot make the probe's play folder"
 export PLAY_PROBE_LIVES=1000
 wl_play "$folder" "Held"
 
