@@ -320,16 +320,17 @@ TEST(TextDrawing, ATextLooksTheSameAfterManyOthers) {
 }
 
 // The clock and the score leave two new texts every second of play, each drawn
-// more than once: the text cache must be full within the first minute, so that
-// half an hour more holds no more memory than that minute did.
+// more than once, in the bottom bar's sizes: the text cache must be full within
+// the first minute, so that half an hour more holds no more memory than that
+// minute did.
 TEST(TextDrawing, AMinuteOfChangingCountsFillsTheCacheAndHalfAnHourMoreHoldsNoMore) {
-    const TFont font = TrebuchetBold(-16);
-    const TRect box{4, 4, 300, 30};
-    TestFrame frame(310, 40, clWhite);
+    const TFont timeFont = TrebuchetBold(-32), scoreFont = TrebuchetBold(-37);
+    const TRect timeBox{0, 0, 177, 40}, scoreBox{0, 50, 385, 49};
+    TestFrame frame(390, 100, clWhite);
     const auto second = [&](int s) {
-        for (const std::string& text : {"Time: " + std::to_string(s), "Score: " + std::to_string(7 * s)}) {
-            Painter(frame.Buffer()).DrawText(box, text, font, TextOptions{});
-            Painter(frame.Buffer()).DrawText(box, text, font, TextOptions{});
+        for (int twice = 0; twice < 2; ++twice) {
+            Painter(frame.Buffer()).DrawText(timeBox, "Time:  " + std::to_string(s) + " s", timeFont, TextOptions{});
+            Painter(frame.Buffer()).DrawText(scoreBox, "Score: " + std::to_string(7 * s), scoreFont, TextOptions{});
         }
     };
     double firstMinute = 0, later = 0;  // the most held in each
